@@ -1,0 +1,7 @@
+#include "core/format_right.h"
+
+namespace vellmor {
+
+std::string FormatRight(int, int, double, char) { return {}; }
+
+}  // namespace vellmor

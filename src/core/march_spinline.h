@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/spin_condition.h"
+#include "core/spinline_profile.h"
+#include "core/tension_search.h"
+
+namespace vellmor {
+
+// Where a pass ended.
+struct TPassEnd {
+  int LastPoint = 0;     // the last point the pass computed
+  bool RanAway = false;  // stopped because V exceeded 1.2 × the take-up velocity
+};
+
+// One pass from the spinneret to the take-up end at the spinneret tension search.Tension,
+// one Runge–Kutta–Gill step per increment, stopping early if the filament runs away.
+TPassEnd MarchSpinline(const TSpinCondition& condition, TSpinlineProfile& profile,
+                       const TTensionSearch& search);
+
+}  // namespace vellmor

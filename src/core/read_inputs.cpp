@@ -1,0 +1,7 @@
+#include "core/read_inputs.h"
+
+namespace vellmor {
+
+bool ReadInputs(const TInputTexts&, char, TSpinCondition&, MessageSink&) { return false; }
+
+}  // namespace vellmor

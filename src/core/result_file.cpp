@@ -1,0 +1,1 @@
+// The result file handle.

@@ -1,0 +1,7 @@
+#include "core/run_sequence.h"
+
+namespace vellmor {
+
+TRunOutcome RunSpinline(const TInputTexts&, TRunState&, MessageSink&, const TRunOptions&) { return {}; }
+
+}  // namespace vellmor

@@ -1,0 +1,7 @@
+#include "core/write_header.h"
+
+namespace vellmor {
+
+bool WriteHeader(const TSpinCondition&, char, MessageSink&) { return false; }
+
+}  // namespace vellmor

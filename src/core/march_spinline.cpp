@@ -1,7 +1,90 @@
+// One pass down the spinline at a given spinneret tension. Step p goes from point p to
+// point p + 1 with one Runge–Kutta–Gill step; the material and air coefficients are those of
+// the start point, held fixed over the step, and the properties are evaluated anew only at
+// the new point. The diameter follows from mass conservation, D = √(4 W / (π ρ V)).
+
 #include "core/march_spinline.h"
 
-namespace vellmor {
+#include <algorithm>
+#include <cassert>
+#include <cmath>
 
-TPassEnd MarchSpinline(const TSpinCondition&, TSpinlineProfile&, const TTensionSearch&) { return {}; }
+#include "core/cooling_air.h"
+#include "core/floating_point_check.h"
+#include "core/pet_properties.h"
+#include "core/runge_kutta_gill.h"
+#include "core/spin_derivatives.h"
+
+namespace vellmor {
+namespace {
+
+double MetresPerMinute(double centimetres_per_second) {
+  return static_cast<double>(centimetres_per_second * 60.0L / 100.0L);
+}
+
+// Integrates step p and stores point p + 1, with the air values of point p.
+void MarchStep(int p, const TSpinCondition& condition, TSpinlineProfile& profile) {
+  const double area = static_cast<double>(kQuarterPi * profile.D[p] * profile.D[p]);
+  const TAirCondition air =
+      AirCondition(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
+  ThrowOnFloatingPointFault();
+  profile.Area = area;
+  profile.TA[p] = air.TA;
+  profile.H[p] = air.H;
+
+  const TStepCoefficients coefficients{profile.Rho[p], profile.Eta[p], profile.Cp[p], air.TA,
+                                       air.H};
+  const double mass_flow = profile.MassFlow;
+  TStateVector y{};
+  y[kVelocity] = profile.V[p];
+  y[kTension] = profile.F[p];
+  y[kTemperature] = profile.T[p];
+  RungeKuttaGill(kSpinlineEquations, y, profile.X[p], condition.Increment,
+                 [&coefficients, mass_flow](double x, TStateVector state) {
+                   return SpinDerivatives(state, x, coefficients, mass_flow);
+                 });
+
+  const double x_next =
+      static_cast<double>(profile.X[p] + static_cast<long double>(condition.Increment));
+  const TPetProperties properties = PetProperties(y[kTemperature], condition.IV);
+  const double diameter =
+      static_cast<double>(std::sqrt(4.0L * mass_flow / (kPi * properties.Rho * y[kVelocity])));
+  const double v_out = MetresPerMinute(profile.V[p]);
+  const double v_out_next = MetresPerMinute(y[kVelocity]);
+  ThrowOnFloatingPointFault();
+
+  profile.X[p + 1] = x_next;
+  profile.V[p + 1] = y[kVelocity];
+  profile.F[p + 1] = y[kTension];
+  profile.T[p + 1] = y[kTemperature];
+  profile.Rho[p + 1] = properties.Rho;
+  profile.Cp[p + 1] = properties.Cp;
+  profile.Eta[p + 1] = properties.Eta;
+  profile.D[p + 1] = diameter;
+  profile.VOut[p] = v_out;
+  profile.VOut[p + 1] = v_out_next;
+}
+
+}  // namespace
+
+TPassEnd MarchSpinline(const TSpinCondition& condition, TSpinlineProfile& profile,
+                       const TTensionSearch& search) {
+  assert(profile.StepCount < MaxPoints);
+  profile.F[1] = search.Tension;
+  // A filament 20 % faster than the take-up roll has run away: this pass is too tight.
+  const long double runaway_velocity = 1.2L * profile.TakeUpVelocity;
+
+  TPassEnd end{1, false};
+  for (int p = 1; p <= profile.StepCount; ++p) {
+    MarchStep(p, condition, profile);
+    end.LastPoint = p + 1;
+    if (profile.V[p + 1] > runaway_velocity) {
+      end.RanAway = true;
+      break;
+    }
+  }
+  profile.FinalVelocity = profile.V[end.LastPoint];
+  return end;
+}
 
 }  // namespace vellmor

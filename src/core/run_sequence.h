@@ -18,24 +18,24 @@ enum class RunStatus {
 
 // What a successful run found, for the front end's summary.
 struct TRunSummary {
-  int Passes = 0;                  // marches made
-  double Tension = 0.0;            // spinneret tension of the accepted pass (dyn)
-  double FinalVelocity = 0.0;      // at the take-up end (cm/s)
-  double TakeUpVelocity = 0.0;     // (cm/s)
-  double FinalDiameter = 0.0;      // (cm)
-  double FinalTemperature = 0.0;   // (°C)
-  std::string SaveFileName;        // the file written, as typed
+  int Passes = 0;                 // marches made
+  double Tension = 0.0;           // spinneret tension of the accepted pass (dyn)
+  double FinalVelocity = 0.0;     // at the take-up end (cm/s)
+  double TakeUpVelocity = 0.0;    // (cm/s)
+  double FinalDiameter = 0.0;     // (cm)
+  double FinalTemperature = 0.0;  // (°C)
+  std::string SaveFileName;       // the file written, as typed
 };
 
 struct TRunOutcome {
   RunStatus Status = RunStatus::kRefused;
-  TRunSummary Summary;                // filled on success
-  std::vector<TPassRecord> Passes;    // every pass made, in order
+  TRunSummary Summary;              // filled on success
+  std::vector<TPassRecord> Passes;  // every pass made, in order
 };
 
 struct TRunOptions {
-  char DecimalSeparator = '.';        // of input texts and report numbers
-  PassObserver* Observer = nullptr;   // told of each pass as it happens
+  char DecimalSeparator = '.';       // of input texts and report numbers
+  PassObserver* Observer = nullptr;  // told of each pass as it happens
   int MaxPasses = kMaxPasses;
 };
 

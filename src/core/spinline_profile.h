@@ -12,10 +12,10 @@ using TPointArray = OneBasedArray<double, MaxPoints>;
 // per-point arrays. Points beyond the last one a pass wrote keep older values, unread.
 struct TSpinlineProfile {
   // Run constants, set by InitSpinline.
-  double MassFlow = 0.0;                  // g/s
-  double TakeUpVelocity = 0.0;            // cm/s
-  OneBasedArray<int, 3> ZoneEndPoint;     // the point at which each zone ends; [3] is N
-  int StepCount = 0;                      // integration steps of a full pass, N - 1
+  double MassFlow = 0.0;               // g/s
+  double TakeUpVelocity = 0.0;         // cm/s
+  OneBasedArray<int, 3> ZoneEndPoint;  // the point at which each zone ends; [3] is N
+  int StepCount = 0;                   // integration steps of a full pass, N - 1
 
   // Pass values, set by the march and the tension search.
   double Area = 0.0;           // cross-section at the start point of the latest step (cm²)

@@ -7,6 +7,11 @@
 
 namespace vellmor {
 
+inline constexpr const char* kTooManyPoints =
+    "Too many calculation points: 3rd Zone End Position / Increment gives more than 1001 points";
+inline constexpr const char* kTooFewPoints =
+    "Too few calculation points: 3rd Zone End Position / Increment gives fewer than 2 points";
+
 // The thirteen range checks in their fixed order: the message of the first one that fails,
 // or nullopt when all pass.
 std::optional<std::string_view> FailedCheck(const TSpinCondition& condition);

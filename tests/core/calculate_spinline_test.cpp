@@ -13,7 +13,7 @@
 namespace vellmor {
 namespace {
 
-using testing::DefaultCondition;
+using test::DefaultCondition;
 
 class PassLog : public PassObserver {
  public:

@@ -7,7 +7,7 @@
 namespace vellmor {
 namespace {
 
-using testing::DefaultCondition;
+using test::DefaultCondition;
 
 const OneBasedArray<int, 3> kDefaultZoneEnds = [] {
   OneBasedArray<int, 3> ends;

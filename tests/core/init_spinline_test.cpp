@@ -11,7 +11,7 @@
 namespace vellmor {
 namespace {
 
-using testing::DefaultCondition;
+using test::DefaultCondition;
 
 struct ZoneEndCase {
   double end_position;

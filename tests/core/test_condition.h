@@ -2,7 +2,7 @@
 
 #include "core/spin_condition.h"
 
-namespace vellmor::testing {
+namespace vellmor::test {
 
 // The case the main window opens with, as the condition record ReadInputs makes of it.
 inline TSpinCondition DefaultCondition() {
@@ -20,4 +20,4 @@ inline TSpinCondition DefaultCondition() {
   return condition;
 }
 
-}  // namespace vellmor::testing
+}  // namespace vellmor::test

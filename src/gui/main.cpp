@@ -1,0 +1,39 @@
+// vellmor: the desktop window of the spinline simulation.
+//
+//   vellmor                       opens the main window
+//   vellmor --screenshot FILE     renders the main window to the PNG file FILE and exits
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <cstdio>
+
+#include "gui/start_up.h"
+
+namespace {
+
+int SaveScreenshot(QWidget& window, const QString& file_name) {
+  QApplication::processEvents();
+  if (window.grab().save(file_name, "PNG")) return 0;
+  std::fprintf(stderr, "vellmor: cannot write %s\n", qUtf8Printable(file_name));
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Steady melt-spinning spinline of PET."));
+  parser.addHelpOption();
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QStringLiteral("Render the main window to a PNG file and exit."), QStringLiteral("file"));
+  parser.addOption(screenshot);
+  parser.process(application);
+
+  const std::unique_ptr<vellmor::gui::TForm1> form1 = vellmor::gui::CreateForms();
+  form1->show();
+  if (parser.isSet(screenshot)) return SaveScreenshot(*form1, parser.value(screenshot));
+  return application.exec();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <variant>
+
+#include "core/input_texts.h"
+
+namespace vellmor::cli {
+
+// What one call of the runner asks for.
+struct TCommandLine {
+  TInputTexts Texts;     // as typed; a field not given keeps the window's default text
+  bool Verbose = false;  // report every pass of the tension search as it ends
+};
+
+// Reads the options. Returns the command line, or the exit status when the parse itself ends
+// the program: 0 after --help, non-zero after a usage error (both already printed).
+std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv);
+
+}  // namespace vellmor::cli

@@ -1,0 +1,50 @@
+#include "cli/console_output.h"
+
+#include <string>
+
+#include "core/format_fixed.h"
+
+namespace vellmor::cli {
+namespace {
+
+// cm/s to the m/min in which the take-up speed is typed and the report shows velocities.
+double MetresPerMinute(double centimetres_per_second) {
+  return centimetres_per_second * 60.0 / 100.0;
+}
+
+// The result table's columns: velocity to 0.1 m/min, tension to 0.001 dyn, temperature to
+// 0.1 °C, diameter to 0.00001 cm.
+std::string Velocity(double centimetres_per_second, char separator) {
+  return FormatFixed(MetresPerMinute(centimetres_per_second), 7, 1, separator) + " m/min";
+}
+std::string Tension(double dyn, char separator) {
+  return FormatFixed(dyn, 8, 3, separator) + " dyn";
+}
+
+}  // namespace
+
+void StreamSink::ShowMessage(std::string_view text) { out_ << text << '\n' << std::flush; }
+
+void ProgressPrinter::OnPass(const TPassRecord& pass) {
+  out_ << "pass " << pass.Pass << ": tension " << Tension(pass.Tension, decimal_separator_)
+       << ", final velocity " << Velocity(pass.FinalVelocity, decimal_separator_);
+  if (pass.RanAway) out_ << ", ran away at point " << pass.LastPoint;
+  out_ << '\n' << std::flush;
+}
+
+void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator) {
+  const double deviation_percent =
+      (summary.FinalVelocity - summary.TakeUpVelocity) / summary.TakeUpVelocity * 100.0;
+  out << "Converged after " << summary.Passes << (summary.Passes == 1 ? " pass\n" : " passes\n")
+      << "Spinneret tension:  " << Tension(summary.Tension, decimal_separator) << '\n'
+      << "Final velocity:     " << Velocity(summary.FinalVelocity, decimal_separator)
+      << " (take-up " << Velocity(summary.TakeUpVelocity, decimal_separator) << ", "
+      << FormatFixed(deviation_percent, 6, 3, decimal_separator) << " %)\n"
+      << "Final diameter:     " << FormatFixed(summary.FinalDiameter, 8, 5, decimal_separator)
+      << " cm\n"
+      << "Final temperature:  " << FormatFixed(summary.FinalTemperature, 6, 1, decimal_separator)
+      << " °C\n"
+      << "Result file:        " << summary.SaveFileName << '\n';
+}
+
+}  // namespace vellmor::cli

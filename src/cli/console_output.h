@@ -1,0 +1,39 @@
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "core/calculate_spinline.h"
+#include "core/message_sink.h"
+#include "core/run_sequence.h"
+
+namespace vellmor::cli {
+
+// The run's messages, each as one line on a stream (standard error in the runner).
+class StreamSink : public MessageSink {
+ public:
+  explicit StreamSink(std::ostream& out) : out_(out) {}
+  void ShowMessage(std::string_view text) override;
+
+ private:
+  std::ostream& out_;
+};
+
+// One line per pass of the tension search, written as soon as the pass is adjusted, so a slow
+// case shows that it is moving.
+class ProgressPrinter : public PassObserver {
+ public:
+  ProgressPrinter(std::ostream& out, char decimal_separator)
+      : out_(out), decimal_separator_(decimal_separator) {}
+  void OnPass(const TPassRecord& pass) override;
+
+ private:
+  std::ostream& out_;
+  char decimal_separator_;
+};
+
+// What a successful run found: passes, spinneret tension, the final velocity against the
+// take-up velocity, the final diameter and temperature, and the file written.
+void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator);
+
+}  // namespace vellmor::cli

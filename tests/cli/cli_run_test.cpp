@@ -1,0 +1,253 @@
+// vellmor-cli started as a user starts it, in a scratch directory of its own.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+
+namespace vellmor::cli_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Arguments = std::vector<std::string>;
+
+// Header lines of the result file, from the worked example of the default header.
+constexpr const char* kTakeUpSpeed5000 = "    Take-up Speed                     (m/min) =  5000.0";
+constexpr const char* kTakeUpSpeed4000 = "    Take-up Speed                     (m/min) =  4000.0";
+constexpr const char* kZone1A2Default = "        A2                                    =  -32.5000";
+
+// 41 header lines, one row per point (0 to 100 cm by 1 cm: 101), two empty lines.
+constexpr std::size_t kDefaultLineCount = 144;
+constexpr std::size_t kHeaderLineCount = 41;
+
+// Each test runs the program in <scratch>/<test>/work, removed afterwards.
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* base = std::getenv("VELLMOR_TEST_TMP");
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& ch : name) {
+      if (ch == '/') ch = '_';
+    }
+    root_ = (base != nullptr ? fs::path(base) : fs::temp_directory_path()) / name;
+    fs::remove_all(root_);
+    work_ = root_ / "work";
+    fs::create_directories(work_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  TCliRun Run(const Arguments& arguments) const { return RunCli(arguments, work_); }
+  std::vector<std::string> ResultLines(const char* name = "result.txt") const {
+    return CrLfLines(ReadBytes(work_ / name));
+  }
+
+  fs::path root_;
+  fs::path work_;
+};
+
+// The velocity column (bytes 8 to 14) of a table row, in m/min.
+double RowVelocity(const std::string& row) { return std::stod(row.substr(7, 7)); }
+
+TEST_F(CliTest, DefaultCaseWritesTheResultFileInTheCurrentDirectory) {
+  const TCliRun run = Run({});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");
+  const std::vector<std::string> lines = ResultLines();
+  ASSERT_EQ(lines.size(), kDefaultLineCount);
+  EXPECT_EQ(lines[4], kTakeUpSpeed5000);
+  // The accepted pass meets the take-up speed within 0.1 % at the last point.
+  EXPECT_NEAR(RowVelocity(lines[kDefaultLineCount - 3]), 5000.0, 5.0);
+  EXPECT_NE(run.Out.find("(take-up 5000.0 m/min"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("Result file:        result.txt\n"), std::string::npos) << run.Out;
+}
+
+TEST_F(CliTest, ChangedTakeUpSpeedIsTheOneCalculated) {
+  const TCliRun run = Run({"--take-up-speed", "4000"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = ResultLines();
+  ASSERT_EQ(lines.size(), kDefaultLineCount);
+  EXPECT_EQ(lines[4], kTakeUpSpeed4000);
+  EXPECT_NEAR(RowVelocity(lines[kDefaultLineCount - 3]), 4000.0, 4.0);
+  EXPECT_NE(run.Out.find("(take-up 4000.0 m/min"), std::string::npos) << run.Out;
+}
+
+TEST_F(CliTest, SaveFileOptionNamesTheResultFile) {
+  const TCliRun run = Run({"-o", "case 2.txt"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_EQ(ResultLines("case 2.txt").size(), kDefaultLineCount);
+  EXPECT_FALSE(fs::exists(work_ / "result.txt"));
+  EXPECT_NE(run.Out.find("Result file:        case 2.txt\n"), std::string::npos) << run.Out;
+}
+
+// The default case's passes, from the worked example of the tension search: eleven passes,
+// starting at 25 dyn; the sixth (37.5 dyn) runs away at point 31, the seventh at point 48.
+TEST_F(CliTest, VerboseReportsEveryPassAsItEnds) {
+  const TCliRun run = Run({"--verbose"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  std::vector<std::string> passes;
+  std::istringstream out(run.Out);
+  for (std::string line; std::getline(out, line);) {
+    if (line.starts_with("pass ")) passes.push_back(line);
+  }
+  ASSERT_EQ(passes.size(), 11u) << run.Out;
+  EXPECT_TRUE(passes[0].starts_with("pass 1: tension 25.000 dyn, final velocity ")) << passes[0];
+  EXPECT_TRUE(passes[5].starts_with("pass 6: tension 37.500 dyn, ")) << passes[5];
+  EXPECT_TRUE(passes[5].ends_with(", ran away at point 31")) << passes[5];
+  EXPECT_TRUE(passes[6].ends_with(", ran away at point 48")) << passes[6];
+  EXPECT_EQ(passes[10].find("ran away"), std::string::npos) << passes[10];
+  EXPECT_NE(run.Out.find("Converged after 11 passes\n"), std::string::npos) << run.Out;
+}
+
+// Values are handed on exactly as typed, whatever their first character.
+struct TypedValueCase {
+  const char* name;
+  Arguments arguments;
+  std::size_t header_line;  // 1-based
+  const char* expected_line;
+};
+
+void PrintTo(const TypedValueCase& c, std::ostream* out) { *out << c.name; }
+
+class CliTypedValueTest : public CliTest, public testing::WithParamInterface<TypedValueCase> {};
+
+TEST_P(CliTypedValueTest, IsAcceptedAndReported) {
+  const TCliRun run = Run(GetParam().arguments);
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = ResultLines();
+  ASSERT_EQ(lines.size(), kDefaultLineCount);
+  EXPECT_EQ(lines[GetParam().header_line - 1], GetParam().expected_line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CliTypedValueTest,
+    testing::Values(
+        TypedValueCase{"NegativeAsSeparateArgument", {"--zone1-a2", "-32.5"}, 14, kZone1A2Default},
+        TypedValueCase{"NegativeAfterEquals", {"--zone1-a2=-32.5"}, 14, kZone1A2Default},
+        TypedValueCase{"BlanksAndExponent", {"--take-up-speed", " 4E3 "}, 5, kTakeUpSpeed4000}),
+    [](const auto& info) { return info.param.name; });
+
+// A refused case prints the one message on standard error and leaves an earlier result file
+// byte for byte as it was.
+struct RefusalCase {
+  const char* name;
+  Arguments arguments;
+  const char* message;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+
+class CliRefusalTest : public CliTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CliRefusalTest, PrintsTheMessageAndLeavesTheFileAlone) {
+  const std::string earlier = "earlier result\r\n";
+  std::ofstream(work_ / "result.txt", std::ios::binary) << earlier;
+  const TCliRun run = Run(GetParam().arguments);
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_EQ(run.Err, std::string(GetParam().message) + "\n");
+  EXPECT_EQ(run.Out, "");
+  EXPECT_EQ(ReadBytes(work_ / "result.txt"), earlier);
+}
+
+constexpr const char* kNotANumber = "Input value is not correct!";
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CliRefusalTest,
+    testing::Values(
+        RefusalCase{
+            "HoleDiameterZero", {"--hole-diameter", "0"}, "Value of Hole Diameter is not correct"},
+        RefusalCase{"HoleDiameterNegative",
+                    {"--hole-diameter=-0.025"},
+                    "Value of Hole Diameter is not correct"},
+        RefusalCase{"EmptyAfterEquals", {"--hole-diameter="}, kNotANumber},
+        RefusalCase{"EmptySeparateArgument", {"--hole-diameter", ""}, kNotANumber},
+        // The empty value must not swallow the option that follows it.
+        RefusalCase{
+            "EmptyBeforeAnotherOption", {"--hole-diameter=", "--take-up-speed", "0"}, kNotANumber},
+        RefusalCase{"ConversionBeforeAnyCheck",
+                    {"--hole-diameter", "0", "--increment", "abc"},
+                    kNotANumber},
+        RefusalCase{"DashAndLettersIsAValue", {"--increment", "-abc"}, kNotANumber},
+        RefusalCase{"ThousandsSeparator", {"--take-up-speed", "5,000"}, kNotANumber},
+        RefusalCase{"Zone2AirVelocityNegative",
+                    {"--zone2-air-velocity", "-1"},
+                    "Value of 2nd Zone Air Velocity is not correct"},
+        RefusalCase{"IvAtUpperBound", {"--iv", "0.9"}, "IV is not in the proper range of value"},
+        RefusalCase{"EmptySaveFileName", {"--save-file="}, "Save File Name is not correct"},
+        RefusalCase{"MissingDirectory", {"-o", "no such dir/result.txt"}, "File can not open!"}),
+    [](const auto& info) { return info.param.name; });
+
+// The air-temperature hyperbola of zone 1 with A2 = 0 has its pole at the spinneret: the
+// division by zero ends the run after the header was written.
+TEST_F(CliTest, ArithmeticFailureExitsWithTwoAndLeavesTheHeaderOnly) {
+  const TCliRun run = Run({"--zone1-a2", "0"});
+  EXPECT_EQ(run.ExitStatus, 2);
+  ASSERT_FALSE(run.Err.empty());
+  EXPECT_EQ(run.Err.find('\n'), run.Err.size() - 1) << run.Err;  // one message, one line
+  EXPECT_EQ(run.Out, "");
+  EXPECT_EQ(ResultLines().size(), kHeaderLineCount);
+}
+
+TEST_F(CliTest, UsageErrorsExitNonZeroWithoutTouchingTheFile) {
+  for (const Arguments& arguments :
+       {Arguments{"--no-such-option"}, Arguments{"--hole-diameter"}, Arguments{"stray"}}) {
+    const TCliRun run = Run(arguments);
+    EXPECT_NE(run.ExitStatus, 0) << arguments[0];
+    EXPECT_FALSE(run.Err.empty()) << arguments[0];
+  }
+  EXPECT_TRUE(fs::is_empty(work_));
+}
+
+// Every input option with the window's default text and the unit it is typed in.
+struct HelpEntry {
+  const char* option;
+  const char* default_text;
+  const char* unit;
+};
+
+constexpr HelpEntry kHelpEntries[] = {
+    {"--hole-diameter", "0.025", "(cm)"},
+    {"--polymer-output", "1.0", "(g/min)"},
+    {"--take-up-speed", "5000.0", "(m/min)"},
+    {"--melt-temperature", "290.0", "(°C)"},
+    {"--zone1-end", "10.0", "(cm)"},
+    {"--zone1-a1", "16087.5", "(°C·cm)"},
+    {"--zone1-a2", "-32.5", "(cm)"},
+    {"--zone1-a3", "765.0", "(°C)"},
+    {"--zone1-air-velocity", "0.0", "(cm/s)"},
+    {"--zone2-end", "35.0", "(cm)"},
+    {"--zone2-a1", "60.0", "(°C·cm)"},
+    {"--zone2-a2", "-8.0", "(cm)"},
+    {"--zone2-a3", "20.0", "(°C)"},
+    {"--zone2-air-velocity", "50.0", "(cm/s)"},
+    {"--zone3-end", "100.0", "(cm)"},
+    {"--zone3-air-velocity", "0.0", "(cm/s)"},
+    {"--iv", "0.67", "dimensionless"},
+    {"--increment", "1.0", "(cm)"},
+    {"--save-file", "result.txt", "Result file"},
+    {"--verbose", "", ""},
+};
+
+TEST_F(CliTest, HelpDocumentsEveryOptionWithUnitAndDefault) {
+  const TCliRun run = Run({"--help"});
+  ASSERT_EQ(run.ExitStatus, 0);
+  for (const HelpEntry& entry : kHelpEntries) {
+    const std::size_t at = run.Out.find(std::string(entry.option) + " ");
+    ASSERT_NE(at, std::string::npos) << entry.option;
+    const std::string line = run.Out.substr(at, run.Out.find('\n', at) - at);
+    EXPECT_NE(line.find(entry.default_text), std::string::npos) << line;
+    EXPECT_NE(line.find(entry.unit), std::string::npos) << line;
+  }
+  EXPECT_TRUE(fs::is_empty(work_));
+}
+
+}  // namespace
+}  // namespace vellmor::cli_test

@@ -65,7 +65,7 @@ void RoundToDigits(TDecimalDigits& number, int kept) {
     }
     number.digits[i] = '0';
   }
-  number.digits = "1";
+  number.digits.assign(1, '1');
   ++number.exponent;
 }
 

@@ -23,7 +23,8 @@ double MetresPerMinute(double centimetres_per_second) {
 }
 
 // Integrates step p and stores point p + 1, with the air values of point p.
-void MarchStep(int p, const TSpinCondition& condition, TSpinlineProfile& profile) {
+void MarchStep(int p, const TSpinCondition& condition, const PetMaterial& pet,
+               TSpinlineProfile& profile) {
   const double area = static_cast<double>(kQuarterPi * profile.D[p] * profile.D[p]);
   const TAirCondition air =
       AirCondition(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
@@ -40,13 +41,11 @@ void MarchStep(int p, const TSpinCondition& condition, TSpinlineProfile& profile
   y[kTension] = profile.F[p];
   y[kTemperature] = profile.T[p];
   RungeKuttaGill(kSpinlineEquations, y, profile.X[p], condition.Increment,
-                 [&coefficients, mass_flow](double x, TStateVector state) {
-                   return SpinDerivatives(state, x, coefficients, mass_flow);
-                 });
+                 SpinlineSystem(coefficients, mass_flow));
 
   const double x_next =
       static_cast<double>(profile.X[p] + static_cast<long double>(condition.Increment));
-  const TPetProperties properties = PetProperties(y[kTemperature], condition.IV);
+  const TPetProperties properties = pet.At(y[kTemperature]);
   const double diameter =
       static_cast<double>(std::sqrt(4.0L * mass_flow / (kPi * properties.Rho * y[kVelocity])));
   const double v_out = MetresPerMinute(profile.V[p]);
@@ -74,9 +73,10 @@ TPassEnd MarchSpinline(const TSpinCondition& condition, TSpinlineProfile& profil
   // A filament 20 % faster than the take-up roll has run away: this pass is too tight.
   const long double runaway_velocity = 1.2L * profile.TakeUpVelocity;
 
+  const PetMaterial pet(condition.IV);
   TPassEnd end{1, false};
   for (int p = 1; p <= profile.StepCount; ++p) {
-    MarchStep(p, condition, profile);
+    MarchStep(p, condition, pet, profile);
     end.LastPoint = p + 1;
     if (profile.V[p + 1] > runaway_velocity) {
       end.RanAway = true;

@@ -9,6 +9,19 @@ struct TPetProperties {
   double Eta = 0.0;  // Trouton (elongational) viscosity, poise
 };
 
+// The property correlations of PET of one intrinsic viscosity; its IV factor of the
+// viscosity is worked out once, not at every point of the spinline.
+class PetMaterial {
+ public:
+  explicit PetMaterial(double iv);
+
+  // The properties at filament temperature t (°C).
+  TPetProperties At(double t) const;
+
+ private:
+  long double viscosity_factor_;  // 0.273 IV^5.056
+};
+
 // The property correlations at filament temperature t (°C) for intrinsic viscosity iv.
 TPetProperties PetProperties(double t, double iv);
 

@@ -13,20 +13,26 @@
 
 namespace vellmor {
 
-TStateVector SpinDerivatives(TStateVector y, double /*x*/, const TStepCoefficients& c, double w) {
+SpinlineSystem::SpinlineSystem(const TStepCoefficients& c, double w)
+    : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * Power(mass_flow_ / c.Rho, 0.195L)) {}
+
+TStateVector SpinlineSystem::operator()(double /*x*/, TStateVector y) const {
   const long double v = y[kVelocity];
   const long double f = y[kTension];
   const long double t = y[kTemperature];
-  const long double mass_flow = w;
 
   TStateVector dy = y;
-  dy[kVelocity] = static_cast<double>(c.Rho * v * f / (c.Eta * mass_flow));
-  dy[kTension] =
-      static_cast<double>(2.84e-4L * Power(mass_flow / c.Rho, 0.195L) * Power(v, 1.195L) +
-                          (dy[kVelocity] - kGravity / v) * mass_flow);
-  const double diameter = static_cast<double>(Power(4.0L * mass_flow / (kPi * v * c.Rho), 0.5L));
-  dy[kTemperature] = static_cast<double>(kPi * diameter * c.H * (c.TA - t) / (mass_flow * c.Cp));
+  dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
+  dy[kTension] = static_cast<double>(drag_factor_ * Power(v, 1.195L) +
+                                     (dy[kVelocity] - kGravity / v) * mass_flow_);
+  const double diameter = static_cast<double>(Power(4.0L * mass_flow_ / (kPi * v * c_.Rho), 0.5L));
+  dy[kTemperature] =
+      static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
   return dy;
+}
+
+TStateVector SpinDerivatives(TStateVector y, double x, const TStepCoefficients& c, double w) {
+  return SpinlineSystem(c, w)(x, y);
 }
 
 }  // namespace vellmor

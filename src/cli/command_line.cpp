@@ -59,7 +59,7 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Exit status: 0 when the result file is written, 1 when the inputs or the result file\n"
     "were refused (an existing file of that name is left as it was), 2 when the calculation\n"
-    "or the writing failed.";
+    "or the writing failed.\n";
 
 // The arguments after the program name, in the reversed order CLI11 consumes them. An empty
 // value attached with "=" ("--hole-diameter=") would make CLI11 take the next argument as

@@ -5,15 +5,15 @@
 
 #include "core/march_spinline.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cmath>
 
-#include "core/cooling_air.h"
 #include "core/floating_point_check.h"
 #include "core/pet_properties.h"
+#include "core/point_air.h"
 #include "core/runge_kutta_gill.h"
 #include "core/spin_derivatives.h"
+#include "core/spinline_constants.h"
 
 namespace vellmor {
 namespace {
@@ -25,14 +25,7 @@ double MetresPerMinute(double centimetres_per_second) {
 // Integrates step p and stores point p + 1, with the air values of point p.
 void MarchStep(int p, const TSpinCondition& condition, const PetMaterial& pet,
                TSpinlineProfile& profile) {
-  const double area = static_cast<double>(kQuarterPi * profile.D[p] * profile.D[p]);
-  const TAirCondition air =
-      AirCondition(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
-  ThrowOnFloatingPointFault();
-  profile.Area = area;
-  profile.TA[p] = air.TA;
-  profile.H[p] = air.H;
-
+  const TAirCondition air = StorePointAir(p, condition, profile);
   const TStepCoefficients coefficients{profile.Rho[p], profile.Eta[p], profile.Cp[p], air.TA,
                                        air.H};
   const double mass_flow = profile.MassFlow;

@@ -10,24 +10,11 @@
 
 #include <cmath>
 
-#include "core/cooling_air.h"
 #include "core/floating_point_check.h"
-#include "core/spinline_constants.h"
+#include "core/point_air.h"
 
 namespace vellmor {
 namespace {
-
-// The march stops at point N without its air values; the accepted pass gets them here.
-void CompleteLastPoint(const TSpinCondition& condition, TSpinlineProfile& profile) {
-  const int n = profile.ZoneEndPoint[3];
-  const double area = static_cast<double>(kQuarterPi * profile.D[n] * profile.D[n]);
-  const TAirCondition air =
-      AirCondition(n, area, profile.X[n], profile.V[n], condition, profile.ZoneEndPoint);
-  ThrowOnFloatingPointFault();
-  profile.Area = area;
-  profile.TA[n] = air.TA;
-  profile.H[n] = air.H;
-}
 
 double FalsePosition(const TTensionSearch& search) {
   const double slope =
@@ -46,7 +33,8 @@ void AdjustTension(const TSpinCondition& condition, TSpinlineProfile& profile,
       static_cast<double>(static_cast<long double>(profile.FinalVelocity) - profile.TakeUpVelocity);
   if (std::fabs(static_cast<long double>(residual) / profile.TakeUpVelocity) < 0.001L) {
     search.Converged = true;
-    CompleteLastPoint(condition, profile);
+    // The march leaves the last point without its air values; the accepted pass gets them.
+    StorePointAir(profile.ZoneEndPoint[3], condition, profile);
     return;
   }
 

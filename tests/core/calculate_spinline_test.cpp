@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/run_error.h"
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {

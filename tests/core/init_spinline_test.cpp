@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/run_state.h"
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "core/init_spinline.h"
 #include "core/run_state.h"
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {

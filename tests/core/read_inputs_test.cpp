@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,67 +13,28 @@
 
 #include "core/input_checks.h"
 #include "core/run_error.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingSink : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string> messages;
-};
-
 using Messages = std::vector<std::string>;
-
-// The default condition, written out by hand from the window's default texts.
-TSpinCondition DefaultCondition() {
-  TSpinCondition c;
-  c.SaveFileName = "result.txt";
-  c.HoleDiameter = 0.025;
-  c.Output = 1.0;
-  c.TakeUpSpeed = 5000.0;
-  c.MeltTemperature = 290.0;
-  c.Zones[1] = {10.0, 16087.5, -32.5, 765.0, 0.0};
-  c.Zones[2] = {35.0, 60.0, -8.0, 20.0, 50.0};
-  c.Zones[3] = {100.0, 0.0, 0.0, 0.0, 0.0};
-  c.Increment = 1.0;
-  c.IV = 0.67;
-  return c;
-}
 
 // Each test works in a directory of its own, removed afterwards.
 class ReadInputsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("VELLMOR_TEST_TMP");
-    const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& ch : name) {
-      if (ch == '/') ch = '_';
-    }
-    dir_ = root / ("read_inputs_" + std::to_string(getpid()) + "_" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    texts_.Edit20 = (dir_ / "result.txt").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
 
   // Runs ReadInputs on texts_ with a point as separator and returns the messages shown.
   Messages Run(bool expected_result) {
-    RecordingSink sink;
+    test::RecordingSink sink;
     EXPECT_EQ(ReadInputs(texts_, '.', condition_, sink), expected_result);
     return sink.messages;
   }
 
-  static std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-
-  fs::path dir_;
+  test::ScratchDirectory dir_;
   TInputTexts texts_;
   TSpinCondition condition_;
 };
@@ -229,7 +186,7 @@ TEST_P(ReadInputsRefusal, LeavesAnExistingResultFileUnchanged) {
   const CheckCase& c = GetParam();
   texts_.*c.edit = c.text;
   EXPECT_EQ(Run(false), Messages{c.message});
-  EXPECT_EQ(Contents(dir_ / "result.txt"), earlier);
+  EXPECT_EQ(test::ReadBytes(dir_ / "result.txt"), earlier);
 }
 
 // 100.0001 / 0.09 gives 1111 steps: 1112 points. One step fewer than two points at 0.4 cm.
@@ -242,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ReadInputsTest, WritesTheHeaderWhenEveryCheckPasses) {
   EXPECT_EQ(Run(true), Messages{});
-  TSpinCondition expected = DefaultCondition();
+  TSpinCondition expected = test::DefaultCondition();
   expected.SaveFileName = texts_.Edit20;
   EXPECT_EQ(condition_, expected);
   EXPECT_TRUE(fs::exists(dir_ / "result.txt"));
@@ -251,27 +208,29 @@ TEST_F(ReadInputsTest, WritesTheHeaderWhenEveryCheckPasses) {
 TEST_F(ReadInputsTest, AFailedHeaderWriteIsNotSwallowed) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no device that is always full";
   texts_.Edit20 = "/dev/full";
-  RecordingSink sink;
+  test::RecordingSink sink;
   EXPECT_THROW(ReadInputs(texts_, '.', condition_, sink), FileWriteError);
 }
 
 // The checks on values no text of the defaults reaches.
-TEST(FailedCheck, PassesTheDefaults) { EXPECT_EQ(FailedCheck(DefaultCondition()), std::nullopt); }
+TEST(FailedCheck, PassesTheDefaults) {
+  EXPECT_EQ(FailedCheck(test::DefaultCondition()), std::nullopt);
+}
 
 TEST(FailedCheck, AllowsStillAirInEveryZone) {
-  TSpinCondition c = DefaultCondition();
+  TSpinCondition c = test::DefaultCondition();
   c.Zones[2].AirVelocity = 0.0;
   EXPECT_EQ(FailedCheck(c), std::nullopt);
 }
 
 TEST(FailedCheck, DoesNotCompareZoneEnds) {
-  TSpinCondition c = DefaultCondition();
+  TSpinCondition c = test::DefaultCondition();
   c.Zones[2].EndPosition = 5.0;  // before the end of zone 1 at 10 cm
   EXPECT_EQ(FailedCheck(c), std::nullopt);
 }
 
 TEST(FailedCheck, AcceptsASaveFileNameOfOneBlank) {
-  TSpinCondition c = DefaultCondition();
+  TSpinCondition c = test::DefaultCondition();
   c.SaveFileName = " ";
   EXPECT_EQ(FailedCheck(c), std::nullopt);
 }
@@ -279,7 +238,7 @@ TEST(FailedCheck, AcceptsASaveFileNameOfOneBlank) {
 // The double nearest 0.9 lies above 0.9 and the one nearest 0.61 below 0.61: both fail, and
 // their neighbours inside the range pass.
 TEST(FailedCheck, HoldsIVBetweenTheExtendedBounds) {
-  TSpinCondition c = DefaultCondition();
+  TSpinCondition c = test::DefaultCondition();
   for (double iv : {0.62, 0.89, 0.67, std::nextafter(0.9, 0.0), std::nextafter(0.61, 1.0)}) {
     c.IV = iv;
     EXPECT_EQ(FailedCheck(c), std::nullopt) << iv;
@@ -303,7 +262,7 @@ void PrintTo(const PointCountCase& c, std::ostream* os) {
 class FailedPointCountTest : public testing::TestWithParam<PointCountCase> {};
 
 TEST_P(FailedPointCountTest, RefusesProfilesTheSolverCannotHold) {
-  TSpinCondition c = DefaultCondition();
+  TSpinCondition c = test::DefaultCondition();
   c.Zones[3].EndPosition = GetParam().end_position;
   c.Increment = GetParam().increment;
   EXPECT_EQ(FailedPointCount(c), GetParam().refusal);

@@ -2,31 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace vellmor {
 namespace {
 
 namespace fs = std::filesystem;
-
-class MessageLog : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string> messages;
-};
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 // The file's lines without their CR LF; fails the test on a bare LF.
 std::vector<std::string> CrLfLines(const std::string& bytes) {
@@ -45,25 +31,16 @@ std::vector<std::string> CrLfLines(const std::string& bytes) {
 
 class RunSpinlineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* root = std::getenv("VELLMOR_TEST_TMP");
-    dir_ = fs::path(root != nullptr ? root : fs::temp_directory_path().string()) /
-           ("run_sequence_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    texts_.Edit20 = (dir_ / "result.txt").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
 
   TRunOutcome Run(const TRunOptions& options = {}) {
     return RunSpinline(texts_, *state_, sink_, options);
   }
-  std::string ResultBytes() const { return ReadBytes(texts_.Edit20); }
+  std::string ResultBytes() const { return test::ReadBytes(texts_.Edit20); }
 
-  fs::path dir_;
+  test::ScratchDirectory dir_;
   TInputTexts texts_;
-  MessageLog sink_;
+  test::RecordingSink sink_;
   std::unique_ptr<TRunState> state_ = std::make_unique<TRunState>();
 };
 

@@ -2,32 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/result_file.h"
 #include "core/run_error.h"
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingSink : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string> messages;
-};
 
 // The header of the main window's default case, typed line by line from the report layout;
 // "\x81\x8E" is the degree sign.
@@ -92,58 +80,35 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-int OpenDescriptorCount() {
-  return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
-}
-
 // Each test writes into a directory of its own, removed afterwards.
 class WriteHeaderTest : public testing::Test {
  protected:
   void SetUp() override {
-    const char* base = std::getenv("VELLMOR_TEST_TMP");
-    const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& ch : name) {
-      if (ch == '/') ch = '_';
-    }
-    dir_ = root / ("write_header_" + std::to_string(getpid()) + "_" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     condition_ = test::DefaultCondition();
     condition_.SaveFileName = (dir_ / "result.txt").string();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(dir_ / "result.txt", fs::perms::owner_all, ignored);
-    fs::remove_all(dir_);
   }
 
   bool Write() { return WriteHeader(condition_, '.', sink_); }
 
-  static std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   static void Put(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
   }
 
-  fs::path dir_;
+  test::ScratchDirectory dir_;
   TSpinCondition condition_;
-  RecordingSink sink_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(WriteHeaderTest, DefaultCaseGivesTheFortyOneLinesByteForByte) {
   ASSERT_TRUE(Write());
   EXPECT_TRUE(sink_.messages.empty());
   ASSERT_EQ(kDefaultHeader.size(), 41u);
-  EXPECT_EQ(Contents(condition_.SaveFileName), Joined(kDefaultHeader));
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), Joined(kDefaultHeader));
 }
 
 TEST_F(WriteHeaderTest, LinesFollowTheLabelAndColumnHeadLayout) {
   ASSERT_TRUE(Write());
-  const std::vector<std::string> lines = SplitLines(Contents(condition_.SaveFileName));
+  const std::vector<std::string> lines = SplitLines(test::ReadBytes(condition_.SaveFileName));
   ASSERT_EQ(lines.size(), 41u);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
@@ -183,7 +148,7 @@ class WriteHeaderValue : public WriteHeaderTest, public testing::WithParamInterf
 TEST_P(WriteHeaderValue, IsFormattedWithItsLinesPrecisionAndDecimals) {
   GetParam().change(condition_);
   ASSERT_TRUE(Write());
-  const std::vector<std::string> lines = SplitLines(Contents(condition_.SaveFileName));
+  const std::vector<std::string> lines = SplitLines(test::ReadBytes(condition_.SaveFileName));
   ASSERT_EQ(lines.size(), 41u);
   const std::string& line = lines[static_cast<std::size_t>(GetParam().line - 1)];
   EXPECT_EQ(line.substr(49), GetParam().value_text);
@@ -210,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WriteHeaderTest, UsesTheUsersDecimalSeparator) {
   ASSERT_TRUE(WriteHeader(condition_, ',', sink_));
-  const std::vector<std::string> lines = SplitLines(Contents(condition_.SaveFileName));
+  const std::vector<std::string> lines = SplitLines(test::ReadBytes(condition_.SaveFileName));
   ASSERT_EQ(lines.size(), 41u);
   EXPECT_EQ(lines[13].substr(49), "-32,5000");
 }
@@ -218,20 +183,20 @@ TEST_F(WriteHeaderTest, UsesTheUsersDecimalSeparator) {
 TEST_F(WriteHeaderTest, ReplacesTheWholeOfAnEarlierFile) {
   Put(condition_.SaveFileName, std::string(10000, 'x'));
   ASSERT_TRUE(Write());
-  EXPECT_EQ(Contents(condition_.SaveFileName), Joined(kDefaultHeader));
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), Joined(kDefaultHeader));
 }
 
 TEST_F(WriteHeaderTest, RelativeNameIsResolvedAgainstTheCurrentDirectory) {
   fs::create_directory(dir_ / "sub");
   const fs::path previous = fs::current_path();
-  fs::current_path(dir_);
+  fs::current_path(dir_.path());
   condition_.SaveFileName = "sub/result.txt";
   const bool written = Write();
   condition_.SaveFileName = "missing/result.txt";
   const bool missing_written = Write();
   fs::current_path(previous);
   EXPECT_TRUE(written);
-  EXPECT_EQ(Contents(dir_ / "sub" / "result.txt"), Joined(kDefaultHeader));
+  EXPECT_EQ(test::ReadBytes(dir_ / "sub" / "result.txt"), Joined(kDefaultHeader));
   EXPECT_FALSE(missing_written);
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
 }
@@ -252,7 +217,7 @@ TEST_F(WriteHeaderTest, ReadOnlyExistingFileStaysUnchanged) {
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_FALSE(Write());
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
-  EXPECT_EQ(Contents(condition_.SaveFileName), earlier);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), earlier);
 }
 
 TEST_F(WriteHeaderTest, DirectoryOfThatNameCanNotOpen) {
@@ -278,18 +243,18 @@ std::string NameOfLength(const fs::path& dir, std::size_t length) {
 }
 
 TEST_F(WriteHeaderTest, NameOf260BytesIsRefusedBeforeOpening) {
-  condition_.SaveFileName = NameOfLength(dir_, kMaxSaveFileNameLength + 1);
+  condition_.SaveFileName = NameOfLength(dir_.path(), kMaxSaveFileNameLength + 1);
   EXPECT_FALSE(Write());
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kSaveFileNameTooLong});
-  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(fs::is_empty(dir_.path()));
 }
 
 TEST_F(WriteHeaderTest, NameOf259BytesIsWritten) {
-  condition_.SaveFileName = NameOfLength(dir_, kMaxSaveFileNameLength);
+  condition_.SaveFileName = NameOfLength(dir_.path(), kMaxSaveFileNameLength);
   ASSERT_LT(fs::path(condition_.SaveFileName).filename().string().size(), 256u);
   EXPECT_TRUE(Write());
   EXPECT_TRUE(sink_.messages.empty());
-  EXPECT_EQ(Contents(condition_.SaveFileName), Joined(kDefaultHeader));
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), Joined(kDefaultHeader));
 }
 
 // A full disk: the error's own description, and the descriptor is given back so a later run
@@ -298,7 +263,7 @@ TEST_F(WriteHeaderTest, FullDeviceThrowsWithTheSystemsDescription) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const std::string name = condition_.SaveFileName;
   condition_.SaveFileName = "/dev/full";
-  const int descriptors = OpenDescriptorCount();
+  const int descriptors = test::OpenDescriptorCount();
   try {
     Write();
     ADD_FAILURE() << "no FileWriteError";
@@ -306,7 +271,7 @@ TEST_F(WriteHeaderTest, FullDeviceThrowsWithTheSystemsDescription) {
     EXPECT_EQ(std::string(error.what()),
               "Can not write to file /dev/full: No space left on device");
   }
-  EXPECT_EQ(OpenDescriptorCount(), descriptors);
+  EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
   EXPECT_TRUE(sink_.messages.empty());
   condition_.SaveFileName = name;
   EXPECT_TRUE(Write());

@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,18 +12,12 @@
 
 #include "core/run_error.h"
 #include "core/write_header.h"
-#include "test_condition.h"
+#include "test_support.h"
 
 namespace vellmor {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingSink : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string> messages;
-};
 
 // The values the march leaves at one point, V in cm/s.
 struct PointValues {
@@ -169,10 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"TenacityOverflows", 14.8, 1e308, 1e300}),
     [](const testing::TestParamInfo<FaultCase>& info) { return info.param.what; });
 
-int OpenDescriptorCount() {
-  return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
-}
-
 // Each test writes into a directory of its own, removed afterwards.
 class WriteResultsTest : public testing::Test {
  protected:
@@ -180,12 +166,6 @@ class WriteResultsTest : public testing::Test {
   static constexpr std::string_view kHeader = "header line\r\n                  .s.\x81\x8E\r\n";
 
   void SetUp() override {
-    const char* base = std::getenv("VELLMOR_TEST_TMP");
-    const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = root / ("write_results_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     condition_ = test::DefaultCondition();
     condition_.SaveFileName = (dir_ / "result.txt").string();
     profile_ = std::make_unique<TSpinlineProfile>();
@@ -194,33 +174,24 @@ class WriteResultsTest : public testing::Test {
     SetPoint(*profile_, 3, kPoint101);
     profile_->ZoneEndPoint[3] = 3;
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(dir_ / "result.txt", fs::perms::owner_all, ignored);
-    fs::remove_all(dir_);
-  }
 
   bool Write() { return WriteResults(condition_, *profile_, '.', sink_); }
 
-  static std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   void PutHeader() { std::ofstream(condition_.SaveFileName, std::ios::binary) << kHeader; }
 
-  fs::path dir_;
+  test::ScratchDirectory dir_;
   TSpinCondition condition_;
   std::unique_ptr<TSpinlineProfile> profile_;
-  RecordingSink sink_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(WriteResultsTest, AppendsTheRowsAndTwoEmptyLinesAfterTheHeader) {
   ASSERT_TRUE(WriteHeader(condition_, '.', sink_));
-  const std::string header = Contents(condition_.SaveFileName);
+  const std::string header = test::ReadBytes(condition_.SaveFileName);
   ASSERT_TRUE(Write());
   EXPECT_TRUE(sink_.messages.empty());
   const std::string table = kRow1 + "\r\n" + kRow21 + "\r\n" + kRow101 + "\r\n\r\n\r\n";
-  EXPECT_EQ(Contents(condition_.SaveFileName), header + table);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), header + table);
   EXPECT_NEAR(profile_->VOut[2], 3000.0, 1e-9);
 }
 
@@ -228,7 +199,7 @@ TEST_F(WriteResultsTest, NoPointsGiveOnlyTheTwoEmptyLines) {
   PutHeader();
   profile_->ZoneEndPoint[3] = 0;
   ASSERT_TRUE(Write());
-  EXPECT_EQ(Contents(condition_.SaveFileName), std::string(kHeader) + "\r\n\r\n");
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), std::string(kHeader) + "\r\n\r\n");
 }
 
 // The longest table: every row reaches the file across many buffer flushes.
@@ -240,7 +211,7 @@ TEST_F(WriteResultsTest, FullProfileGivesOneRowPerPoint) {
   std::string expected(kHeader);
   for (int p = 1; p <= MaxPoints; ++p) expected += kRow21 + "\r\n";
   expected += "\r\n\r\n";
-  EXPECT_EQ(Contents(condition_.SaveFileName), expected);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), expected);
 }
 
 TEST_F(WriteResultsTest, FileRemovedSinceTheHeaderCanNotBeWritten) {
@@ -257,7 +228,7 @@ TEST_F(WriteResultsTest, ReadOnlyFileKeepsItsHeader) {
   fs::permissions(condition_.SaveFileName, fs::perms::owner_read);
   EXPECT_FALSE(Write());
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kCanNotWriteResult});
-  EXPECT_EQ(Contents(condition_.SaveFileName), kHeader);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), kHeader);
 }
 
 TEST_F(WriteResultsTest, ZeroVelocityInRow3LeavesRows1And2InTheFile) {
@@ -265,10 +236,10 @@ TEST_F(WriteResultsTest, ZeroVelocityInRow3LeavesRows1And2InTheFile) {
   profile_->V[3] = 0.0;
   profile_->VOut[3] = -1.0;
   profile_->ZoneEndPoint[3] = 5;
-  const int descriptors = OpenDescriptorCount();
+  const int descriptors = test::OpenDescriptorCount();
   EXPECT_THROW(Write(), CalculationError);
-  EXPECT_EQ(OpenDescriptorCount(), descriptors);
-  EXPECT_EQ(Contents(condition_.SaveFileName),
+  EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName),
             std::string(kHeader) + kRow1 + "\r\n" + kRow21 + "\r\n");
   EXPECT_EQ(profile_->VOut[3], -1.0);
   EXPECT_TRUE(sink_.messages.empty());
@@ -277,14 +248,14 @@ TEST_F(WriteResultsTest, ZeroVelocityInRow3LeavesRows1And2InTheFile) {
 TEST_F(WriteResultsTest, FullDeviceThrowsAndReleasesTheFile) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   condition_.SaveFileName = "/dev/full";
-  const int descriptors = OpenDescriptorCount();
+  const int descriptors = test::OpenDescriptorCount();
   try {
     Write();
     ADD_FAILURE() << "no FileWriteError";
   } catch (const FileWriteError& error) {
     EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos);
   }
-  EXPECT_EQ(OpenDescriptorCount(), descriptors);
+  EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
 }
 
 }  // namespace

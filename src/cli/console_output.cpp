@@ -3,14 +3,10 @@
 #include <string>
 
 #include "core/format_fixed.h"
+#include "core/velocity_units.h"
 
 namespace vellmor::cli {
 namespace {
-
-// cm/s to the m/min in which the take-up speed is typed and the report shows velocities.
-double MetresPerMinute(double centimetres_per_second) {
-  return centimetres_per_second * 60.0 / 100.0;
-}
 
 // The result table's columns: velocity to 0.1 m/min, tension to 0.001 dyn, temperature to
 // 0.1 °C, diameter to 0.00001 cm.

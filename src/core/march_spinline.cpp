@@ -14,13 +14,10 @@
 #include "core/runge_kutta_gill.h"
 #include "core/spin_derivatives.h"
 #include "core/spinline_constants.h"
+#include "core/velocity_units.h"
 
 namespace vellmor {
 namespace {
-
-double MetresPerMinute(double centimetres_per_second) {
-  return static_cast<double>(centimetres_per_second * 60.0L / 100.0L);
-}
 
 // Integrates step p and stores point p + 1, with the air values of point p.
 void MarchStep(int p, const TSpinCondition& condition, const PetMaterial& pet,

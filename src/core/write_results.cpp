@@ -14,6 +14,7 @@
 #include "core/format_right.h"
 #include "core/result_file.h"
 #include "core/run_error.h"
+#include "core/velocity_units.h"
 
 namespace vellmor {
 namespace {
@@ -69,7 +70,7 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
   ClearFloatingPointFaults();
   TResultRow row;
   row.X = profile.X[p];
-  row.VOut = static_cast<double>(profile.V[p] * 60.0L / 100.0L);  // cm/s to m/min
+  row.VOut = MetresPerMinute(profile.V[p]);
   row.F = profile.F[p];
   row.T = profile.T[p];
   row.D = profile.D[p];

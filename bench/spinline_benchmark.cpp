@@ -14,12 +14,12 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/calculate_spinline.h"
-#include "core/input_texts.h"
-#include "core/message_sink.h"
-#include "core/read_inputs.h"
-#include "core/run_sequence.h"
-#include "core/run_state.h"
+#include "core/inputs/input_texts.h"
+#include "core/inputs/read_inputs.h"
+#include "core/run/message_sink.h"
+#include "core/run/run_sequence.h"
+#include "core/solver/calculate_spinline.h"
+#include "core/solver/run_state.h"
 
 namespace vellmor {
 namespace {

@@ -4,9 +4,15 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev fonts-ipafont-gothic
+  # the build
+  cmake g++ ninja-build pkg-config ccache clang-format
+  # the core and the runner
+  libcli11-dev nlohmann-json3-dev libboost-dev
+  # the window and the profile viewer
+  qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-ipafont-gothic
+  # the tests and benchmarks: the extended-precision reference, a comma locale to compile,
+  # shards run through GNU parallel
+  libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev locales parallel
 )
 
 missing=()

@@ -96,6 +96,7 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
     app.add_option(names, command_line.Texts.*option.text, option.description)
         ->capture_default_str();
   }
+  app.set_version_flag("--version", std::string("vellmor-cli ") + VELLMOR_VERSION);
   app.add_flag("-v,--verbose", command_line.Verbose,
                "Print every pass of the tension search as it ends");
   try {

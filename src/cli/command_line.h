@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "core/input_texts.h"
+#include "core/inputs/input_texts.h"
 
 namespace vellmor::cli {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/format_fixed.h"
-#include "core/velocity_units.h"
+#include "core/physics/numerics.h"
+#include "core/report/format_fixed.h"
 
 namespace vellmor::cli {
 namespace {

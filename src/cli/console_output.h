@@ -3,9 +3,9 @@
 #include <ostream>
 #include <string_view>
 
-#include "core/calculate_spinline.h"
-#include "core/message_sink.h"
-#include "core/run_sequence.h"
+#include "core/run/message_sink.h"
+#include "core/run/run_sequence.h"
+#include "core/solver/calculate_spinline.h"
 
 namespace vellmor::cli {
 

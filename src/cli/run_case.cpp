@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "cli/console_output.h"
-#include "core/run_sequence.h"
-#include "core/run_state.h"
-#include "core/user_number_format.h"
+#include "core/inputs/user_number_format.h"
+#include "core/run/run_sequence.h"
+#include "core/solver/run_state.h"
 
 namespace vellmor::cli {
 

@@ -19,7 +19,6 @@ class BevelPanel : public QFrame {
   void SetBevels(Bevel outer, Bevel inner, int bevel_width);
   void SetCaption(const QString& caption, Qt::Alignment alignment);
   QString Caption() const { return caption_; }
-  Qt::Alignment CaptionAlignment() const { return alignment_; }
   // Pixels each bevel takes from every side together.
   int BevelThickness() const;
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <map>
 
-#include "core/message_sink.h"
+#include "core/run/message_sink.h"
 
 class QComboBox;
 class QListWidget;
@@ -23,8 +23,6 @@ class DirectoryChain : public QObject {
  public:
   DirectoryChain(QComboBox& drives, QTreeWidget& directories, QListWidget& files,
                  MessageSink& sink);
-
-  QString Directory() const { return directory_; }
 
   // Re-reads the file list's directory, which it first makes the current directory again.
   void RefreshFiles();

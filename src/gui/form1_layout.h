@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/input_texts.h"
+#include "core/inputs/input_texts.h"
 #include "gui/button_glyphs.h"
 
 // The main window's controls as data: where each sits and what it says. The window builds

@@ -2,6 +2,7 @@
 //
 //   vellmor                       opens the main window
 //   vellmor --screenshot FILE     renders the main window to the PNG file FILE and exits
+//   vellmor --version             prints the version
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -23,9 +24,11 @@ int SaveScreenshot(QWidget& window, const QString& file_name) {
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  QApplication::setApplicationVersion(QStringLiteral(VELLMOR_VERSION));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Steady melt-spinning spinline of PET."));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption screenshot(
       QStringLiteral("screenshot"),
       QStringLiteral("Render the main window to a PNG file and exit."), QStringLiteral("file"));

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/message_sink.h"
+#include "core/run/message_sink.h"
 
 namespace vellmor::gui {
 

@@ -1,4 +1,5 @@
 #include "cli_process.h"
+#include "support/test_support.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -12,6 +13,7 @@
 extern char** environ;
 
 namespace vellmor::cli_test {
+using test::ReadBytes;
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,20 +73,6 @@ TCliRun RunCli(const std::vector<std::string>& arguments, const fs::path& workin
   fs::remove(out_file);
   fs::remove(err_file);
   return run;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> CrLfLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    lines.push_back(bytes.substr(start, end - start));
-  }
-  return lines;
 }
 
 }  // namespace vellmor::cli_test

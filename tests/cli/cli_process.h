@@ -18,9 +18,4 @@ struct TCliRun {
 TCliRun RunCli(const std::vector<std::string>& arguments,
                const std::filesystem::path& working_directory);
 
-std::string ReadBytes(const std::filesystem::path& file);
-
-// The lines of a result file, split at CR LF; the text after the last CR LF is not a line.
-std::vector<std::string> CrLfLines(const std::string& bytes);
-
 }  // namespace vellmor::cli_test

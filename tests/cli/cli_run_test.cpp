@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "support/test_support.h"
 
 namespace vellmor::cli_test {
+using test::CrLfLines;
+using test::ReadBytes;
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,30 +31,16 @@ constexpr const char* kZone1A2Default = "        A2                             
 constexpr std::size_t kDefaultLineCount = 144;
 constexpr std::size_t kHeaderLineCount = 41;
 
-// Each test runs the program in <scratch>/<test>/work, removed afterwards.
+// Each test runs the program in a scratch directory of its own, removed afterwards.
 class CliTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("VELLMOR_TEST_TMP");
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& ch : name) {
-      if (ch == '/') ch = '_';
-    }
-    root_ = (base != nullptr ? fs::path(base) : fs::temp_directory_path()) / name;
-    fs::remove_all(root_);
-    work_ = root_ / "work";
-    fs::create_directories(work_);
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   TCliRun Run(const Arguments& arguments) const { return RunCli(arguments, work_); }
   std::vector<std::string> ResultLines(const char* name = "result.txt") const {
     return CrLfLines(ReadBytes(work_ / name));
   }
 
-  fs::path root_;
-  fs::path work_;
+  test::ScratchDirectory scratch_;
+  const fs::path& work_ = scratch_.path();
 };
 
 // The velocity column (bytes 8 to 14) of a table row, in m/min.

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/run_sequence.h"
-#include "core/user_number_format.h"
+#include "core/inputs/user_number_format.h"
+#include "core/run/run_sequence.h"
 #include "forms_fixture.h"
 #include "modal_closer.h"
 

@@ -1,0 +1,75 @@
+#include "core/inputs/read_inputs.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/inputs/input_checks.h"
+#include "core/inputs/number_conversion.h"
+#include "core/report/write_header.h"
+
+namespace vellmor {
+namespace {
+
+struct NumericField {
+  const std::string* text;
+  double* value;
+};
+
+// The eighteen numeric fields in the order the window lists them. Zone 3 has no
+// air-temperature equation of its own, so its A1, A2 and A3 are not among them.
+std::array<NumericField, 18> NumericFields(const TInputTexts& t, TSpinCondition& c) {
+  return {{
+      {&t.Edit1, &c.HoleDiameter},
+      {&t.Edit2, &c.Output},
+      {&t.Edit3, &c.TakeUpSpeed},
+      {&t.Edit4, &c.MeltTemperature},
+      {&t.Edit5, &c.Zones[1].EndPosition},
+      {&t.Edit6, &c.Zones[1].A1},
+      {&t.Edit7, &c.Zones[1].A2},
+      {&t.Edit8, &c.Zones[1].A3},
+      {&t.Edit9, &c.Zones[1].AirVelocity},
+      {&t.Edit10, &c.Zones[2].EndPosition},
+      {&t.Edit11, &c.Zones[2].A1},
+      {&t.Edit12, &c.Zones[2].A2},
+      {&t.Edit13, &c.Zones[2].A3},
+      {&t.Edit14, &c.Zones[2].AirVelocity},
+      {&t.Edit15, &c.Zones[3].EndPosition},
+      {&t.Edit16, &c.Zones[3].AirVelocity},
+      {&t.Edit17, &c.IV},
+      {&t.Edit19, &c.Increment},
+  }};
+}
+
+// Every field is converted before any value is checked; the first one that is not a number
+// stops the reading, leaving the fields after it as they were.
+bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition) {
+  for (const NumericField& field : NumericFields(texts, condition)) {
+    const std::optional<double> value = ConvertNumber(*field.text, decimal_separator);
+    if (!value) return false;
+    *field.value = *value;
+  }
+  condition.SaveFileName = texts.Edit20;
+  return true;
+}
+
+}  // namespace
+
+bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition,
+                MessageSink& sink) {
+  if (!ConvertFields(texts, decimal_separator, condition)) {
+    sink.ShowMessage(kInputValueNotCorrect);
+    return false;
+  }
+  // The result file is not touched before the last check has passed.
+  std::optional<std::string_view> refusal = FailedCheck(condition);
+  if (!refusal) refusal = FailedPointCount(condition);
+  if (refusal) {
+    sink.ShowMessage(*refusal);
+    return false;
+  }
+  return WriteHeader(condition, decimal_separator, sink);
+}
+
+}  // namespace vellmor

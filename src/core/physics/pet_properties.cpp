@@ -1,0 +1,41 @@
+// The material model of PET, T in °C:
+//
+//   density           ρ  = 1.36 - 0.0005 T                              (g/cm³)
+//   specific heat     Cp = 0.3 + 0.0006 T                               (cal/(g·°C))
+//   Trouton viscosity λ  = 0.273 IV^5.056 exp(6802 / (T + 273)),
+//                          times 100 below 70 °C (the glassy filament)  (poise)
+//   die swell         S  = 0.575 exp(-3650 (1/548 - 1/(Tm + 273))) SR^0.134 (IV/0.61)^0.85
+
+#include "core/physics/pet_properties.h"
+
+#include <cmath>
+
+#include "core/physics/numerics.h"
+
+namespace vellmor {
+
+PetMaterial::PetMaterial(double iv) : viscosity_factor_(0.273L * Power(iv, 5.056L)) {}
+
+TPetProperties PetMaterial::At(double t) const {
+  const long double temperature = t;
+  TPetProperties properties;
+  properties.Rho = static_cast<double>(1.36L - 0.0005L * temperature);
+  properties.Cp = static_cast<double>(0.3L + 0.0006L * temperature);
+  properties.Eta =
+      static_cast<double>(viscosity_factor_ * std::exp(6802.0L / (temperature + kKelvinOffset)));
+  // Below the glass transition the filament hardly draws any more.
+  if (t < 70.0) properties.Eta = static_cast<double>(100.0L * properties.Eta);
+  return properties;
+}
+
+TPetProperties PetProperties(double t, double iv) { return PetMaterial(iv).At(t); }
+
+double DieSwell(double tm, double sr, double iv) {
+  // Equal to 1 at a melt of 275 °C (548 K), the reference of the swell correlation.
+  const double temperature_factor =
+      static_cast<double>(std::exp(-3650.0L * (1.0L / 548.0L - 1.0L / (tm + kKelvinOffset))));
+  return static_cast<double>(0.575L * temperature_factor * Power(sr, 0.134L) *
+                             Power(iv / 0.61L, 0.85L));
+}
+
+}  // namespace vellmor

@@ -1,0 +1,37 @@
+// The steady one-dimensional spinline, x downwards from the spinneret, W the mass flow:
+//
+//   dV/dx = ρ V F / (λ W)                                   force carried by the viscous filament
+//   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (dV/dx - g/V) W   air drag, inertia, less the weight
+//   dT/dx = π D H (TA - T) / (W Cp),  D = (4 W / (π V ρ))^0.5
+//
+// The coefficients ρ, λ, Cp, TA, H are those of the step's start point.
+
+#include "core/physics/spin_derivatives.h"
+
+#include "core/physics/numerics.h"
+
+namespace vellmor {
+
+SpinlineSystem::SpinlineSystem(const TStepCoefficients& c, double w)
+    : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * Power(mass_flow_ / c.Rho, 0.195L)) {}
+
+TStateVector SpinlineSystem::operator()(double /*x*/, TStateVector y) const {
+  const long double v = y[kVelocity];
+  const long double f = y[kTension];
+  const long double t = y[kTemperature];
+
+  TStateVector dy = y;
+  dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
+  dy[kTension] = static_cast<double>(drag_factor_ * Power(v, 1.195L) +
+                                     (dy[kVelocity] - kGravity / v) * mass_flow_);
+  const double diameter = static_cast<double>(Power(4.0L * mass_flow_ / (kPi * v * c_.Rho), 0.5L));
+  dy[kTemperature] =
+      static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
+  return dy;
+}
+
+TStateVector SpinDerivatives(TStateVector y, double x, const TStepCoefficients& c, double w) {
+  return SpinlineSystem(c, w)(x, y);
+}
+
+}  // namespace vellmor

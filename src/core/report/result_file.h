@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vellmor {
+
+// The longest result file name accepted, in bytes: a path limit of 260 bytes including the
+// terminating NUL.
+inline constexpr std::size_t kMaxSaveFileNameLength = 259;
+
+// The result file while the header or the table is written: an owned POSIX file descriptor
+// and a line buffer, so that a whole table costs a handful of write calls. Lines end with
+// CR LF. The descriptor is released by Close, by a failed write, or by the destructor (which
+// never throws and drops what is still buffered), so a later run can always open the file.
+class ResultFile {
+ public:
+  enum class Mode {
+    kCreate,  // create a missing file, empty an existing one
+    kAppend,  // the file must exist; writing continues after its last byte
+  };
+  enum class OpenResult {
+    kOpened,
+    kNameTooLong,  // longer than kMaxSaveFileNameLength: nothing was tried
+    kCanNotOpen,   // missing directory or file, access denied, a directory, an invalid name
+  };
+
+  ResultFile() = default;
+  ResultFile(const ResultFile&) = delete;
+  ResultFile& operator=(const ResultFile&) = delete;
+  ~ResultFile();
+
+  // Opens name (relative to the current directory) for writing. An existing file that cannot
+  // be opened is left byte for byte as it was: it is emptied only once the open succeeds.
+  OpenResult Open(const std::string& name, Mode mode);
+
+  // Appends text and CR LF; writes the buffer out once it holds a few KiB. Throws
+  // FileWriteError (and releases the file) when the write fails.
+  void WriteLine(std::string_view text);
+  // Writes out everything buffered. Throws FileWriteError (and releases the file) on failure.
+  void Flush();
+  // Flush, then close. Throws FileWriteError when either fails; the file is released anyway.
+  void Close();
+
+ private:
+  [[noreturn]] void Fail(std::string_view action, int error);
+  void Release() noexcept;
+
+  int fd_ = -1;
+  std::string name_;
+  std::string buffer_;
+};
+
+}  // namespace vellmor

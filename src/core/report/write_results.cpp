@@ -1,0 +1,119 @@
+// The table of results appended after the condition header: one row per point of the
+// converged profile, nine right-aligned columns, then two empty lines. The tenacities are
+//   TEN = 0.00101972 F / (Output × 9000 / v)   (G/den),
+// F in dyn (0.00101972 gf/dyn), Output × 9000 / v the fineness in denier (g per 9000 m) of a
+// filament drawn at v m/min: the point's own velocity for TEN(RE), the take-up speed for
+// TEN(AP).
+
+#include "core/report/write_results.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "core/physics/numerics.h"
+#include "core/report/format_right.h"
+#include "core/report/result_file.h"
+#include "core/run/run_error.h"
+#include "core/solver/floating_point_check.h"
+
+namespace vellmor {
+namespace {
+
+// Width and decimals of one column; the width is also the column's precision.
+struct TColumn {
+  int width;
+  int decimals;
+};
+
+constexpr TColumn kX{5, 1};
+constexpr TColumn kV{7, 1};
+constexpr TColumn kF{8, 3};
+constexpr TColumn kT{6, 1};
+constexpr TColumn kD{8, 5};
+constexpr TColumn kTA{6, 1};
+constexpr TColumn kH{8, 5};
+constexpr TColumn kTen{7, 4};
+
+constexpr long double kGramForcePerDyn = 0.00101972L;
+constexpr long double kMetresPerDenierGram = 9000.0L;  // denier: grams per 9000 m
+
+long double Tenacity(double tension, double output, double velocity) {
+  return (kGramForcePerDyn * tension) / ((output * kMetresPerDenierGram) / velocity);
+}
+
+void AppendField(std::string& row, TColumn column, double value, char decimal_separator) {
+  row += ' ';
+  row += FormatRight(column.width, column.decimals, value, decimal_separator);
+}
+
+// Writes rows 1 … n. A calculation failure in row p leaves rows 1 … p - 1 in the file.
+void WriteRows(ResultFile& file, const TSpinCondition& condition, TSpinlineProfile& profile, int n,
+               char decimal_separator) {
+  try {
+    for (int p = 1; p <= n; ++p) {
+      file.WriteLine(FormatResultRow(MakeResultRow(condition, profile, p), decimal_separator));
+    }
+  } catch (const CalculationError&) {
+    // The arithmetic failure is the one the run reports; a disk failure on the way out would
+    // only hide it.
+    try {
+      file.Close();
+    } catch (const FileWriteError&) {
+    }
+    throw;
+  }
+}
+
+}  // namespace
+
+TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& profile, int p) {
+  ClearFloatingPointFaults();
+  TResultRow row;
+  row.X = profile.X[p];
+  row.VOut = MetresPerMinute(profile.V[p]);
+  row.F = profile.F[p];
+  row.T = profile.T[p];
+  row.D = profile.D[p];
+  row.TA = profile.TA[p];
+  row.H = profile.H[p];
+  row.TenRE = static_cast<double>(Tenacity(row.F, condition.Output, row.VOut));
+  row.TenAP = static_cast<double>(Tenacity(row.F, condition.Output, condition.TakeUpSpeed));
+  // A zero velocity divides by zero; nothing of this row is stored before the check.
+  ThrowOnFloatingPointFault();
+  profile.VOut[p] = row.VOut;
+  return row;
+}
+
+std::string FormatResultRow(const TResultRow& row, char decimal_separator) {
+  std::string text;
+  text.reserve(80);
+  AppendField(text, kX, row.X, decimal_separator);
+  AppendField(text, kV, row.VOut, decimal_separator);
+  AppendField(text, kF, row.F, decimal_separator);
+  AppendField(text, kT, row.T, decimal_separator);
+  AppendField(text, kD, row.D, decimal_separator);
+  AppendField(text, kTA, row.TA, decimal_separator);
+  AppendField(text, kH, row.H, decimal_separator);
+  AppendField(text, kTen, row.TenRE, decimal_separator);
+  AppendField(text, kTen, row.TenAP, decimal_separator);
+  return text;
+}
+
+bool WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
+                  char decimal_separator, MessageSink& sink) {
+  ResultFile file;
+  if (file.Open(condition.SaveFileName, ResultFile::Mode::kAppend) !=
+      ResultFile::OpenResult::kOpened) {
+    sink.ShowMessage(kCanNotWriteResult);
+    return false;
+  }
+  const int last_point = profile.ZoneEndPoint[3];
+  assert(last_point <= MaxPoints);
+  WriteRows(file, condition, profile, std::min(last_point, MaxPoints), decimal_separator);
+  file.WriteLine("");
+  file.WriteLine("");
+  file.Close();
+  return true;
+}
+
+}  // namespace vellmor

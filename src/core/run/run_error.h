@@ -1,0 +1,52 @@
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace vellmor {
+
+// A failure that ends a run after the result file may already have been touched: caught once,
+// by the run sequence, which shows what() as the run's one message.
+class RunFailure : public std::exception {
+ public:
+  explicit RunFailure(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+  // Adds where the run was when it failed (" at x = 5.0 cm"), as the failure travels outwards.
+  void AddPlace(std::string_view place) { message_ += place; }
+
+ private:
+  std::string message_;
+};
+
+// Why the numerics gave up.
+enum class CalculationFault {
+  kInvalidOperation,  // the logarithm or square root of a negative number, 0/0, …
+  kDivisionByZero,
+  kOverflow,
+  kNoConvergence,  // the tension search did not meet the take-up speed within its pass bound
+  kTooManyPoints,  // the profile would not fit its MaxPoints points
+  kTooFewPoints,   // fewer than two points: no step to march
+};
+
+// The numerics gave up: a floating-point fault, a profile that does not fit, or a tension
+// search that did not converge.
+class CalculationError : public RunFailure {
+ public:
+  CalculationError(CalculationFault fault, std::string message)
+      : RunFailure(std::move(message)), fault_(fault) {}
+  CalculationFault Fault() const { return fault_; }
+
+ private:
+  CalculationFault fault_;
+};
+
+// Writing or closing the result file failed once it was open (a full disk, say).
+class FileWriteError : public RunFailure {
+ public:
+  using RunFailure::RunFailure;
+};
+
+}  // namespace vellmor

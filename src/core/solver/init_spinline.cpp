@@ -1,0 +1,78 @@
+// Initial state of a run, at the spinneret exit (point 1):
+//
+//   take-up velocity  = TakeUpSpeed × 100 / 60            (m/min to cm/s)
+//   mass flow W       = Output / 60                       (g/min to g/s)
+//   zone end point k  = round((EndPosition_k + 0.0001) / Increment) + 1
+//   shear rate SR     = (4 W / ρ(Tm)) / (π R³),  R = HoleDiameter / 2
+//   D[1]              = DieSwell(Tm, SR) × HoleDiameter
+//   V[1]              = W / ρ[1] / (π/4 D[1]²)
+
+#include "core/solver/init_spinline.h"
+
+#include "core/inputs/spinline_points.h"
+#include "core/physics/numerics.h"
+#include "core/physics/pet_properties.h"
+#include "core/solver/floating_point_check.h"
+
+namespace vellmor {
+
+namespace {
+
+// The filament as it leaves the spinneret, swollen by the die swell.
+struct TSpinneretExit {
+  double diameter = 0.0;  // cm
+  TPetProperties properties;
+  double area = 0.0;      // cm²
+  double velocity = 0.0;  // cm/s
+};
+
+TSpinneretExit SpinneretExit(const TSpinCondition& condition, double mass_flow) {
+  const double melt_density = PetProperties(condition.MeltTemperature, condition.IV).Rho;
+  const double radius = condition.HoleDiameter / 2.0;
+  // Newtonian wall shear rate of the melt in the hole (1/s).
+  const double shear_rate =
+      static_cast<double>((4.0L * mass_flow / melt_density) /
+                          (kPi * (static_cast<long double>(radius) * radius * radius)));
+  const double swell = DieSwell(condition.MeltTemperature, shear_rate, condition.IV);
+
+  TSpinneretExit exit;
+  exit.diameter = static_cast<double>(static_cast<long double>(swell) * condition.HoleDiameter);
+  exit.properties = PetProperties(condition.MeltTemperature, condition.IV);
+  exit.area = static_cast<double>(kQuarterPi * exit.diameter * exit.diameter);
+  exit.velocity =
+      static_cast<double>(static_cast<long double>(mass_flow) / exit.properties.Rho / exit.area);
+  return exit;
+}
+
+}  // namespace
+
+void InitSpinline(const TSpinCondition& condition, TSpinlineProfile& profile,
+                  TTensionSearch& search) {
+  const double take_up_velocity =
+      static_cast<double>(condition.TakeUpSpeed * 100.0L / 60.0L);         // m/min to cm/s
+  const double mass_flow = static_cast<double>(condition.Output / 60.0L);  // g/min to g/s
+  const TSpinneretExit exit = SpinneretExit(condition, mass_flow);
+  ThrowOnFloatingPointFault();
+
+  profile.TakeUpVelocity = take_up_velocity;
+  profile.MassFlow = mass_flow;
+  for (int zone = 1; zone <= 3; ++zone) {
+    profile.ZoneEndPoint[zone] =
+        ZoneEndPointFor(condition.Zones[zone].EndPosition, condition.Increment);
+  }
+  profile.StepCount = profile.ZoneEndPoint[3] - 1;
+
+  profile.T[1] = condition.MeltTemperature;
+  profile.D[1] = exit.diameter;
+  profile.Rho[1] = exit.properties.Rho;
+  profile.Cp[1] = exit.properties.Cp;
+  profile.Eta[1] = exit.properties.Eta;
+  profile.Area = exit.area;
+  profile.V[1] = exit.velocity;
+  profile.X[1] = 0.0;
+
+  search = TTensionSearch{};
+  search.TensionStep = static_cast<double>(search.Tension / 10.0L);
+}
+
+}  // namespace vellmor

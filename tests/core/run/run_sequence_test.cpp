@@ -1,0 +1,139 @@
+#include "core/run/run_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace vellmor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunSpinlineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
+
+  TRunOutcome Run(const TRunOptions& options = {}) {
+    return RunSpinline(texts_, *state_, sink_, options);
+  }
+  std::string ResultBytes() const { return test::ReadBytes(texts_.Edit20); }
+
+  test::ScratchDirectory dir_;
+  TInputTexts texts_;
+  test::RecordingSink sink_;
+  std::unique_ptr<TRunState> state_ = std::make_unique<TRunState>();
+};
+
+TEST_F(RunSpinlineTest, DefaultCaseWritesHeaderTableAndTwoEmptyLines) {
+  const TRunOutcome outcome = Run();
+  ASSERT_EQ(outcome.Status, RunStatus::kSucceeded);
+  EXPECT_TRUE(sink_.messages.empty());
+
+  const std::vector<std::string> lines = test::CrLfLines(ResultBytes());
+  ASSERT_EQ(lines.size(), 144u);  // 41 header lines, 101 rows, 2 empty lines
+  EXPECT_EQ(lines[37], "[RESULTS]");
+  EXPECT_EQ(lines[142], "");
+  EXPECT_EQ(lines[143], "");
+  for (int p = 1; p <= 101; ++p) {
+    const std::string& row = lines[40 + p];
+    SCOPED_TRACE(row);
+    ASSERT_EQ(row.size(), 71u);
+    EXPECT_EQ(std::stod(row.substr(1, 5)), p - 1.0);  // X from 0.0 to 100.0 cm
+    EXPECT_NE(row.substr(40, 6), "   0.0");           // TA filled in every row
+    EXPECT_NE(row.substr(47, 8), " 0.00000");         // and H
+  }
+  EXPECT_EQ(lines[41].substr(0, 6), "   0.0");
+
+  // At the take-up end the two tenacities differ only by VOut / TakeUpSpeed, which the search
+  // brought within 0.1 %.
+  const std::string& last = lines[141];
+  const double ten_re = std::stod(last.substr(56, 7));
+  const double ten_ap = std::stod(last.substr(64, 7));
+  EXPECT_NEAR(ten_re / ten_ap, 1.0, 0.001 + 0.0002);  // plus the rounding of four decimals
+  const double v_out = std::stod(last.substr(7, 7));
+  EXPECT_NEAR(v_out / 5000.0, 1.0, 0.001);
+}
+
+TEST_F(RunSpinlineTest, SummaryAndPassHistory) {
+  const TRunOutcome outcome = Run();
+  ASSERT_EQ(outcome.Status, RunStatus::kSucceeded);
+  EXPECT_EQ(outcome.Summary.Passes, 11);
+  EXPECT_NEAR(outcome.Summary.Tension, 36.4771, 1e-4);
+  EXPECT_NEAR(outcome.Summary.FinalVelocity, 8333.23, 0.01);
+  EXPECT_DOUBLE_EQ(outcome.Summary.TakeUpVelocity, 5000.0 / 0.6);
+  EXPECT_GT(outcome.Summary.FinalDiameter, 0.0);
+  EXPECT_LT(outcome.Summary.FinalTemperature, 290.0);
+  EXPECT_EQ(outcome.Summary.SaveFileName, texts_.Edit20);
+  ASSERT_EQ(outcome.Passes.size(), 11u);
+  EXPECT_EQ(outcome.Passes[5].LastPoint, 31);
+  EXPECT_TRUE(outcome.Passes[5].RanAway);
+}
+
+TEST_F(RunSpinlineTest, ObserverHearsEveryPassAsItHappens) {
+  struct Counter : PassObserver {
+    void OnPass(const TPassRecord& pass) override { last = pass.Pass; }
+    int last = 0;
+  } counter;
+  TRunOptions options;
+  options.Observer = &counter;
+  ASSERT_EQ(Run(options).Status, RunStatus::kSucceeded);
+  EXPECT_EQ(counter.last, 11);
+}
+
+TEST_F(RunSpinlineTest, SecondRunReplacesTheFirst) {
+  ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
+  texts_.Edit3 = "4000.0";
+  ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
+  const std::string bytes = ResultBytes();
+  EXPECT_EQ(test::CrLfLines(bytes).size(), 144u);
+  EXPECT_NE(bytes.find("(m/min) =  4000.0\r\n"), std::string::npos);
+  EXPECT_EQ(bytes.find("5000.0\r\n"), std::string::npos);
+}
+
+TEST_F(RunSpinlineTest, RefusedInputLeavesAnEarlierFileAlone) {
+  ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
+  const std::string before = ResultBytes();
+  texts_.Edit1 = "0";
+  EXPECT_EQ(Run().Status, RunStatus::kRefused);
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{"Value of Hole Diameter is not correct"});
+  EXPECT_EQ(ResultBytes(), before);
+}
+
+TEST_F(RunSpinlineTest, ProfileTooLongIsRefusedBeforeTheFileIsTouched) {
+  texts_.Edit19 = "0.05";  // 2001 points
+  EXPECT_EQ(Run().Status, RunStatus::kRefused);
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_FALSE(fs::exists(texts_.Edit20));
+}
+
+TEST_F(RunSpinlineTest, ArithmeticFailureLeavesTheHeaderOnly) {
+  texts_.Edit7 = "0";  // zone 1's hyperbola has its pole at the spinneret
+  EXPECT_EQ(Run().Status, RunStatus::kFailed);
+  EXPECT_EQ(sink_.messages,
+            std::vector<std::string>{"Calculation stopped: floating-point division by zero"});
+  EXPECT_EQ(test::CrLfLines(ResultBytes()).size(), 41u);
+}
+
+TEST_F(RunSpinlineTest, PassBoundEndsTheRunWithItsMessage) {
+  TRunOptions options;
+  options.MaxPasses = 5;
+  EXPECT_EQ(Run(options).Status, RunStatus::kFailed);
+  EXPECT_EQ(sink_.messages,
+            std::vector<std::string>{"The take-up speed could not be met: no convergence after 5 "
+                                     "passes"});
+}
+
+TEST_F(RunSpinlineTest, FullDiskFailsWithTheSystemsDescription) {
+  texts_.Edit20 = "/dev/full";
+  EXPECT_EQ(Run().Status, RunStatus::kFailed);
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_NE(sink_.messages[0].find("No space left on device"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vellmor

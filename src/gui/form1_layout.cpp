@@ -11,16 +11,16 @@ constexpr int kRowHeight = 19;
 
 QRect RowBounds(int top) { return {kRowLeft, top, kRowWidth, kRowHeight}; }
 
-TRowSpec ValueRow(const char* group, int top, const char16_t* caption, const char* edit,
-                  std::string T::*text, bool enabled = true) {
+TRowLayout ValueRow(const char* group, int top, const char16_t* caption, const char* edit,
+                    std::string T::*text, bool enabled = true) {
   return {group, RowBounds(top), caption, {{edit, 220, 60, text, enabled}}, {}};
 }
 
 // Reads as the zone's air temperature Tair = A1 /( Z + A2 ) + A3, the edits standing for the
 // three parameters.
-TRowSpec EquationRow(const char* group, int top, const char* a1, std::string T::*a1_text,
-                     const char* a2, std::string T::*a2_text, const char* a3,
-                     std::string T::*a3_text) {
+TRowLayout EquationRow(const char* group, int top, const char* a1, std::string T::*a1_text,
+                       const char* a2, std::string T::*a2_text, const char* a3,
+                       std::string T::*a3_text) {
   return {group,
           RowBounds(top),
           u"  Tair = ",
@@ -28,20 +28,23 @@ TRowSpec EquationRow(const char* group, int top, const char* a1, std::string T::
           {{101, 37, u"/( Z +  "}, {192, 28, u" ) +   "}}};
 }
 
-std::vector<TRowSpec> BuildRows() {
+// "Positon" is the window's own caption, kept as users know it: do not correct it.
+constexpr const char16_t* kZoneEndCaption = u"  Zone End Positon (cm)";
+
+std::vector<TRowLayout> BuildRows() {
   return {
       ValueRow("GroupBox1", 16, u"  Hole Diameter (cm)", "Edit1", &T::Edit1),
       ValueRow("GroupBox1", 40, u"  Output (g/min)", "Edit2", &T::Edit2, false),
       ValueRow("GroupBox1", 64, u"  Take-up Speed (m/min)", "Edit3", &T::Edit3),
       ValueRow("GroupBox1", 88, u"  Polymer Melt Temperature (℃)", "Edit4", &T::Edit4, false),
-      ValueRow("GroupBox2", 15, u"  Zone End Positon (cm)", "Edit5", &T::Edit5),
+      ValueRow("GroupBox2", 15, kZoneEndCaption, "Edit5", &T::Edit5),
       EquationRow("GroupBox2", 39, "Edit6", &T::Edit6, "Edit7", &T::Edit7, "Edit8", &T::Edit8),
       ValueRow("GroupBox2", 63, u"  Air Velocity (cm/s)", "Edit9", &T::Edit9),
-      ValueRow("GroupBox3", 15, u"  Zone End Positon (cm)", "Edit10", &T::Edit10),
+      ValueRow("GroupBox3", 15, kZoneEndCaption, "Edit10", &T::Edit10),
       EquationRow("GroupBox3", 39, "Edit11", &T::Edit11, "Edit12", &T::Edit12, "Edit13",
                   &T::Edit13),
       ValueRow("GroupBox3", 63, u"  Air Velocity (cm/s)", "Edit14", &T::Edit14),
-      ValueRow("GroupBox4", 15, u"  Zone End Positon (cm)", "Edit15", &T::Edit15),
+      ValueRow("GroupBox4", 15, kZoneEndCaption, "Edit15", &T::Edit15),
       {"GroupBox4", RowBounds(39), u"  Tair : use same equation of Zone 2", {}, {}},
       ValueRow("GroupBox4", 63, u"  Air Velocity (cm/s)", "Edit16", &T::Edit16),
       {"GroupBox5",
@@ -59,8 +62,8 @@ std::vector<TRowSpec> BuildRows() {
 
 }  // namespace
 
-const std::vector<TGroupSpec>& Form1Groups() {
-  static const std::vector<TGroupSpec> groups = {
+const std::vector<TGroupLayout>& Form1Groups() {
+  static const std::vector<TGroupLayout> groups = {
       {"GroupBox1", {12, 5, 307, 118}, u"  Operating Condition  "},
       {"GroupBox2", {11, 134, 307, 94}, u"  1st Zone Condition  "},
       {"GroupBox3", {12, 241, 307, 94}, u"  2nd Zone Condition  "},
@@ -72,13 +75,14 @@ const std::vector<TGroupSpec>& Form1Groups() {
   return groups;
 }
 
-const std::vector<TRowSpec>& Form1Rows() {
-  static const std::vector<TRowSpec> rows = BuildRows();
+const std::vector<TRowLayout>& Form1Rows() {
+  static const std::vector<TRowLayout> rows = BuildRows();
   return rows;
 }
 
-const std::vector<TButtonSpec>& Form1Buttons() {
-  static const std::vector<TButtonSpec> buttons = {
+const std::vector<TButtonLayout>& Form1Buttons() {
+  static const std::vector<TButtonLayout> buttons = {
+      // "Infomation" is the button's own caption, kept as users know it: do not correct it.
       {"BitBtn3", ButtonKind::kHelp, u"&Reference Infomation", {345, 148, 186, 37}, 12},
       {"BitBtn1", ButtonKind::kOk, u"GO", {345, 200, 90, 35}, 15},
       {"BitBtn2", ButtonKind::kClose, u"&Close", {445, 200, 90, 35}, 15},

@@ -15,7 +15,7 @@ inline constexpr int kEditHeight = 20;  // pixels, of every edit of the main win
 
 // An edit within its row; its text is one of the run's input texts, and it opens with the
 // default of that text.
-struct TEditSpec {
+struct TEditLayout {
   const char* name;
   int left;
   int width;
@@ -24,28 +24,28 @@ struct TEditSpec {
 };
 
 // A borderless piece of caption between two edits of an equation row.
-struct TPieceSpec {
+struct TPieceLayout {
   int left;
   int width;
   const char16_t* caption;
 };
 
 // An input row: a bevelled panel with a blue caption inside a group box.
-struct TRowSpec {
+struct TRowLayout {
   const char* group;
   QRect bounds;
   const char16_t* caption;
-  std::vector<TEditSpec> edits;
-  std::vector<TPieceSpec> pieces;
+  std::vector<TEditLayout> edits;
+  std::vector<TPieceLayout> pieces;
 };
 
-struct TGroupSpec {
+struct TGroupLayout {
   const char* name;
   QRect bounds;
   const char16_t* caption;
 };
 
-struct TButtonSpec {
+struct TButtonLayout {
   const char* name;
   ButtonKind kind;
   const char16_t* caption;
@@ -53,9 +53,9 @@ struct TButtonSpec {
   int pixel_size;
 };
 
-const std::vector<TGroupSpec>& Form1Groups();
-const std::vector<TRowSpec>& Form1Rows();
-const std::vector<TButtonSpec>& Form1Buttons();
+const std::vector<TGroupLayout>& Form1Groups();
+const std::vector<TRowLayout>& Form1Rows();
+const std::vector<TButtonLayout>& Form1Buttons();
 
 // The save file name's edit sits in its group box, not in a row.
 inline constexpr const char* kSaveFileGroup = "GroupBox6";

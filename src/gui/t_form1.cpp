@@ -82,14 +82,14 @@ void TForm1::BitBtn2Click() { close(); }
 void TForm1::BitBtn3Click() { form2_->exec(); }
 
 void TForm1::CreateGroups() {
-  for (const TGroupSpec& group : Form1Groups()) {
+  for (const TGroupLayout& group : Form1Groups()) {
     MakeGroupBox(*this, QString::fromLatin1(group.name), group.bounds,
                  QString::fromUtf16(group.caption), kCaptionRed);
   }
 }
 
 void TForm1::CreateRows() {
-  for (const TRowSpec& row : Form1Rows()) CreateRow(row);
+  for (const TRowLayout& row : Form1Rows()) CreateRow(row);
   auto& save_file_group = *findChild<QGroupBox*>(QString::fromLatin1(kSaveFileGroup));
   AddEdit(save_file_group, "Edit20", &TInputTexts::Edit20, true, kSaveFileEditBounds);
   edits_.back().first->setFocusPolicy(Qt::ClickFocus);
@@ -97,16 +97,16 @@ void TForm1::CreateRows() {
 
 // The edits overlap the row's bevels at its right end; an edit taller than its row hangs over
 // it and is clipped.
-void TForm1::CreateRow(const TRowSpec& row) {
+void TForm1::CreateRow(const TRowLayout& row) {
   auto& group = *findChild<QGroupBox*>(QString::fromLatin1(row.group));
   BevelPanel* panel = MakeRowPanel(group, row.bounds, QString::fromUtf16(row.caption));
   const int edit_top = (row.bounds.height() - kEditHeight) / 2;
-  for (const TEditSpec& edit : row.edits) {
+  for (const TEditLayout& edit : row.edits) {
     AddEdit(*panel, edit.name, edit.text, edit.enabled,
             {edit.left, edit_top, edit.width, kEditHeight});
   }
   const int inset = panel->BevelThickness();
-  for (const TPieceSpec& piece : row.pieces) {
+  for (const TPieceLayout& piece : row.pieces) {
     auto* label = new QLabel(QString::fromUtf16(piece.caption), panel);
     label->setGeometry(piece.left, inset, piece.width, row.bounds.height() - 2 * inset);
   }
@@ -123,7 +123,7 @@ void TForm1::AddEdit(QWidget& parent, const char* name, std::string TInputTexts:
 }
 
 void TForm1::CreateButtons() {
-  for (const TButtonSpec& button : Form1Buttons()) {
+  for (const TButtonLayout& button : Form1Buttons()) {
     MakeBitButton(*this, QString::fromLatin1(button.name), button.kind,
                   QString::fromUtf16(button.caption), button.bounds, button.pixel_size);
   }

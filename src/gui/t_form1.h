@@ -43,7 +43,7 @@ class TForm1 : public QWidget {
  private:
   void CreateGroups();
   void CreateRows();
-  void CreateRow(const TRowSpec& row);
+  void CreateRow(const TRowLayout& row);
   void AddEdit(QWidget& parent, const char* name, std::string TInputTexts::*text, bool enabled,
                const QRect& bounds);
   void CreateButtons();

@@ -16,7 +16,7 @@ constexpr QPoint kScreenPosition{249, 162};
 
 enum class Parent { kPanel, kTroutonGroup, kPropertiesGroup };
 
-struct TLabelSpec {
+struct TLabelLayout {
   Parent parent;
   QPoint top_left;
   const char16_t* text;
@@ -26,7 +26,7 @@ struct TLabelSpec {
 
 // The captions state what the PET properties compute: T the temperature (℃), IV the intrinsic
 // viscosity, SR the shear rate at the spinneret wall.
-const TLabelSpec kLabels[] = {
+const TLabelLayout kLabels[] = {
     {Parent::kTroutonGroup, {16, 23}, u"T >= 70  ℃", kCaptionBlack, true},
     {Parent::kTroutonGroup,
      {22, 42},
@@ -81,7 +81,7 @@ void TForm2::CreateContents(QWidget& panel) {
   QGroupBox* properties =
       MakeGroupBox(panel, QString(), {16, 144, 329, 126},
                    QStringLiteral("  Other Physical Properties of PET  "), kCaptionBlue);
-  for (const TLabelSpec& entry : kLabels) {
+  for (const TLabelLayout& entry : kLabels) {
     QWidget& parent = entry.parent == Parent::kPanel          ? panel
                       : entry.parent == Parent::kTroutonGroup ? *trouton
                                                               : *properties;

@@ -84,7 +84,8 @@ void BM_Calculate(benchmark::State& bench, TInputTexts texts) {
   texts.Edit20 = scratch.File("result.txt");
   const auto state = std::make_unique<TRunState>();
   LastMessageSink sink;
-  if (!ReadInputs(texts, '.', state->Condition, sink)) {
+  ResultFileLock hold;
+  if (!ReadInputs(texts, '.', state->Condition, sink, hold)) {
     bench.SkipWithError(("inputs refused: " + sink.last_message).c_str());
     return;
   }

@@ -39,40 +39,54 @@ std::vector<char*> PointersTo(std::vector<std::string>& texts) {
 
 }  // namespace
 
-TCliRun RunCli(const std::vector<std::string>& arguments, const fs::path& working_directory) {
-  // Output goes to files beside the working directory, so a run's own directory holds only
-  // what the runner writes there.
-  const fs::path out_file = working_directory.parent_path() / "stdout.txt";
-  const fs::path err_file = working_directory.parent_path() / "stderr.txt";
+std::filesystem::path OutputFile(const fs::path& working_directory, const char* stream) {
+  return working_directory.parent_path() / (working_directory.filename().string() + stream);
+}
 
+pid_t StartCli(const std::vector<std::string>& arguments, const fs::path& working_directory,
+               const TCliSetting& setting) {
   std::vector<std::string> argv_texts{VELLMOR_CLI_PATH};
   argv_texts.insert(argv_texts.end(), arguments.begin(), arguments.end());
   std::vector<std::string> environment = ChildEnvironment();
+  environment.insert(environment.end(), setting.Environment.begin(), setting.Environment.end());
   std::vector<char*> argv = PointersTo(argv_texts);
   std::vector<char*> envp = PointersTo(environment);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  if (setting.StandardOutput >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, setting.StandardOutput, 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, OutputFile(working_directory, ".out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  posix_spawn_file_actions_addopen(&actions, 2, OutputFile(working_directory, ".err").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str());
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + argv_texts[0]);
+  return pid;
+}
 
+TCliRun FinishCli(pid_t pid, const fs::path& working_directory) {
   int wait_status = 0;
   if (waitpid(pid, &wait_status, 0) != pid) throw std::runtime_error("waitpid failed");
   TCliRun run;
   run.ExitStatus = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  run.Out = ReadBytes(out_file);
-  run.Err = ReadBytes(err_file);
-  fs::remove(out_file);
-  fs::remove(err_file);
+  for (const auto& [stream, text] : {std::pair{".out", &run.Out}, std::pair{".err", &run.Err}}) {
+    const fs::path file = OutputFile(working_directory, stream);
+    *text = ReadBytes(file);
+    fs::remove(file);
+  }
   return run;
+}
+
+TCliRun RunCli(const std::vector<std::string>& arguments, const fs::path& working_directory,
+               const TCliSetting& setting) {
+  return FinishCli(StartCli(arguments, working_directory, setting), working_directory);
 }
 
 }  // namespace vellmor::cli_test

@@ -20,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Arguments = std::vector<std::string>;
-
 // Header lines of the result file, from the worked example of the default header.
 constexpr const char* kTakeUpSpeed5000 = "    Take-up Speed                     (m/min) =  5000.0";
 constexpr const char* kTakeUpSpeed4000 = "    Take-up Speed                     (m/min) =  4000.0";
@@ -30,18 +28,6 @@ constexpr const char* kZone1A2Default = "        A2                             
 // 41 header lines, one row per point (0 to 100 cm by 1 cm: 101), two empty lines.
 constexpr std::size_t kDefaultLineCount = 144;
 constexpr std::size_t kHeaderLineCount = 41;
-
-// Each test runs the program in a scratch directory of its own, removed afterwards.
-class CliTest : public testing::Test {
- protected:
-  TCliRun Run(const Arguments& arguments) const { return RunCli(arguments, work_); }
-  std::vector<std::string> ResultLines(const char* name = "result.txt") const {
-    return CrLfLines(ReadBytes(work_ / name));
-  }
-
-  test::ScratchDirectory scratch_;
-  const fs::path& work_ = scratch_.path();
-};
 
 // The velocity column (bytes 8 to 14) of a table row, in m/min.
 double RowVelocity(const std::string& row) { return std::stod(row.substr(7, 7)); }

@@ -93,6 +93,11 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Writes bytes as the whole content of the file at path.
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
 // The lines of a result file without their CR LF. A bare CR or LF stays inside its line, where
 // a check of the line sees it; text after the last CR LF fails the test.
 inline std::vector<std::string> CrLfLines(const std::string& bytes) {

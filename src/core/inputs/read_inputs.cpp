@@ -57,7 +57,7 @@ bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondit
 }  // namespace
 
 bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition,
-                MessageSink& sink) {
+                MessageSink& sink, ResultFileLock& hold) {
   if (!ConvertFields(texts, decimal_separator, condition)) {
     sink.ShowMessage(kInputValueNotCorrect);
     return false;
@@ -69,7 +69,7 @@ bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition
     sink.ShowMessage(*refusal);
     return false;
   }
-  return WriteHeader(condition, decimal_separator, sink);
+  return WriteHeader(condition, decimal_separator, sink, hold);
 }
 
 }  // namespace vellmor

@@ -3,6 +3,7 @@
 #include "core/report/result_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,15 +31,51 @@ bool RefusedBeforeOpening(const std::string& name) {
 
 int OpenFlags(ResultFile::Mode mode) {
   // Non-blocking only for the open itself: a FIFO without a reader fails instead of hanging.
+  // The file is not truncated here: only once it is locked.
   const int common = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  return mode == ResultFile::Mode::kCreate ? common | O_CREAT | O_TRUNC : common | O_APPEND;
+  return mode == ResultFile::Mode::kCreate ? common | O_CREAT : common | O_APPEND;
+}
+
+// Takes the exclusive lock without waiting. False only when another open file holds it; a file
+// system that cannot lock at all does not stop the run.
+bool LockExclusively(int fd) {
+  int result = 0;
+  do {
+    result = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0 || errno != EWOULDBLOCK;
+}
+
+// Empties a regular file; devices and FIFOs have nothing to empty.
+bool EmptyFile(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return false;
+  if (!S_ISREG(status.st_mode)) return true;
+  int result = 0;
+  do {
+    result = ::ftruncate(fd, 0);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
 }
 
 }  // namespace
 
+bool ResultFileLock::Locks(int fd) const {
+  struct stat locked {};
+  struct stat other {};
+  if (fd_ < 0 || ::fstat(fd_, &locked) != 0 || ::fstat(fd, &other) != 0) return false;
+  return locked.st_dev == other.st_dev && locked.st_ino == other.st_ino;
+}
+
+void ResultFileLock::Release() noexcept {
+  // Closing the last descriptor of the open file description releases the lock.
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
 ResultFile::~ResultFile() { Release(); }
 
-ResultFile::OpenResult ResultFile::Open(const std::string& name, Mode mode) {
+ResultFile::OpenResult ResultFile::Open(const std::string& name, Mode mode, ResultFileLock& hold) {
   Release();
   buffer_.clear();
   if (name.size() > kMaxSaveFileNameLength) return OpenResult::kNameTooLong;
@@ -52,7 +89,17 @@ ResultFile::OpenResult ResultFile::Open(const std::string& name, Mode mode) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return OpenResult::kCanNotOpen;
   const int status_flags = ::fcntl(fd, F_GETFL);
-  if (status_flags < 0 || ::fcntl(fd, F_SETFL, status_flags & ~O_NONBLOCK) < 0) {
+  bool usable = status_flags >= 0 && ::fcntl(fd, F_SETFL, status_flags & ~O_NONBLOCK) == 0;
+  if (mode == Mode::kCreate) {
+    hold.Release();
+    usable = usable && LockExclusively(fd) && EmptyFile(fd);
+    // A second descriptor of the same open file keeps the lock after the header is closed.
+    if (usable) hold.fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    usable = usable && hold.Held();
+  } else {
+    usable = usable && (hold.Held() ? hold.Locks(fd) : LockExclusively(fd));
+  }
+  if (!usable) {
     ::close(fd);
     return OpenResult::kCanNotOpen;
   }

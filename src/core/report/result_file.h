@@ -10,6 +10,28 @@ namespace vellmor {
 // terminating NUL.
 inline constexpr std::size_t kMaxSaveFileNameLength = 259;
 
+// A run's hold on its result file from the header to the end of the table: an exclusive
+// advisory lock (flock) on the file the header was written to. While it is held, a second run
+// of this tool, or any program that locks before writing, is refused the file, and the table
+// can check that the name still leads to the file of its header. Readers are never blocked.
+// Released by Release or the destructor.
+class ResultFileLock {
+ public:
+  ResultFileLock() = default;
+  ResultFileLock(const ResultFileLock&) = delete;
+  ResultFileLock& operator=(const ResultFileLock&) = delete;
+  ~ResultFileLock() { Release(); }
+
+  bool Held() const { return fd_ >= 0; }
+  // Whether descriptor fd refers to the locked file (the same file system and inode).
+  bool Locks(int fd) const;
+  void Release() noexcept;
+
+ private:
+  friend class ResultFile;
+  int fd_ = -1;  // shares the open file description, and so the lock, of the header's file
+};
+
 // The result file while the header or the table is written: an owned POSIX file descriptor
 // and a line buffer, so that a whole table costs a handful of write calls. Lines end with
 // CR LF. The descriptor is released by Close, by a failed write, or by the destructor (which
@@ -32,8 +54,12 @@ class ResultFile {
   ~ResultFile();
 
   // Opens name (relative to the current directory) for writing. An existing file that cannot
-  // be opened is left byte for byte as it was: it is emptied only once the open succeeds.
-  OpenResult Open(const std::string& name, Mode mode);
+  // be opened, or that another process holds locked, is left byte for byte as it was: it is
+  // emptied only once it is open and locked.
+  //   kCreate: the lock is taken and handed to hold, which keeps it after Close.
+  //   kAppend: when hold is held, the name must still lead to its file (not removed or
+  //            replaced since the header); otherwise nobody else may hold the file locked.
+  OpenResult Open(const std::string& name, Mode mode, ResultFileLock& hold);
 
   // Appends text and CR LF; writes the buffer out once it holds a few KiB. Throws
   // FileWriteError (and releases the file) when the write fails.

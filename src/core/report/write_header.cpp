@@ -10,6 +10,7 @@
 
 #include "core/report/format_fixed.h"
 #include "core/report/result_file.h"
+#include "core/run/run_error.h"
 
 namespace vellmor {
 namespace {
@@ -115,9 +116,10 @@ void WriteAccuracyAndColumnHead(HeaderWriter& out, const TSpinCondition& conditi
 
 }  // namespace
 
-bool WriteHeader(const TSpinCondition& condition, char decimal_separator, MessageSink& sink) {
+bool WriteHeader(const TSpinCondition& condition, char decimal_separator, MessageSink& sink,
+                 ResultFileLock& hold) {
   ResultFile file;
-  switch (file.Open(condition.SaveFileName, ResultFile::Mode::kCreate)) {
+  switch (file.Open(condition.SaveFileName, ResultFile::Mode::kCreate, hold)) {
     case ResultFile::OpenResult::kOpened:
       break;
     case ResultFile::OpenResult::kNameTooLong:
@@ -127,13 +129,18 @@ bool WriteHeader(const TSpinCondition& condition, char decimal_separator, Messag
       sink.ShowMessage(kFileCanNotOpen);
       return false;
   }
-  HeaderWriter out(file, decimal_separator);
-  WriteOperatingCondition(out, condition);
-  WriteZoneWithEquation(out, "FIRST ZONE CONDITION", condition.Zones[1]);
-  WriteZoneWithEquation(out, "SECOND ZONE CONDITION", condition.Zones[2]);
-  WriteLastZone(out, condition.Zones[3]);
-  WriteAccuracyAndColumnHead(out, condition);
-  file.Close();
+  try {
+    HeaderWriter out(file, decimal_separator);
+    WriteOperatingCondition(out, condition);
+    WriteZoneWithEquation(out, "FIRST ZONE CONDITION", condition.Zones[1]);
+    WriteZoneWithEquation(out, "SECOND ZONE CONDITION", condition.Zones[2]);
+    WriteLastZone(out, condition.Zones[3]);
+    WriteAccuracyAndColumnHead(out, condition);
+    file.Close();
+  } catch (const FileWriteError&) {
+    hold.Release();  // the run ends here: the file is nobody's any more
+    throw;
+  }
   return true;
 }
 

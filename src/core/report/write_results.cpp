@@ -100,9 +100,9 @@ std::string FormatResultRow(const TResultRow& row, char decimal_separator) {
 }
 
 bool WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, MessageSink& sink) {
+                  char decimal_separator, MessageSink& sink, ResultFileLock& hold) {
   ResultFile file;
-  if (file.Open(condition.SaveFileName, ResultFile::Mode::kAppend) !=
+  if (file.Open(condition.SaveFileName, ResultFile::Mode::kAppend, hold) !=
       ResultFile::OpenResult::kOpened) {
     sink.ShowMessage(kCanNotWriteResult);
     return false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/inputs/spin_condition.h"
+#include "core/report/result_file.h"
 #include "core/run/message_sink.h"
 #include "core/solver/spinline_profile.h"
 
@@ -32,10 +33,11 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
 std::string FormatResultRow(const TResultRow& row, char decimal_separator = '.');
 
 // Appends one row per point 1 … ZoneEndPoint[3] and two empty lines to the result file whose
-// header WriteHeader wrote. Returns false after one message to sink when the file can no
-// longer be opened. Throws FileWriteError or CalculationError with the rows before the
-// failure written; the file is released either way.
+// header WriteHeader wrote, holding it with hold. Returns false after one message to sink when
+// the file can no longer be opened, or the name no longer leads to the file of the header. Throws
+// FileWriteError or CalculationError with the rows before the failure written; the file is released
+// either way.
 bool WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, MessageSink& sink);
+                  char decimal_separator, MessageSink& sink, ResultFileLock& hold);
 
 }  // namespace vellmor

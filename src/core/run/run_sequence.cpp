@@ -44,13 +44,15 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   TRunOutcome outcome;
   outcome.Passes.reserve(static_cast<std::size_t>(options.MaxPasses > 0 ? options.MaxPasses : 0));
   PassRecorder recorder(outcome.Passes, options.Observer);
+  // No other run may write the result file from its header to the end of its table.
+  ResultFileLock hold;
   try {
-    if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink)) {
+    if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink, hold)) {
       outcome.Status = RunStatus::kRefused;
       return outcome;
     }
     CalculateSpinline(state, &recorder, options.MaxPasses);
-    if (!WriteResults(state.Condition, state.Profile, options.DecimalSeparator, sink)) {
+    if (!WriteResults(state.Condition, state.Profile, options.DecimalSeparator, sink, hold)) {
       outcome.Status = RunStatus::kFailed;
       return outcome;
     }

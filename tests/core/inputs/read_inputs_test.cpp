@@ -30,7 +30,8 @@ class ReadInputsTest : public testing::Test {
   // Runs ReadInputs on texts_ with a point as separator and returns the messages shown.
   Messages Run(bool expected_result) {
     test::RecordingSink sink;
-    EXPECT_EQ(ReadInputs(texts_, '.', condition_, sink), expected_result);
+    ResultFileLock hold;
+    EXPECT_EQ(ReadInputs(texts_, '.', condition_, sink, hold), expected_result);
     return sink.messages;
   }
 
@@ -209,7 +210,8 @@ TEST_F(ReadInputsTest, AFailedHeaderWriteIsNotSwallowed) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no device that is always full";
   texts_.Edit20 = "/dev/full";
   test::RecordingSink sink;
-  EXPECT_THROW(ReadInputs(texts_, '.', condition_, sink), FileWriteError);
+  ResultFileLock hold;
+  EXPECT_THROW(ReadInputs(texts_, '.', condition_, sink, hold), FileWriteError);
 }
 
 // The checks on values no text of the defaults reaches.

@@ -1,5 +1,9 @@
 #include "core/report/write_header.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -77,7 +81,7 @@ class WriteHeaderTest : public testing::Test {
     condition_.SaveFileName = (dir_ / "result.txt").string();
   }
 
-  bool Write() { return WriteHeader(condition_, '.', sink_); }
+  bool Write() { return WriteHeader(condition_, '.', sink_, hold_); }
 
   static void Put(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -86,6 +90,7 @@ class WriteHeaderTest : public testing::Test {
   test::ScratchDirectory dir_;
   TSpinCondition condition_;
   test::RecordingSink sink_;
+  ResultFileLock hold_;
 };
 
 TEST_F(WriteHeaderTest, DefaultCaseGivesTheFortyOneLinesByteForByte) {
@@ -163,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ValueCase>& info) { return info.param.what; });
 
 TEST_F(WriteHeaderTest, UsesTheUsersDecimalSeparator) {
-  ASSERT_TRUE(WriteHeader(condition_, ',', sink_));
+  ASSERT_TRUE(WriteHeader(condition_, ',', sink_, hold_));
   const std::vector<std::string> lines = test::CrLfLines(test::ReadBytes(condition_.SaveFileName));
   ASSERT_EQ(lines.size(), 41u);
   EXPECT_EQ(lines[13].substr(49), "-32,5000");
@@ -196,6 +201,34 @@ TEST_F(WriteHeaderTest, MissingDirectoryCanNotOpen) {
   EXPECT_FALSE(Write());
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+// flock locks belong to an open file, so a second open file in this process stands for another
+// program that holds the result file.
+TEST_F(WriteHeaderTest, FileLockedElsewhereIsRefusedUnchanged) {
+  const std::string earlier = "another program's data\r\n";
+  Put(condition_.SaveFileName, earlier);
+  const int holder = ::open(condition_.SaveFileName.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  EXPECT_FALSE(Write());
+  ::close(holder);
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), earlier);
+  EXPECT_FALSE(hold_.Held());
+}
+
+// The header's lock outlives the header: a second run is refused until the first lets go.
+TEST_F(WriteHeaderTest, HeaderKeepsTheFileLockedUntilReleased) {
+  ASSERT_TRUE(Write());
+  const std::string header = test::ReadBytes(condition_.SaveFileName);
+  ResultFileLock second_hold;
+  condition_.TakeUpSpeed = 4000.0;
+  EXPECT_FALSE(WriteHeader(condition_, '.', sink_, second_hold));
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), header);
+  hold_.Release();
+  EXPECT_TRUE(WriteHeader(condition_, '.', sink_, second_hold));
+  EXPECT_NE(test::ReadBytes(condition_.SaveFileName), header);
 }
 
 // Root writes through a file without write permission; the result file must not.

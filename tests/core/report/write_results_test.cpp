@@ -175,7 +175,7 @@ class WriteResultsTest : public testing::Test {
     profile_->ZoneEndPoint[3] = 3;
   }
 
-  bool Write() { return WriteResults(condition_, *profile_, '.', sink_); }
+  bool Write() { return WriteResults(condition_, *profile_, '.', sink_, hold_); }
 
   void PutHeader() { std::ofstream(condition_.SaveFileName, std::ios::binary) << kHeader; }
 
@@ -183,10 +183,11 @@ class WriteResultsTest : public testing::Test {
   TSpinCondition condition_;
   std::unique_ptr<TSpinlineProfile> profile_;
   test::RecordingSink sink_;
+  ResultFileLock hold_;
 };
 
 TEST_F(WriteResultsTest, AppendsTheRowsAndTwoEmptyLinesAfterTheHeader) {
-  ASSERT_TRUE(WriteHeader(condition_, '.', sink_));
+  ASSERT_TRUE(WriteHeader(condition_, '.', sink_, hold_));
   const std::string header = test::ReadBytes(condition_.SaveFileName);
   ASSERT_TRUE(Write());
   EXPECT_TRUE(sink_.messages.empty());
@@ -220,6 +221,18 @@ TEST_F(WriteResultsTest, FileRemovedSinceTheHeaderCanNotBeWritten) {
   EXPECT_FALSE(Write());
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kCanNotWriteResult});
   EXPECT_FALSE(fs::exists(condition_.SaveFileName));
+}
+
+// The name must still lead to the file of the header: a file put in its place meanwhile is
+// another program's, and stays as it is.
+TEST_F(WriteResultsTest, FileReplacedSinceTheHeaderCanNotBeWritten) {
+  ASSERT_TRUE(WriteHeader(condition_, '.', sink_, hold_));
+  const fs::path moved = dir_ / "moved.txt";
+  fs::rename(condition_.SaveFileName, moved);
+  PutHeader();
+  EXPECT_FALSE(Write());
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{kCanNotWriteResult});
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), kHeader);
 }
 
 // Root writes through a file without write permission; the result file must not.

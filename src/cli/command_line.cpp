@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/exit_status.h"
 #include "core/inputs/input_fields.h"
 
 #include <CLI/CLI.hpp>
@@ -21,9 +22,36 @@ constexpr const char* kDescription =
     "from the spinneret (cm); zone 3 uses the equation of zone 2.";
 
 constexpr const char* kFooter =
-    "Exit status: 0 when the result file is written, 1 when the inputs or the result file\n"
-    "were refused (an existing file of that name is left as it was), 2 when the calculation\n"
-    "or the writing failed.\n";
+    "Exit status:\n"
+    "  0   the result file was written\n"
+    "  1   the inputs or the result file were refused; an existing file of that name is left\n"
+    "      as it was\n"
+    "  2   the calculation or the writing failed; the file keeps what was written before\n"
+    "  64  the command line is wrong (an unknown option, a missing value, a stray argument)\n";
+
+// Whether argument is an option of the runner rather than a value: a long option, or one of
+// the short ones. A negative number ("-32.5") is a value.
+bool IsOption(std::string_view argument) {
+  return argument.starts_with("--") || argument == "-o" || argument == "-v" || argument == "-h";
+}
+
+// An input option directly followed by another option has lost its value; CLI11 would take
+// the next option as the text. Returns the message for the first such option, or "".
+std::string MissingValue(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--") break;
+    const bool takes_value = argument == "-o" || (argument.starts_with("--") &&
+                                                  FindInputField(argument.substr(2)) != nullptr);
+    if (!takes_value) continue;
+    if (i + 1 == argc) return std::string(argument) + " needs a value";
+    if (IsOption(argv[i + 1])) {
+      return std::string(argument) + " needs a value, but is followed by " + argv[i + 1];
+    }
+    ++i;  // the value, whatever it looks like
+  }
+  return {};
+}
 
 // The arguments after the program name, in the reversed order CLI11 consumes them. An empty
 // value attached with "=" ("--hole-diameter=") would make CLI11 take the next argument as
@@ -49,8 +77,10 @@ std::vector<std::string> ReversedArguments(int argc, const char* const* argv) {
 
 }  // namespace
 
-std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv) {
+std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv,
+                                                 char decimal_separator) {
   TCommandLine command_line;
+  command_line.Texts = DefaultInputTexts(decimal_separator);
   CLI::App app(kDescription, "vellmor-cli");
   app.footer(kFooter);
   app.get_formatter()->column_width(36);
@@ -65,10 +95,14 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
   app.add_flag("-v,--verbose", command_line.Verbose,
                "Print every pass of the tension search as it ends");
   try {
+    if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
+      throw CLI::ArgumentMismatch(missing);
+    }
     std::vector<std::string> arguments = ReversedArguments(argc, argv);
     app.parse(arguments);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    // CLI11 prints the message and the pointer to --help; --help and --version end well.
+    return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;
   }
   return command_line;
 }

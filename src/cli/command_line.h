@@ -12,8 +12,11 @@ struct TCommandLine {
   bool Verbose = false;  // report every pass of the tension search as it ends
 };
 
-// Reads the options. Returns the command line, or the exit status when the parse itself ends
-// the program: 0 after --help, non-zero after a usage error (both already printed).
-std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv);
+// Reads the options; a field not given keeps the window's default text, written with the
+// user's decimal separator. Returns the command line, or the exit status when the parse itself
+// ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
+// printed).
+std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv,
+                                                 char decimal_separator);
 
 }  // namespace vellmor::cli

@@ -30,4 +30,8 @@ struct TInputTexts {
   friend bool operator==(const TInputTexts&, const TInputTexts&) = default;
 };
 
+// The texts the window opens with, their decimal points written with the user's decimal
+// separator, so that the defaults read back under any locale.
+TInputTexts DefaultInputTexts(char decimal_separator);
+
 }  // namespace vellmor

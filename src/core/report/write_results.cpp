@@ -79,7 +79,12 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
   row.TenRE = static_cast<double>(Tenacity(row.F, condition.Output, row.VOut));
   row.TenAP = static_cast<double>(Tenacity(row.F, condition.Output, condition.TakeUpSpeed));
   // A zero velocity divides by zero; nothing of this row is stored before the check.
-  ThrowOnFloatingPointFault();
+  try {
+    ThrowOnFloatingPointFault();
+  } catch (CalculationError& error) {
+    error.AddPlace(PlaceAlongSpinline(row.X, condition.Increment));
+    throw;
+  }
   profile.VOut[p] = row.VOut;
   return row;
 }

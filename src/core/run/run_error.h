@@ -43,6 +43,10 @@ class CalculationError : public RunFailure {
   CalculationFault fault_;
 };
 
+// " at x = 5.0 cm": where along the spinline a failure happened, x written with as many
+// decimals as the increment has (one at least, four at most), with a point.
+std::string PlaceAlongSpinline(double x, double increment);
+
 // Writing or closing the result file failed once it was open (a full disk, say).
 class FileWriteError : public RunFailure {
  public:

@@ -1,5 +1,6 @@
 #include "core/solver/calculate_spinline.h"
 
+#include <charconv>
 #include <string>
 
 #include "core/inputs/spinline_points.h"
@@ -9,6 +10,20 @@
 #include "core/solver/march_spinline.h"
 
 namespace vellmor {
+namespace {
+
+// " in pass 3 (spinneret tension 27.500 dyn)"; to_chars ignores the locale.
+std::string PassPlace(const TPassRecord& pass) {
+  char tension[64];
+  const std::to_chars_result written =
+      std::to_chars(tension, tension + sizeof tension, pass.Tension, std::chars_format::fixed, 3);
+  std::string place = " in pass " + std::to_string(pass.Pass) + " (spinneret tension ";
+  place.append(tension, written.ec == std::errc{} ? written.ptr : tension);
+  place += " dyn)";
+  return place;
+}
+
+}  // namespace
 
 void CalculateSpinline(TRunState& state, PassObserver* observer, int max_passes) {
   // The profile's arrays hold MaxPoints points; the run sequence refuses longer cases before
@@ -19,11 +34,22 @@ void CalculateSpinline(TRunState& state, PassObserver* observer, int max_passes)
     throw CalculationError(CalculationFault::kTooManyPoints, kTooManyPoints);
   if (last_point < 2) throw CalculationError(CalculationFault::kTooFewPoints, kTooFewPoints);
   ClearFloatingPointFaults();
-  InitSpinline(state.Condition, state.Profile, state.Search);
+  try {
+    InitSpinline(state.Condition, state.Profile, state.Search);
+  } catch (CalculationError& error) {
+    error.AddPlace(" at the spinneret exit");
+    throw;
+  }
   for (;;) {
     const TPassRecord pass_start{state.Search.PassCount, state.Search.Tension, 0.0, 0, false};
-    const TPassEnd end = MarchSpinline(state.Condition, state.Profile, state.Search.Tension);
-    AdjustTension(state.Condition, state.Profile, state.Search);
+    TPassEnd end;
+    try {
+      end = MarchSpinline(state.Condition, state.Profile, state.Search.Tension);
+      AdjustTension(state.Condition, state.Profile, state.Search);
+    } catch (CalculationError& error) {
+      error.AddPlace(PassPlace(pass_start));
+      throw;
+    }
     if (observer != nullptr) {
       TPassRecord pass = pass_start;
       pass.FinalVelocity = state.Profile.FinalVelocity;

@@ -13,6 +13,7 @@
 #include "core/physics/pet_properties.h"
 #include "core/physics/runge_kutta_gill.h"
 #include "core/physics/spin_derivatives.h"
+#include "core/run/run_error.h"
 #include "core/solver/floating_point_check.h"
 
 namespace vellmor {
@@ -76,7 +77,12 @@ TPassEnd MarchSpinline(const TSpinCondition& condition, TSpinlineProfile& profil
   const PetMaterial pet(condition.IV);
   TPassEnd end{1, false};
   for (int p = 1; p <= profile.StepCount; ++p) {
-    MarchStep(p, condition, pet, profile);
+    try {
+      MarchStep(p, condition, pet, profile);
+    } catch (CalculationError& error) {
+      error.AddPlace(PlaceAlongSpinline(profile.X[p], condition.Increment));
+      throw;
+    }
     end.LastPoint = p + 1;
     if (profile.V[p + 1] > runaway_velocity) {
       end.RanAway = true;

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "core/run/run_error.h"
 #include "core/solver/floating_point_check.h"
 #include "core/solver/march_spinline.h"
 
@@ -34,7 +35,13 @@ void AdjustTension(const TSpinCondition& condition, TSpinlineProfile& profile,
   if (std::fabs(static_cast<long double>(residual) / profile.TakeUpVelocity) < 0.001L) {
     search.Converged = true;
     // The march leaves the last point without its air values; the accepted pass gets them.
-    StorePointAir(profile.ZoneEndPoint[3], condition, profile);
+    const int last_point = profile.ZoneEndPoint[3];
+    try {
+      StorePointAir(last_point, condition, profile);
+    } catch (CalculationError& error) {
+      error.AddPlace(PlaceAlongSpinline(profile.X[last_point], condition.Increment));
+      throw;
+    }
     return;
   }
 

@@ -250,7 +250,9 @@ TEST_F(WriteResultsTest, ZeroVelocityInRow3LeavesRows1And2InTheFile) {
   profile_->VOut[3] = -1.0;
   profile_->ZoneEndPoint[3] = 5;
   const int descriptors = test::OpenDescriptorCount();
-  EXPECT_THROW(Write(), CalculationError);
+  test::ExpectCalculationError(
+      CalculationFault::kDivisionByZero,
+      "Calculation stopped: floating-point division by zero at x = 100.0 cm", [&] { Write(); });
   EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
   EXPECT_EQ(test::ReadBytes(condition_.SaveFileName),
             std::string(kHeader) + kRow1 + "\r\n" + kRow21 + "\r\n");

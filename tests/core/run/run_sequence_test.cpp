@@ -114,8 +114,10 @@ TEST_F(RunSpinlineTest, ProfileTooLongIsRefusedBeforeTheFileIsTouched) {
 TEST_F(RunSpinlineTest, ArithmeticFailureLeavesTheHeaderOnly) {
   texts_.Edit7 = "0";  // zone 1's hyperbola has its pole at the spinneret
   EXPECT_EQ(Run().Status, RunStatus::kFailed);
-  EXPECT_EQ(sink_.messages,
-            std::vector<std::string>{"Calculation stopped: floating-point division by zero"});
+  // The message says where: the step from x = 0 of the very first pass.
+  EXPECT_EQ(sink_.messages, std::vector<std::string>{
+                                "Calculation stopped: floating-point division by zero at x = 0.0 "
+                                "cm in pass 1 (spinneret tension 25.000 dyn)"});
   EXPECT_EQ(test::CrLfLines(ResultBytes()).size(), 41u);
 }
 

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace vellmor::cli {
+
+// Exit statuses of the runner, so scripts can tell a refused case from a failed calculation
+// and both from a mistyped command.
+inline constexpr int kExitSucceeded = 0;
+inline constexpr int kExitRefused = 1;  // inputs or result file refused; no file touched
+inline constexpr int kExitFailed = 2;   // calculation or writing failed after the header
+inline constexpr int kExitUsage = 64;   // the command line itself is wrong (EX_USAGE)
+
+}  // namespace vellmor::cli

@@ -48,7 +48,12 @@ pid_t StartCli(const std::vector<std::string>& arguments, const fs::path& workin
   std::vector<std::string> argv_texts{VELLMOR_CLI_PATH};
   argv_texts.insert(argv_texts.end(), arguments.begin(), arguments.end());
   std::vector<std::string> environment = ChildEnvironment();
-  environment.insert(environment.end(), setting.Environment.begin(), setting.Environment.end());
+  // getenv finds the first entry of a name: a setting replaces the tests' own.
+  for (const std::string& entry : setting.Environment) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(environment, [&name](const std::string& e) { return e.starts_with(name); });
+    environment.push_back(entry);
+  }
   std::vector<char*> argv = PointersTo(argv_texts);
   std::vector<char*> envp = PointersTo(environment);
 

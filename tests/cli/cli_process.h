@@ -21,7 +21,7 @@ struct TCliRun {
 
 // How to start the runner beyond its arguments.
 struct TCliSetting {
-  // NAME=VALUE entries added to the environment, after LC_ALL=C (so a later LC_ALL wins).
+  // NAME=VALUE entries of the environment, replacing the tests' own (LC_ALL=C among them).
   std::vector<std::string> Environment;
   // A descriptor to use as standard output; -1 collects it into TCliRun::Out.
   int StandardOutput = -1;

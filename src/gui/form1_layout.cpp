@@ -7,7 +7,8 @@ using T = TInputTexts;
 
 constexpr int kRowLeft = 12;  // in a zone's group box
 constexpr int kRowWidth = 282;
-constexpr int kRowHeight = 19;
+// As tall as the edits, so that every edit shows whole inside its row.
+constexpr int kRowHeight = kEditHeight;
 
 QRect RowBounds(int top) { return {kRowLeft, top, kRowWidth, kRowHeight}; }
 
@@ -48,12 +49,12 @@ std::vector<TRowLayout> BuildRows() {
       {"GroupBox4", RowBounds(39), u"  Tair : use same equation of Zone 2", {}, {}},
       ValueRow("GroupBox4", 63, u"  Air Velocity (cm/s)", "Edit16", &T::Edit16),
       {"GroupBox5",
-       {18, 16, 286, 17},
+       {18, 16, 286, kRowHeight},
        u"  IV of PET",
        {{"Edit17", 213, 68, &T::Edit17, false}},
        {}},
       {"GroupBox7",
-       {10, 16, 184, 19},
+       {10, 16, 184, kRowHeight},
        u"  Increment (cm)",
        {{"Edit19", 122, 60, &T::Edit19, true}},
        {}},

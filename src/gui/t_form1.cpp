@@ -95,15 +95,13 @@ void TForm1::CreateRows() {
   edits_.back().first->setFocusPolicy(Qt::ClickFocus);
 }
 
-// The edits overlap the row's bevels at its right end; an edit taller than its row hangs over
-// it and is clipped.
+// The edits fill the row's height and overlap its bevels at its right end.
 void TForm1::CreateRow(const TRowLayout& row) {
   auto& group = *findChild<QGroupBox*>(QString::fromLatin1(row.group));
   BevelPanel* panel = MakeRowPanel(group, row.bounds, QString::fromUtf16(row.caption));
-  const int edit_top = (row.bounds.height() - kEditHeight) / 2;
   for (const TEditLayout& edit : row.edits) {
     AddEdit(*panel, edit.name, edit.text, edit.enabled,
-            {edit.left, edit_top, edit.width, kEditHeight});
+            {edit.left, 0, edit.width, row.bounds.height()});
   }
   const int inset = panel->BevelThickness();
   for (const TPieceLayout& piece : row.pieces) {
@@ -114,7 +112,8 @@ void TForm1::CreateRow(const TRowLayout& row) {
 
 void TForm1::AddEdit(QWidget& parent, const char* name, std::string TInputTexts::*text,
                      bool enabled, const QRect& bounds) {
-  const TInputTexts defaults;
+  // The defaults are written with the user's decimal separator, so GO can read them back.
+  const TInputTexts defaults = DefaultInputTexts(UserDecimalSeparator());
   QLineEdit* edit = MakeEdit(parent, QString::fromLatin1(name), bounds,
                              QString::fromStdString(defaults.*text), enabled);
   // Enter in any edit is a click on GO, the window's default button.
@@ -180,7 +179,10 @@ void TForm1::SetTabOrder() {
     if (previous != nullptr) setTabOrder(previous, edit);
     previous = edit;
   }
-  findChild<QLineEdit*>(QStringLiteral("Edit1"))->setFocus();
+  // Typing replaces the text, as Tab into any other edit does.
+  auto* first = findChild<QLineEdit*>(QStringLiteral("Edit1"));
+  first->setFocus();
+  first->selectAll();
 }
 
 void TForm1::CentreOnScreen() {

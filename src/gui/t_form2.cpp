@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "gui/bevel_panel.h"
 #include "gui/form_style.h"
@@ -59,6 +60,20 @@ const TLabelLayout kLabels[] = {
     {Parent::kPanel, {350, 128}, u"   necessary.    ", kCaptionRed, false},
 };
 
+// The narrowest the forms' font is drawn to keep a formula whole in its box.
+constexpr int kNarrowestStretch = 85;
+
+// A caption wider than the room its parent leaves right of it (a frame of two pixels) is drawn
+// a little narrower rather than cut off.
+void FitWithinParent(QLabel& label) {
+  const int room = label.parentWidget()->width() - 2 - label.x();
+  if (label.width() <= room) return;
+  QFont font = label.font();
+  font.setStretch(std::max(kNarrowestStretch, 100 * room / label.width()));
+  label.setFont(font);
+  label.adjustSize();
+}
+
 }  // namespace
 
 TForm2::TForm2(QWidget* parent)
@@ -91,6 +106,7 @@ void TForm2::CreateContents(QWidget& panel) {
     font.setUnderline(entry.underlined);
     label->setFont(font);
     label->adjustSize();
+    FitWithinParent(*label);
   }
   QPushButton* close = MakeBitButton(panel, QStringLiteral("BitBtn1"), ButtonKind::kClose,
                                      QStringLiteral("&Close"), {379, 203, 97, 39}, 13);

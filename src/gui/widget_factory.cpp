@@ -7,12 +7,13 @@
 #include <QPushButton>
 
 #include "gui/form_style.h"
+#include "gui/group_frame.h"
 
 namespace vellmor::gui {
 
 QGroupBox* MakeGroupBox(QWidget& parent, const QString& name, const QRect& bounds,
                         const QString& caption, const QColor& caption_colour) {
-  auto* group = new QGroupBox(caption, &parent);
+  auto* group = new GroupFrame(caption, &parent);
   group->setObjectName(name);
   group->setGeometry(bounds);
   SetCaptionColour(*group, caption_colour);

@@ -15,6 +15,7 @@ void ModalCloser::CloseActiveModal() {
   if (while_open_) while_open_();
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
     messages_ << box->text();
+    titles_ << box->windowTitle();
     box->button(QMessageBox::Ok)->click();
     return;
   }

@@ -15,6 +15,7 @@ class ModalCloser : public QObject {
 
   QStringList Messages() const { return messages_; }
   QStringList Dialogs() const { return dialogs_; }
+  QStringList MessageTitles() const { return titles_; }
 
  private:
   void CloseActiveModal();
@@ -22,5 +23,6 @@ class ModalCloser : public QObject {
   std::function<void()> while_open_;
   QStringList messages_;
   QStringList dialogs_;
+  QStringList titles_;
   QTimer timer_;
 };

@@ -13,6 +13,7 @@
 #include "core/inputs/user_number_format.h"
 #include "core/run/run_sequence.h"
 #include "forms_fixture.h"
+#include "gui/application_title.h"
 #include "modal_closer.h"
 
 namespace {
@@ -33,6 +34,12 @@ bool Lists(const QListWidget& list, const QString& name) {
   return !list.findItems(name, Qt::MatchExactly).isEmpty();
 }
 
+QStringList FileNames(const QListWidget& list) {
+  QStringList names;
+  for (int i = 0; i < list.count(); ++i) names << list.item(i)->text();
+  return names;
+}
+
 }  // namespace
 
 class RunTest : public QObject {
@@ -50,6 +57,7 @@ class RunTest : public QObject {
   void RefusedRunShowsItsMessageOnly();
   void WindowWritesWhatTheCoreWrites_data();
   void WindowWritesWhatTheCoreWrites();
+  void FailedCalculationShowsWhereAndNoCompletion();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -184,6 +192,25 @@ void RunTest::WindowWritesWhatTheCoreWrites() {
   const QByteArray window_file = ReadAll(forms_->directory.FilePath("window.txt"));
   QVERIFY(!window_file.isEmpty());
   QCOMPARE(window_file, ReadAll(forms_->directory.FilePath("core.txt")));
+}
+
+// A calculation that fails after the header: its one message in a box titled with the
+// application's title, no completion dialog, the cursors back, and the file list as it was.
+void RunTest::FailedCalculationShowsWhereAndNoCompletion() {
+  ShowWindow();
+  const QStringList files_before = FileNames(FileList());
+  Edit("Edit7").setText(QStringLiteral("0"));  // zone 1's air hyperbola has its pole at x = 0
+  ModalCloser closer;
+  QTest::mouseClick(&Go(), Qt::LeftButton);
+  QCOMPARE(closer.Messages(),
+           QStringList{"Calculation stopped: floating-point division by zero at x = 0.0 cm in "
+                       "pass 1 (spinneret tension 25.000 dyn)"});
+  // "Vellmor" for the program itself; this test program's name gives its own title.
+  QCOMPARE(closer.MessageTitles(), QStringList{vellmor::gui::ApplicationTitle()});
+  QCOMPARE(closer.Dialogs(), QStringList());
+  QVERIFY(HasDefaultCursors(Form1(), Go()));
+  QVERIFY(QFileInfo::exists(forms_->directory.FilePath("result.txt")));  // the header
+  QCOMPARE(FileNames(FileList()), files_before);
 }
 
 QTEST_MAIN(RunTest)

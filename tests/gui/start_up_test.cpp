@@ -223,6 +223,8 @@ void StartUpTest::FocusStartsInEdit1AndTabVisitsEnabledEdits() {
   Form1().show();
   QVERIFY(QTest::qWaitForWindowActive(&Form1()));
   QCOMPARE(QApplication::focusWidget(), &Find(Form1(), "Edit1"));
+  // The text is selected, as Tab selects the text of the edit it enters: typing replaces it.
+  QCOMPARE(Find<QLineEdit>(Form1(), "Edit1").selectedText(), QStringLiteral("0.025"));
   const QStringList expected{"Edit3",  "Edit5",  "Edit6",  "Edit7",  "Edit8",
                              "Edit9",  "Edit10", "Edit11", "Edit12", "Edit13",
                              "Edit14", "Edit15", "Edit16", "Edit19", "Edit1"};

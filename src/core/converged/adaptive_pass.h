@@ -37,8 +37,9 @@ struct TAdaptivePassEnd {
 // Runge–Kutta method (Dormand–Prince 5(4) with its dense output), every coefficient taken from
 // the current state. The line is integrated stretch by stretch between the zone ends, which
 // are discontinuities of the air; the glass point is an event located on the dense output, and
-// the integration restarts there with the other viscosity. The pass stops early when the
-// filament runs away.
+// the integration restarts there with the other viscosity. The pass stops at the end of the
+// first step where the filament runs away (faster than 1.2 × the take-up velocity); a melt
+// that leaves the spinneret faster than that has run away at x = 0, whatever the tension.
 //
 // Throws CalculationError on a floating-point fault in an accepted step (kInvalidOperation,
 // kDivisionByZero, kOverflow) and when the step size underflows (kStepSizeUnderflow).

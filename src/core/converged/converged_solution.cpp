@@ -12,6 +12,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include <boost/math/tools/toms748_solve.hpp>
@@ -148,7 +149,8 @@ double FindSpinneretTension(Shooting& shooting) {
     std::swap(low_residual, high_residual);
   }
   shooting.MarkBracketed();
-  std::uintmax_t iterations = static_cast<std::uintmax_t>(kMaxPasses);
+  // The shooting keeps the pass bound; TOMS 748 needs no bound of its own.
+  std::uintmax_t iterations = std::numeric_limits<std::uintmax_t>::max();
   // The bracket shrinks to adjacent doubles only if the take-up end cannot be resolved to the
   // velocity tolerance: TOMS 748 stops there, and so does the search.
   boost::math::tools::toms748_solve(
@@ -178,7 +180,7 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
     solution.SpinneretTension = FindSpinneretTension(shooting);
   } catch (CalculationError& error) {
     if (error.Fault() != CalculationFault::kNoConvergence) {
-      error.AddPlace(", converged solution pass " + std::to_string(shooting.Passes()));
+      error.AddPlace(", pass " + std::to_string(shooting.Passes()) + " of the converged solution");
     }
     throw;
   }

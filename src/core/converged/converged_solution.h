@@ -6,11 +6,17 @@
 // a relative 1e-10. It measures how far the classical result of the same condition is from
 // the truth (see accuracy_report.h).
 //
+//   CalculateSpinline(state);                         // the classical result, as ever
 //   TConvergedOptions options;
 //   options.SampleX = ClassicalGrid(state.Profile);  // the classical table's positions
 //   const TConvergedSolution solution = SolveConverged(state.Condition, options);
+//   // solution.Profile[i] sits beside row i + 1 of the classical table (a CSV of V, F, T, D,
+//   // TA, H); CompareWithClassical(state, solution) gives the errors and the summary line.
 //
-// Qt-free and silent like the rest of the core; failures are CalculationError.
+// Qt-free and silent like the rest of the core; failures are CalculationError (the runner
+// shows what(), as for the classical calculation). No global state: independent conditions may
+// be solved on separate threads (the floating-point flags it checks are the thread's own).
+// The classical calculation and its result file are untouched by it.
 
 #include <optional>
 #include <vector>
@@ -31,7 +37,8 @@ struct TConvergedOptions {
   // Passes allowed for bracketing and root finding together, as for the classical search.
   int MaxPasses = kMaxPasses;
   // Positions (cm, ascending) at which to sample the converged profile; empty for none.
-  // Positions outside 0 … the take-up end are taken at the nearer end.
+  // Positions outside 0 … the take-up end are taken at the nearer end. Sampling costs one
+  // more pass at the spinneret tension found.
   std::vector<double> SampleX;
 };
 
@@ -42,7 +49,7 @@ struct TConvergedSample {
   double F = 0.0;   // tension (dyn)
   double T = 0.0;   // filament temperature (°C)
   double D = 0.0;   // diameter (cm)
-  double TA = 0.0;  // air temperature (°C), of the zone that holds X
+  double TA = 0.0;  // air temperature (°C), of the zone that holds X (a zone end: the next)
   double H = 0.0;   // heat-transfer coefficient (cal/(cm²·s·°C))
 };
 
@@ -56,7 +63,9 @@ struct TConvergedSolution {
   // Where the filament first falls below 70 °C (cm): 0 when it leaves the spinneret colder,
   // empty when it never does.
   std::optional<double> FreezePoint;
-  int Passes = 0;        // passes of the shooting, bracketing included
+  // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the
+  // take-up velocity and is repeated at the full tolerance counts twice.
+  int Passes = 0;
   long Evaluations = 0;  // evaluations of the spinline equations, sampling pass included
   std::vector<TConvergedSample> Profile;  // one sample per position of TConvergedOptions
 };

@@ -74,17 +74,5 @@ TEST(ZoneAirAt, ChoosesTheZoneByPosition) {
   EXPECT_EQ(ZoneAirAt(condition, 10.0).A1, 60.0);
 }
 
-TEST(LocalSpinlineSystem, CountsItsEvaluations) {
-  const TSpinCondition condition = DefaultCondition();
-  long evaluations = 0;
-  const LocalSpinlineSystem system(condition.IV, 1.0 / 60.0, ZoneAirAt(condition, 0.0), false,
-                                   &evaluations);
-  TSpinlineState dydx{};
-  system({10.0, 30.0, 280.0}, dydx, 0.0);
-  system({10.0, 30.0, 280.0}, dydx, 1.0);
-  system.PointAt({10.0, 30.0, 280.0}, 1.0);
-  EXPECT_EQ(evaluations, 2);
-}
-
 }  // namespace
 }  // namespace vellmor

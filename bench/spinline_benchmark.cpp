@@ -1,7 +1,9 @@
 // Time of a whole run (texts to result file) and of the calculation alone (every pass of the
-// tension search), for the default case and for the longest profile the arrays hold.
+// tension search), for the default case and for the longest profile the arrays hold; and of
+// the converged solution of the same cases, alone and sampled at the classical grid.
 //
 //   vellmor-bench [--benchmark_filter=Calculate]
+//   vellmor-bench --benchmark_filter=Converged
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +16,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/converged/converged_solution.h"
 #include "core/inputs/input_texts.h"
 #include "core/inputs/read_inputs.h"
 #include "core/run/message_sink.h"
@@ -101,9 +104,46 @@ void BM_Calculate(benchmark::State& bench, TInputTexts texts) {
   bench.counters["passes"] = state->Search.PassCount;
 }
 
+// The converged solution of a condition converted and checked once beforehand, sampled at the
+// positions of the classical table when sampled is true.
+void BM_Converged(benchmark::State& bench, TInputTexts texts, bool sampled) {
+  const ScratchDirectory scratch;
+  texts.Edit20 = scratch.File("result.txt");
+  const auto state = std::make_unique<TRunState>();
+  LastMessageSink sink;
+  ResultFileLock hold;
+  if (!ReadInputs(texts, '.', state->Condition, sink, hold)) {
+    bench.SkipWithError(("inputs refused: " + sink.last_message).c_str());
+    return;
+  }
+  TConvergedOptions options;
+  TConvergedSolution solution;
+  try {
+    if (sampled) {
+      CalculateSpinline(*state);
+      options.SampleX = ClassicalGrid(state->Profile);
+    }
+    for (auto _ : bench) {
+      solution = SolveConverged(state->Condition, options);
+      benchmark::DoNotOptimize(solution.SpinneretTension);
+    }
+  } catch (const std::exception& error) {
+    bench.SkipWithError(error.what());
+    return;
+  }
+  bench.counters["passes"] = solution.Passes;
+  bench.counters["rhs_evaluations"] = static_cast<double>(solution.Evaluations);
+  bench.counters["samples"] = static_cast<double>(solution.Profile.size());
+}
+
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Calculate, default_case, TInputTexts{})->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Calculate, longest_profile_1001_points, LongestProfileTexts())
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Converged, default_case, TInputTexts{}, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Converged, default_case_sampled_101_points, TInputTexts{}, true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Converged, sampled_1001_points, LongestProfileTexts(), true)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

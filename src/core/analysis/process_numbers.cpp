@@ -41,14 +41,14 @@ TFreezePoint FreezeAt(const TSpinlineSamples& s, std::size_t before, std::size_t
 std::optional<TFreezePoint> FindFreezePoint(const TSpinlineSamples& samples) {
   const std::span<const double> t = samples.T;
   if (t.empty()) return std::nullopt;
-  if (t[0] < kFreezeTemperature) {
+  if (t[0] < kGlassTransition) {
     TFreezePoint freeze = FreezeAt(samples, 0, 0, 0.0);
     freeze.PositionCm = 0.0;
     return freeze;
   }
   for (std::size_t p = 1; p < t.size(); ++p) {
-    if (t[p - 1] >= kFreezeTemperature && t[p] < kFreezeTemperature) {
-      const double weight = (t[p - 1] - kFreezeTemperature) / (t[p - 1] - t[p]);
+    if (t[p - 1] >= kGlassTransition && t[p] < kGlassTransition) {
+      const double weight = (t[p - 1] - kGlassTransition) / (t[p - 1] - t[p]);
       return FreezeAt(samples, p - 1, p, weight);
     }
   }

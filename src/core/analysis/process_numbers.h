@@ -5,13 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/physics/pet_properties.h"
 #include "core/solver/run_state.h"
 
 namespace vellmor {
-
-// The glass transition of PET (°C): below it the model's viscosity is a hundred times higher
-// and the filament hardly draws any more, so the fibre's structure is frozen in.
-inline constexpr double kFreezeTemperature = 70.0;
 
 // A spinline sampled at points 1 … N (index 0 … N−1 here): x in cm, V in cm/s, F in dyn,
 // T in °C, D in cm. All five spans have the same length.

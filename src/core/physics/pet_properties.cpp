@@ -24,7 +24,7 @@ TPetProperties PetMaterial::At(double t) const {
   properties.Eta =
       static_cast<double>(viscosity_factor_ * std::exp(6802.0L / (temperature + kKelvinOffset)));
   // Below the glass transition the filament hardly draws any more.
-  if (t < 70.0) properties.Eta = static_cast<double>(100.0L * properties.Eta);
+  if (t < kGlassTransition) properties.Eta = static_cast<double>(100.0L * properties.Eta);
   return properties;
 }
 

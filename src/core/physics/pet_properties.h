@@ -2,6 +2,10 @@
 
 namespace vellmor {
 
+// The glass transition of PET (°C): below it the viscosity is a hundred times higher, the
+// filament hardly draws any more and its structure is frozen in.
+inline constexpr double kGlassTransition = 70.0;
+
 // Density, specific heat and Trouton viscosity of PET at one temperature.
 struct TPetProperties {
   double Rho = 0.0;  // g/cm³

@@ -26,13 +26,14 @@ enum class CalculationFault {
   kInvalidOperation,  // the logarithm or square root of a negative number, 0/0, …
   kDivisionByZero,
   kOverflow,
-  kNoConvergence,  // the tension search did not meet the take-up speed within its pass bound
-  kTooManyPoints,  // the profile would not fit its MaxPoints points
-  kTooFewPoints,   // fewer than two points: no step to march
+  kNoConvergence,      // the tension search did not meet the take-up speed within its pass bound
+  kTooManyPoints,      // the profile would not fit its MaxPoints points
+  kTooFewPoints,       // fewer than two points: no step to march
+  kStepSizeUnderflow,  // the adaptive integration of the converged solution could not proceed
 };
 
-// The numerics gave up: a floating-point fault, a profile that does not fit, or a tension
-// search that did not converge.
+// The numerics gave up: a floating-point fault, a profile that does not fit, a step size that
+// underflowed, or a tension search that did not converge.
 class CalculationError : public RunFailure {
  public:
   CalculationError(CalculationFault fault, std::string message)

@@ -16,46 +16,35 @@
 
 namespace vellmor {
 
-namespace {
+TSpinneretExit SpinneretExit(const TSpinCondition& condition) {
+  TSpinneretExit exit;
+  exit.TakeUpVelocity =
+      static_cast<double>(condition.TakeUpSpeed * 100.0L / 60.0L);  // m/min to cm/s
+  exit.MassFlow = static_cast<double>(condition.Output / 60.0L);    // g/min to g/s
 
-// The filament as it leaves the spinneret, swollen by the die swell.
-struct TSpinneretExit {
-  double diameter = 0.0;  // cm
-  TPetProperties properties;
-  double area = 0.0;      // cm²
-  double velocity = 0.0;  // cm/s
-};
-
-TSpinneretExit SpinneretExit(const TSpinCondition& condition, double mass_flow) {
   const double melt_density = PetProperties(condition.MeltTemperature, condition.IV).Rho;
   const double radius = condition.HoleDiameter / 2.0;
   // Newtonian wall shear rate of the melt in the hole (1/s).
   const double shear_rate =
-      static_cast<double>((4.0L * mass_flow / melt_density) /
+      static_cast<double>((4.0L * exit.MassFlow / melt_density) /
                           (kPi * (static_cast<long double>(radius) * radius * radius)));
   const double swell = DieSwell(condition.MeltTemperature, shear_rate, condition.IV);
 
-  TSpinneretExit exit;
-  exit.diameter = static_cast<double>(static_cast<long double>(swell) * condition.HoleDiameter);
-  exit.properties = PetProperties(condition.MeltTemperature, condition.IV);
-  exit.area = static_cast<double>(kQuarterPi * exit.diameter * exit.diameter);
-  exit.velocity =
-      static_cast<double>(static_cast<long double>(mass_flow) / exit.properties.Rho / exit.area);
+  exit.Diameter = static_cast<double>(static_cast<long double>(swell) * condition.HoleDiameter);
+  exit.Properties = PetProperties(condition.MeltTemperature, condition.IV);
+  exit.Area = static_cast<double>(kQuarterPi * exit.Diameter * exit.Diameter);
+  exit.Velocity = static_cast<double>(static_cast<long double>(exit.MassFlow) /
+                                      exit.Properties.Rho / exit.Area);
   return exit;
 }
 
-}  // namespace
-
 void InitSpinline(const TSpinCondition& condition, TSpinlineProfile& profile,
                   TTensionSearch& search) {
-  const double take_up_velocity =
-      static_cast<double>(condition.TakeUpSpeed * 100.0L / 60.0L);         // m/min to cm/s
-  const double mass_flow = static_cast<double>(condition.Output / 60.0L);  // g/min to g/s
-  const TSpinneretExit exit = SpinneretExit(condition, mass_flow);
+  const TSpinneretExit exit = SpinneretExit(condition);
   ThrowOnFloatingPointFault();
 
-  profile.TakeUpVelocity = take_up_velocity;
-  profile.MassFlow = mass_flow;
+  profile.TakeUpVelocity = exit.TakeUpVelocity;
+  profile.MassFlow = exit.MassFlow;
   for (int zone = 1; zone <= 3; ++zone) {
     profile.ZoneEndPoint[zone] =
         ZoneEndPointFor(condition.Zones[zone].EndPosition, condition.Increment);
@@ -63,12 +52,12 @@ void InitSpinline(const TSpinCondition& condition, TSpinlineProfile& profile,
   profile.StepCount = profile.ZoneEndPoint[3] - 1;
 
   profile.T[1] = condition.MeltTemperature;
-  profile.D[1] = exit.diameter;
-  profile.Rho[1] = exit.properties.Rho;
-  profile.Cp[1] = exit.properties.Cp;
-  profile.Eta[1] = exit.properties.Eta;
-  profile.Area = exit.area;
-  profile.V[1] = exit.velocity;
+  profile.D[1] = exit.Diameter;
+  profile.Rho[1] = exit.Properties.Rho;
+  profile.Cp[1] = exit.Properties.Cp;
+  profile.Eta[1] = exit.Properties.Eta;
+  profile.Area = exit.Area;
+  profile.V[1] = exit.Velocity;
   profile.X[1] = 0.0;
 
   search = TTensionSearch{};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/solver/calculate_spinline.h"
@@ -70,6 +71,35 @@ TEST(ProcessNumbers, FreezePointEdges) {
   EXPECT_DOUBLE_EQ(at_exit->TensionDyn, 5.0);
   EXPECT_NEAR(at_exit->StressMPa, 3.9788736451696504e-4, 1e-18);
 }
+
+// Where the filament first falls below 70 °C, on temperature profiles alone.
+struct FreezeCase {
+  const char* name;
+  std::vector<double> x;
+  std::vector<double> t;
+  std::optional<double> freeze_point;
+};
+
+class FreezePointOfProfile : public testing::TestWithParam<FreezeCase> {};
+
+TEST_P(FreezePointOfProfile, FollowsTheFirstFallBelowSeventyDegrees) {
+  const FreezeCase& c = GetParam();
+  const std::vector<double> ones(c.x.size(), 1.0);  // V, F and D play no part in where
+  const std::optional<TFreezePoint> freeze = FindFreezePoint({c.x, ones, ones, c.t, ones});
+  EXPECT_EQ(freeze ? std::optional(freeze->PositionCm) : std::nullopt, c.freeze_point);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, FreezePointOfProfile,
+    testing::Values(
+        // 75 → 65 °C between 1 and 2 cm: 70 °C halfway.
+        FreezeCase{"Interpolated", {0, 1, 2, 3}, {80, 75, 65, 60}, 1.5},
+        // 72 → 62 °C between 10 and 12 cm: 70 °C a fifth of the way, at 10.4 cm.
+        FreezeCase{"UnevenPoints", {0, 10, 12}, {290, 72, 62}, 10.4},
+        FreezeCase{"FirstOfTwoCrossings", {0, 1, 2, 3}, {80, 60, 80, 60}, 0.5},
+        FreezeCase{"ColdAtTheSpinneret", {0, 1}, {69.9, 80}, 0.0},
+        FreezeCase{"NoPoints", {}, {}, std::nullopt}),
+    [](const testing::TestParamInfo<FreezeCase>& info) { return info.param.name; });
 
 TEST(ProcessNumbers, NamesInExportOrderWithAbsentFreezePoint) {
   ThreePoints line;

@@ -1,0 +1,241 @@
+// One pass of the converged solution, from the spinneret exit (V0, F0, T0) to the take-up end:
+// odeint's Dormand–Prince 5(4) error stepper under step-size control, driven step by step so
+// that the pass can stop at the zone ends, at the glass point and at a runaway.
+
+#include "core/converged/adaptive_pass.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include <boost/math/tools/toms748_solve.hpp>
+#include <boost/numeric/odeint/stepper/controlled_runge_kutta.hpp>
+#include <boost/numeric/odeint/stepper/runge_kutta_dopri5.hpp>
+
+#include "core/report/format_fixed.h"
+#include "core/run/run_error.h"
+#include "core/solver/floating_point_check.h"
+
+namespace vellmor {
+namespace {
+
+namespace odeint = boost::numeric::odeint;
+
+// The default weighted error norm of odeint, except that an estimate that is not finite (a
+// trial step that overflowed or left the domain of a power) rejects the step with the
+// largest cut instead of passing unseen through the maximum.
+class FiniteErrorChecker {
+ public:
+  FiniteErrorChecker() = default;
+  explicit FiniteErrorChecker(const TIntegrationTolerance& tolerance) : tolerance_(tolerance) {}
+
+  template <class Algebra>
+  double error(Algebra& /*algebra*/, const TSpinlineState& y_old, const TSpinlineState& dydx_old,
+               TSpinlineState& y_err, double dt) const {
+    double worst = 0.0;
+    for (std::size_t i = 0; i < y_old.size(); ++i) {
+      const double scale =
+          tolerance_.Absolute +
+          tolerance_.Relative * (std::fabs(y_old[i]) + std::fabs(dt * dydx_old[i]));
+      const double ratio = std::fabs(y_err[i]) / scale;
+      if (!(ratio <= DBL_MAX)) return DBL_MAX;
+      worst = std::max(worst, ratio);
+    }
+    return worst;
+  }
+
+ private:
+  TIntegrationTolerance tolerance_;
+};
+
+using Dopri5 = odeint::runge_kutta_dopri5<TSpinlineState>;
+using ControlledDopri5 = odeint::controlled_runge_kutta<Dopri5, FiniteErrorChecker>;
+
+// No pass of a spinline a metre long needs anywhere near this many trial steps.
+constexpr long kMaxTrialsPerPass = 1'000'000;
+// Glass-point crossings in one pass: more means the filament hovers at 70 °C.
+constexpr int kMaxCrossingsPerPass = 1000;
+
+std::string At(double x) { return " at x = " + FormatFixed(x, 15, 6) + " cm"; }
+
+[[noreturn]] void ThrowStalled(const std::string& why, double x) {
+  throw CalculationError(CalculationFault::kStepSizeUnderflow,
+                         "Converged solution stopped: " + why + At(x));
+}
+
+// A floating-point fault raised since the last check, or a state that is not finite, in what
+// the pass keeps: the integration cannot go on.
+void CheckAccepted(const TSpinlineState& y, const TSpinlineState& dydx, double x) {
+  try {
+    ThrowOnFloatingPointFault();
+  } catch (CalculationError& error) {
+    error.AddPlace(At(x));
+    throw;
+  }
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    if (!std::isfinite(y[i]) || !std::isfinite(dydx[i])) {
+      throw CalculationError(CalculationFault::kInvalidOperation,
+                             "Calculation stopped: invalid floating-point operation" + At(x));
+    }
+  }
+}
+
+// A first step that the controller then adjusts: one hundredth of the distance over which the
+// fastest-changing component, measured against its tolerance, would change by itself.
+double StartingStep(const TSpinlineState& y, const TSpinlineState& dydx,
+                    const TIntegrationTolerance& tolerance, double room) {
+  double state_norm = 0.0;
+  double rate_norm = 0.0;
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    const double scale = tolerance.Absolute + tolerance.Relative * std::fabs(y[i]);
+    state_norm = std::max(state_norm, std::fabs(y[i]) / scale);
+    rate_norm = std::max(rate_norm, std::fabs(dydx[i]) / scale);
+  }
+  const double step = rate_norm > 0.0 ? 0.01 * state_norm / rate_norm : room;
+  return std::min(step, room);
+}
+
+}  // namespace
+
+AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
+                           const TIntegrationTolerance& tolerance)
+    : iv_(condition.IV),
+      mass_flow_(exit.MassFlow),
+      length_(condition.Zones[3].EndPosition),
+      runaway_velocity_(1.2 * exit.TakeUpVelocity),
+      exit_state_without_tension_{exit.Velocity, 0.0, condition.MeltTemperature},
+      tolerance_(tolerance) {
+  // The zone ends inside the line cut it into stretches of one air each; the air of a stretch
+  // is that of its inside, so a zone end belongs to the stretch after it.
+  std::vector<double> ends;
+  for (int zone = 1; zone <= 2; ++zone) {
+    const double end = condition.Zones[zone].EndPosition;
+    if (end > 0.0 && end < length_) ends.push_back(end);
+  }
+  ends.push_back(length_);
+  std::sort(ends.begin(), ends.end());
+  ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+  double start = 0.0;
+  for (const double end : ends) {
+    stretches_.push_back({end, ZoneAirAt(condition, start + 0.5 * (end - start))});
+    start = end;
+  }
+}
+
+TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
+                                   std::span<const double> sample_x,
+                                   SpinlineStateObserver* observer) const {
+  ClearFloatingPointFaults();
+  if (observer == nullptr) sample_x = {};
+  std::size_t next_sample = 0;
+  // Tells the observer of every sample up to position up_to, with state_at(x) the state there.
+  auto emit_samples = [&](double up_to, auto&& state_at) {
+    while (next_sample < sample_x.size() && sample_x[next_sample] <= up_to) {
+      const double x = std::clamp(sample_x[next_sample], 0.0, length_);
+      observer->OnState(sample_x[next_sample], state_at(x));
+      ++next_sample;
+    }
+  };
+
+  TSpinlineState y = exit_state_without_tension_;
+  y[1] = spinneret_tension;
+  double x = 0.0;
+  bool glassy = y[2] < kGlassTransition;
+  TAdaptivePassEnd end;
+  if (glassy) end.FreezePoint = 0.0;
+  emit_samples(0.0, [&](double) { return y; });
+  auto stop = [&](bool ran_away) {
+    end.RanAway = ran_away;
+    end.X = x;
+    end.State = y;
+    return end;
+  };
+  if (y[0] > runaway_velocity_) return stop(true);
+
+  ControlledDopri5 stepper{FiniteErrorChecker(tolerance_)};
+  // Steps shorter than this no longer move x by much more than its rounding.
+  const double min_step = 16.0 * DBL_EPSILON * length_;
+  double dt = 0.0;  // the controller's next step; 0 until the first stretch sets it
+  long trials = 0;
+  int crossings = 0;
+  for (const TStretch& stretch : stretches_) {
+    while (x < stretch.End) {
+      // A new system at every stretch and every glass-point crossing: the step before it
+      // used other coefficients, so its last derivative is not this system's first.
+      const LocalSpinlineSystem system(iv_, mass_flow_, stretch.Air, glassy, &evaluations);
+      TSpinlineState dydx;
+      system(y, dydx, x);
+      CheckAccepted(y, dydx, x);
+      if (dt == 0.0) dt = StartingStep(y, dydx, tolerance_, stretch.End - x);
+
+      bool crossed = false;
+      while (!crossed && x < stretch.End) {
+        // A glass point found a hair before a zone end leaves nothing to integrate.
+        if (stretch.End - x <= min_step) {
+          x = stretch.End;
+          break;
+        }
+        // One accepted step, landing exactly on the stretch's end when it reaches it.
+        TSpinlineState y_new;
+        TSpinlineState dydx_new;
+        double x_new = x;
+        for (;;) {
+          if (++trials > kMaxTrialsPerPass) ThrowStalled("too many steps", x);
+          const double room = stretch.End - x;
+          const bool landing = dt >= room;
+          double step = landing ? room : dt;
+          if (step < min_step) ThrowStalled("step size underflow", x);
+          double x_try = x;
+          if (stepper.try_step(system, y, dydx, x_try, y_new, dydx_new, step) == odeint::success) {
+            x_new = landing ? stretch.End : x_try;
+            dt = landing ? std::max(step, dt) : step;
+            break;
+          }
+          // A rejected trial leaves nothing behind, its floating-point flags included.
+          ClearFloatingPointFaults();
+          dt = step;
+        }
+        CheckAccepted(y_new, dydx_new, x_new);
+
+        // The state at s in [x, x_new] from the step's dense output.
+        auto dense = [&](double s) {
+          if (s >= x_new) return y_new;
+          TSpinlineState y_s;
+          stepper.stepper().calc_state(s, y_s, y, dydx, x, y_new, dydx_new, x_new);
+          return y_s;
+        };
+        double x_reached = x_new;
+        TSpinlineState y_reached = y_new;
+        if ((y_new[2] < kGlassTransition) != glassy) {
+          // The glass point lies in this step: find it on the dense output to round-off and
+          // restart there with the viscosity of the other side.
+          if (++crossings > kMaxCrossingsPerPass) ThrowStalled("no way past the glass point", x);
+          auto excess = [&](double s) { return dense(s)[2] - kGlassTransition; };
+          std::uintmax_t iterations = 200;
+          const auto bracket = boost::math::tools::toms748_solve(
+              excess, x, x_new, y[2] - kGlassTransition, y_new[2] - kGlassTransition,
+              [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
+              iterations);
+          // The first position on the new side.
+          x_reached = bracket.second;
+          y_reached = dense(x_reached);
+          if (!glassy && !end.FreezePoint) end.FreezePoint = x_reached;
+          glassy = !glassy;
+          crossed = true;
+        }
+        emit_samples(x_reached, dense);
+        CheckAccepted(y_reached, dydx_new, x_reached);
+        y = y_reached;
+        dydx = dydx_new;
+        x = x_reached;
+        if (y[0] > runaway_velocity_) return stop(true);
+      }
+    }
+  }
+  emit_samples(HUGE_VAL, [&](double) { return y; });
+  return stop(false);
+}
+
+}  // namespace vellmor

@@ -1,0 +1,216 @@
+// Shooting on the spinneret tension F0 until the converged pass meets the take-up velocity:
+//
+//   r(F0) = ln(V_end / V_takeup),  V_end = V at the take-up end, or where the pass ran away
+//
+// First fixed steps of 2.5 dyn from 25 dyn, as the classical search, until r changes sign;
+// then TOMS 748 on the bracket. The logarithm keeps r nearly linear in F0 over the wide range
+// of velocities the bracket spans; a pass within the velocity tolerance counts as a root.
+
+#include "core/converged/converged_solution.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include <boost/math/tools/toms748_solve.hpp>
+
+#include "core/run/run_error.h"
+#include "core/solver/floating_point_check.h"
+#include "core/solver/init_spinline.h"
+
+namespace vellmor {
+namespace {
+
+constexpr double kFirstTension = 25.0;  // dyn, as the classical search
+constexpr double kTensionStep = 2.5;    // dyn
+// Bracketing passes only need to know on which side of the take-up velocity they arrive.
+constexpr TIntegrationTolerance kBracketingTolerance{1e-5, 1e-5};
+
+// Keeps the converged profile's samples, with the air of the zone that holds each position.
+class SampleRecorder : public SpinlineStateObserver {
+ public:
+  SampleRecorder(const TSpinCondition& condition, double mass_flow,
+                 std::vector<TConvergedSample>& samples)
+      : condition_(condition), mass_flow_(mass_flow), samples_(samples) {}
+
+  void OnState(double x, const TSpinlineState& y) override {
+    const LocalSpinlineSystem system(condition_.IV, mass_flow_, ZoneAirAt(condition_, x),
+                                     y[2] < kGlassTransition);
+    const TLocalPoint point = system.PointAt(y, x);
+    samples_.push_back({x, y[0], y[1], y[2], point.D, point.TA, point.H});
+  }
+
+ private:
+  const TSpinCondition& condition_;
+  double mass_flow_;
+  std::vector<TConvergedSample>& samples_;
+};
+
+// The passes of the shooting, their count and the pass that met the take-up velocity.
+// Bracketing passes only need the side on which they arrive, so they run at a loose
+// tolerance; one that lands close to the take-up velocity is repeated at the full one.
+class Shooting {
+ public:
+  Shooting(const AdaptivePass& bracketing_pass, const AdaptivePass& pass, double take_up_velocity,
+           const TConvergedOptions& options, long& evaluations)
+      : bracketing_pass_(bracketing_pass),
+        pass_(pass),
+        take_up_velocity_(take_up_velocity),
+        options_(options),
+        evaluations_(evaluations) {}
+
+  // r(F0) of a bracketing pass.
+  double BracketingResidual(double tension) {
+    const double residual = Residual(bracketing_pass_, tension);
+    if (residual != 0.0 && std::fabs(residual) > kSureSide) return residual;
+    return Residual(tension);
+  }
+
+  // r(F0) at the full tolerance, or exactly 0 when the pass meets the take-up velocity within
+  // the velocity tolerance.
+  double Residual(double tension) { return Residual(pass_, tension); }
+
+  const std::optional<double>& Root() const { return root_; }
+  const TAdaptivePassEnd& RootEnd() const { return root_end_; }
+  int Passes() const { return passes_; }
+
+  // From here on the passes are those of the root finder.
+  void MarkBracketed() { bracketed_ = true; }
+
+  [[noreturn]] void ThrowNoConvergence() const {
+    const std::string passes = std::to_string(passes_) + " passes";
+    throw CalculationError(
+        CalculationFault::kNoConvergence,
+        bracketed_ ? "Converged solution: the take-up speed could not be met after " + passes
+                   : "Converged solution: no spinneret tension brought the filament to the "
+                     "take-up speed from both sides in " +
+                         passes);
+  }
+
+ private:
+  // A bracketing pass whose velocity at the take-up end is this far from the take-up velocity
+  // (in r, about 1 %) is on its side whatever the tolerance.
+  static constexpr double kSureSide = 0.01;
+
+  double Residual(const AdaptivePass& pass, double tension) {
+    if (passes_ >= options_.MaxPasses) ThrowNoConvergence();
+    ++passes_;
+    const TAdaptivePassEnd end = pass.Run(tension, evaluations_);
+    const double ratio = end.State[0] / take_up_velocity_;
+    if (!end.RanAway) {
+      if (&pass == &pass_ && std::fabs(ratio - 1.0) < options_.VelocityTolerance) {
+        root_ = tension;
+        root_end_ = end;
+        return 0.0;
+      }
+      return std::log(ratio);
+    }
+    // A runaway stops the pass; the earlier it ran away, the farther above the take-up
+    // velocity its end would have been. Scaling by the share of the line it covered keeps r
+    // growing with the tension and meets the full passes at the runaway limit.
+    return std::log(ratio) * pass.Length() / std::max(end.X, 1e-3 * pass.Length());
+  }
+
+  const AdaptivePass& bracketing_pass_;
+  const AdaptivePass& pass_;
+  double take_up_velocity_;
+  const TConvergedOptions& options_;
+  long& evaluations_;
+  int passes_ = 0;
+  bool bracketed_ = false;
+  std::optional<double> root_;
+  TAdaptivePassEnd root_end_;
+};
+
+// The spinneret tension that meets the take-up velocity.
+double FindSpinneretTension(Shooting& shooting) {
+  // Fixed steps until one pass arrives too fast and one too slow, as the classical search.
+  double tension = kFirstTension;
+  double residual = shooting.BracketingResidual(tension);
+  double other_tension = tension;
+  double other_residual = residual;
+  while (residual != 0.0 && std::signbit(residual) == std::signbit(other_residual)) {
+    other_tension = tension;
+    other_residual = residual;
+    tension += residual > 0.0 ? -kTensionStep : kTensionStep;
+    residual = shooting.BracketingResidual(tension);
+  }
+  if (residual == 0.0) return tension;
+
+  double low = tension;
+  double high = other_tension;
+  double low_residual = residual;
+  double high_residual = other_residual;
+  if (low > high) {
+    std::swap(low, high);
+    std::swap(low_residual, high_residual);
+  }
+  shooting.MarkBracketed();
+  // The shooting keeps the pass bound; TOMS 748 needs no bound of its own.
+  std::uintmax_t iterations = std::numeric_limits<std::uintmax_t>::max();
+  // The bracket shrinks to adjacent doubles only if the take-up end cannot be resolved to the
+  // velocity tolerance: TOMS 748 stops there, and so does the search.
+  boost::math::tools::toms748_solve(
+      [&shooting](double f0) { return shooting.Residual(f0); }, low, high, low_residual,
+      high_residual, [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
+      iterations);
+  if (!shooting.Root()) shooting.ThrowNoConvergence();
+  return *shooting.Root();
+}
+
+}  // namespace
+
+TConvergedSolution SolveConverged(const TSpinCondition& condition,
+                                  const TConvergedOptions& options) {
+  ClearFloatingPointFaults();
+  const TSpinneretExit exit = SpinneretExit(condition);
+  ThrowOnFloatingPointFault();
+  const AdaptivePass pass(condition, exit, options.Tolerance);
+  const AdaptivePass bracketing_pass(
+      condition, exit,
+      {std::max(options.Tolerance.Relative, kBracketingTolerance.Relative),
+       std::max(options.Tolerance.Absolute, kBracketingTolerance.Absolute)});
+
+  TConvergedSolution solution;
+  Shooting shooting(bracketing_pass, pass, exit.TakeUpVelocity, options, solution.Evaluations);
+  try {
+    solution.SpinneretTension = FindSpinneretTension(shooting);
+  } catch (CalculationError& error) {
+    if (error.Fault() != CalculationFault::kNoConvergence) {
+      error.AddPlace(", pass " + std::to_string(shooting.Passes()) + " of the converged solution");
+    }
+    throw;
+  }
+  solution.Passes = shooting.Passes();
+
+  // The pass of the root once more if samples are wanted, now telling the recorder of them.
+  TAdaptivePassEnd end = shooting.RootEnd();
+  if (!options.SampleX.empty()) {
+    solution.Profile.reserve(options.SampleX.size());
+    SampleRecorder recorder(condition, exit.MassFlow, solution.Profile);
+    end = pass.Run(solution.SpinneretTension, solution.Evaluations, options.SampleX, &recorder);
+  }
+  solution.FinalVelocity = end.State[0];
+  solution.TakeUpTension = end.State[1];
+  solution.FinalTemperature = end.State[2];
+  solution.Length = pass.Length();
+  solution.FreezePoint = end.FreezePoint;
+  const LocalSpinlineSystem system(condition.IV, exit.MassFlow, ZoneAirAt(condition, end.X),
+                                   end.State[2] < kGlassTransition);
+  solution.FinalDiameter = system.PointAt(end.State, end.X).D;
+  ThrowOnFloatingPointFault();
+  return solution;
+}
+
+std::vector<double> ClassicalGrid(const TSpinlineProfile& profile) {
+  const int n = profile.ZoneEndPoint[3];
+  std::vector<double> x;
+  x.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  for (int p = 1; p <= n; ++p) x.push_back(profile.X[p]);
+  return x;
+}
+
+}  // namespace vellmor

@@ -1,0 +1,85 @@
+#pragma once
+
+// The converged solution of the spinline: the same model as the classical march, with every
+// coefficient taken from the current state and position instead of being held over a step,
+// integrated by an adaptive method to a stated tolerance and shot onto the take-up velocity to
+// a relative 1e-10. It measures how far the classical result of the same condition is from
+// the truth (see accuracy_report.h).
+//
+//   CalculateSpinline(state);                         // the classical result, as ever
+//   TConvergedOptions options;
+//   options.SampleX = ClassicalGrid(state.Profile);  // the classical table's positions
+//   const TConvergedSolution solution = SolveConverged(state.Condition, options);
+//   // solution.Profile[i] sits beside row i + 1 of the classical table (a CSV of V, F, T, D,
+//   // TA, H); CompareWithClassical(state, solution) gives the errors and the summary line.
+//
+// Qt-free and silent like the rest of the core; failures are CalculationError (the runner
+// shows what(), as for the classical calculation). No global state: independent conditions may
+// be solved on separate threads (the floating-point flags it checks are the thread's own).
+// The classical calculation and its result file are untouched by it.
+
+#include <optional>
+#include <vector>
+
+#include "core/converged/adaptive_pass.h"
+#include "core/inputs/spin_condition.h"
+#include "core/solver/calculate_spinline.h"
+#include "core/solver/spinline_profile.h"
+
+namespace vellmor {
+
+struct TConvergedOptions {
+  // Error control of each pass. The default makes the spinneret tension right to a few 1e-9
+  // relative in the cases of this tool.
+  TIntegrationTolerance Tolerance{};
+  // How closely V at the take-up end must meet the take-up velocity, relative.
+  double VelocityTolerance = 1e-10;
+  // Passes allowed for bracketing and root finding together, as for the classical search.
+  int MaxPasses = kMaxPasses;
+  // Positions (cm, ascending) at which to sample the converged profile; empty for none.
+  // Positions outside 0 … the take-up end are taken at the nearer end. Sampling costs one
+  // more pass at the spinneret tension found.
+  std::vector<double> SampleX;
+};
+
+// The converged solution at one position.
+struct TConvergedSample {
+  double X = 0.0;   // distance from the spinneret (cm), as requested
+  double V = 0.0;   // filament velocity (cm/s)
+  double F = 0.0;   // tension (dyn)
+  double T = 0.0;   // filament temperature (°C)
+  double D = 0.0;   // diameter (cm)
+  double TA = 0.0;  // air temperature (°C), of the zone that holds X (a zone end: the next)
+  double H = 0.0;   // heat-transfer coefficient (cal/(cm²·s·°C))
+};
+
+struct TConvergedSolution {
+  double SpinneretTension = 0.0;  // F at x = 0 (dyn)
+  double TakeUpTension = 0.0;     // F at the take-up end (dyn)
+  double FinalVelocity = 0.0;     // V at the take-up end (cm/s)
+  double FinalTemperature = 0.0;  // T at the take-up end (°C)
+  double FinalDiameter = 0.0;     // D at the take-up end (cm)
+  double Length = 0.0;            // the take-up end: the end position of zone 3 (cm)
+  // Where the filament first falls below 70 °C (cm): 0 when it leaves the spinneret colder,
+  // empty when it never does.
+  std::optional<double> FreezePoint;
+  // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the
+  // take-up velocity and is repeated at the full tolerance counts twice.
+  int Passes = 0;
+  long Evaluations = 0;  // evaluations of the spinline equations, sampling pass included
+  std::vector<TConvergedSample> Profile;  // one sample per position of TConvergedOptions
+};
+
+// The converged solution of a validated condition. The spinneret tension is bracketed as the
+// classical search does (25 dyn, then steps of 2.5 dyn until the take-up end changes side),
+// then found with a bracketing root finder (TOMS 748). Throws CalculationError on a
+// floating-point fault, a step-size underflow, or when the take-up velocity is not met within
+// options.MaxPasses passes (kNoConvergence).
+TConvergedSolution SolveConverged(const TSpinCondition& condition,
+                                  const TConvergedOptions& options = {});
+
+// The positions X[1 … N] of a classical profile, N = ZoneEndPoint[3]: the converged profile
+// sampled there sits beside the classical table row by row.
+std::vector<double> ClassicalGrid(const TSpinlineProfile& profile);
+
+}  // namespace vellmor

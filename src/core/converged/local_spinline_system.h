@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+
+#include "core/inputs/spin_condition.h"
+#include "core/physics/pet_properties.h"
+
+namespace vellmor {
+
+// The state of the filament in the converged solution: velocity V (cm/s), tension F (dyn) and
+// temperature T (°C), in the order of the classical state vector.
+using TSpinlineState = std::array<double, 3>;
+
+// The quench air of one cooling zone: Tair = A1 / (x + A2) + A3 and the cross-flow velocity.
+struct TZoneAir {
+  double A1 = 0.0;           // °C·cm
+  double A2 = 0.0;           // cm
+  double A3 = 0.0;           // °C
+  double AirVelocity = 0.0;  // cm/s
+};
+
+// The zone that holds position x (cm): zone 1 before the end of zone 1, zone 2 before the end
+// of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end itself belongs
+// to the next zone.
+TZoneAir ZoneAirAt(const TSpinCondition& condition, double x);
+
+// The filament and its air at one point, with every coefficient of the local state.
+struct TLocalPoint {
+  double Rho = 0.0;  // density (g/cm³)
+  double Cp = 0.0;   // specific heat (cal/(g·°C))
+  double Eta = 0.0;  // Trouton viscosity (poise)
+  double D = 0.0;    // diameter from mass conservation (cm)
+  double TA = 0.0;   // air temperature (°C)
+  double H = 0.0;    // heat-transfer coefficient (cal/(cm²·s·°C))
+};
+
+// The spinline equations with every coefficient taken from the state and position where they
+// are evaluated, in double precision: the system of the converged solution. One instance
+// covers one stretch of the line without a discontinuity: one cooling zone, and one side of
+// the glass point (the viscosity branch is fixed, so that a step that ends just below 70 °C
+// does not switch it halfway; the driver finds the crossing and restarts).
+class LocalSpinlineSystem {
+ public:
+  // iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass point.
+  // Every evaluation adds one to *evaluations when it is not null.
+  LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone, bool glassy,
+                      long* evaluations = nullptr);
+
+  // The coefficients at state y and position x (cm).
+  TLocalPoint PointAt(const TSpinlineState& y, double x) const;
+
+  // dV/dx, dF/dx, dT/dx at state y and position x, in odeint's form of a system.
+  void operator()(const TSpinlineState& y, TSpinlineState& dydx, double x) const;
+
+ private:
+  double viscosity_factor_;  // 0.273 IV^5.056, times 100 on the glassy side
+  double mass_flow_;
+  TZoneAir zone_;
+  long* evaluations_;
+};
+
+}  // namespace vellmor

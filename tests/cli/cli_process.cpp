@@ -41,9 +41,11 @@ std::vector<char*> PointersTo(std::vector<std::string>& texts) {
 
 TCliRun RunCli(const std::vector<std::string>& arguments, const fs::path& working_directory) {
   // Output goes to files beside the working directory, so a run's own directory holds only
-  // what the runner writes there.
-  const fs::path out_file = working_directory.parent_path() / "stdout.txt";
-  const fs::path err_file = working_directory.parent_path() / "stderr.txt";
+  // what the runner writes there; named after it, so tests running at the same time keep
+  // their output apart.
+  const fs::path base = working_directory.parent_path() / working_directory.filename();
+  const fs::path out_file = fs::path(base.string() + ".stdout");
+  const fs::path err_file = fs::path(base.string() + ".stderr");
 
   std::vector<std::string> argv_texts{VELLMOR_CLI_PATH};
   argv_texts.insert(argv_texts.end(), arguments.begin(), arguments.end());

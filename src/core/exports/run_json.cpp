@@ -105,4 +105,8 @@ Json RunJson(const TRunRecord& run) {
   return document;
 }
 
+std::string RunJsonText(const TRunRecord& run) {
+  return RunJson(run).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
 }  // namespace vellmor

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/inputs/input_texts.h"
@@ -32,5 +33,10 @@ std::string_view StatusName(RunStatus status);
 // every bit: nlohmann::json writes the shortest text that reads back to the same double.
 // docs/json-export.md describes the keys.
 nlohmann::ordered_json RunJson(const TRunRecord& run);
+
+// The document as the exports write it: indented by two blanks, ending with a line break. A
+// text that is not UTF-8 (a file name in another encoding, say) has its stray bytes replaced by
+// U+FFFD rather than failing the export.
+std::string RunJsonText(const TRunRecord& run);
 
 }  // namespace vellmor

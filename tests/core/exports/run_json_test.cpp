@@ -35,7 +35,7 @@ class RunJsonTest : public testing::Test {
       rows = ResultRowsOf(state_->Condition, state_->Profile);
     const std::string message = keeper.Messages().empty() ? "" : keeper.Messages().back();
     rows_ = rows;
-    return Json::parse(RunJson({texts_, separator, outcome, message, rows}).dump(2));
+    return Json::parse(RunJsonText({texts_, separator, outcome, message, rows}));
   }
 
   test::ScratchDirectory dir_;
@@ -152,6 +152,16 @@ TEST(RunJson, DoublesReadBackToTheSameBits) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(Bits(json["profile"]["d_cm"][i].get<double>()), Bits(values[i])) << values[i];
   }
+}
+
+// A file name in another encoding than UTF-8 still gives a document, the stray byte shown as
+// U+FFFD.
+TEST(RunJson, TextThatIsNotUtf8IsReplacedNotRefused) {
+  TInputTexts texts;
+  texts.Edit20 = "r\xE9sultat.txt";  // "résultat.txt" in Latin-1
+  TRunOutcome outcome;
+  const Json json = Json::parse(RunJsonText({texts, '.', outcome, "", {}}));
+  EXPECT_EQ(json["inputs"]["save-file"]["text"], "r\xEF\xBF\xBDsultat.txt");
 }
 
 TEST(RunJson, StatusNames) {

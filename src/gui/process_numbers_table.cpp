@@ -84,6 +84,11 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
       setItem(r, c, item);
     }
   }
+  // As tall as its rows, so that no empty band shows under them.
+  resizeRowsToContents();
+  int height = horizontalHeader()->sizeHint().height() + 2 * frameWidth();
+  for (int r = 0; r < rowCount(); ++r) height += rowHeight(r);
+  setFixedHeight(height);
   updateGeometry();
 }
 

@@ -161,15 +161,6 @@ TEST_F(CliExportTest, RefusedRunStillWritesItsExports) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"run.csv", "run.json"}));
 }
 
-TEST_F(CliExportTest, FailedRunRecordsItsMessage) {
-  const TCliRun run = Run({"--zone1-a2", "0", "--json", "run.json"});
-  EXPECT_EQ(run.ExitStatus, 2);
-  const Json json = ReadJson("run.json");
-  EXPECT_EQ(json["status"], "failed");
-  EXPECT_EQ(json["message"].get<std::string>() + "\n", run.Err);
-  EXPECT_TRUE(json["summary"].is_null());
-}
-
 TEST_F(CliExportTest, ExportThatCannotBeWrittenExitsWith73) {
   const TCliRun run = Run({"--json", "no dir/run.json"});
   EXPECT_EQ(run.ExitStatus, 73);

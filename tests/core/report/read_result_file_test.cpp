@@ -204,11 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         MalformedCase{"Empty", [](Lines& l) { l.clear(); }, 1,
                       "expected \"OPERATING CONDITION\", found the end of the file"},
-        MalformedCase{"OtherText",
-                      [](Lines& l) {
-                        l = {"id,x,v", "1,0.0,5.4"};
-                      },
-                      1, "expected \"OPERATING CONDITION\", found \"id,x,v\""},
         MalformedCase{"CutInTheHeader", [](Lines& l) { l.resize(19); }, 20,
                       "expected \"Zone End Position (cm) =\" followed by a number with a "
                       "decimal point, found the end of the file"},
@@ -217,11 +212,6 @@ INSTANTIATE_TEST_SUITE_P(
             [](Lines& l) { l[2] = "    Hole Diameter                        (cm) =  0.02x"; }, 3,
             "expected \"Hole Diameter (cm) =\" followed by a number with a decimal "
             "point, found \"    Hole Diameter                        (cm) =  0.02x\""},
-        MalformedCase{
-            "LabelMoved",
-            [](Lines& l) { l[4] = "    Take-up Speed                    (m/min) =   5000.0"; }, 5,
-            "expected \"Take-up Speed (m/min) =\" followed by a number with a decimal "
-            "point, found \"    Take-up Speed                    (m/min) =   5000.0\""},
         MalformedCase{"LineMissing", [](Lines& l) { l.erase(l.begin() + 11); }, 12,
                       "expected \"    Air Temperature Eq. Parameters:\", found \"        A1       "
                       "                             =  16087.50\""},
@@ -259,12 +249,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "expected nothing after the empty line that ends the table (line 45), "
                       "found \"notes\""}),
     [](const auto& info) { return info.param.name; });
-
-TEST(ReadResultFile, ErrorsAreDescribedWithTheirLine) {
-  EXPECT_EQ(Describe({12, "expected an empty line, found \"x\""}),
-            "line 12: expected an empty line, found \"x\"");
-  EXPECT_EQ(Describe({0, "is not an ordinary file"}), "is not an ordinary file");
-}
 
 TEST(ReadResultFile, FileThatCannotBeReadIsRefusedAsAWhole) {
   test::ScratchDirectory dir;

@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "cli/export_options.h"
 
 #include "cli/exit_status.h"
 #include "core/inputs/input_fields.h"
@@ -94,12 +95,14 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
   app.set_version_flag("--version", std::string("vellmor-cli ") + VELLMOR_VERSION);
   app.add_flag("-v,--verbose", command_line.Verbose,
                "Print every pass of the tension search as it ends");
+  AddExportOptions(app, command_line.Exports);
   try {
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
       throw CLI::ArgumentMismatch(missing);
     }
     std::vector<std::string> arguments = ReversedArguments(argc, argv);
     app.parse(arguments);
+    CheckExportFiles(command_line.Exports, command_line.Texts.Edit20);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
     return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;

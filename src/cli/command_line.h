@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "cli/export_options.h"
 #include "core/inputs/input_texts.h"
 
 namespace vellmor::cli {
@@ -10,6 +11,7 @@ namespace vellmor::cli {
 struct TCommandLine {
   TInputTexts Texts;     // as typed; a field not given keeps the window's default text
   bool Verbose = false;  // report every pass of the tension search as it ends
+  TExportRequest Exports;
 };
 
 // Reads the options; a field not given keeps the window's default text, written with the

@@ -28,7 +28,8 @@ void ProgressPrinter::OnPass(const TPassRecord& pass) {
   out_ << '\n' << std::flush;
 }
 
-void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator) {
+void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator,
+                  const TProcessNumbers* numbers) {
   const double deviation_percent =
       (summary.FinalVelocity - summary.TakeUpVelocity) / summary.TakeUpVelocity * 100.0;
   out << "Converged after " << summary.Passes << (summary.Passes == 1 ? " pass\n" : " passes\n")
@@ -39,8 +40,30 @@ void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_se
       << "Final diameter:     " << FormatFixed(summary.FinalDiameter, 8, 5, decimal_separator)
       << " cm\n"
       << "Final temperature:  " << FormatFixed(summary.FinalTemperature, 6, 1, decimal_separator)
-      << " °C\n"
-      << "Result file:        " << summary.SaveFileName << '\n';
+      << " °C\n";
+  if (numbers != nullptr) PrintProcessNumbers(out, *numbers, decimal_separator);
+  out << "Result file:        " << summary.SaveFileName << '\n';
+}
+
+void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,
+                         char decimal_separator) {
+  if (numbers.Freeze) {
+    out << "Freeze point:       "
+        << FormatFixed(numbers.Freeze->PositionCm, 7, 2, decimal_separator) << " cm (filament at "
+        << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n"
+        << "Stress at freeze:   " << FormatFixed(numbers.Freeze->StressMPa, 8, 3, decimal_separator)
+        << " MPa\n";
+  } else {
+    out << "Freeze point:       none (the filament stays above "
+        << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n";
+  }
+  out << "Take-up tension:    " << Tension(numbers.TakeUpTensionDyn, decimal_separator) << '\n'
+      << "Fineness:           " << FormatFixed(numbers.FinenessDtex, 8, 3, decimal_separator)
+      << " dtex (" << FormatFixed(numbers.FinenessDenier, 8, 3, decimal_separator) << " den)\n"
+      << "Draw-down ratio:    " << FormatFixed(numbers.DrawDownRatio, 8, 1, decimal_separator)
+      << '\n'
+      << "Residence time:     " << FormatFixed(numbers.ResidenceTimeS, 8, 4, decimal_separator)
+      << " s\n";
 }
 
 }  // namespace vellmor::cli

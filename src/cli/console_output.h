@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "core/analysis/process_numbers.h"
 #include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/calculate_spinline.h"
@@ -33,7 +34,13 @@ class ProgressPrinter : public PassObserver {
 };
 
 // What a successful run found: passes, spinneret tension, the final velocity against the
-// take-up velocity, the final diameter and temperature, and the file written.
-void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator);
+// take-up velocity, the final diameter and temperature, what the spinline means for the fibre
+// when numbers are given (PrintProcessNumbers), and the file written.
+void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator,
+                  const TProcessNumbers* numbers = nullptr);
+
+// The freeze point and the stress there, take-up tension, fineness, draw-down ratio and
+// residence time, one line each, aligned with the summary.
+void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char decimal_separator);
 
 }  // namespace vellmor::cli

@@ -3,9 +3,12 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "cli/console_output.h"
+#include "cli/export_files.h"
 #include "core/inputs/user_number_format.h"
+#include "core/run/message_keeper.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/run_state.h"
 
@@ -15,18 +18,27 @@ int RunCase(const TCommandLine& command_line) {
   StreamSink sink(std::cerr);
   try {
     const char separator = UserDecimalSeparator();
-    ProgressPrinter progress(std::cout, separator);
+    // An export on standard output has it to itself.
+    std::ostream& report = command_line.Exports.UsesStandardOutput() ? std::cerr : std::cout;
+    ProgressPrinter progress(report, separator);
     TRunOptions options;
     options.DecimalSeparator = separator;
     if (command_line.Verbose) options.Observer = &progress;
 
     // The profile is large; the state lives on the heap.
     const auto state = std::make_unique<TRunState>();
-    const TRunOutcome outcome = RunSpinline(command_line.Texts, *state, sink, options);
+    MessageKeeper messages(sink);
+    const TRunOutcome outcome = RunSpinline(command_line.Texts, *state, messages, options);
+    if (outcome.Status == RunStatus::kSucceeded) {
+      PrintSummary(report, outcome.Summary, separator,
+                   outcome.Numbers ? &*outcome.Numbers : nullptr);
+    }
+    const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
+    const bool exported = WriteExports(command_line.Exports, command_line.Texts, separator, outcome,
+                                       message, *state, sink, std::cout);
     switch (outcome.Status) {
       case RunStatus::kSucceeded:
-        PrintSummary(std::cout, outcome.Summary, separator);
-        return kExitSucceeded;
+        return exported ? kExitSucceeded : kExitExportFailed;
       case RunStatus::kRefused:
         return kExitRefused;
       case RunStatus::kFailed:

@@ -5,8 +5,9 @@
 
 namespace vellmor::cli {
 
-// Runs the case: the summary goes to standard output, the run's one message on failure to
-// standard error. Returns the exit status.
+// Runs the case: the summary goes to standard output (to standard error when an export takes
+// standard output), the run's one message on failure to standard error; then writes the
+// exports asked for. Returns the exit status.
 int RunCase(const TCommandLine& command_line);
 
 }  // namespace vellmor::cli

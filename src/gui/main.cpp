@@ -2,6 +2,8 @@
 //
 //   vellmor                       opens the main window
 //   vellmor --screenshot FILE     renders the main window to the PNG file FILE and exits
+//   vellmor --plot FILE... --output PLOT.png|PLOT.svg
+//                                 plots result files into an image without a window and exits
 //   vellmor --version             prints the version
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "gui/plot_command.h"
 #include "gui/start_up.h"
 
 namespace {
@@ -23,6 +26,7 @@ int SaveScreenshot(QWidget& window, const QString& file_name) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (vellmor::gui::AsksForPlot(argc, argv)) vellmor::gui::UseOffscreenPlatform();
   QApplication application(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral(VELLMOR_VERSION));
   QCommandLineParser parser;
@@ -33,7 +37,9 @@ int main(int argc, char* argv[]) {
       QStringLiteral("screenshot"),
       QStringLiteral("Render the main window to a PNG file and exit."), QStringLiteral("file"));
   parser.addOption(screenshot);
+  const vellmor::gui::TPlotOptions plot = vellmor::gui::AddPlotOptions(parser);
   parser.process(application);
+  if (parser.isSet(plot.Plot)) return vellmor::gui::RunPlotCommand(parser, plot);
 
   const std::unique_ptr<vellmor::gui::TForm1> form1 = vellmor::gui::CreateForms();
   form1->show();

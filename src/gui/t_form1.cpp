@@ -16,6 +16,7 @@
 #include "gui/bevel_panel.h"
 #include "gui/directory_chain.h"
 #include "gui/form_style.h"
+#include "gui/profile_viewer_launcher.h"
 #include "gui/spinline_picture.h"
 #include "gui/t_finish_form.h"
 #include "gui/t_form2.h"
@@ -168,6 +169,7 @@ void TForm1::CreateDirectoryLists() {
     list->setFocusPolicy(Qt::NoFocus);
   }
   directory_chain_ = std::make_unique<DirectoryChain>(*drives, *directories, *files, sink_);
+  profile_viewer_ = new ProfileViewerLauncher(*files, *this, sink_);
 }
 
 // Tab visits the enabled edits of the rows in the order of the rows; the save file name

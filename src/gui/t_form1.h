@@ -17,6 +17,7 @@ class QPushButton;
 namespace vellmor::gui {
 
 class DirectoryChain;
+class ProfileViewerLauncher;
 class TFinishForm;
 class TForm2;
 
@@ -59,6 +60,7 @@ class TForm1 : public QWidget {
   std::vector<std::pair<QLineEdit*, std::string TInputTexts::*>> edits_;  // Edit1 to Edit20
   QPushButton* go_button_ = nullptr;
   std::unique_ptr<DirectoryChain> directory_chain_;
+  ProfileViewerLauncher* profile_viewer_ = nullptr;  // owned by the window
   TForm2* form2_ = nullptr;
   TFinishForm* finish_form_ = nullptr;
 };

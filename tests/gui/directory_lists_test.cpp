@@ -115,10 +115,15 @@ void DirectoryListsTest::OpeningAnAncestorGoesBackUp() {
   QCOMPARE(Texts(Files()), (QStringList{"Alpha.dat", "zeta.txt"}));
 }
 
+// A double click plots a result file; Alpha.dat is none, so the viewer says so, and nothing
+// else changes.
 void DirectoryListsTest::ClickInFileListLeavesSaveNameUnchanged() {
   const QRect first = Files().visualItemRect(Files().item(0));
   QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, first.center());
+  ModalCloser closer;
   QTest::mouseDClick(Files().viewport(), Qt::LeftButton, {}, first.center());
+  QCOMPARE(closer.Messages().size(), 1);
+  QVERIFY(closer.Messages().front().startsWith("Alpha.dat is not a result file: line 1: "));
   QCOMPARE(Files().currentRow(), 0);
   QCOMPARE(Find<QLineEdit>(Form1(), "Edit20").text(), QStringLiteral("result.txt"));
   QCOMPARE(QDir::currentPath(), forms_->directory.Path());

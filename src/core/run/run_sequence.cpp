@@ -63,6 +63,7 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   }
   outcome.Status = RunStatus::kSucceeded;
   outcome.Summary = SummaryOf(state);
+  outcome.Numbers = ProcessNumbersOf(state);
   return outcome;
 }
 

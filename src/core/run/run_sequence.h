@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/analysis/process_numbers.h"
 #include "core/inputs/input_texts.h"
 #include "core/run/message_sink.h"
 #include "core/solver/calculate_spinline.h"
@@ -31,6 +33,8 @@ struct TRunOutcome {
   RunStatus Status = RunStatus::kRefused;
   TRunSummary Summary;              // filled on success
   std::vector<TPassRecord> Passes;  // every pass made, in order
+  // What the converged profile means for the fibre; filled on success.
+  std::optional<TProcessNumbers> Numbers;
 };
 
 struct TRunOptions {

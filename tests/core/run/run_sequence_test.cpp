@@ -74,6 +74,17 @@ TEST_F(RunSpinlineTest, SummaryAndPassHistory) {
   EXPECT_TRUE(outcome.Passes[5].RanAway);
 }
 
+// Only a converged profile has process numbers.
+TEST_F(RunSpinlineTest, ProcessNumbersComeWithSuccessOnly) {
+  const TRunOutcome outcome = Run();
+  ASSERT_TRUE(outcome.Numbers.has_value());
+  EXPECT_EQ(outcome.Numbers->Passes, 11);
+  EXPECT_DOUBLE_EQ(outcome.Numbers->FinenessDtex, 2.0);  // 10 000 × 1 g/min / 5000 m/min
+  EXPECT_EQ(outcome.Numbers->SpinneretTensionDyn, outcome.Summary.Tension);
+  texts_.Edit1 = "0";
+  EXPECT_FALSE(Run().Numbers.has_value());
+}
+
 TEST_F(RunSpinlineTest, ObserverHearsEveryPassAsItHappens) {
   struct Counter : PassObserver {
     void OnPass(const TPassRecord& pass) override { last = pass.Pass; }

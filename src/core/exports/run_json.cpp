@@ -1,0 +1,112 @@
+#include "core/exports/run_json.h"
+
+#include <optional>
+#include <string>
+
+#include "core/analysis/process_numbers.h"
+#include "core/exports/profile_columns.h"
+#include "core/inputs/input_fields.h"
+#include "core/inputs/number_conversion.h"
+#include "core/physics/numerics.h"
+
+namespace vellmor {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Each field's text as typed and what it converts to; the save file name is its own value.
+Json Inputs(const TInputTexts& texts, char decimal_separator) {
+  Json inputs = Json::object();
+  for (const TInputField& field : kInputFields) {
+    const std::string& text = texts.*field.Text;
+    Json value = text;
+    if (field.Numeric) {
+      const std::optional<double> number = ConvertNumber(text, decimal_separator);
+      value = number ? Json(*number) : Json(nullptr);
+    }
+    inputs[std::string(field.Name)] = {{"text", text}, {"value", std::move(value)}};
+  }
+  return inputs;
+}
+
+Json Summary(const TRunSummary& summary) {
+  return {
+      {"passes", summary.Passes},
+      {"spinneret_tension_dyn", summary.Tension},
+      {"final_velocity_m_min", MetresPerMinute(summary.FinalVelocity)},
+      {"take_up_velocity_m_min", MetresPerMinute(summary.TakeUpVelocity)},
+      {"final_diameter_cm", summary.FinalDiameter},
+      {"final_temperature_C", summary.FinalTemperature},
+      {"result_file", summary.SaveFileName},
+  };
+}
+
+Json ProcessNumbers(const TProcessNumbers& numbers) {
+  Json out = Json::object();
+  for (const TNamedNumber& named : NamedProcessNumbers(numbers)) {
+    out[std::string(named.Name)] = named.Value ? Json(*named.Value) : Json(nullptr);
+  }
+  // A count, not a measurement.
+  out["passes"] = numbers.Passes;
+  return out;
+}
+
+Json Passes(const std::vector<TPassRecord>& passes) {
+  Json out = Json::array();
+  for (const TPassRecord& pass : passes) {
+    out.push_back({
+        {"pass", pass.Pass},
+        {"tension_dyn", pass.Tension},
+        {"final_velocity_m_min", MetresPerMinute(pass.FinalVelocity)},
+        {"last_point", pass.LastPoint},
+        {"ran_away", pass.RanAway},
+    });
+  }
+  return out;
+}
+
+Json Profile(std::span<const TResultRow> rows) {
+  Json out = Json::object();
+  for (const TProfileColumn& column : kProfileColumns) {
+    Json values = Json::array();
+    for (const TResultRow& row : rows) values.push_back(row.*column.Value);
+    out[std::string(column.Name)] = std::move(values);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string_view StatusName(RunStatus status) {
+  switch (status) {
+    case RunStatus::kSucceeded:
+      return "succeeded";
+    case RunStatus::kRefused:
+      return "refused";
+    case RunStatus::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
+
+Json RunJson(const TRunRecord& run) {
+  const TRunOutcome& outcome = run.Outcome;
+  const bool succeeded = outcome.Status == RunStatus::kSucceeded;
+  Json document;
+  document["format_version"] = kRunJsonFormatVersion;
+  document["decimal_separator"] = std::string(1, run.DecimalSeparator);
+  document["inputs"] = Inputs(run.Texts, run.DecimalSeparator);
+  document["status"] = StatusName(outcome.Status);
+  document["message"] = succeeded ? Json(nullptr) : Json(std::string(run.Message));
+  document["summary"] = succeeded ? Summary(outcome.Summary) : Json(nullptr);
+  document["process_numbers"] = outcome.Numbers ? ProcessNumbers(*outcome.Numbers) : Json(nullptr);
+  document["passes"] = Passes(outcome.Passes);
+  document["profile"] = succeeded && !run.Rows.empty() ? Profile(run.Rows) : Json(nullptr);
+  return document;
+}
+
+std::string RunJsonText(const TRunRecord& run) {
+  return RunJson(run).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
+}  // namespace vellmor

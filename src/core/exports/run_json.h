@@ -1,0 +1,42 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/inputs/input_texts.h"
+#include "core/report/write_results.h"
+#include "core/run/run_sequence.h"
+
+namespace vellmor {
+
+// The version of the JSON document's layout; raised when a key changes its meaning or goes.
+inline constexpr int kRunJsonFormatVersion = 1;
+
+// Everything the JSON document of one run records.
+struct TRunRecord {
+  const TInputTexts& Texts;  // as typed
+  char DecimalSeparator;     // the texts were converted with
+  const TRunOutcome& Outcome;
+  std::string_view Message;          // the run's one message; empty when it succeeded
+  std::span<const TResultRow> Rows;  // the table of a successful run; empty otherwise
+};
+
+// "succeeded", "refused" or "failed".
+std::string_view StatusName(RunStatus status);
+
+// One run as a JSON document: the inputs (text and value of each field under its script
+// name), status and message, summary, process numbers, the passes of the tension search and
+// the profile as arrays of the table's columns. What a run did not reach is null. Doubles keep
+// every bit: nlohmann::json writes the shortest text that reads back to the same double.
+// docs/json-export.md describes the keys.
+nlohmann::ordered_json RunJson(const TRunRecord& run);
+
+// The document as the exports write it: indented by two blanks, ending with a line break. A
+// text that is not UTF-8 (a file name in another encoding, say) has its stray bytes replaced by
+// U+FFFD rather than failing the export.
+std::string RunJsonText(const TRunRecord& run);
+
+}  // namespace vellmor

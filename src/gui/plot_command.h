@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QCommandLineOption>
+
+class QCommandLineParser;
+
+namespace vellmor::gui {
+
+// Exit statuses of vellmor --plot.
+inline constexpr int kPlotWritten = 0;
+inline constexpr int kPlotFileRefused = 1;  // a result file could not be read
+inline constexpr int kPlotUsage = 64;       // no file, no --output, or an unknown image type
+inline constexpr int kPlotNotWritten = 73;  // the image could not be written
+
+// The options of vellmor --plot FILE... --output PLOT.png: the viewer's picture of the files,
+// written without showing a window, for scripts and reports.
+struct TPlotOptions {
+  QCommandLineOption Plot;
+  QCommandLineOption Output;
+};
+
+// True when the arguments ask for --plot. Looked at before the application exists, so that no
+// window system is needed for it.
+bool AsksForPlot(int argc, char** argv);
+
+// Draws on the offscreen platform unless QT_QPA_PLATFORM names one already; call before the
+// application is created.
+void UseOffscreenPlatform();
+
+TPlotOptions AddPlotOptions(QCommandLineParser& parser);
+
+// Plots the files given as arguments into the image named by --output (PNG or SVG, by its
+// suffix). Messages go to standard error; returns the exit status.
+int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options);
+
+}  // namespace vellmor::gui

@@ -1,0 +1,100 @@
+#include "gui/process_numbers_table.h"
+
+#include <QHeaderView>
+#include <array>
+#include <optional>
+
+#include "core/inputs/user_number_format.h"
+#include "core/report/format_fixed.h"
+
+namespace vellmor::gui {
+namespace {
+
+struct TNumberRow {
+  const char* label;  // with its unit
+  std::optional<double> (*value)(const TProcessNumbers&);
+  int decimals;
+};
+
+constexpr std::array<TNumberRow, 8> kRows{{
+    {"Freeze point (cm)",
+     [](const TProcessNumbers& n) -> std::optional<double> {
+       return n.Freeze ? std::optional(n.Freeze->PositionCm) : std::nullopt;
+     },
+     2},
+    {"Velocity there (m/min)",
+     [](const TProcessNumbers& n) -> std::optional<double> {
+       return n.Freeze ? std::optional(n.Freeze->VelocityMMin) : std::nullopt;
+     },
+     1},
+    {"Stress there (MPa)",
+     [](const TProcessNumbers& n) -> std::optional<double> {
+       return n.Freeze ? std::optional(n.Freeze->StressMPa) : std::nullopt;
+     },
+     3},
+    {"Take-up tension (dyn)",
+     [](const TProcessNumbers& n) -> std::optional<double> { return n.TakeUpTensionDyn; }, 3},
+    {"Fineness (dtex)",
+     [](const TProcessNumbers& n) -> std::optional<double> { return n.FinenessDtex; }, 3},
+    {"Draw-down ratio",
+     [](const TProcessNumbers& n) -> std::optional<double> { return n.DrawDownRatio; }, 1},
+    {"Residence time (s)",
+     [](const TProcessNumbers& n) -> std::optional<double> { return n.ResidenceTimeS; }, 4},
+    {"Final diameter (µm)",
+     [](const TProcessNumbers& n) -> std::optional<double> { return n.FinalDiameterUm; }, 2},
+}};
+
+// Enough digits for any number of the table before it goes to exponent form.
+constexpr int kPrecision = 12;
+
+}  // namespace
+
+ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent) {
+  setObjectName(QStringLiteral("ProcessNumbersTable"));
+  setRowCount(static_cast<int>(kRows.size()));
+  QStringList labels;
+  for (const TNumberRow& row : kRows) labels << QString::fromUtf8(row.label);
+  setVerticalHeaderLabels(labels);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
+  setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+}
+
+void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns) {
+  const char separator = UserDecimalSeparator();
+  clearContents();
+  setColumnCount(static_cast<int>(columns.size()));
+  for (int c = 0; c < columnCount(); ++c) {
+    const TNumbersColumn& column = columns[static_cast<std::size_t>(c)];
+    auto* head = new QTableWidgetItem(column.Name);
+    head->setToolTip(column.ToolTip);
+    setHorizontalHeaderItem(c, head);
+    for (int r = 0; r < rowCount(); ++r) {
+      const TNumberRow& row = kRows[static_cast<std::size_t>(r)];
+      const std::optional<double> value = row.value(column.Numbers);
+      const QString text =
+          value ? QString::fromStdString(FormatFixed(*value, kPrecision, row.decimals, separator))
+                : QStringLiteral("–");
+      auto* item = new QTableWidgetItem(text);
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      setItem(r, c, item);
+    }
+  }
+  // As tall as its rows, so that no empty band shows under them.
+  resizeRowsToContents();
+  int height = horizontalHeader()->sizeHint().height() + 2 * frameWidth();
+  for (int r = 0; r < rowCount(); ++r) height += rowHeight(r);
+  setFixedHeight(height);
+  updateGeometry();
+}
+
+QString ProcessNumbersTable::CellText(int row, int column) const {
+  const QTableWidgetItem* cell = item(row, column);
+  return cell != nullptr ? cell->text() : QString();
+}
+
+}  // namespace vellmor::gui

@@ -1,0 +1,36 @@
+#include "gui/profile_curves.h"
+
+namespace vellmor::gui {
+namespace {
+
+constexpr double kMicrometresPerCm = 1e4;
+
+}  // namespace
+
+TProfileCurves CurvesOf(std::span<const TResultRow> rows) {
+  TProfileCurves curves;
+  for (const TResultRow& row : rows) {
+    curves.Velocity.append({row.X, row.VOut});
+    curves.Temperature.append({row.X, row.T});
+    curves.AirTemperature.append({row.X, row.TA});
+    curves.Diameter.append({row.X, row.D * kMicrometresPerCm});
+    curves.Tension.append({row.X, row.F});
+  }
+  return curves;
+}
+
+std::optional<double> ValueAt(const QList<QPointF>& curve, double x) {
+  for (qsizetype i = 0; i < curve.size(); ++i) {
+    const QPointF& point = curve[i];
+    if (point.x() == x) return point.y();
+    if (i == 0) continue;
+    const QPointF& before = curve[i - 1];
+    if ((before.x() < x && x < point.x()) || (point.x() < x && x < before.x())) {
+      const double weight = (x - before.x()) / (point.x() - before.x());
+      return before.y() + weight * (point.y() - before.y());
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace vellmor::gui

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QPointF>
+#include <optional>
+#include <span>
+
+#include "core/report/write_results.h"
+
+namespace vellmor::gui {
+
+// The curves the profile viewer draws of one spinline against x (cm), in the units it shows
+// them: velocity (m/min), filament and air temperature (°C), diameter (µm), tension (dyn).
+struct TProfileCurves {
+  QList<QPointF> Velocity;
+  QList<QPointF> Temperature;
+  QList<QPointF> AirTemperature;
+  QList<QPointF> Diameter;
+  QList<QPointF> Tension;
+};
+
+// The curves of the rows of a table of results.
+TProfileCurves CurvesOf(std::span<const TResultRow> rows);
+
+// The value of a curve at x, linear between its two points around x (the first such pair);
+// nullopt outside the curve.
+std::optional<double> ValueAt(const QList<QPointF>& curve, double x);
+
+}  // namespace vellmor::gui

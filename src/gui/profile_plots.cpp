@@ -1,0 +1,236 @@
+#include "gui/profile_plots.h"
+
+#include <QChart>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace vellmor::gui {
+namespace {
+
+struct TPlotSpec {
+  const char* name;   // object name of the chart
+  const char* title;  // with the unit
+};
+
+constexpr std::array<TPlotSpec, kPlotCount> kPlots{{
+    {"VelocityChart", "Velocity (m/min)"},
+    {"TemperatureChart", "Temperature (°C): filament solid, cooling air dotted"},
+    {"DiameterChart", "Diameter (µm)"},
+    {"TensionChart", "Tension (dyn)"},
+}};
+
+constexpr int kTitlePixelSize = 12;
+constexpr qreal kLineWidth = 1.6;
+constexpr qreal kMarkerSize = 9.0;
+constexpr QMargins kChartMargins{4, 0, 12, 0};
+
+// Adds series to the plot on its two axes.
+void AddSeries(QChart& chart, QXYSeries* series, QValueAxis& x_axis, QValueAxis& y_axis) {
+  chart.addSeries(series);
+  series->attachAxis(&x_axis);
+  series->attachAxis(&y_axis);
+}
+
+QLineSeries* Line(QChart& chart, const QList<QPointF>& points, const QString& name,
+                  const QColor& colour, Qt::PenStyle line) {
+  auto* series = new QLineSeries(&chart);
+  series->setName(name);
+  series->append(points);
+  QPen pen(colour, kLineWidth, line);
+  pen.setCapStyle(Qt::FlatCap);
+  series->setPen(pen);
+  return series;
+}
+
+// The freeze point on one plot: a filled circle on the curve.
+QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& name,
+                             const QColor& colour) {
+  auto* marker = new QScatterSeries(&chart);
+  marker->setName(name + QStringLiteral(": freeze point"));
+  marker->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+  marker->setMarkerSize(kMarkerSize);
+  marker->setColor(colour);
+  marker->setBorderColor(Qt::black);
+  marker->append(at);
+  return marker;
+}
+
+// The tick step for a span of about `intervals` steps: 1, 2, 2.5 or 5 times a power of ten.
+double TickStep(double span, int intervals) {
+  const double rough = span / intervals;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+    if (factor * power >= rough) return factor * power;
+  }
+  return 10.0 * power;
+}
+
+// A range of whole tick steps around low … high, with a tick at each step. With room, no
+// curve runs along the frame; a quantity that is never negative keeps zero as its floor.
+void FitAxis(QValueAxis& axis, double low, double high, int intervals, bool room) {
+  if (!(low <= high)) {
+    low = 0.0;
+    high = 1.0;
+  }
+  if (high - low < 1e-9 * std::max(1.0, std::abs(high))) {
+    low -= 1.0;
+    high += 1.0;
+  }
+  if (room) {
+    const double margin = (high - low) * 0.03;
+    low = low >= 0.0 ? std::max(low - margin, 0.0) : low - margin;
+    high += margin;
+  }
+  const double step = TickStep(high - low, intervals);
+  const double first = std::floor(low / step) * step;
+  const double last = std::ceil(high / step) * step;
+  axis.setRange(first, last);
+  axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+}
+
+}  // namespace
+
+ProfilePlots::ProfilePlots(QWidget* parent)
+    : QGraphicsView(parent), scene_(new QGraphicsScene(this)) {
+  setObjectName(QStringLiteral("ProfilePlots"));
+  setScene(scene_);
+  setFrameShape(QFrame::NoFrame);
+  setRenderHint(QPainter::Antialiasing);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setMinimumSize(420, 480);
+  QFont title_font = font();
+  title_font.setPixelSize(kTitlePixelSize);
+  title_font.setBold(true);
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    auto* chart = new QChart();
+    chart->setObjectName(QString::fromLatin1(kPlots[i].name));
+    chart->setTitle(QString::fromUtf8(kPlots[i].title));
+    chart->setTitleFont(title_font);
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(kChartMargins);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    // Axis labels in the user's number format, as the window's fields are read.
+    chart->setLocalizeNumbers(true);
+    chart->legend()->setVisible(i == static_cast<std::size_t>(TPlot::kVelocity));
+    // Above the plot, where it leaves the plot area's width alone.
+    chart->legend()->setAlignment(Qt::AlignTop);
+    auto* x_axis = new QValueAxis(chart);
+    x_axis->setLabelFormat(QStringLiteral("%.0f"));
+    // The distance is named once, under the lowest plot.
+    if (i + 1 == charts_.size())
+      x_axis->setTitleText(QStringLiteral("x, distance from the spinneret (cm)"));
+    auto* y_axis = new QValueAxis(chart);
+    y_axis->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(x_axis, Qt::AlignBottom);
+    chart->addAxis(y_axis, Qt::AlignLeft);
+    scene_->addItem(chart);
+    charts_[i] = chart;
+    x_axes_[i] = x_axis;
+    y_axes_[i] = y_axis;
+  }
+  FitAxes();
+}
+
+ProfilePlots::~ProfilePlots() = default;
+
+void ProfilePlots::AddCurves(const TProfileCurves& curves, const TCurveStyle& style,
+                             std::optional<double> freeze_x) {
+  const std::array<const QList<QPointF>*, kPlotCount> main_curves{
+      &curves.Velocity, &curves.Temperature, &curves.Diameter, &curves.Tension};
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    QChart& chart = *charts_[i];
+    const QList<QPointF>& curve = *main_curves[i];
+    AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line), *x_axes_[i],
+              *y_axes_[i]);
+    if (i == static_cast<std::size_t>(TPlot::kTemperature)) {
+      // The air in the same colour, dotted; a dashed line stays free for another solution.
+      const Qt::PenStyle air_line = style.Line == Qt::SolidLine ? Qt::DotLine : Qt::DashDotLine;
+      AddSeries(chart,
+                Line(chart, curves.AirTemperature, style.Name + QStringLiteral(": air"),
+                     style.Colour, air_line),
+                *x_axes_[i], *y_axes_[i]);
+    }
+    if (!freeze_x) continue;
+    if (const std::optional<double> y = ValueAt(curve, *freeze_x)) {
+      AddSeries(chart, FreezeMarker(chart, {*freeze_x, *y}, style.Name, style.Colour), *x_axes_[i],
+                *y_axes_[i]);
+    }
+  }
+  // One legend entry per set: its velocity line.
+  for (QLegendMarker* marker : Chart(TPlot::kVelocity).legend()->markers()) {
+    marker->setVisible(marker->series()->type() == QAbstractSeries::SeriesTypeLine);
+  }
+  FitAxes();
+  Layout();
+}
+
+void ProfilePlots::Clear() {
+  for (QChart* chart : charts_) chart->removeAllSeries();
+  FitAxes();
+  Layout();
+}
+
+void ProfilePlots::resizeEvent(QResizeEvent* event) {
+  QGraphicsView::resizeEvent(event);
+  Layout();
+}
+
+void ProfilePlots::FitAxes() {
+  double x_low = std::numeric_limits<double>::infinity();
+  double x_high = -x_low;
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    double y_low = std::numeric_limits<double>::infinity();
+    double y_high = -y_low;
+    for (QAbstractSeries* series : charts_[i]->series()) {
+      for (const QPointF& point : static_cast<QXYSeries*>(series)->points()) {
+        x_low = std::min(x_low, point.x());
+        x_high = std::max(x_high, point.x());
+        y_low = std::min(y_low, point.y());
+        y_high = std::max(y_high, point.y());
+      }
+    }
+    FitAxis(*y_axes_[i], y_low, y_high, 5, true);
+  }
+  // The spinline starts at the spinneret: the shared x axis starts there too.
+  if (x_low <= x_high) {
+    x_low = std::min(x_low, 0.0);
+  } else {
+    x_low = 0.0;
+    x_high = 100.0;
+  }
+  for (QValueAxis* axis : x_axes_) FitAxis(*axis, x_low, x_high, 10, false);
+}
+
+// Stacks the plots over the view's height, then moves each plot area's left edge to that of
+// the plot with the widest axis labels, by a wider margin, so that the x axes line up. (A
+// fixed plot area would leave the axes where the chart last laid them out.)
+void ProfilePlots::Layout() {
+  const QSizeF size = viewport()->size();
+  scene_->setSceneRect(QRectF(QPointF(0, 0), size));
+  const qreal height = size.height() / kPlotCount;
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    QChart& chart = *charts_[i];
+    chart.setMargins(kChartMargins);
+    chart.setGeometry(QRectF(0, static_cast<qreal>(i) * height, size.width(), height));
+    chart.layout()->activate();
+  }
+  qreal left = 0.0;
+  for (const QChart* chart : charts_) left = std::max(left, chart->plotArea().left());
+  for (QChart* chart : charts_) {
+    QMargins margins = kChartMargins;
+    margins.setLeft(margins.left() + qRound(left - chart->plotArea().left()));
+    chart->setMargins(margins);
+    chart->layout()->activate();
+  }
+}
+
+}  // namespace vellmor::gui

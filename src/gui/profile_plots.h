@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QGraphicsView>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "gui/profile_curves.h"
+
+class QChart;
+class QGraphicsScene;
+class QValueAxis;
+
+namespace vellmor::gui {
+
+// The four plots of the profile viewer, stacked so that they share the x axis.
+enum class TPlot { kVelocity, kTemperature, kDiameter, kTension };
+inline constexpr int kPlotCount = 4;
+
+// How one set of curves is drawn: its name in the legend, its colour and its line.
+struct TCurveStyle {
+  QString Name;
+  QColor Colour;
+  Qt::PenStyle Line = Qt::SolidLine;
+};
+
+// Velocity, filament and air temperature, diameter and tension against the distance from the
+// spinneret, as four plots in one view whose plot areas line up, so that one x reads across
+// all of them. Each set of curves is drawn in its own style; the air temperature is dotted
+// beside the filament's, and the freeze point is a marker on every plot. The velocity plot
+// carries the legend, one entry per set.
+class ProfilePlots : public QGraphicsView {
+  Q_OBJECT
+
+ public:
+  explicit ProfilePlots(QWidget* parent = nullptr);
+  ~ProfilePlots() override;
+
+  // Adds one spinline's curves, with its freeze point marked when it has one. Overlays draw
+  // one set per file; another solution of the same file (a converged one, say) is one more
+  // set in another line style.
+  void AddCurves(const TProfileCurves& curves, const TCurveStyle& style,
+                 std::optional<double> freeze_x);
+  // Removes every set of curves.
+  void Clear();
+
+  QChart& Chart(TPlot plot) const { return *charts_[static_cast<std::size_t>(plot)]; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FitAxes();
+  void Layout();
+
+  QGraphicsScene* scene_;
+  std::array<QChart*, kPlotCount> charts_{};
+  std::array<QValueAxis*, kPlotCount> x_axes_{};
+  std::array<QValueAxis*, kPlotCount> y_axes_{};
+};
+
+}  // namespace vellmor::gui

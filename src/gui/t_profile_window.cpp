@@ -1,0 +1,200 @@
+#include "gui/t_profile_window.h"
+
+#include <QBoxLayout>
+#include <QBuffer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <array>
+
+#include "core/analysis/result_file_numbers.h"
+#include "core/report/header_layout.h"
+#include "gui/process_numbers_table.h"
+#include "gui/profile_curves.h"
+#include "gui/profile_plots.h"
+
+namespace vellmor::gui {
+namespace {
+
+constexpr QSize kInitialSize{1100, 860};
+
+// Colours told apart on screen and in print, one per file in the order they are opened.
+constexpr std::array<QRgb, 8> kFileColours{0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e,
+                                           0x9467bd, 0x8c564b, 0xe377c2, 0x17becf};
+
+QColor FileColour(std::size_t index) {
+  return QColor::fromRgb(kFileColours[index % kFileColours.size()]);
+}
+
+// The image's bytes in the format its name asks for, or the reason there are none.
+QString ImageBytes(QWidget& picture, const QString& suffix, QByteArray& bytes) {
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (suffix == QLatin1String("svg")) {
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(picture.size());
+    generator.setViewBox(picture.rect());
+    generator.setTitle(QStringLiteral("Spinline profiles"));
+    QPainter painter(&generator);
+    picture.render(&painter);
+    painter.end();
+    return bytes.isEmpty() ? QStringLiteral("the SVG image could not be drawn") : QString();
+  }
+  if (suffix == QLatin1String("png")) {
+    if (!picture.grab().save(&buffer, "PNG"))
+      return QStringLiteral("the PNG image could not be drawn");
+    return {};
+  }
+  return QStringLiteral("the image type is not known: name it .png or .svg");
+}
+
+}  // namespace
+
+QString PlotProblem(const QString& file_name, const TResultFileError& error) {
+  const QString message = QString::fromStdString(error.Message);
+  if (error.Line <= 0) return file_name + u' ' + message;
+  return file_name + QStringLiteral(" is not a result file: line %1: ").arg(error.Line) + message;
+}
+
+TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      sink_(sink),
+      picture_(new QWidget(this)),
+      plots_(new ProfilePlots(picture_)),
+      numbers_(new ProcessNumbersTable(picture_)) {
+  setObjectName(QStringLiteral("ProfileWindow"));
+  setWindowTitle(QStringLiteral("Spinline profiles"));
+  picture_->setObjectName(QStringLiteral("ProfilePicture"));
+  picture_->setAutoFillBackground(true);
+  picture_->setBackgroundRole(QPalette::Base);
+
+  auto* note =
+      new QLabel(QStringLiteral("● marks the freeze point, where the filament falls below %1 °C.\n"
+                                "The numbers are worked out from the printed table.")
+                     .arg(kGlassTransition),
+                 picture_);
+  note->setObjectName(QStringLiteral("ProfileNote"));
+  note->setWordWrap(true);
+  auto* side = new QVBoxLayout;
+  side->addWidget(numbers_);
+  side->addWidget(note);
+  side->addStretch(1);
+  auto* picture_layout = new QHBoxLayout(picture_);
+  picture_layout->addWidget(plots_, 1);
+  picture_layout->addLayout(side);
+
+  auto* save = new QPushButton(QStringLiteral("&Save image…"), this);
+  save->setObjectName(QStringLiteral("SaveImageButton"));
+  save->setToolTip(QStringLiteral("Write the plots and the table as a PNG or SVG image"));
+  auto* clear = new QPushButton(QStringLiteral("C&lear"), this);
+  clear->setObjectName(QStringLiteral("ClearButton"));
+  clear->setToolTip(QStringLiteral("Remove every file from the plots"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(save);
+  buttons->addWidget(clear);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(picture_, 1);
+  layout->addLayout(buttons);
+  connect(save, &QPushButton::clicked, this, &TProfileWindow::SaveImageClicked);
+  connect(clear, &QPushButton::clicked, this, &TProfileWindow::ClearOverlay);
+  resize(kInitialSize);
+}
+
+TProfileWindow::~TProfileWindow() = default;
+
+bool TProfileWindow::OpenResultFile(const QString& path) {
+  const QString failure = AddResultFile(path);
+  if (failure.isEmpty()) return true;
+  sink_.ShowMessage(failure.toStdString());
+  return false;
+}
+
+QString TProfileWindow::AddResultFile(const QString& path) {
+  const QFileInfo info(path);
+  const QString name = info.fileName();
+  TResultFileReading reading = ReadResultFile(path.toStdString());
+  if (!reading.Contents) return PlotProblem(name, reading.Error);
+  if (reading.Contents->Rows.empty()) {
+    // A run that failed after its header: nothing to draw.
+    return PlotProblem(name, {kHeaderLineCount + 1,
+                              "expected the first row of the table of results, found none (its "
+                              "run did not finish)"});
+  }
+  TPlottedFile file{info.absoluteFilePath(), name, std::move(*reading.Contents), {}};
+  file.Numbers = ProcessNumbersOf(file.Contents);
+  const auto same = std::find_if(files_.begin(), files_.end(),
+                                 [&file](const TPlottedFile& f) { return f.Path == file.Path; });
+  if (same != files_.end()) {
+    *same = std::move(file);
+  } else {
+    files_.push_back(std::move(file));
+  }
+  Replot();
+  return {};
+}
+
+void TProfileWindow::ClearOverlay() {
+  files_.clear();
+  Replot();
+}
+
+QString TProfileWindow::SaveImage(const QString& path) {
+  QByteArray bytes;
+  if (QString failure = ImageBytes(*picture_, QFileInfo(path).suffix().toLower(), bytes);
+      !failure.isEmpty()) {
+    return QStringLiteral("Can not write image %1: %2").arg(path, failure);
+  }
+  // Written whole or not at all: a script never finds half a picture.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return QStringLiteral("Can not write image %1: %2").arg(path, file.errorString());
+  }
+  return {};
+}
+
+QStringList TProfileWindow::FileNames() const {
+  QStringList names;
+  for (const TPlottedFile& file : files_) names << file.Name;
+  return names;
+}
+
+void TProfileWindow::SaveImageClicked() {
+  QString selected_filter;
+  QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save image"), QStringLiteral("profile.png"),
+      QStringLiteral("PNG image (*.png);;SVG image (*.svg)"), &selected_filter);
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) {
+    path += selected_filter.contains(QLatin1String("svg")) ? QStringLiteral(".svg")
+                                                           : QStringLiteral(".png");
+  }
+  if (const QString failure = SaveImage(path); !failure.isEmpty()) {
+    sink_.ShowMessage(failure.toStdString());
+  }
+}
+
+// Every file again from the start, each in the colour of its place, so that a file read again
+// keeps its colour.
+void TProfileWindow::Replot() {
+  plots_->Clear();
+  std::vector<TNumbersColumn> columns;
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    const TPlottedFile& file = files_[i];
+    std::optional<double> freeze_x;
+    if (file.Numbers.Freeze) freeze_x = file.Numbers.Freeze->PositionCm;
+    plots_->AddCurves(CurvesOf(file.Contents.Rows), {file.Name, FileColour(i), Qt::SolidLine},
+                      freeze_x);
+    columns.push_back({file.Name, file.Path, file.Numbers});
+  }
+  numbers_->SetColumns(columns);
+}
+
+}  // namespace vellmor::gui

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+#include "core/analysis/process_numbers.h"
+#include "core/report/read_result_file.h"
+#include "core/run/message_sink.h"
+
+namespace vellmor::gui {
+
+class ProcessNumbersTable;
+class ProfilePlots;
+
+// The profile viewer: result files plotted against the distance from the spinneret, several
+// overlaid for comparison, with the process numbers of each beside the plots. It reads and
+// shows; the numbers come from the core.
+class TProfileWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TProfileWindow(MessageSink& sink, QWidget* parent = nullptr);
+  ~TProfileWindow() override;
+
+  // Plots a result file over those already shown; a file already shown is read again and
+  // replaced, so that a new run into the same file is seen. A file that is not a result file,
+  // or cannot be read, is reported through the sink (naming the file and the line) and
+  // changes nothing; false then.
+  bool OpenResultFile(const QString& path);
+
+  // OpenResultFile without a message: the description of the failure, or an empty text.
+  QString AddResultFile(const QString& path);
+
+  // Removes every file from the plots and the table.
+  void ClearOverlay();
+
+  // Writes the picture (plots and table) as a PNG or SVG image, by the name's suffix. The
+  // description of the failure, or an empty text.
+  QString SaveImage(const QString& path);
+
+  // The names of the files shown, in the order they were opened.
+  QStringList FileNames() const;
+
+  QWidget& Picture() const { return *picture_; }
+  ProfilePlots& Plots() const { return *plots_; }
+  ProcessNumbersTable& NumbersTable() const { return *numbers_; }
+
+ private:
+  // One file of the overlay with what was read from it.
+  struct TPlottedFile {
+    QString Path;  // absolute
+    QString Name;
+    TResultFileContents Contents;
+    TProcessNumbers Numbers;
+  };
+
+  void SaveImageClicked();
+  void Replot();
+
+  MessageSink& sink_;
+  QWidget* picture_;
+  ProfilePlots* plots_;
+  ProcessNumbersTable* numbers_;
+  std::vector<TPlottedFile> files_;
+};
+
+// Why a file cannot be plotted, naming it: "zeta.txt is not a result file: line 1: …".
+QString PlotProblem(const QString& file_name, const TResultFileError& error);
+
+}  // namespace vellmor::gui

@@ -1,0 +1,54 @@
+#include "core/exports/profile_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace vellmor {
+namespace {
+
+constexpr const char* kHeaderRecord =
+    "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C,ten_re_g_den,ten_ap_g_den\r\n";
+
+TEST(ProfileCsv, NoRowsGiveTheHeaderRecordAlone) { EXPECT_EQ(ProfileCsv({}), kHeaderRecord); }
+
+// The first point of the worked example of the report layout, its tenacities as the example
+// gives them: each number as short as it can be written.
+TEST(ProfileCsv, RowsAreRecordsOfTheShortestNumbers) {
+  const std::vector<TResultRow> rows = {
+      {0.0, 8.88, 112.5, 290.0, 0.035, 270.0, 0.00061, 0.000113, 0.063732},
+      {100.0, -5000.1, 1e-7, 34.1, 1.5e21, 20.0, 0.04586, 0.3262, 0.3262}};
+  EXPECT_EQ(ProfileCsv(rows), std::string(kHeaderRecord) +
+                                  "0,8.88,112.5,290,0.035,270,0.00061,0.000113,0.063732\r\n"
+                                  "100,-5000.1,1e-07,34.1,1.5e+21,20,0.04586,0.3262,0.3262\r\n");
+}
+
+// Every field, parsed as the C locale parses it, gives the double written to the bit.
+TEST(ProfileCsv, NumbersReadBackToTheSameBits) {
+  const std::vector<double> values = {0.1 + 0.2, 1.0 / 3.0, 5e-324,
+                                      -std::numeric_limits<double>::max(), 8333.233333333334};
+  std::vector<TResultRow> rows;
+  for (double v : values) rows.push_back({v, v, v, v, v, v, v, v, v});
+  const std::vector<std::string> records = test::CrLfLines(ProfileCsv(rows));
+  ASSERT_EQ(records.size(), values.size() + 1);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::string& record = records[i + 1];
+    const std::string first = record.substr(0, record.find(','));
+    double read = 0.0;
+    std::from_chars(first.data(), first.data() + first.size(), read);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(read), std::bit_cast<std::uint64_t>(values[i])) << first;
+    // Nine fields, no quoting needed: no field holds a comma, a quote or a line end.
+    EXPECT_EQ(std::count(record.begin(), record.end(), ','), 8) << record;
+  }
+}
+
+}  // namespace
+}  // namespace vellmor

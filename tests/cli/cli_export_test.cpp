@@ -51,9 +51,8 @@ constexpr Column kColumns[] = {
     {"ten_ap_g_den", 7, 4, &TResultRow::TenAP},
 };
 
-class CliExportTest : public testing::Test {
+class CliExportTest : public CliTest {
  protected:
-  TCliRun Run(const Arguments& arguments) const { return RunCli(arguments, work_); }
   Json ReadJson(const char* name) const { return Json::parse(ReadBytes(work_ / name)); }
   std::vector<TResultRow> ResultRows() const {
     const TResultFileReading reading = ReadResultFile(work_ / "result.txt");
@@ -68,9 +67,6 @@ class CliExportTest : public testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  test::ScratchDirectory scratch_;
-  const fs::path& work_ = scratch_.path();
 };
 
 // A value printed again in its column gives the text the result file holds.

@@ -1,9 +1,21 @@
 #pragma once
 
+#include <span>
+#include <vector>
+
 #include "core/analysis/process_numbers.h"
 #include "core/report/read_result_file.h"
 
 namespace vellmor {
+
+// The columns of a result file's table that describe the spinline, the velocity taken back
+// from m/min to cm/s, and the samples they make.
+struct TSampleColumns {
+  std::vector<double> X, V, F, T, D;
+  // Spans of the columns above: valid while they are.
+  TSpinlineSamples Samples() const { return {X, V, F, T, D}; }
+};
+TSampleColumns SampleColumnsOf(std::span<const TResultRow> rows);
 
 // The process numbers of a result file read back, from the values its table prints: the
 // velocity taken back from m/min to cm/s, output and take-up speed from its header. The

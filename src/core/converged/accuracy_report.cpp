@@ -97,16 +97,23 @@ TAccuracyReport CompareWithClassical(const TRunState& classical,
                                      const TConvergedSolution& converged,
                                      const TAccuracyOptions& options) {
   assert(classical.Search.Converged);
-  const TSpinlineProfile& profile = classical.Profile;
-  const int n = profile.ZoneEndPoint[3];
+  return CompareWithClassical(classical.Condition, SamplesOf(classical.Profile), converged,
+                              options);
+}
+
+TAccuracyReport CompareWithClassical(const TSpinCondition& condition,
+                                     const TSpinlineSamples& classical,
+                                     const TConvergedSolution& converged,
+                                     const TAccuracyOptions& options) {
+  assert(!classical.X.empty());
   TAccuracyReport report;
-  report.SpinneretTension = Compare(converged.SpinneretTension, profile.F[1]);
-  report.TakeUpTension = Compare(converged.TakeUpTension, profile.F[n]);
-  report.FinalTemperature = Compare(converged.FinalTemperature, profile.T[n]);
-  report.FinalDiameter = Compare(converged.FinalDiameter, profile.D[n]);
+  report.SpinneretTension = Compare(converged.SpinneretTension, classical.F.front());
+  report.TakeUpTension = Compare(converged.TakeUpTension, classical.F.back());
+  report.FinalTemperature = Compare(converged.FinalTemperature, classical.T.back());
+  report.FinalDiameter = Compare(converged.FinalDiameter, classical.D.back());
 
   report.ConvergedFreezePoint = converged.FreezePoint;
-  if (const std::optional<TFreezePoint> freeze = FindFreezePoint(SamplesOf(profile))) {
+  if (const std::optional<TFreezePoint> freeze = FindFreezePoint(classical)) {
     report.ClassicalFreezePoint = freeze->PositionCm;
   }
   if (report.ConvergedFreezePoint && report.ClassicalFreezePoint &&
@@ -115,11 +122,11 @@ TAccuracyReport CompareWithClassical(const TRunState& classical,
         ErrorPercent(*report.ClassicalFreezePoint, *report.ConvergedFreezePoint);
   }
 
-  report.Increment = classical.Condition.Increment;
+  report.Increment = condition.Increment;
   report.SuggestedIncrement =
       SuggestIncrement(report.Increment, report.SpinneretTension.ErrorPercent);
-  SuggestCheckedIncrement(classical.Condition, converged.SpinneretTension,
-                          options.CheckSuggestedIncrement, report);
+  SuggestCheckedIncrement(condition, converged.SpinneretTension, options.CheckSuggestedIncrement,
+                          report);
   return report;
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "core/analysis/process_numbers.h"
 #include "core/converged/converged_solution.h"
 #include "core/solver/run_state.h"
 
@@ -67,6 +68,13 @@ struct TAccuracyOptions {
 // The classical result of state (a run whose tension search converged) beside the converged
 // solution of the same condition.
 TAccuracyReport CompareWithClassical(const TRunState& classical,
+                                     const TConvergedSolution& converged,
+                                     const TAccuracyOptions& options = {});
+
+// The same for a classical result known only by its samples, points 1 … N in order (the rows
+// of a result file read back, say), computed at condition's increment.
+TAccuracyReport CompareWithClassical(const TSpinCondition& condition,
+                                     const TSpinlineSamples& classical,
                                      const TConvergedSolution& converged,
                                      const TAccuracyOptions& options = {});
 

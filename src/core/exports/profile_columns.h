@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "core/converged/converged_solution.h"
+#include "core/physics/numerics.h"
 #include "core/report/write_results.h"
 
 namespace vellmor {
@@ -27,6 +29,24 @@ inline constexpr std::array<TProfileColumn, 9> kProfileColumns{{
     {"h_cal_cm2_s_C", &TResultRow::H},
     {"ten_re_g_den", &TResultRow::TenRE},
     {"ten_ap_g_den", &TResultRow::TenAP},
+}};
+
+// One column of an exported converged profile, in the unit of the column of the same name.
+struct TConvergedColumn {
+  std::string_view Name;
+  double (*Value)(const TConvergedSample&);
+};
+
+// The first seven columns of the table under the same names; the converged solution has no
+// tenacities.
+inline constexpr std::array<TConvergedColumn, 7> kConvergedColumns{{
+    {"x_cm", [](const TConvergedSample& s) { return s.X; }},
+    {"v_m_min", [](const TConvergedSample& s) { return MetresPerMinute(s.V); }},
+    {"f_dyn", [](const TConvergedSample& s) { return s.F; }},
+    {"t_C", [](const TConvergedSample& s) { return s.T; }},
+    {"d_cm", [](const TConvergedSample& s) { return s.D; }},
+    {"ta_C", [](const TConvergedSample& s) { return s.TA; }},
+    {"h_cal_cm2_s_C", [](const TConvergedSample& s) { return s.H; }},
 }};
 
 }  // namespace vellmor

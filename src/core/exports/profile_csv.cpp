@@ -15,24 +15,38 @@ void AppendNumber(std::string& out, double value) {
   out.append(buffer, result.ptr);
 }
 
-}  // namespace
-
-std::string ProfileCsv(std::span<const TResultRow> rows) {
+// The header record of columns, then one record per row of the values each column takes.
+template <typename Row, typename Columns, typename Value>
+std::string Csv(std::span<const Row> rows, const Columns& columns, Value value) {
   std::string csv;
-  csv.reserve(64 + rows.size() * 9 * 20);
-  for (std::size_t i = 0; i < kProfileColumns.size(); ++i) {
+  csv.reserve(64 + rows.size() * columns.size() * 20);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) csv += ',';
-    csv += kProfileColumns[i].Name;
+    csv += columns[i].Name;
   }
   csv += "\r\n";
-  for (const TResultRow& row : rows) {
-    for (std::size_t i = 0; i < kProfileColumns.size(); ++i) {
+  for (const Row& row : rows) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) csv += ',';
-      AppendNumber(csv, row.*kProfileColumns[i].Value);
+      AppendNumber(csv, value(columns[i], row));
     }
     csv += "\r\n";
   }
   return csv;
+}
+
+}  // namespace
+
+std::string ProfileCsv(std::span<const TResultRow> rows) {
+  return Csv(rows, kProfileColumns,
+             [](const TProfileColumn& column, const TResultRow& row) { return row.*column.Value; });
+}
+
+std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples) {
+  return Csv(samples, kConvergedColumns,
+             [](const TConvergedColumn& column, const TConvergedSample& sample) {
+               return column.Value(sample);
+             });
 }
 
 }  // namespace vellmor

@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "core/converged/converged_solution.h"
 #include "core/report/write_results.h"
 
 namespace vellmor {
@@ -12,5 +13,8 @@ namespace vellmor {
 // point whatever the user's locale and are the shortest text that reads back to the same
 // double. No rows give the header record alone.
 std::string ProfileCsv(std::span<const TResultRow> rows);
+
+// A converged profile as CSV in the same way, its seven columns kConvergedColumns.
+std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples);
 
 }  // namespace vellmor

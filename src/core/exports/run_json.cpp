@@ -1,5 +1,6 @@
 #include "core/exports/run_json.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@ namespace vellmor {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+constexpr double kMicrometresPerCm = 1e4;
 
 // Each field's text as typed and what it converts to; the save file name is its own value.
 Json Inputs(const TInputTexts& texts, char decimal_separator) {
@@ -75,6 +78,61 @@ Json Profile(std::span<const TResultRow> rows) {
   return out;
 }
 
+// A number, or null where there is none or it is not finite (an error relative to 0).
+Json NumberOrNull(std::optional<double> value) {
+  return value && std::isfinite(*value) ? Json(*value) : Json(nullptr);
+}
+
+Json ConvergedProfile(std::span<const TConvergedSample> samples) {
+  Json out = Json::object();
+  for (const TConvergedColumn& column : kConvergedColumns) {
+    Json values = Json::array();
+    for (const TConvergedSample& sample : samples) values.push_back(column.Value(sample));
+    out[std::string(column.Name)] = std::move(values);
+  }
+  return out;
+}
+
+// The same keys whatever the outcome; a failure has its message and nulls.
+Json Converged(const TAccuracyCheck& check) {
+  const TConvergedSolution* solution = check.Solution ? &*check.Solution : nullptr;
+  const TAccuracyReport* report = check.Report ? &*check.Report : nullptr;
+  auto value = [](const auto* from, auto get) {
+    return from != nullptr ? NumberOrNull(get(*from)) : Json(nullptr);
+  };
+  Json errors = nullptr;
+  if (report != nullptr) {
+    errors = {
+        {"spinneret_tension", NumberOrNull(report->SpinneretTension.ErrorPercent)},
+        {"take_up_tension", NumberOrNull(report->TakeUpTension.ErrorPercent)},
+        {"final_temperature", NumberOrNull(report->FinalTemperature.ErrorPercent)},
+        {"final_diameter", NumberOrNull(report->FinalDiameter.ErrorPercent)},
+        {"freeze_point", NumberOrNull(report->FreezePointErrorPercent)},
+    };
+  }
+  using S = TConvergedSolution;
+  using R = TAccuracyReport;
+  return {
+      {"status", solution != nullptr ? "succeeded" : "failed"},
+      {"message", solution != nullptr ? Json(nullptr) : Json(check.Failure)},
+      {"passes", solution != nullptr ? Json(solution->Passes) : Json(nullptr)},
+      {"spinneret_tension_dyn", value(solution, [](const S& s) { return s.SpinneretTension; })},
+      {"take_up_tension_dyn", value(solution, [](const S& s) { return s.TakeUpTension; })},
+      {"final_temperature_C", value(solution, [](const S& s) { return s.FinalTemperature; })},
+      {"final_diameter_um",
+       value(solution, [](const S& s) { return s.FinalDiameter * kMicrometresPerCm; })},
+      {"freeze_point_cm", value(solution, [](const S& s) { return s.FreezePoint; })},
+      {"classical_error_percent", std::move(errors)},
+      {"suggested_increment_cm", value(report, [](const R& r) { return r.SuggestedIncrement; })},
+      {"suggested_points", report != nullptr ? Json(report->SuggestedPoints) : Json(nullptr)},
+      {"suggested_increment_fits",
+       report != nullptr ? Json(report->SuggestedIncrementFits) : Json(nullptr)},
+      {"suggested_increment_error_percent",
+       value(report, [](const R& r) { return r.SuggestedIncrementErrorPercent; })},
+      {"profile", solution != nullptr ? ConvergedProfile(solution->Profile) : Json(nullptr)},
+  };
+}
+
 }  // namespace
 
 std::string_view StatusName(RunStatus status) {
@@ -102,6 +160,8 @@ Json RunJson(const TRunRecord& run) {
   document["process_numbers"] = outcome.Numbers ? ProcessNumbers(*outcome.Numbers) : Json(nullptr);
   document["passes"] = Passes(outcome.Passes);
   document["profile"] = succeeded && !run.Rows.empty() ? Profile(run.Rows) : Json(nullptr);
+  document["converged"] =
+      succeeded && run.Converged != nullptr ? Converged(*run.Converged) : Json(nullptr);
   return document;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/converged/accuracy_check.h"
 #include "core/inputs/input_texts.h"
 #include "core/report/write_results.h"
 #include "core/run/run_sequence.h"
@@ -22,6 +23,8 @@ struct TRunRecord {
   const TRunOutcome& Outcome;
   std::string_view Message;          // the run's one message; empty when it succeeded
   std::span<const TResultRow> Rows;  // the table of a successful run; empty otherwise
+  // The converged solution beside a successful run, when it was asked for; else nullptr.
+  const TAccuracyCheck* Converged = nullptr;
 };
 
 // "succeeded", "refused" or "failed".
@@ -29,7 +32,8 @@ std::string_view StatusName(RunStatus status);
 
 // One run as a JSON document: the inputs (text and value of each field under its script
 // name), status and message, summary, process numbers, the passes of the tension search and
-// the profile as arrays of the table's columns. What a run did not reach is null. Doubles keep
+// the profile as arrays of the table's columns, and the converged solution beside it (or why it
+// failed) when the record has one. What a run did not reach is null. Doubles keep
 // every bit: nlohmann::json writes the shortest text that reads back to the same double.
 // docs/json-export.md describes the keys.
 nlohmann::ordered_json RunJson(const TRunRecord& run);

@@ -147,6 +147,100 @@ TEST(RunJson, DoublesReadBackToTheSameBits) {
   }
 }
 
+// A made-up converged solution and comparison, each number easy to find under its key and in
+// its key's unit.
+TAccuracyCheck MadeUpCheck() {
+  TConvergedSolution solution;
+  solution.SpinneretTension = 40.5;
+  solution.TakeUpTension = 590.0;
+  solution.FinalTemperature = 33.25;
+  solution.FinalDiameter = 0.001375;  // cm: 13.75 µm
+  solution.FreezePoint = 62.5;
+  solution.Passes = 12;
+  // V in cm/s: 10 cm/s is 6 m/min, 8000 cm/s 4800 m/min.
+  solution.Profile = {{0.0, 10.0, 40.5, 290.0, 0.044, 270.0, 0.0013},
+                      {100.0, 8000.0, 590.0, 33.25, 0.001375, 20.0, 0.0005}};
+  TAccuracyReport report;
+  report.SpinneretTension = {40.5, 36.45, -10.0};
+  report.TakeUpTension = {590.0, 575.25, -2.5};
+  report.FinalTemperature = {33.25, 34.0, 2.25};
+  report.FinalDiameter = {0.0, 0.001375, std::numeric_limits<double>::quiet_NaN()};
+  report.SuggestedIncrement = 0.08;
+  report.SuggestedPoints = 1251;
+  report.SuggestedIncrementFits = false;
+  TAccuracyCheck check;
+  check.Solution = solution;
+  check.Report = report;
+  return check;
+}
+
+TEST(RunJson, ConvergedObjectHasItsKeysInTheirUnits) {
+  TInputTexts texts;
+  TRunOutcome outcome;
+  outcome.Status = RunStatus::kSucceeded;
+  const TAccuracyCheck check = MadeUpCheck();
+  TRunRecord record{texts, '.', outcome, "", {}};
+  record.Converged = &check;
+  const Json converged = Json::parse(RunJsonText(record))["converged"];
+
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : converged.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{
+                      "status", "message", "passes", "spinneret_tension_dyn", "take_up_tension_dyn",
+                      "final_temperature_C", "final_diameter_um", "freeze_point_cm",
+                      "classical_error_percent", "suggested_increment_cm", "suggested_points",
+                      "suggested_increment_fits", "suggested_increment_error_percent", "profile"}));
+  EXPECT_EQ(converged["status"], "succeeded");
+  EXPECT_TRUE(converged["message"].is_null());
+  EXPECT_EQ(converged["passes"], 12);
+  EXPECT_EQ(converged["spinneret_tension_dyn"], 40.5);
+  EXPECT_EQ(converged["take_up_tension_dyn"], 590.0);
+  EXPECT_EQ(converged["final_temperature_C"], 33.25);
+  EXPECT_DOUBLE_EQ(converged["final_diameter_um"].get<double>(), 13.75);
+  EXPECT_EQ(converged["freeze_point_cm"], 62.5);
+  EXPECT_EQ(converged["classical_error_percent"],
+            Json::parse(R"({"spinneret_tension": -10.0, "take_up_tension": -2.5,
+                            "final_temperature": 2.25, "final_diameter": null,
+                            "freeze_point": null})"));
+  EXPECT_EQ(converged["suggested_increment_cm"], 0.08);
+  EXPECT_EQ(converged["suggested_points"], 1251);
+  EXPECT_EQ(converged["suggested_increment_fits"], false);
+  EXPECT_TRUE(converged["suggested_increment_error_percent"].is_null());
+  EXPECT_EQ(converged["profile"], Json::parse(R"({"x_cm": [0.0, 100.0], "v_m_min": [6.0, 4800.0],
+                            "f_dyn": [40.5, 590.0], "t_C": [290.0, 33.25],
+                            "d_cm": [0.044, 0.001375], "ta_C": [270.0, 20.0],
+                            "h_cal_cm2_s_C": [0.0013, 0.0005]})"));
+}
+
+// A failure keeps the keys, each null but its status and message; without a converged solution
+// asked for, or after a run that did not succeed, there is no object.
+TEST(RunJson, ConvergedFailureHasItsMessageAndNulls) {
+  TInputTexts texts;
+  TRunOutcome outcome;
+  outcome.Status = RunStatus::kSucceeded;
+  TAccuracyCheck failed;
+  failed.Failure = "Converged solution failed: step size underflow at x = 5.300000 cm";
+  TRunRecord record{texts, '.', outcome, "", {}};
+  record.Converged = &failed;
+  const Json converged = Json::parse(RunJsonText(record))["converged"];
+  EXPECT_EQ(converged["status"], "failed");
+  EXPECT_EQ(converged["message"], failed.Failure);
+  EXPECT_EQ(converged.size(), 14u);
+  for (const auto& [key, value] : converged.items()) {
+    if (key != "status" && key != "message") {
+      EXPECT_TRUE(value.is_null()) << key;
+    }
+  }
+
+  record.Converged = nullptr;
+  EXPECT_TRUE(Json::parse(RunJsonText(record))["converged"].is_null());
+  const TAccuracyCheck check = MadeUpCheck();
+  TRunOutcome refused;
+  TRunRecord refused_record{texts, '.', refused, "Value of Hole Diameter is not correct", {}};
+  refused_record.Converged = &check;
+  EXPECT_TRUE(Json::parse(RunJsonText(refused_record))["converged"].is_null());
+}
+
 // A file name in another encoding than UTF-8 still gives a document, the stray byte shown as
 // U+FFFD.
 TEST(RunJson, TextThatIsNotUtf8IsReplacedNotRefused) {

@@ -95,6 +95,9 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
   app.set_version_flag("--version", std::string("vellmor-cli ") + VELLMOR_VERSION);
   app.add_flag("-v,--verbose", command_line.Verbose,
                "Print every pass of the tension search as it ends");
+  app.add_flag("--accuracy", command_line.Accuracy,
+               "Also solve the case to convergence: the summary tells how far the result is "
+               "from it and which increment would be within 1 %; --json gets a converged object");
   AddExportOptions(app, command_line.Exports);
   try {
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {

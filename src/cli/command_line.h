@@ -9,9 +9,13 @@ namespace vellmor::cli {
 
 // What one call of the runner asks for.
 struct TCommandLine {
-  TInputTexts Texts;     // as typed; a field not given keeps the window's default text
-  bool Verbose = false;  // report every pass of the tension search as it ends
+  TInputTexts Texts;      // as typed; a field not given keeps the window's default text
+  bool Verbose = false;   // report every pass of the tension search as it ends
+  bool Accuracy = false;  // compare the result with the converged solution
   TExportRequest Exports;
+
+  // The converged solution is solved after a successful run: asked for, or its profile is.
+  bool WantsConverged() const { return Accuracy || !Exports.ConvergedCsvFile.empty(); }
 };
 
 // Reads the options; a field not given keeps the window's default text, written with the

@@ -66,4 +66,13 @@ void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,
       << " s\n";
 }
 
+void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_separator,
+                   MessageSink& sink) {
+  if (check.Report) {
+    out << FormatAccuracySummary(*check.Report, decimal_separator) << '\n';
+  } else {
+    sink.ShowMessage(check.Failure);
+  }
+}
+
 }  // namespace vellmor::cli

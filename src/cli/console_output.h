@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/analysis/process_numbers.h"
+#include "core/converged/accuracy_check.h"
 #include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/calculate_spinline.h"
@@ -42,5 +43,10 @@ void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_se
 // The freeze point and the stress there, take-up tension, fineness, draw-down ratio and
 // residence time, one line each, aligned with the summary.
 void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char decimal_separator);
+
+// The line that compares the result with the converged solution, after the summary, or the
+// converged solution's failure through sink (standard error), which leaves the run as it is.
+void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_separator,
+                   MessageSink& sink);
 
 }  // namespace vellmor::cli

@@ -128,26 +128,33 @@ std::string WriteWholeFile(const std::string& name, std::string_view contents,
 
 bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char decimal_separator,
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
-                  MessageSink& sink, std::ostream& standard_output) {
-  if (request.JsonFile.empty() && request.CsvFile.empty()) return true;
+                  const TAccuracyCheck* converged, MessageSink& sink,
+                  std::ostream& standard_output) {
+  const bool succeeded = outcome.Status == RunStatus::kSucceeded;
   std::vector<TResultRow> rows;
-  if (outcome.Status == RunStatus::kSucceeded) rows = ResultRowsOf(state.Condition, state.Profile);
-  bool written = true;
-  if (!request.JsonFile.empty()) {
-    const std::string json = RunJsonText({texts, decimal_separator, outcome, message, rows});
-    if (const std::string failure = WriteWholeFile(request.JsonFile, json, standard_output);
-        !failure.empty()) {
-      Report(sink, "the JSON export", request.JsonFile, failure);
-      written = false;
-    }
+  if (succeeded && !(request.JsonFile.empty() && request.CsvFile.empty())) {
+    rows = ResultRowsOf(state.Condition, state.Profile);
   }
-  if (!request.CsvFile.empty()) {
-    if (const std::string failure =
-            WriteWholeFile(request.CsvFile, ProfileCsv(rows), standard_output);
+  bool written = true;
+  auto write = [&](const std::string& name, std::string_view what, const std::string& contents) {
+    if (name.empty()) return;
+    if (const std::string failure = WriteWholeFile(name, contents, standard_output);
         !failure.empty()) {
-      Report(sink, "the CSV export", request.CsvFile, failure);
+      Report(sink, what, name, failure);
       written = false;
     }
+  };
+  if (!request.JsonFile.empty()) {
+    TRunRecord record{texts, decimal_separator, outcome, message, rows};
+    record.Converged = converged;
+    write(request.JsonFile, "the JSON export", RunJsonText(record));
+  }
+  write(request.CsvFile, "the CSV export", ProfileCsv(rows));
+  if (!request.ConvergedCsvFile.empty()) {
+    const bool solved = succeeded && converged != nullptr && converged->Solution;
+    write(request.ConvergedCsvFile, "the converged CSV export",
+          ConvergedProfileCsv(solved ? converged->Solution->Profile
+                                     : std::span<const TConvergedSample>()));
   }
   return written;
 }

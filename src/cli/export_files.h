@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/export_options.h"
+#include "core/converged/accuracy_check.h"
 #include "core/inputs/input_texts.h"
 #include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
@@ -23,11 +24,14 @@ std::string WriteWholeFile(const std::string& name, std::string_view contents,
 
 // Writes the exports the call asks for, describing the run that has just ended: its texts,
 // the decimal separator they were read with, its outcome, its one message and, on success,
-// the table of the converged profile in state. A refused or failed run gets a JSON document
-// without the parts it did not reach, and a CSV of the header record alone. Each export that
-// cannot be written is reported through sink; returns false when any could not.
+// the table of the converged profile in state, and the converged solution beside it when one
+// was asked for (converged; else nullptr). A refused or failed run gets a JSON document
+// without the parts it did not reach, and CSVs of the header record alone, as does the
+// converged profile when the converged solution failed. Each export that cannot be written is
+// reported through sink; returns false when any could not.
 bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char decimal_separator,
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
-                  MessageSink& sink, std::ostream& standard_output);
+                  const TAccuracyCheck* converged, MessageSink& sink,
+                  std::ostream& standard_output);
 
 }  // namespace vellmor::cli

@@ -2,16 +2,23 @@
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace vellmor::cli {
 namespace {
 
 constexpr const char* kExportFooter =
-    "Exports: --json and --csv are written once the run has ended, whatever its outcome, each\n"
-    "through a temporary file renamed into place. Exit status 73 when the run succeeded but an\n"
-    "export could not be written; a refused or failed run keeps its own status.";
+    "Exports: --json, --csv and --converged-csv are written once the run has ended, whatever\n"
+    "its outcome, each through a temporary file renamed into place. Exit status 73 when the\n"
+    "run succeeded but an export could not be written; a refused or failed run keeps its own\n"
+    "status.\n"
+    "Accuracy: --accuracy (or --converged-csv) also solves the run's condition to convergence\n"
+    "and tells how far the result is from it. When the converged solution fails, the message\n"
+    "goes to standard error and into the JSON; the result file and the exit status stay those\n"
+    "of the run.\n";
 
 // Where a name leads, so that "./a.json" and "a.json" are seen to be one file.
 std::filesystem::path Place(const std::string& name) {
@@ -38,18 +45,29 @@ void AddExportOptions(CLI::App& app, TExportRequest& request) {
                  "Also write the profile as CSV to this file (- for standard output), one record "
                  "per point, every value to full precision")
       ->type_name("FILE");
+  app.add_option("--converged-csv", request.ConvergedCsvFile,
+                 "Also solve the case to convergence (as --accuracy) and write the converged "
+                 "profile at the result's x as CSV to this file (- for standard output)")
+      ->type_name("FILE");
   app.footer([] { return std::string(kExportFooter); });
 }
 
 void CheckExportFiles(const TExportRequest& request, const std::string& save_file) {
-  if (SamePlace(request.JsonFile, request.CsvFile)) {
-    const std::string place = request.JsonFile == kStandardOutputName ? "write to standard output"
-                                                                      : "name " + request.JsonFile;
-    throw CLI::ValidationError("--json and --csv",
-                               "both " + place + "; give each export a place of its own");
-  }
-  for (const auto& [option, file] :
-       {std::pair{"--json", &request.JsonFile}, std::pair{"--csv", &request.CsvFile}}) {
+  const std::array<std::pair<const char*, const std::string*>, 3> exports{{
+      {"--json", &request.JsonFile},
+      {"--csv", &request.CsvFile},
+      {"--converged-csv", &request.ConvergedCsvFile},
+  }};
+  for (std::size_t i = 0; i < exports.size(); ++i) {
+    const auto& [option, file] = exports[i];
+    for (std::size_t j = i + 1; j < exports.size(); ++j) {
+      const auto& [other_option, other_file] = exports[j];
+      if (!SamePlace(*file, *other_file)) continue;
+      const std::string place =
+          *file == kStandardOutputName ? "write to standard output" : "name " + *file;
+      throw CLI::ValidationError(std::string(option) + " and " + other_option,
+                                 "both " + place + "; give each export a place of its own");
+    }
     if (*file != kStandardOutputName && SamePlace(*file, save_file)) {
       throw CLI::ValidationError(
           option, "names the result file " + save_file + ", which the export would replace");

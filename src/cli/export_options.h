@@ -8,7 +8,7 @@ class App;
 
 namespace vellmor::cli {
 
-// The name that stands for standard output in --json and --csv.
+// The name that stands for standard output in --json, --csv and --converged-csv.
 inline constexpr const char* kStandardOutputName = "-";
 
 // The machine-readable exports a call asks for, each written after the run whatever its
@@ -16,18 +16,20 @@ inline constexpr const char* kStandardOutputName = "-";
 struct TExportRequest {
   std::string JsonFile;
   std::string CsvFile;
+  std::string ConvergedCsvFile;  // the converged profile; asks for the converged solution
 
   // Standard output then carries an export, so the summary and progress go to standard error.
   bool UsesStandardOutput() const {
-    return JsonFile == kStandardOutputName || CsvFile == kStandardOutputName;
+    return JsonFile == kStandardOutputName || CsvFile == kStandardOutputName ||
+           ConvergedCsvFile == kStandardOutputName;
   }
 };
 
-// Adds --json and --csv, and says in the help what their exit status means.
+// Adds --json, --csv and --converged-csv, and says in the help what their exit status means.
 void AddExportOptions(CLI::App& app, TExportRequest& request);
 
-// Throws CLI::ValidationError when two outputs of the call would land in one place: both
-// exports on standard output, both in one file, or an export on the result file, which it
+// Throws CLI::ValidationError when two outputs of the call would land in one place: two
+// exports on standard output, two in one file, or an export on the result file, which it
 // would replace.
 void CheckExportFiles(const TExportRequest& request, const std::string& save_file);
 

@@ -3,10 +3,12 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/console_output.h"
 #include "cli/export_files.h"
+#include "core/converged/accuracy_check.h"
 #include "core/inputs/user_number_format.h"
 #include "core/run/message_keeper.h"
 #include "core/run/run_sequence.h"
@@ -29,13 +31,20 @@ int RunCase(const TCommandLine& command_line) {
     const auto state = std::make_unique<TRunState>();
     MessageKeeper messages(sink);
     const TRunOutcome outcome = RunSpinline(command_line.Texts, *state, messages, options);
+    // The run's one message, before the converged solution may add its own.
+    const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
+    std::optional<TAccuracyCheck> converged;
     if (outcome.Status == RunStatus::kSucceeded) {
       PrintSummary(report, outcome.Summary, separator,
                    outcome.Numbers ? &*outcome.Numbers : nullptr);
+      if (command_line.WantsConverged()) {
+        converged = CheckAccuracy(*state);
+        PrintAccuracy(report, *converged, separator, sink);
+      }
     }
-    const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
-    const bool exported = WriteExports(command_line.Exports, command_line.Texts, separator, outcome,
-                                       message, *state, sink, std::cout);
+    const bool exported =
+        WriteExports(command_line.Exports, command_line.Texts, separator, outcome, message, *state,
+                     converged ? &*converged : nullptr, sink, std::cout);
     switch (outcome.Status) {
       case RunStatus::kSucceeded:
         return exported ? kExitSucceeded : kExitExportFailed;

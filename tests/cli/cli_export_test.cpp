@@ -199,6 +199,11 @@ TEST_F(CliExportTest, CollidingOutputsAreUsageErrors) {
       {{"--json", "a.out", "--csv", "./a.out"}, "--json and --csv: both name a.out"},
       {{"--json", "result.txt"}, "--json: names the result file result.txt"},
       {{"-o", "r.txt", "--csv", "./r.txt"}, "--csv: names the result file r.txt"},
+      {{"--csv", "a.csv", "--converged-csv", "a.csv"},
+       "--csv and --converged-csv: both name a.csv"},
+      {{"--json", "-", "--converged-csv", "-"},
+       "--json and --converged-csv: both write to standard output"},
+      {{"--converged-csv", "result.txt"}, "--converged-csv: names the result file result.txt"},
   };
   for (const Case& c : cases) {
     const TCliRun run = Run(c.arguments);
@@ -213,6 +218,8 @@ TEST_F(CliExportTest, HelpDocumentsTheExportsAndTheirExitStatus) {
   ASSERT_EQ(run.ExitStatus, 0);
   EXPECT_NE(run.Out.find("--json FILE"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("--csv FILE"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("--converged-csv FILE"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("--accuracy"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("Exit status 73"), std::string::npos) << run.Out;
 }
 

@@ -46,6 +46,18 @@ TEST_F(CommaLocaleTest, DefaultCaseWritesCommasAndTheSameNumbers) {
   EXPECT_NE(run.Out.find("(take-up 5000,0 m/min"), std::string::npos) << run.Out;
 }
 
+// The summary's line in the user's separator; the converged profile, for scripts, with points.
+TEST_F(CommaLocaleTest, AccuracyLineHasCommasAndTheCsvPoints) {
+  const TCliRun run = Run({"--converged-csv", "converged.csv"}, comma_);
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_NE(run.Out.find("Converged solution: spinneret tension 40,437 dyn; this increment's "
+                         "result is 9,8 % low; an increment of 0,08 cm would be within 1 %"),
+            std::string::npos)
+      << run.Out;
+  const std::string csv = ReadBytes(work_ / "converged.csv");
+  EXPECT_NE(csv.find("\r\n0,5.382701847621535,40.43676"), std::string::npos) << csv;
+}
+
 TEST_F(CommaLocaleTest, OptionsTakeTheCommaAndRefuseThePoint) {
   const TCliRun comma = Run({"--take-up-speed=4000,0"}, comma_);
   EXPECT_EQ(comma.ExitStatus, 0) << comma.Err;

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "core/inputs/user_number_format.h"
@@ -44,16 +45,48 @@ constexpr std::array<TNumberRow, 8> kRows{{
      [](const TProcessNumbers& n) -> std::optional<double> { return n.FinalDiameterUm; }, 2},
 }};
 
+// The comparison with the converged solution, under the process numbers.
+struct TAccuracyRow {
+  const char* label;
+  std::optional<double> (*value)(const TAccuracyReport&);
+  int decimals;
+};
+
+constexpr std::array<TAccuracyRow, 3> kAccuracyRows{{
+    {"Converged spinneret tension (dyn)",
+     [](const TAccuracyReport& r) -> std::optional<double> { return r.SpinneretTension.Converged; },
+     3},
+    {"Tension error of the file (%)",
+     [](const TAccuracyReport& r) -> std::optional<double> {
+       return r.SpinneretTension.ErrorPercent;
+     },
+     2},
+    {"Converged freeze point (cm)", [](const TAccuracyReport& r) { return r.ConvergedFreezePoint; },
+     2},
+}};
+
 // Enough digits for any number of the table before it goes to exponent form.
 constexpr int kPrecision = 12;
+
+// A number in the user's separator, or a dash where there is none (or it is not finite).
+QTableWidgetItem* NumberItem(std::optional<double> value, int decimals, char separator) {
+  const QString text =
+      value && std::isfinite(*value)
+          ? QString::fromStdString(FormatFixed(*value, kPrecision, decimals, separator))
+          : QStringLiteral("–");
+  auto* item = new QTableWidgetItem(text);
+  item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return item;
+}
 
 }  // namespace
 
 ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("ProcessNumbersTable"));
-  setRowCount(static_cast<int>(kRows.size()));
+  setRowCount(static_cast<int>(kRows.size() + kAccuracyRows.size()));
   QStringList labels;
   for (const TNumberRow& row : kRows) labels << QString::fromUtf8(row.label);
+  for (const TAccuracyRow& row : kAccuracyRows) labels << QString::fromUtf8(row.label);
   setVerticalHeaderLabels(labels);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -73,15 +106,19 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
     auto* head = new QTableWidgetItem(column.Name);
     head->setToolTip(column.ToolTip);
     setHorizontalHeaderItem(c, head);
-    for (int r = 0; r < rowCount(); ++r) {
-      const TNumberRow& row = kRows[static_cast<std::size_t>(r)];
-      const std::optional<double> value = row.value(column.Numbers);
-      const QString text =
-          value ? QString::fromStdString(FormatFixed(*value, kPrecision, row.decimals, separator))
-                : QStringLiteral("–");
-      auto* item = new QTableWidgetItem(text);
+    int r = 0;
+    for (const TNumberRow& row : kRows) {
+      setItem(r++, c, NumberItem(row.value(column.Numbers), row.decimals, separator));
+    }
+    for (const TAccuracyRow& row : kAccuracyRows) {
+      if (column.Accuracy) {
+        setItem(r++, c, NumberItem(row.value(*column.Accuracy), row.decimals, separator));
+        continue;
+      }
+      auto* item = new QTableWidgetItem(QStringLiteral("failed"));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      setItem(r, c, item);
+      item->setToolTip(column.AccuracyFailure);
+      setItem(r++, c, item);
     }
   }
   // As tall as its rows, so that no empty band shows under them.

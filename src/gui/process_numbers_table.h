@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
+#include "core/converged/accuracy_report.h"
 
 namespace vellmor::gui {
 
@@ -13,11 +14,16 @@ struct TNumbersColumn {
   QString Name;     // the file's name, the column's head
   QString ToolTip;  // its whole path
   TProcessNumbers Numbers;
+  // The comparison with the converged solution of the file's conditions, or why there is none.
+  std::optional<TAccuracyReport> Accuracy;
+  QString AccuracyFailure;
 };
 
 // The process numbers of every plotted file side by side: one row per number, one column per
-// file, in the user's decimal separator. A number a file does not have (no freeze point) is a
-// dash. Further rows (a comparison with another solution, say) are one entry of its list.
+// file, in the user's decimal separator, then the converged solution's spinneret tension, the
+// file's error against it and the converged freeze point. A number a file does not have (no
+// freeze point) is a dash; where the converged solution failed, its rows say so, the reason
+// in the cells' tool tip.
 class ProcessNumbersTable : public QTableWidget {
   Q_OBJECT
 

@@ -1,5 +1,7 @@
 #include "gui/profile_curves.h"
 
+#include "core/physics/numerics.h"
+
 namespace vellmor::gui {
 namespace {
 
@@ -15,6 +17,18 @@ TProfileCurves CurvesOf(std::span<const TResultRow> rows) {
     curves.AirTemperature.append({row.X, row.TA});
     curves.Diameter.append({row.X, row.D * kMicrometresPerCm});
     curves.Tension.append({row.X, row.F});
+  }
+  return curves;
+}
+
+TProfileCurves CurvesOf(std::span<const TConvergedSample> samples) {
+  TProfileCurves curves;
+  for (const TConvergedSample& sample : samples) {
+    curves.Velocity.append({sample.X, MetresPerMinute(sample.V)});
+    curves.Temperature.append({sample.X, sample.T});
+    curves.AirTemperature.append({sample.X, sample.TA});
+    curves.Diameter.append({sample.X, sample.D * kMicrometresPerCm});
+    curves.Tension.append({sample.X, sample.F});
   }
   return curves;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "core/converged/converged_solution.h"
 #include "core/report/write_results.h"
 
 namespace vellmor::gui {
@@ -21,6 +22,9 @@ struct TProfileCurves {
 
 // The curves of the rows of a table of results.
 TProfileCurves CurvesOf(std::span<const TResultRow> rows);
+
+// The curves of a converged profile's samples.
+TProfileCurves CurvesOf(std::span<const TConvergedSample> samples);
 
 // The value of a curve at x, linear between its two points around x (the first such pair);
 // nullopt outside the curve.

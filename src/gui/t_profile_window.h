@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
+#include "core/converged/accuracy_check.h"
 #include "core/report/read_result_file.h"
 #include "core/run/message_sink.h"
+
+class QLabel;
 
 namespace vellmor::gui {
 
@@ -16,8 +19,10 @@ class ProcessNumbersTable;
 class ProfilePlots;
 
 // The profile viewer: result files plotted against the distance from the spinneret, several
-// overlaid for comparison, with the process numbers of each beside the plots. It reads and
-// shows; the numbers come from the core.
+// overlaid for comparison, with the process numbers of each beside the plots. Beside each
+// file, dashed, the converged solution of its conditions at its positions, and how far the
+// file's spinneret tension is from it; where the converged solution fails, the classical curves
+// stay and a note says why. It reads and shows; the numbers come from the core.
 class TProfileWindow : public QWidget {
   Q_OBJECT
 
@@ -47,6 +52,8 @@ class TProfileWindow : public QWidget {
   QWidget& Picture() const { return *picture_; }
   ProfilePlots& Plots() const { return *plots_; }
   ProcessNumbersTable& NumbersTable() const { return *numbers_; }
+  // The failures of the converged solution, one line per file; hidden when there are none.
+  QLabel& ConvergedNote() const { return *converged_note_; }
 
  private:
   // One file of the overlay with what was read from it.
@@ -55,6 +62,7 @@ class TProfileWindow : public QWidget {
     QString Name;
     TResultFileContents Contents;
     TProcessNumbers Numbers;
+    TAccuracyCheck Accuracy;  // the converged solution of its conditions at its positions
   };
 
   void SaveImageClicked();
@@ -64,6 +72,7 @@ class TProfileWindow : public QWidget {
   QWidget* picture_;
   ProfilePlots* plots_;
   ProcessNumbersTable* numbers_;
+  QLabel* converged_note_;
   std::vector<TPlottedFile> files_;
 };
 

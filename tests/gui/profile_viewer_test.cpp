@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineEdit>
@@ -50,13 +51,17 @@ const QByteArray kThreePointFile = ResultFileOf({
 const QByteArray kHeaderOnlyFile = ResultFileOf({});
 const QByteArray kNotes = "hello\r\n";
 
-// A real run of the given take-up speed into name, made through the core.
-void RunInto(const QString& name, const char* take_up_speed) {
+// A real run of the default case into name, with the given take-up speed and zone 1 air
+// parameters, made through the core.
+void RunInto(const QString& name, const char* take_up_speed, const char* zone1_a1 = "16087.5",
+             const char* zone1_a2 = "-32.5") {
   struct : vellmor::MessageSink {
     void ShowMessage(std::string_view) override {}
   } quiet;
   vellmor::TInputTexts texts;
   texts.Edit3 = take_up_speed;
+  texts.Edit6 = zone1_a1;
+  texts.Edit7 = zone1_a2;
   texts.Edit20 = name.toStdString();
   auto state = std::make_unique<vellmor::TRunState>();
   if (vellmor::RunSpinline(texts, *state, quiet).Status != vellmor::RunStatus::kSucceeded) {
@@ -72,13 +77,33 @@ QList<QPointF> FreezeMarkers(const QChart& chart) {
   return points;
 }
 
-int LineCount(const QChart& chart) {
+// The lines of a chart drawn with a pen of that style.
+int LineCount(const QChart& chart, Qt::PenStyle style) {
   int lines = 0;
   for (QAbstractSeries* series : chart.series()) {
-    if (series->type() == QAbstractSeries::SeriesTypeLine) ++lines;
+    if (series->type() == QAbstractSeries::SeriesTypeLine &&
+        static_cast<QXYSeries*>(series)->pen().style() == style) {
+      ++lines;
+    }
   }
   return lines;
 }
+
+const QXYSeries* SeriesNamed(const QChart& chart, const QString& name) {
+  for (QAbstractSeries* series : chart.series()) {
+    if (series->name() == name) return static_cast<QXYSeries*>(series);
+  }
+  return nullptr;
+}
+
+// The default case from an independent script (fixed-step RK4 with every coefficient at each
+// stage, Richardson over 0.02 and 0.01 cm): the converged spinneret tension (dyn).
+constexpr double kConvergedTension = 40.4367662686;
+
+// Rows of the numbers table under the process numbers: the converged solution's.
+constexpr int kConvergedTensionRow = 8;
+constexpr int kTensionErrorRow = 9;
+constexpr int kConvergedFreezeRow = 10;
 
 }  // namespace
 
@@ -93,6 +118,8 @@ class ProfileViewerTest : public QObject {
   void AnotherFileJoinsTheOverlayAndClearEmptiesIt();
   void FreezeMarkerSitsAtTheComputedFreezePoint();
   void FileThatIsNotAResultFileIsReportedAndChangesNothing();
+  void ConvergedSolutionIsDashedBesideTheFile();
+  void ConvergedFailureIsNotedAndTheFileStillPlotted();
   void PlotOptionWritesPngAndSvgWithoutAWindow();
   void PlotOptionNamesTheFileItCannotPlot();
   void ImageThatCannotBeWrittenIsReported();
@@ -110,6 +137,9 @@ void ProfileViewerTest::init() {
   forms_.emplace([] {
     RunInto(QStringLiteral("a.txt"), "5000.0");
     RunInto(QStringLiteral("b.txt"), "4000.0");
+    // Zone 1's air with its pole at 5.3 cm: the march steps over it, the converged solution
+    // cannot pass it.
+    RunInto(QStringLiteral("pole.txt"), "5000.0", "100", "-5.3");
     WriteAll(QStringLiteral("three.txt"), kThreePointFile);
     WriteAll(QStringLiteral("header.txt"), kHeaderOnlyFile);
     WriteAll(QStringLiteral("notes.txt"), kNotes);
@@ -136,8 +166,9 @@ void ProfileViewerTest::DoubleClickOnAResultFilePlotsIt() {
   QVERIFY(viewer->isVisible());
   QCOMPARE(viewer->FileNames(), QStringList{"a.txt"});
   // One velocity, diameter and tension line; filament and air in the temperature plot.
-  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kVelocity)), 1);
-  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature)), 2);
+  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kVelocity), Qt::SolidLine), 1);
+  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature), Qt::SolidLine), 1);
+  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature), Qt::DotLine), 1);
   const auto* velocity =
       static_cast<QXYSeries*>(viewer->Plots().Chart(TPlot::kVelocity).series().front());
   QCOMPARE(velocity->count(), 101);  // 0 to 100 cm by 1 cm
@@ -158,17 +189,18 @@ void ProfileViewerTest::AnotherFileJoinsTheOverlayAndClearEmptiesIt() {
   QVERIFY(viewer != nullptr);
   QCOMPARE(viewer->FileNames(), (QStringList{"a.txt", "b.txt"}));
   const QChart& velocity = viewer->Plots().Chart(TPlot::kVelocity);
-  QCOMPARE(LineCount(velocity), 2);
+  QCOMPARE(LineCount(velocity, Qt::SolidLine), 2);
   // Each ends at its take-up speed, within the search's 0.1 %.
-  const auto* b = static_cast<QXYSeries*>(velocity.series()[2]);  // a: line, marker; b: …
-  QCOMPARE(b->name(), QStringLiteral("b.txt"));
+  const QXYSeries* b = SeriesNamed(velocity, QStringLiteral("b.txt"));
+  QVERIFY(b != nullptr);
   QVERIFY(qAbs(b->points().back().y() - 4000.0) < 4.0);
   QCOMPARE(viewer->NumbersTable().columnCount(), 2);
-  // The legend names each file once.
-  int legend_entries = 0;
-  for (const QLegendMarker* marker : velocity.legend()->markers())
-    legend_entries += marker->isVisible() ? 1 : 0;
-  QCOMPARE(legend_entries, 2);
+  // The legend names each file and its converged solution once.
+  QStringList legend_entries;
+  for (const QLegendMarker* marker : velocity.legend()->markers()) {
+    if (marker->isVisible()) legend_entries << marker->label();
+  }
+  QCOMPARE(legend_entries, (QStringList{"a.txt", "a.txt: converged", "b.txt", "b.txt: converged"}));
 
   // A file already shown is read again, not shown twice.
   DoubleClick(QStringLiteral("a.txt"));
@@ -216,6 +248,63 @@ void ProfileViewerTest::FileThatIsNotAResultFileIsReportedAndChangesNothing() {
   QCOMPARE(Find<QLineEdit>(Form1(), "Edit20").text(), QStringLiteral("result.txt"));
 }
 
+void ProfileViewerTest::ConvergedSolutionIsDashedBesideTheFile() {
+  DoubleClick(QStringLiteral("a.txt"));
+  TProfileWindow* viewer = Viewer();
+  QVERIFY(viewer != nullptr);
+  const vellmor::gui::ProfilePlots& plots = viewer->Plots();
+  const QXYSeries* classical = SeriesNamed(plots.Chart(TPlot::kTension), QStringLiteral("a.txt"));
+  const QXYSeries* converged =
+      SeriesNamed(plots.Chart(TPlot::kTension), QStringLiteral("a.txt: converged"));
+  QVERIFY(classical != nullptr && converged != nullptr);
+  QCOMPARE(converged->pen().style(), Qt::DashLine);
+  QCOMPARE(converged->pen().color(), classical->pen().color());
+  // At the file's positions, from the spinneret at the converged tension.
+  QCOMPARE(converged->count(), classical->count());
+  for (int i = 0; i < converged->count(); ++i) QCOMPARE(converged->at(i).x(), classical->at(i).x());
+  QVERIFY(qAbs(converged->at(0).y() / kConvergedTension - 1.0) < 1e-8);
+  for (const TPlot plot : {TPlot::kVelocity, TPlot::kTemperature, TPlot::kDiameter}) {
+    QCOMPARE(LineCount(plots.Chart(plot), Qt::DashLine), 1);
+  }
+
+  // The file's 36.477 dyn is 9.79 % below 40.437 dyn; the converged solution freezes at
+  // 62.33 cm (the independent script: 62.3341500148 cm).
+  const auto& table = viewer->NumbersTable();
+  QCOMPARE(table.verticalHeaderItem(kTensionErrorRow)->text(),
+           QStringLiteral("Tension error of the file (%)"));
+  QCOMPARE(table.CellText(kConvergedTensionRow, 0), QStringLiteral("40.437"));
+  QCOMPARE(table.CellText(kTensionErrorRow, 0), QStringLiteral("-9.79"));
+  QCOMPARE(table.CellText(kConvergedFreezeRow, 0), QStringLiteral("62.33"));
+  QVERIFY(viewer->ConvergedNote().isHidden());
+}
+
+void ProfileViewerTest::ConvergedFailureIsNotedAndTheFileStillPlotted() {
+  ModalCloser closer;
+  DoubleClick(QStringLiteral("a.txt"));
+  DoubleClick(QStringLiteral("pole.txt"));
+  TProfileWindow* viewer = Viewer();
+  QVERIFY(viewer != nullptr);
+  QCOMPARE(viewer->FileNames(), (QStringList{"a.txt", "pole.txt"}));
+  const QChart& velocity = viewer->Plots().Chart(TPlot::kVelocity);
+  QVERIFY(SeriesNamed(velocity, QStringLiteral("pole.txt")) != nullptr);
+  QCOMPARE(SeriesNamed(velocity, QStringLiteral("pole.txt: converged")), nullptr);
+  QCOMPARE(LineCount(velocity, Qt::DashLine), 1);  // a.txt's
+
+  const QString failure = QStringLiteral(
+      "Converged solution failed: step size underflow at x = 5.300000 cm, pass 1 of the "
+      "converged solution");
+  const auto& table = viewer->NumbersTable();
+  QCOMPARE(table.CellText(kTensionErrorRow, 0), QStringLiteral("-9.79"));
+  for (const int row : {kConvergedTensionRow, kTensionErrorRow, kConvergedFreezeRow}) {
+    QCOMPARE(table.CellText(row, 1), QStringLiteral("failed"));
+    QCOMPARE(table.item(row, 1)->toolTip(), failure);
+  }
+  QVERIFY(!viewer->ConvergedNote().isHidden());
+  QCOMPARE(viewer->ConvergedNote().text(), QStringLiteral("pole.txt: ") + failure);
+  // Said in the window, not in a message box.
+  QCOMPARE(closer.Messages(), QStringList());
+}
+
 namespace {
 
 // vellmor started as a script starts it, with no window system named: --plot must draw
@@ -252,6 +341,7 @@ void ProfileViewerTest::PlotOptionWritesPngAndSvgWithoutAWindow() {
   const QByteArray text = ReadAll(QStringLiteral("plot.svg"));
   QVERIFY(text.contains("<svg"));
   QVERIFY(text.contains("Velocity (m/min)"));
+  QVERIFY(text.contains("a.txt: converged"));
 }
 
 void ProfileViewerTest::PlotOptionNamesTheFileItCannotPlot() {

@@ -22,6 +22,8 @@ namespace vellmor::gui {
 namespace {
 
 constexpr QSize kInitialSize{1100, 860};
+// The widest the notes under the table may be (px).
+constexpr int kNoteWidth = 240;
 
 // Colours told apart on screen and in print, one per file in the order they are opened.
 constexpr std::array<QRgb, 8> kFileColours{0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e,
@@ -87,6 +89,8 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
   converged_note_->setObjectName(QStringLiteral("ConvergedNote"));
   converged_note_->setWordWrap(true);
   converged_note_->hide();
+  // The notes wrap rather than widen the column: the plots keep the rest.
+  for (QLabel* label : {note, converged_note_}) label->setMaximumWidth(kNoteWidth);
   auto* side = new QVBoxLayout;
   side->addWidget(numbers_);
   side->addWidget(note);

@@ -50,17 +50,5 @@ TEST(ProfileCsv, NumbersReadBackToTheSameBits) {
   }
 }
 
-// The converged profile has the table's first seven columns, V taken from cm/s to m/min.
-TEST(ConvergedProfileCsv, HasTheFirstSevenColumnsInTheTablesUnits) {
-  EXPECT_EQ(ConvergedProfileCsv({}), "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C\r\n");
-  const std::vector<TConvergedSample> samples = {
-      {0.0, 10.0, 40.5, 290.0, 0.044, 270.0, 0.0013},
-      {62.5, 7500.0, 500.0, 70.0, 1.5e-3, 20.75, 4.5e-4}};
-  EXPECT_EQ(ConvergedProfileCsv(samples),
-            "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C\r\n"
-            "0,6,40.5,290,0.044,270,0.0013\r\n"
-            "62.5,4500,500,70,0.0015,20.75,0.00045\r\n");
-}
-
 }  // namespace
 }  // namespace vellmor

@@ -130,14 +130,13 @@ bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char 
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
                   const TAccuracyCheck* converged, MessageSink& sink,
                   std::ostream& standard_output) {
-  const bool succeeded = outcome.Status == RunStatus::kSucceeded;
   std::vector<TResultRow> rows;
-  if (succeeded && !(request.JsonFile.empty() && request.CsvFile.empty())) {
+  if (outcome.Status == RunStatus::kSucceeded &&
+      !(request.JsonFile.empty() && request.CsvFile.empty())) {
     rows = ResultRowsOf(state.Condition, state.Profile);
   }
   bool written = true;
   auto write = [&](const std::string& name, std::string_view what, const std::string& contents) {
-    if (name.empty()) return;
     if (const std::string failure = WriteWholeFile(name, contents, standard_output);
         !failure.empty()) {
       Report(sink, what, name, failure);
@@ -149,9 +148,9 @@ bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char 
     record.Converged = converged;
     write(request.JsonFile, "the JSON export", RunJsonText(record));
   }
-  write(request.CsvFile, "the CSV export", ProfileCsv(rows));
+  if (!request.CsvFile.empty()) write(request.CsvFile, "the CSV export", ProfileCsv(rows));
   if (!request.ConvergedCsvFile.empty()) {
-    const bool solved = succeeded && converged != nullptr && converged->Solution;
+    const bool solved = converged != nullptr && converged->Solution;
     write(request.ConvergedCsvFile, "the converged CSV export",
           ConvergedProfileCsv(solved ? converged->Solution->Profile
                                      : std::span<const TConvergedSample>()));

@@ -1,7 +1,8 @@
-// Correctly rounded e^x and ln x in x87 extended precision, fast path. Both work in
-// double-double arithmetic (Dekker's error-free sums and products) to about 2^-87, and round
-// to the long double only when the approximation's error interval holds no midpoint between
-// two long doubles; otherwise, about one call in 2^20, the exact path decides (Ziv's strategy).
+// Correctly rounded e^x and ln x in x87 extended precision, and the power law built on them;
+// fast path. Both work in double-double arithmetic (error-free sums and products) to about
+// 2^-87, and round to the long double only when the approximation's error interval holds no
+// midpoint between two long doubles; otherwise, about one call in 2^20, the exact path decides
+// (Ziv's strategy).
 //
 //   e^x: k = round(x · 4096/ln2), r = x - k ln2/4096 (|r| <= 2^-13.5),
 //        e^x = 2^(k div 4096) · 2^(i/64) · 2^(j/4096) · e^r,  k mod 4096 = 64 i + j,
@@ -11,6 +12,12 @@
 //        ln x = e ln2 - ln r1 - ln r2 - ln r3 + ln(1 + z), the logarithms of the tables and
 //        e ln2 summed exactly in units of 2^-112, ln(1 + z) = z - z²/2 + z³/3 - z⁴/4 + z⁵/5
 //        (truncation below 2^-104 |z|).
+//   a^b: ln a rounded to long double and b times it rounded as the x87 multiplies, both on
+//        the integer fields, then e^x of the product.
+//
+// Each pass of a long double through memory between the x87 and the other registers costs
+// about as much as ten floating-point operations here; the code keeps them to one at the
+// argument and one at the result.
 
 #include "core/physics/extended_math.h"
 
@@ -44,13 +51,16 @@ X87Fields FieldsOf(long double x) {
   return f;
 }
 
-// 2^n for n within the normal range of long double.
-long double ExtendedPowerOfTwo(int n) {
-  const X87Fields f{uint64_t{1} << 63, static_cast<uint16_t>(n + 16383)};
+long double LongDoubleOf(const X87Fields& f) {
   long double x = 0.0L;
   std::memcpy(&x, &f.significand, sizeof f.significand);
   std::memcpy(reinterpret_cast<char*>(&x) + 8, &f.sign_exponent, sizeof f.sign_exponent);
   return x;
+}
+
+// 2^n for n within the normal range of long double.
+long double ExtendedPowerOfTwo(int n) {
+  return LongDoubleOf({uint64_t{1} << 63, static_cast<uint16_t>(n + 16383)});
 }
 
 // 2^n for n within the normal range of double.
@@ -76,7 +86,9 @@ DoubleDouble Split(double a) {
   return {hi, a - hi};
 }
 
-// a · b = p.hi + p.lo exactly (Dekker).
+// a · b = p.hi + p.lo exactly (Dekker). The fused multiply-add gives the same two doubles in
+// two operations, but it is a libm call unless the processor's FMA may be assumed, and with
+// the instruction chosen at run time the spinline calculation measured no faster.
 DoubleDouble TwoProduct(double a, double b) {
   const double p = a * b;
   const DoubleDouble as = Split(a);
@@ -88,31 +100,32 @@ DoubleDouble TwoProduct(double a, double b) {
 // The x87 sum of two doubles is their exact sum rounded once; rounding is monotonic, so the
 // two ends of the interval decide for all of it. lo ± eps is rounded to double, which moves
 // it by at most 2^-53 |lo|: the callers' eps carry that in their margin.
-bool RoundToExtended(double hi, double lo, double eps, long double& result) {
+[[gnu::always_inline]] inline bool RoundToExtended(double hi, double lo, double eps,
+                                                   long double& result) {
   const long double below = static_cast<long double>(hi) + static_cast<long double>(lo - eps);
   const long double above = static_cast<long double>(hi) + static_cast<long double>(lo + eps);
   result = below;
   return below == above;
 }
 
-// x = ±(xh + xl) exactly, xh the significand's top 53 bits, for exponents in [-70, 13].
+// x = xh + xl exactly, xh the significand's top 53 bits, for exponents in [-70, 13].
 DoubleDouble SplitArgument(const X87Fields& f, int exponent) {
-  double hi =
-      static_cast<double>(static_cast<int64_t>(f.significand >> 11)) * PowerOfTwo(exponent - 52);
-  double lo =
-      static_cast<double>(static_cast<int64_t>(f.significand & 0x7ff)) * PowerOfTwo(exponent - 63);
-  if (f.sign_exponent & 0x8000) hi = -hi, lo = -lo;
-  return {hi, lo};
+  const int64_t negative = -static_cast<int64_t>(f.sign_exponent >> 15);  // 0 or -1
+  const int64_t top = (static_cast<int64_t>(f.significand >> 11) ^ negative) - negative;
+  const int64_t bottom = (static_cast<int64_t>(f.significand & 0x7ff) ^ negative) - negative;
+  return {static_cast<double>(top) * PowerOfTwo(exponent - 52),
+          static_cast<double>(bottom) * PowerOfTwo(exponent - 63)};
 }
 
 // e^x = (y.hi + y.lo) · 2^scale for x = xh + xl, -11354 <= x < 11356; returns the scale.
-// Absolute error on y below 2^-87 (y in [0.9999, 2)):
+// Absolute error on y below 2^-87.5 (y in [0.9999, 2)):
 //   r = a + rl: a exact; rl = xl - k C2, rounding below 2^-92, neglected k C3 below 2^-93;
-//   e^r = 1 + q.hi + small: truncation 2^-90.7, cubic part 2^-94, roundings in small
-//     (|small| < 2^-38.3) 2^-90.2, neglected a rl²/2 2^-91.8;
-//   y = T e^r: T to 2^-104, roundings of the low part (|.| < 2^-37) 2^-88.2.
-// Together below 2^-87; kExpErrorBound = 2^-86 leaves a factor of 2.
-int ExpKernel(DoubleDouble x, DoubleDouble& y) {
+//   e^r = 1 + a + a²/2 + cubic + rl w with w = e^a + rl/2 to 2^-53: truncation 2^-90.7,
+//     cubic 2^-94, neglected a rl²/2 2^-91.8;
+//   T e^r with T = t.hi + t_lo to 2^-104: the products of t.hi by a and a²/2 exact, the
+//     roundings of the low part (|.| < 2^-37.2) 2^-88.8.
+// kExpErrorBound = 2^-86 leaves a factor of 2.8.
+[[gnu::always_inline]] inline int ExpKernel(DoubleDouble x, DoubleDouble& y) {
   // k = round(x · 4096/ln2) by the 1.5 · 2^52 shift; |k| < 2^27.
   const double shifted = x.hi * k4096ByLn2 + 0x1.8p52;
   const int64_t k = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
@@ -122,45 +135,45 @@ int ExpKernel(DoubleDouble x, DoubleDouble& y) {
   const double a = (x.hi - kd * kLn2By4096Hi) - kd * kLn2By4096Mid;
   const double rl = x.lo - kd * kLn2By4096Lo;  // |rl| < 2^-38.4
 
-  // e^a - 1 = q.hi + q.lo + a³/6 + a⁴/24 + a⁵/120, a² = sq.hi + sq.lo exactly.
-  const DoubleDouble sq = TwoProduct(a, a);
-  const DoubleDouble q = FastTwoSum(a, 0.5 * sq.hi);
-  const double cubic = a * sq.hi * (1.0 / 6.0 + a * (1.0 / 24.0 + a * (1.0 / 120.0)));
-  // e^(a + rl) - 1 = e^a - 1 + rl e^a + rl²/2 + ... = q.hi + small.
-  const double rl_factor = 1.0 + (q.hi + (cubic + 0.5 * rl));
-  const double small = rl * rl_factor + (cubic + (0.5 * sq.lo + q.lo));
-
-  // T = 2^(i/64) · 2^(j/4096) = t.hi + t_lo to 2^-104.
+  // T = 2^(i/64) · 2^(j/4096) = t.hi + t_lo.
   const int j = static_cast<int>(k & 4095);
   const DoubleDouble& coarse = kExp2Coarse[j >> 6];
   const DoubleDouble& fine = kExp2Fine[j & 63];
   const DoubleDouble t = TwoProduct(coarse.hi, fine.hi);
   const double t_lo = t.lo + (coarse.hi * fine.lo + coarse.lo * fine.hi);
 
-  // y = T (1 + q.hi + small), the products with t.hi exact where they count.
-  const DoubleDouble m = TwoProduct(t.hi, q.hi);
-  y = FastTwoSum(t.hi, m.hi);
-  y.lo = y.lo + (m.lo + (t_lo + (t.hi * small + t_lo * q.hi)));
+  // a²/2 = half_square.hi + half_square.lo; cubic = a³/6 + a⁴/24 + a⁵/120.
+  const DoubleDouble half_square = TwoProduct(0.5 * a, a);
+  const double cubic = (a * half_square.hi) * (1.0 / 3.0 + a * (1.0 / 12.0 + a * (1.0 / 60.0)));
+  const double w = (1.0 + a) + (half_square.hi + (cubic + 0.5 * rl));
+
+  // y = T e^r: t.hi + t.hi a + t.hi a²/2 summed exactly, the rest as a correction.
+  const DoubleDouble linear = TwoProduct(t.hi, a);
+  const DoubleDouble quadratic = TwoProduct(t.hi, half_square.hi);
+  const DoubleDouble u = FastTwoSum(linear.hi, quadratic.hi);
+  const double low =
+      (linear.lo + quadratic.lo) + (t.hi * ((half_square.lo + cubic) + rl * w) + t_lo * w);
+  y = FastTwoSum(t.hi, u.hi);
+  y.lo = y.lo + (u.lo + low);
   return static_cast<int>(k >> 12);
 }
 
-// (-1)^neg x · 2^-112 as a double-double, to 2^-105 |x|.
+// |x| · 2^-112 as a double-double to 2^-105 |x|, with x's sign, for 2^91 <= |x| < 2^126.
 DoubleDouble FixedToDoubleDouble(Int128 x) {
-  if (x == 0) return {0.0, 0.0};
-  const bool negative = x < 0;
-  UInt128 u = negative ? -static_cast<UInt128>(x) : static_cast<UInt128>(x);
-  const uint64_t top_word = static_cast<uint64_t>(u >> 64);
-  const int lz =
-      top_word != 0 ? std::countl_zero(top_word) : 64 + std::countl_zero(static_cast<uint64_t>(u));
+  const UInt128 sign = static_cast<UInt128>(x >> 127);  // all ones if negative
+  UInt128 u = (static_cast<UInt128>(x) ^ sign) - sign;
+  const int lz = std::countl_zero(static_cast<uint64_t>(u >> 64));
   u <<= lz;
   const uint64_t top = static_cast<uint64_t>(u >> 64);
   const uint64_t next = static_cast<uint64_t>(u);
   // Bits 127 ... 75 of u carry 2^(75 - 112 - lz), the next 63 bits 2^(12 - 112 - lz).
-  double hi = static_cast<double>(static_cast<int64_t>(top >> 11)) * PowerOfTwo(-37 - lz);
-  double lo = static_cast<double>(static_cast<int64_t>(((top & 0x7ff) << 52) | (next >> 12))) *
-              PowerOfTwo(-100 - lz);
-  if (negative) hi = -hi, lo = -lo;
-  return {hi, lo};
+  const double hi = static_cast<double>(static_cast<int64_t>(top >> 11)) * PowerOfTwo(-37 - lz);
+  const double lo =
+      static_cast<double>(static_cast<int64_t>(((top & 0x7ff) << 52) | (next >> 12))) *
+      PowerOfTwo(-100 - lz);
+  const uint64_t sign_bit = static_cast<uint64_t>(sign) & (uint64_t{1} << 63);
+  return {std::bit_cast<double>(std::bit_cast<uint64_t>(hi) | sign_bit),
+          std::bit_cast<double>(std::bit_cast<uint64_t>(lo) | sign_bit)};
 }
 
 Int128 FixedLog(const LnReductionStep& step) {
@@ -169,14 +182,15 @@ Int128 FixedLog(const LnReductionStep& step) {
 
 // ln x = y.hi + y.lo for x = significand · 2^(exponent - 63), significand >= 2^63. Relative
 // error below 2^-91.6:
-//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113, as a
-//   double-double to 2^-104 |F|; ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part
-//   2^-94.9, the rest 2^-96). Where F != 0, x lies outside the bins whose reciprocals are all
-//   1, so |ln x| > 2^-21.01 (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does);
-//   the roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
-//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z).
+//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113
+//   (e ln 2 to |e| 2^-113, against |ln x| > 0.34 |e|), as a double-double to 2^-104 |F|;
+//   ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part 2^-94.9, the rest 2^-96).
+//   Where F != 0, x lies outside the bins whose reciprocals are all 1, so |ln x| > 2^-21.01
+//   (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does) and |F| > 2^-20.01; the
+//   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
+//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
 // kLnErrorBound = 2^-90 leaves a factor of 3.
-DoubleDouble LnKernel(uint64_t significand, int exponent) {
+[[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
   // Step 1: m in [1, 2) in bins of 1/128; from m >= 1.4140625 on, m/2 and e + 1.
   const unsigned i1 = static_cast<unsigned>(significand >> 56) & 127;
   const LnReductionStep& s1 = kLnStep1[i1];
@@ -194,23 +208,23 @@ DoubleDouble LnKernel(uint64_t significand, int exponent) {
 
   const Int128 ln2 =
       static_cast<Int128>((static_cast<UInt128>(kLn2Fixed112Hi) << 64) | kLn2Fixed112Lo);
-  const DoubleDouble f = FixedToDoubleDouble(e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3));
+  const Int128 f_fixed = e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3);
+  const DoubleDouble f = f_fixed != 0 ? FixedToDoubleDouble(f_fixed) : DoubleDouble{0.0, 0.0};
 
-  // z exactly: |z_fixed| < 2^100.03, its top bits convert exactly, the low 48 too.
-  const double z_top = static_cast<double>(static_cast<int64_t>(z_fixed >> 48)) * 0x1p-73;
-  const double z_bottom =
+  // z = zh + zl exactly (|z_fixed| < 2^100.03): the top bits convert exactly, the low 48 too.
+  // Where F = 0 the low bits are zero; elsewhere |zl| < 2^-73 only has to count absolutely.
+  const double zh = static_cast<double>(static_cast<int64_t>(z_fixed >> 48)) * 0x1p-73;
+  const double zl =
       static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(z_fixed) & 0xffffffffffff)) *
       0x1p-121;
-  const DoubleDouble z = FastTwoSum(z_top, z_bottom);
 
-  // ln(1 + z) = p.hi + p_lo; z² = sq.hi + sq.lo + 2 z.hi z.lo to 2^-106 z².
-  const DoubleDouble sq = TwoProduct(z.hi, z.hi);
-  const DoubleDouble p = FastTwoSum(z.hi, -0.5 * sq.hi);
-  const double cubic = z.hi * sq.hi * (1.0 / 3.0 - z.hi * (0.25 - z.hi * 0.2));
-  const double p_lo = p.lo + ((z.lo - (0.5 * sq.lo + z.hi * z.lo)) + cubic);
-
-  DoubleDouble y = TwoSum(f.hi, p.hi);
-  y.lo = y.lo + (f.lo + p_lo);
+  // ln x = F + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5), -zh²/2 = m.hi + m.lo exactly.
+  const DoubleDouble m = TwoProduct(-0.5 * zh, zh);
+  const double cubic = zh * (zh * zh) * (1.0 / 3.0 - zh * (0.25 - zh * 0.2));
+  const DoubleDouble s = TwoSum(f.hi, zh);
+  // |s.hi| >= |m.hi|: s.hi is zh where F = 0, and larger than 2^-21.1 elsewhere.
+  DoubleDouble y = FastTwoSum(s.hi, m.hi);
+  y.lo = y.lo + ((s.lo + f.lo) + (m.lo + ((zl - zh * zl) + cubic)));
   return y;
 }
 
@@ -254,12 +268,119 @@ long double LnOfSpecial(long double x, const X87Fields& f) {
   return LnExact(x);               // subnormal: rare enough for the exact path
 }
 
+// The fast path applies to 2^-70 <= |x| with -11354 <= x < 11356, where e^x is normal.
+bool InExpFastRange(const X87Fields& f, int exponent) {
+  return exponent >= -70 && exponent <= 13 && (f.significand >> 63) != 0;
+}
+
+[[gnu::always_inline]] inline long double ExpOf(const X87Fields& f) {
+  const int exponent = (f.sign_exponent & 0x7fff) - 16383;
+  if (!InExpFastRange(f, exponent)) return ExpOfSpecial(LongDoubleOf(f), f);
+  const DoubleDouble split = SplitArgument(f, exponent);
+  // Outside, the result may overflow or be subnormal: the exact path rounds those.
+  if (split.hi >= 11356.0) return split.hi > 11357.0 ? Overflow() : ExpExact(LongDoubleOf(f));
+  if (split.hi < -11354.0) return split.hi < -11400.0 ? 0.0L : ExpExact(LongDoubleOf(f));
+  DoubleDouble y;
+  const int scale = ExpKernel(split, y);
+  long double result;
+  if (scale >= -960 && scale <= 960) {
+    // Scaled in double arithmetic, exactly but for a subnormal y.lo 2^scale (below 2^-1074,
+    // far inside the margin); the x87 sum then yields the result itself.
+    const double factor = PowerOfTwo(scale);
+    if (RoundToExtended(y.hi * factor, y.lo * factor, kExpErrorBound * factor, result)) {
+      return result;
+    }
+  } else if (RoundToExtended(y.hi, y.lo, kExpErrorBound, result)) {
+    return result * ExtendedPowerOfTwo(scale);  // exact: the result is normal
+  }
+  return ExpExact(LongDoubleOf(f));
+}
+
+// Positive normal numbers have a biased exponent from 1 to 0x7ffe and the leading bit set.
+bool PositiveNormal(const X87Fields& f) {
+  return f.sign_exponent - 1u < 0x7ffeu && (f.significand >> 63) != 0;
+}
+
+[[gnu::always_inline]] inline long double Ln(long double x) {
+  const X87Fields f = FieldsOf(x);
+  if (!PositiveNormal(f)) return LnOfSpecial(x, f);
+  const DoubleDouble y = LnKernel(f.significand, f.sign_exponent - 16383);
+  long double result;
+  if (!RoundToExtended(y.hi, y.lo, std::fabs(y.hi) * kLnErrorBound, result)) return LnExact(x);
+  return result;
+}
+
+// The fields of the long double nearest to y = y.hi + y.lo (y.hi normal, |y.lo| < 2^-50 |y|),
+// if all of y ± 2^-90 |y| round to it; the same decision as RoundToExtended with
+// kLnErrorBound, in integer arithmetic. With |lo| <= half a unit of hi's last place, the
+// 64-bit significand is hi's 53 bits and 11 more from lo: lo in units of 2^(e - 63), rounded
+// to an integer r, is added to hi's significand shifted by 11 bits. Just below a power of two
+// hi the unit halves.
+[[gnu::always_inline]] inline bool RoundToFields(DoubleDouble y, X87Fields& result) {
+  y = FastTwoSum(y.hi, y.lo);
+  const uint64_t bits = std::bit_cast<uint64_t>(y.hi);
+  const uint16_t sign = static_cast<uint16_t>((bits >> 48) & 0x8000);
+  int e = static_cast<int>((bits >> 52) & 0x7ff) - 1023;  // |hi| in [2^e, 2^(e+1))
+  const uint64_t hi_significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  // lo towards or away from zero as seen from hi
+  const double lo = sign ? -y.lo : y.lo;
+  int shift = 11;
+  if (hi_significand == uint64_t{1} << 52 && lo < 0) shift = 12, --e;
+  const double t = lo * PowerOfTwo(63 - e);  // exact, |t| <= 2^11
+  const double shifted = t + 0x1.8p52;
+  const int64_t r = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
+  // 2^-90 |y| is at most 2^-25 units; t - r is exact.
+  if (!(std::fabs(t - (shifted - 0x1.8p52)) < 0.5 - 0x1p-25)) return false;
+  uint64_t significand = (hi_significand << shift) + static_cast<uint64_t>(r);  // mod 2^64
+  if (significand == 0) significand = uint64_t{1} << 63, ++e;                   // exactly 2^(e + 1)
+  result = {significand, static_cast<uint16_t>((e + 16383) | sign)};
+  return true;
+}
+
+// a · b rounded to the nearest long double (ties to even), as the x87 multiplies, for
+// positive or negative normal a and b; false if the product leaves the normal range.
+[[gnu::always_inline]] inline bool MultiplyRounded(const X87Fields& a, const X87Fields& b,
+                                                   X87Fields& product) {
+  const UInt128 p = static_cast<UInt128>(a.significand) * b.significand;  // [2^126, 2^128)
+  const int top = static_cast<int>(p >> 127);
+  uint64_t significand = static_cast<uint64_t>(p >> (63 + top));
+  const uint64_t rest = static_cast<uint64_t>(p << (1 - top));  // the bits below, from bit 63
+  const uint64_t half = uint64_t{1} << 63;
+  int biased = (a.sign_exponent & 0x7fff) + (b.sign_exponent & 0x7fff) - 16383 + top;
+  if (rest > half || (rest == half && (significand & 1))) {
+    if (++significand == 0) significand = half, ++biased;
+  }
+  if (biased < 1 || biased > 0x7ffe) return false;
+  product = {significand,
+             static_cast<uint16_t>(biased | ((a.sign_exponent ^ b.sign_exponent) & 0x8000))};
+  return true;
+}
+
+// base^exponent: 0 for a base of 0 or -0, else e^(exponent · ln base) as
+// Exp(exponent * Ln(base)) computes it, the x87 product included, without passing ln base and
+// the product through the x87: the rounding of ln base and the product are done on the fields.
+[[gnu::always_inline]] inline long double Power(long double base, long double exponent) {
+  const X87Fields a = FieldsOf(base);
+  const X87Fields b = FieldsOf(exponent);
+  if ((a.sign_exponent & 0x7fff) == 0 && a.significand == 0) return 0.0L;
+  if (a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) return 1.0L;  // e^(b · 0)
+  if (PositiveNormal(a) && ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) &&
+      (b.significand >> 63) != 0) {
+    const DoubleDouble y = LnKernel(a.significand, a.sign_exponent - 16383);
+    X87Fields ln;
+    if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(base));
+    X87Fields u;
+    if (MultiplyRounded(ln, b, u)) return ExpOf(u);
+  }
+  return ExpOf(FieldsOf(exponent * Ln(base)));
+}
+
 }  // namespace
 
 bool ExpApproximation(long double x, DoubleDouble& y, int& scale) {
   const X87Fields f = FieldsOf(x);
   const int exponent = (f.sign_exponent & 0x7fff) - 16383;
-  if (exponent < -70 || exponent > 13 || (f.significand >> 63) == 0) return false;
+  if (!InExpFastRange(f, exponent)) return false;
   const DoubleDouble split = SplitArgument(f, exponent);
   if (split.hi >= 11356.0 || split.hi < -11354.0) return false;
   scale = ExpKernel(split, y);
@@ -268,38 +389,19 @@ bool ExpApproximation(long double x, DoubleDouble& y, int& scale) {
 
 bool LnApproximation(long double x, DoubleDouble& y) {
   const X87Fields f = FieldsOf(x);
-  if (f.sign_exponent - 1u >= 0x7ffeu || (f.significand >> 63) == 0) return false;
+  if (!PositiveNormal(f)) return false;
   y = LnKernel(f.significand, f.sign_exponent - 16383);
   return true;
 }
 
 }  // namespace extended_math
 
-long double ExpExtended(long double x) {
-  using namespace extended_math;
-  const X87Fields f = FieldsOf(x);
-  const int exponent = (f.sign_exponent & 0x7fff) - 16383;
-  if (exponent < -70 || exponent > 13 || (f.significand >> 63) == 0) return ExpOfSpecial(x, f);
-  const DoubleDouble split = SplitArgument(f, exponent);
-  // Outside, the result may overflow or be subnormal: the exact path rounds those.
-  if (split.hi >= 11356.0) return split.hi > 11357.0 ? Overflow() : ExpExact(x);
-  if (split.hi < -11354.0) return split.hi < -11400.0 ? 0.0L : ExpExact(x);
-  DoubleDouble y;
-  const int scale = ExpKernel(split, y);
-  long double mantissa;
-  if (!RoundToExtended(y.hi, y.lo, kExpErrorBound, mantissa)) return ExpExact(x);
-  return mantissa * ExtendedPowerOfTwo(scale);  // exact: the result is normal
-}
+long double ExpExtended(long double x) { return extended_math::ExpOf(extended_math::FieldsOf(x)); }
 
-long double LnExtended(long double x) {
-  using namespace extended_math;
-  const X87Fields f = FieldsOf(x);
-  // Positive normal numbers have a biased exponent from 1 to 0x7ffe and the leading bit set.
-  if (f.sign_exponent - 1u >= 0x7ffeu || (f.significand >> 63) == 0) return LnOfSpecial(x, f);
-  const DoubleDouble y = LnKernel(f.significand, f.sign_exponent - 16383);
-  long double result;
-  if (!RoundToExtended(y.hi, y.lo, std::fabs(y.hi) * kLnErrorBound, result)) return LnExact(x);
-  return result;
+long double LnExtended(long double x) { return extended_math::Ln(x); }
+
+long double PowerExtended(long double base, long double exponent) {
+  return extended_math::Power(base, exponent);
 }
 
 }  // namespace vellmor

@@ -160,6 +160,47 @@ TEST_F(ExtendedMathTest, RoundsArgumentsNextToAMidpoint) {
   EXPECT_GT(ln_hard, 400);
 }
 
+// The power law, e^(b · ln a) with the product rounded to long double, against MPFR's ln and
+// exp around the x87 product: bases of every family, and the ln arguments next to a midpoint
+// (whose rounding only the exact path decides), with the exponents of the correlations and
+// random ones of either sign.
+TEST_F(ExtendedMathTest, PowerIsExpOfTheRoundedProductWithLn) {
+  std::mt19937_64 random(11);
+  const long double exponents[] = {0.259L, 0.167L, 0.195L, 1.195L, 0.5L, 5.056L, 0.134L, 0.85L};
+  const auto exponent = [&](long i) {
+    return i % 3 ? exponents[random() % 8]
+                 : test::RandomSign(random) * std::ldexp(test::RandomSignificand(random),
+                                                         static_cast<int>(random() % 24) - 20);
+  };
+  Tally tally;
+  for (long i = 0; i < kArgumentsPerFunction / 10; ++i) {
+    const long double a = test::kLnArgumentRanges[i % 4].draw(random);
+    const long double b = exponent(i);
+    tally.Compare(a, PowerExtended(a, b), MpfrExp(b * MpfrLn(a)));
+  }
+  for (uint64_t c = 3; c < 512; c += 2) {
+    const long double z = std::ldexp(static_cast<long double>(c), 63 - std::countl_zero(c) - 63);
+    for (const long double a : {1.0L + z, 1.0L - z}) {
+      const long double b = exponent(c);
+      tally.Compare(a, PowerExtended(a, b), MpfrExp(b * MpfrLn(a)));
+    }
+  }
+  // Bases whose ln lies just inside a power of two, where the unit of the last place of the
+  // rounded ln halves: a = e^y rounded, y = ±(2^k - j 2^(k-64)).
+  for (int k = -10; k <= 13; ++k) {
+    for (int j = 1; j <= 20; ++j) {
+      for (const long double sign : {1.0L, -1.0L}) {
+        const long double y =
+            sign * (std::ldexp(1.0L, k) - std::ldexp(static_cast<long double>(j), k - 64));
+        const long double a = MpfrExp(y);
+        const long double b = exponent(j);
+        tally.Compare(a, PowerExtended(a, b), MpfrExp(b * MpfrLn(a)));
+      }
+    }
+  }
+  EXPECT_EQ(tally.mismatches, 0) << "of " << tally.arguments << ", first:\n" << tally.first.str();
+}
+
 // The exact path alone, on every family of arguments.
 TEST_F(ExtendedMathTest, ExactPathEqualsMpfr) {
   std::mt19937_64 random(99);
@@ -250,6 +291,42 @@ TEST_F(ExtendedMathTest, ExpRaisesOverflowOnlyAboveTheRange) {
   EXPECT_EQ(FaultsOf(ExpExtended, std::numeric_limits<long double>::max(), r), FE_OVERFLOW);
   EXPECT_EQ(FaultsOf(ExpExtended, inf, r), 0);
   EXPECT_EQ(r, inf);
+}
+
+// The power raises what ExpExtended(b * LnExtended(a)) raises, but nothing for a base of 0,
+// which gives 0.
+TEST_F(ExtendedMathTest, PowerRaisesWhatTheCompositionRaisesButNothingAtZero) {
+  constexpr long double inf = std::numeric_limits<long double>::infinity();
+  const long double cases[][2] = {{-1.0L, 0.5L},
+                                  {-inf, 2.0L},
+                                  {inf, 0.5L},
+                                  {inf, -0.5L},
+                                  {1e4000L, 5.0L},
+                                  {1e-4000L, 5.0L},
+                                  {1e-4000L, -5.0L},
+                                  {2.0L, 0.0L},
+                                  {2.0L, inf},
+                                  {0.5L, inf},
+                                  {2.0L, 1e-4940L},
+                                  {8.97L, 1e4000L},
+                                  {std::numeric_limits<long double>::denorm_min(), 0.5L}};
+  for (const auto& [a, b] : cases) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const long double power = PowerExtended(a, b);
+    const int power_faults = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const long double composed = ExpExtended(b * LnExtended(a));
+    const int composed_faults = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    EXPECT_TRUE(SameLongDouble(power, composed)) << std::hexfloat << a << " ^ " << b;
+    EXPECT_EQ(power_faults, composed_faults) << std::hexfloat << a << " ^ " << b;
+  }
+  long double r = 0.0L;
+  for (const long double zero : {0.0L, -0.0L}) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    r = PowerExtended(zero, 0.259L);
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT & ~FE_INEXACT), 0);
+    EXPECT_TRUE(SameLongDouble(r, 0.0L));
+  }
 }
 
 // No invalid operation, division by zero or overflow on the way, however extreme the

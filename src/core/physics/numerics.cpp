@@ -1,13 +1,14 @@
 #include "core/physics/numerics.h"
 
-#include <cmath>
+#include "core/physics/extended_math.h"
 
 namespace vellmor {
 
 long double Power(long double base, long double exponent) {
-  if (base == 0.0L) return 0.0L;
-  if (base == 1.0L) return 1.0L;  // exp(b · 0), exactly; still air makes this common
-  return std::exp(exponent * std::log(base));
+  // PowerExtended gives 0 for a base of 0, and 1 straight away for a base of 1 (still air
+  // makes that common). The base goes to it untouched: loading it into the x87 to compare and
+  // storing it again would cost more than the logarithm.
+  return PowerExtended(base, exponent);
 }
 
 }  // namespace vellmor

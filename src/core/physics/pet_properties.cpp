@@ -8,8 +8,7 @@
 
 #include "core/physics/pet_properties.h"
 
-#include <cmath>
-
+#include "core/physics/extended_math.h"
 #include "core/physics/numerics.h"
 
 namespace vellmor {
@@ -22,7 +21,7 @@ TPetProperties PetMaterial::At(double t) const {
   properties.Rho = static_cast<double>(1.36L - 0.0005L * temperature);
   properties.Cp = static_cast<double>(0.3L + 0.0006L * temperature);
   properties.Eta =
-      static_cast<double>(viscosity_factor_ * std::exp(6802.0L / (temperature + kKelvinOffset)));
+      static_cast<double>(viscosity_factor_ * ExpExtended(6802.0L / (temperature + kKelvinOffset)));
   // Below the glass transition the filament hardly draws any more.
   if (t < kGlassTransition) properties.Eta = static_cast<double>(100.0L * properties.Eta);
   return properties;
@@ -33,7 +32,7 @@ TPetProperties PetProperties(double t, double iv) { return PetMaterial(iv).At(t)
 double DieSwell(double tm, double sr, double iv) {
   // Equal to 1 at a melt of 275 °C (548 K), the reference of the swell correlation.
   const double temperature_factor =
-      static_cast<double>(std::exp(-3650.0L * (1.0L / 548.0L - 1.0L / (tm + kKelvinOffset))));
+      static_cast<double>(ExpExtended(-3650.0L * (1.0L / 548.0L - 1.0L / (tm + kKelvinOffset))));
   return static_cast<double>(0.575L * temperature_factor * Power(sr, 0.134L) *
                              Power(iv / 0.61L, 0.85L));
 }

@@ -1,0 +1,407 @@
+// Correctly rounded e^x and ln x in x87 extended precision, and the power law built on them;
+// fast path. Both work in double-double arithmetic (error-free sums and products) to about
+// 2^-87, and round to the long double only when the approximation's error interval holds no
+// midpoint between two long doubles; otherwise, about one call in 2^20, the exact path decides
+// (Ziv's strategy).
+//
+//   e^x: k = round(x · 4096/ln2), r = x - k ln2/4096 (|r| <= 2^-13.5),
+//        e^x = 2^(k div 4096) · 2^(i/64) · 2^(j/4096) · e^r,  k mod 4096 = 64 i + j,
+//        e^r - 1 = r + r²/2 + r³/6 + r⁴/24 + r⁵/120  (truncation below 2^-90.7).
+//   ln x: x = 2^e m; three reciprocals r1, r2, r3 of bin centres make 1 + z = m r1 r2 r3 in
+//        exact integer arithmetic, |z| < 2^-20.98;
+//        ln x = e ln2 - ln r1 - ln r2 - ln r3 + ln(1 + z), the logarithms of the tables and
+//        e ln2 summed exactly in units of 2^-112, ln(1 + z) = z - z²/2 + z³/3 - z⁴/4 + z⁵/5
+//        (truncation below 2^-104 |z|).
+//   a^b: ln a rounded to long double and b times it rounded as the x87 multiplies, both on
+//        the integer fields, then e^x of the product.
+//
+// Each pass of a long double through memory between the x87 and the other registers costs
+// about as much as ten floating-point operations here; the code keeps them to one at the
+// argument and one at the result.
+
+#include "core/physics/extended_math.h"
+
+#include <bit>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "core/physics/extended_math_internal.h"
+
+namespace vellmor {
+namespace extended_math {
+namespace {
+
+__extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
+// The two fields of an x87 extended-precision number: the 64-bit significand with its explicit
+// leading bit, and sign and biased exponent (bias 16383).
+struct X87Fields {
+  uint64_t significand;
+  uint16_t sign_exponent;
+};
+
+X87Fields FieldsOf(long double x) {
+  X87Fields f;
+  std::memcpy(&f.significand, &x, sizeof f.significand);
+  std::memcpy(&f.sign_exponent, reinterpret_cast<const char*>(&x) + 8, sizeof f.sign_exponent);
+  return f;
+}
+
+long double LongDoubleOf(const X87Fields& f) {
+  long double x = 0.0L;
+  std::memcpy(&x, &f.significand, sizeof f.significand);
+  std::memcpy(reinterpret_cast<char*>(&x) + 8, &f.sign_exponent, sizeof f.sign_exponent);
+  return x;
+}
+
+// 2^n for n within the normal range of long double.
+long double ExtendedPowerOfTwo(int n) {
+  return LongDoubleOf({uint64_t{1} << 63, static_cast<uint16_t>(n + 16383)});
+}
+
+// 2^n for n within the normal range of double.
+double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n + 1023) << 52); }
+
+// a + b = s.hi + s.lo exactly, for |a| >= |b| or a = 0.
+DoubleDouble FastTwoSum(double a, double b) {
+  const double s = a + b;
+  return {s, b - (s - a)};
+}
+
+// a + b = s.hi + s.lo exactly (Knuth).
+DoubleDouble TwoSum(double a, double b) {
+  const double s = a + b;
+  const double b_part = s - a;
+  return {s, (a - (s - b_part)) + (b - b_part)};
+}
+
+// a = hi + lo with hi of 26 significant bits (Veltkamp); no overflow for |a| < 2^995.
+DoubleDouble Split(double a) {
+  const double c = 134217729.0 * a;  // 2^27 + 1
+  const double hi = c - (c - a);
+  return {hi, a - hi};
+}
+
+// a · b = p.hi + p.lo exactly (Dekker). The fused multiply-add gives the same two doubles in
+// two operations, but it is a libm call unless the processor's FMA may be assumed, and with
+// the instruction chosen at run time the spinline calculation measured no faster.
+DoubleDouble TwoProduct(double a, double b) {
+  const double p = a * b;
+  const DoubleDouble as = Split(a);
+  const DoubleDouble bs = Split(b);
+  return {p, ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo};
+}
+
+// The long double nearest to hi + lo, if every value within eps of hi + lo rounds to it too.
+// The x87 sum of two doubles is their exact sum rounded once; rounding is monotonic, so the
+// two ends of the interval decide for all of it. lo ± eps is rounded to double, which moves
+// it by at most 2^-53 |lo|: the callers' eps carry that in their margin.
+[[gnu::always_inline]] inline bool RoundToExtended(double hi, double lo, double eps,
+                                                   long double& result) {
+  const long double below = static_cast<long double>(hi) + static_cast<long double>(lo - eps);
+  const long double above = static_cast<long double>(hi) + static_cast<long double>(lo + eps);
+  result = below;
+  return below == above;
+}
+
+// x = xh + xl exactly, xh the significand's top 53 bits, for exponents in [-70, 13].
+DoubleDouble SplitArgument(const X87Fields& f, int exponent) {
+  const int64_t negative = -static_cast<int64_t>(f.sign_exponent >> 15);  // 0 or -1
+  const int64_t top = (static_cast<int64_t>(f.significand >> 11) ^ negative) - negative;
+  const int64_t bottom = (static_cast<int64_t>(f.significand & 0x7ff) ^ negative) - negative;
+  return {static_cast<double>(top) * PowerOfTwo(exponent - 52),
+          static_cast<double>(bottom) * PowerOfTwo(exponent - 63)};
+}
+
+// e^x = (y.hi + y.lo) · 2^scale for x = xh + xl, -11354 <= x < 11356; returns the scale.
+// Absolute error on y below 2^-87.5 (y in [0.9999, 2)):
+//   r = a + rl: a exact; rl = xl - k C2, rounding below 2^-92, neglected k C3 below 2^-93;
+//   e^r = 1 + a + a²/2 + cubic + rl w with w = e^a + rl/2 to 2^-53: truncation 2^-90.7,
+//     cubic 2^-94, neglected a rl²/2 2^-91.8;
+//   T e^r with T = t.hi + t_lo to 2^-104: the products of t.hi by a and a²/2 exact, the
+//     roundings of the low part (|.| < 2^-37.2) 2^-88.8.
+// kExpErrorBound = 2^-86 leaves a factor of 2.8.
+[[gnu::always_inline]] inline int ExpKernel(DoubleDouble x, DoubleDouble& y) {
+  // k = round(x · 4096/ln2) by the 1.5 · 2^52 shift; |k| < 2^27.
+  const double shifted = x.hi * k4096ByLn2 + 0x1.8p52;
+  const int64_t k = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
+  const double kd = shifted - 0x1.8p52;
+  // a = xh - k (C1a + C1b) is exact: k times each 26-bit part is, the first difference by
+  // Sterbenz's lemma, and the result is a multiple of 2^-66 below 2^-13.5.
+  const double a = (x.hi - kd * kLn2By4096Hi) - kd * kLn2By4096Mid;
+  const double rl = x.lo - kd * kLn2By4096Lo;  // |rl| < 2^-38.4
+
+  // T = 2^(i/64) · 2^(j/4096) = t.hi + t_lo.
+  const int j = static_cast<int>(k & 4095);
+  const DoubleDouble& coarse = kExp2Coarse[j >> 6];
+  const DoubleDouble& fine = kExp2Fine[j & 63];
+  const DoubleDouble t = TwoProduct(coarse.hi, fine.hi);
+  const double t_lo = t.lo + (coarse.hi * fine.lo + coarse.lo * fine.hi);
+
+  // a²/2 = half_square.hi + half_square.lo; cubic = a³/6 + a⁴/24 + a⁵/120.
+  const DoubleDouble half_square = TwoProduct(0.5 * a, a);
+  const double cubic = (a * half_square.hi) * (1.0 / 3.0 + a * (1.0 / 12.0 + a * (1.0 / 60.0)));
+  const double w = (1.0 + a) + (half_square.hi + (cubic + 0.5 * rl));
+
+  // y = T e^r: t.hi + t.hi a + t.hi a²/2 summed exactly, the rest as a correction.
+  const DoubleDouble linear = TwoProduct(t.hi, a);
+  const DoubleDouble quadratic = TwoProduct(t.hi, half_square.hi);
+  const DoubleDouble u = FastTwoSum(linear.hi, quadratic.hi);
+  const double low =
+      (linear.lo + quadratic.lo) + (t.hi * ((half_square.lo + cubic) + rl * w) + t_lo * w);
+  y = FastTwoSum(t.hi, u.hi);
+  y.lo = y.lo + (u.lo + low);
+  return static_cast<int>(k >> 12);
+}
+
+// |x| · 2^-112 as a double-double to 2^-105 |x|, with x's sign, for 2^91 <= |x| < 2^126.
+DoubleDouble FixedToDoubleDouble(Int128 x) {
+  const UInt128 sign = static_cast<UInt128>(x >> 127);  // all ones if negative
+  UInt128 u = (static_cast<UInt128>(x) ^ sign) - sign;
+  const int lz = std::countl_zero(static_cast<uint64_t>(u >> 64));
+  u <<= lz;
+  const uint64_t top = static_cast<uint64_t>(u >> 64);
+  const uint64_t next = static_cast<uint64_t>(u);
+  // Bits 127 ... 75 of u carry 2^(75 - 112 - lz), the next 63 bits 2^(12 - 112 - lz).
+  const double hi = static_cast<double>(static_cast<int64_t>(top >> 11)) * PowerOfTwo(-37 - lz);
+  const double lo =
+      static_cast<double>(static_cast<int64_t>(((top & 0x7ff) << 52) | (next >> 12))) *
+      PowerOfTwo(-100 - lz);
+  const uint64_t sign_bit = static_cast<uint64_t>(sign) & (uint64_t{1} << 63);
+  return {std::bit_cast<double>(std::bit_cast<uint64_t>(hi) | sign_bit),
+          std::bit_cast<double>(std::bit_cast<uint64_t>(lo) | sign_bit)};
+}
+
+Int128 FixedLog(const LnReductionStep& step) {
+  return static_cast<Int128>((static_cast<UInt128>(step.minus_log_hi) << 64) | step.minus_log_lo);
+}
+
+// ln x = y.hi + y.lo for x = significand · 2^(exponent - 63), significand >= 2^63. Relative
+// error below 2^-91.6:
+//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113
+//   (e ln 2 to |e| 2^-113, against |ln x| > 0.34 |e|), as a double-double to 2^-104 |F|;
+//   ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part 2^-94.9, the rest 2^-96).
+//   Where F != 0, x lies outside the bins whose reciprocals are all 1, so |ln x| > 2^-21.01
+//   (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does) and |F| > 2^-20.01; the
+//   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
+//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
+// kLnErrorBound = 2^-90 leaves a factor of 3.
+[[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
+  // Step 1: m in [1, 2) in bins of 1/128; from m >= 1.4140625 on, m/2 and e + 1.
+  const unsigned i1 = static_cast<unsigned>(significand >> 56) & 127;
+  const LnReductionStep& s1 = kLnStep1[i1];
+  const int e = exponent + (i1 >= 53 ? 1 : 0);
+  const UInt128 p1 = static_cast<UInt128>(significand) * s1.reciprocal;  // (1 + z1) 2^74
+  // Step 2: index round(z1 · 2^13), reciprocal R2 · 2^-20.
+  const UInt128 half = 1;
+  const unsigned i2 = static_cast<unsigned>((p1 + (half << 60)) >> 61) - 8192 + 64;
+  const LnReductionStep& s2 = kLnStep2[i2];
+  const UInt128 p2 = p1 * s2.reciprocal;  // (1 + z2) 2^94
+  // Step 3: index round(z2 · 2^20), reciprocal R3 · 2^-27.
+  const unsigned i3 = static_cast<unsigned>((p2 + (half << 73)) >> 74) - (1u << 20) + 65;
+  const LnReductionStep& s3 = kLnStep3[i3];
+  const Int128 z_fixed = static_cast<Int128>(p2 * s3.reciprocal - (half << 121));  // z · 2^121
+
+  const Int128 ln2 =
+      static_cast<Int128>((static_cast<UInt128>(kLn2Fixed112Hi) << 64) | kLn2Fixed112Lo);
+  const Int128 f_fixed = e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3);
+  const DoubleDouble f = f_fixed != 0 ? FixedToDoubleDouble(f_fixed) : DoubleDouble{0.0, 0.0};
+
+  // z = zh + zl exactly (|z_fixed| < 2^100.03): the top bits convert exactly, the low 48 too.
+  // Where F = 0 the low bits are zero; elsewhere |zl| < 2^-73 only has to count absolutely.
+  const double zh = static_cast<double>(static_cast<int64_t>(z_fixed >> 48)) * 0x1p-73;
+  const double zl =
+      static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(z_fixed) & 0xffffffffffff)) *
+      0x1p-121;
+
+  // ln x = F + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5), -zh²/2 = m.hi + m.lo exactly.
+  const DoubleDouble m = TwoProduct(-0.5 * zh, zh);
+  const double cubic = zh * (zh * zh) * (1.0 / 3.0 - zh * (0.25 - zh * 0.2));
+  const DoubleDouble s = TwoSum(f.hi, zh);
+  // |s.hi| >= |m.hi|: s.hi is zh where F = 0, and larger than 2^-21.1 elsewhere.
+  DoubleDouble y = FastTwoSum(s.hi, m.hi);
+  y.lo = y.lo + ((s.lo + f.lo) + (m.lo + ((zl - zh * zl) + cubic)));
+  return y;
+}
+
+long double Overflow() {
+  std::feraiseexcept(FE_OVERFLOW);
+  return std::numeric_limits<long double>::infinity();
+}
+
+long double InvalidOperation() {
+  std::feraiseexcept(FE_INVALID);
+  return std::numeric_limits<long double>::quiet_NaN();
+}
+
+// e^x where the fast path does not apply by the exponent alone.
+long double ExpOfSpecial(long double x, const X87Fields& f) {
+  const int biased = f.sign_exponent & 0x7fff;
+  const bool negative = (f.sign_exponent & 0x8000) != 0;
+  if (biased == 0x7fff) {
+    if ((f.significand << 1) != 0) return x + x;  // NaN
+    return negative ? 0.0L : x;                   // e^-inf = 0, e^+inf = +inf
+  }
+  if (biased != 0 && (f.significand >> 63) == 0) return x + x;  // unnormal: invalid
+  if (biased < 16383 - 70) return 1.0L;  // |x| < 2^-70: e^x within 2^-69 of 1
+  return negative ? 0.0L : Overflow();   // |x| >= 2^14
+}
+
+// ln x for zero, subnormal, negative, infinite or NaN x, and unnormal encodings.
+long double LnOfSpecial(long double x, const X87Fields& f) {
+  const int biased = f.sign_exponent & 0x7fff;
+  const bool negative = (f.sign_exponent & 0x8000) != 0;
+  if (biased == 0x7fff && (f.significand << 1) != 0) {  // NaN: quiet, with its payload
+    std::feraiseexcept(FE_INVALID);
+    return x + x;
+  }
+  if (f.significand == 0 && biased == 0) {
+    std::feraiseexcept(FE_DIVBYZERO);
+    return -std::numeric_limits<long double>::infinity();
+  }
+  if (negative || (biased != 0 && (f.significand >> 63) == 0)) return InvalidOperation();
+  if (biased == 0x7fff) return x;  // ln +inf = +inf
+  return LnExact(x);               // subnormal: rare enough for the exact path
+}
+
+// The fast path applies to 2^-70 <= |x| with -11354 <= x < 11356, where e^x is normal.
+bool InExpFastRange(const X87Fields& f, int exponent) {
+  return exponent >= -70 && exponent <= 13 && (f.significand >> 63) != 0;
+}
+
+[[gnu::always_inline]] inline long double ExpOf(const X87Fields& f) {
+  const int exponent = (f.sign_exponent & 0x7fff) - 16383;
+  if (!InExpFastRange(f, exponent)) return ExpOfSpecial(LongDoubleOf(f), f);
+  const DoubleDouble split = SplitArgument(f, exponent);
+  // Outside, the result may overflow or be subnormal: the exact path rounds those.
+  if (split.hi >= 11356.0) return split.hi > 11357.0 ? Overflow() : ExpExact(LongDoubleOf(f));
+  if (split.hi < -11354.0) return split.hi < -11400.0 ? 0.0L : ExpExact(LongDoubleOf(f));
+  DoubleDouble y;
+  const int scale = ExpKernel(split, y);
+  long double result;
+  if (scale >= -960 && scale <= 960) {
+    // Scaled in double arithmetic, exactly but for a subnormal y.lo 2^scale (below 2^-1074,
+    // far inside the margin); the x87 sum then yields the result itself.
+    const double factor = PowerOfTwo(scale);
+    if (RoundToExtended(y.hi * factor, y.lo * factor, kExpErrorBound * factor, result)) {
+      return result;
+    }
+  } else if (RoundToExtended(y.hi, y.lo, kExpErrorBound, result)) {
+    return result * ExtendedPowerOfTwo(scale);  // exact: the result is normal
+  }
+  return ExpExact(LongDoubleOf(f));
+}
+
+// Positive normal numbers have a biased exponent from 1 to 0x7ffe and the leading bit set.
+bool PositiveNormal(const X87Fields& f) {
+  return f.sign_exponent - 1u < 0x7ffeu && (f.significand >> 63) != 0;
+}
+
+[[gnu::always_inline]] inline long double Ln(long double x) {
+  const X87Fields f = FieldsOf(x);
+  if (!PositiveNormal(f)) return LnOfSpecial(x, f);
+  const DoubleDouble y = LnKernel(f.significand, f.sign_exponent - 16383);
+  long double result;
+  if (!RoundToExtended(y.hi, y.lo, std::fabs(y.hi) * kLnErrorBound, result)) return LnExact(x);
+  return result;
+}
+
+// The fields of the long double nearest to y = y.hi + y.lo (y.hi normal, |y.lo| < 2^-50 |y|),
+// if all of y ± 2^-90 |y| round to it; the same decision as RoundToExtended with
+// kLnErrorBound, in integer arithmetic. With |lo| <= half a unit of hi's last place, the
+// 64-bit significand is hi's 53 bits and 11 more from lo: lo in units of 2^(e - 63), rounded
+// to an integer r, is added to hi's significand shifted by 11 bits. Just below a power of two
+// hi the unit halves.
+[[gnu::always_inline]] inline bool RoundToFields(DoubleDouble y, X87Fields& result) {
+  y = FastTwoSum(y.hi, y.lo);
+  const uint64_t bits = std::bit_cast<uint64_t>(y.hi);
+  const uint16_t sign = static_cast<uint16_t>((bits >> 48) & 0x8000);
+  int e = static_cast<int>((bits >> 52) & 0x7ff) - 1023;  // |hi| in [2^e, 2^(e+1))
+  const uint64_t hi_significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  // lo towards or away from zero as seen from hi
+  const double lo = sign ? -y.lo : y.lo;
+  int shift = 11;
+  if (hi_significand == uint64_t{1} << 52 && lo < 0) shift = 12, --e;
+  const double t = lo * PowerOfTwo(63 - e);  // exact, |t| <= 2^11
+  const double shifted = t + 0x1.8p52;
+  const int64_t r = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
+  // 2^-90 |y| is at most 2^-25 units; t - r is exact.
+  if (!(std::fabs(t - (shifted - 0x1.8p52)) < 0.5 - 0x1p-25)) return false;
+  uint64_t significand = (hi_significand << shift) + static_cast<uint64_t>(r);  // mod 2^64
+  if (significand == 0) significand = uint64_t{1} << 63, ++e;                   // exactly 2^(e + 1)
+  result = {significand, static_cast<uint16_t>((e + 16383) | sign)};
+  return true;
+}
+
+// a · b rounded to the nearest long double (ties to even), as the x87 multiplies, for
+// positive or negative normal a and b; false if the product leaves the normal range.
+[[gnu::always_inline]] inline bool MultiplyRounded(const X87Fields& a, const X87Fields& b,
+                                                   X87Fields& product) {
+  const UInt128 p = static_cast<UInt128>(a.significand) * b.significand;  // [2^126, 2^128)
+  const int top = static_cast<int>(p >> 127);
+  uint64_t significand = static_cast<uint64_t>(p >> (63 + top));
+  const uint64_t rest = static_cast<uint64_t>(p << (1 - top));  // the bits below, from bit 63
+  const uint64_t half = uint64_t{1} << 63;
+  int biased = (a.sign_exponent & 0x7fff) + (b.sign_exponent & 0x7fff) - 16383 + top;
+  if (rest > half || (rest == half && (significand & 1))) {
+    if (++significand == 0) significand = half, ++biased;
+  }
+  if (biased < 1 || biased > 0x7ffe) return false;
+  product = {significand,
+             static_cast<uint16_t>(biased | ((a.sign_exponent ^ b.sign_exponent) & 0x8000))};
+  return true;
+}
+
+// base^exponent: 0 for a base of 0 or -0, else e^(exponent · ln base) as
+// Exp(exponent * Ln(base)) computes it, the x87 product included, without passing ln base and
+// the product through the x87: the rounding of ln base and the product are done on the fields.
+[[gnu::always_inline]] inline long double Power(long double base, long double exponent) {
+  const X87Fields a = FieldsOf(base);
+  const X87Fields b = FieldsOf(exponent);
+  if ((a.sign_exponent & 0x7fff) == 0 && a.significand == 0) return 0.0L;
+  if (a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) return 1.0L;  // e^(b · 0)
+  if (PositiveNormal(a) && ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) &&
+      (b.significand >> 63) != 0) {
+    const DoubleDouble y = LnKernel(a.significand, a.sign_exponent - 16383);
+    X87Fields ln;
+    if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(base));
+    X87Fields u;
+    if (MultiplyRounded(ln, b, u)) return ExpOf(u);
+  }
+  return ExpOf(FieldsOf(exponent * Ln(base)));
+}
+
+}  // namespace
+
+bool ExpApproximation(long double x, DoubleDouble& y, int& scale) {
+  const X87Fields f = FieldsOf(x);
+  const int exponent = (f.sign_exponent & 0x7fff) - 16383;
+  if (!InExpFastRange(f, exponent)) return false;
+  const DoubleDouble split = SplitArgument(f, exponent);
+  if (split.hi >= 11356.0 || split.hi < -11354.0) return false;
+  scale = ExpKernel(split, y);
+  return true;
+}
+
+bool LnApproximation(long double x, DoubleDouble& y) {
+  const X87Fields f = FieldsOf(x);
+  if (!PositiveNormal(f)) return false;
+  y = LnKernel(f.significand, f.sign_exponent - 16383);
+  return true;
+}
+
+}  // namespace extended_math
+
+long double ExpExtended(long double x) { return extended_math::ExpOf(extended_math::FieldsOf(x)); }
+
+long double LnExtended(long double x) { return extended_math::Ln(x); }
+
+long double PowerExtended(long double base, long double exponent) {
+  return extended_math::Power(base, exponent);
+}
+
+}  // namespace vellmor

@@ -89,7 +89,7 @@ class SweepPool {
         auto result = std::make_unique<TCaseResult>(
             RunOneCase(cases_, case_number, options_.Files->SaveFileName(case_number, worker),
                        options_.DecimalSeparator, *state, sink));
-        options_.Files->AfterRun(case_number, worker, result->Status);
+        options_.Files->AfterRun(*result, worker);
         const std::lock_guard lock(mutex_);
         finished_.emplace(position, std::move(result));
         changed_.notify_one();

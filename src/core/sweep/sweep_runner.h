@@ -30,9 +30,9 @@ class CaseFiles {
   // The save file name the run of case_number writes; worker (0 … jobs − 1) tells apart the
   // threads, each running one case at a time.
   virtual std::string SaveFileName(std::size_t case_number, int worker) = 0;
-  // Told once the run of case_number has ended with status. Throws to stop the whole sweep
-  // (a result directory that cannot be written is no case's fault).
-  virtual void AfterRun(std::size_t case_number, int worker, RunStatus status) = 0;
+  // Told once the run of a case (result.Case) has ended on worker. Throws to stop the whole
+  // sweep: a result directory that cannot be written is no case's fault.
+  virtual void AfterRun(const TCaseResult& result, int worker) = 0;
 };
 
 // Follows a sweep from the thread that called RunSweep.

@@ -19,8 +19,8 @@ class ScratchFiles : public CaseFiles {
   std::string SaveFileName(std::size_t case_number, int /*worker*/) override {
     return (dir_ / ("case-" + std::to_string(case_number) + ".txt")).string();
   }
-  void AfterRun(std::size_t case_number, int /*worker*/, RunStatus /*status*/) override {
-    if (case_number == throw_after_case) throw std::runtime_error("disk full");
+  void AfterRun(const TCaseResult& result, int /*worker*/) override {
+    if (result.Case == throw_after_case) throw std::runtime_error("disk full");
   }
   std::size_t throw_after_case = 0;
 

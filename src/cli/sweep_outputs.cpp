@@ -103,11 +103,9 @@ void SummaryOutput::Commit() {
   if (path_.empty()) return;
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) {
-    throw OutputError("can not write the summary " + path_.string() + ": " + SystemMessage(errno));
-  }
-  if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    throw OutputError("can not write the summary " + path_.string() + ": " + SystemMessage(errno));
+  if (::close(fd) != 0 || ::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const int reason = errno;
+    throw OutputError("can not write the summary " + path_.string() + ": " + SystemMessage(reason));
   }
   temporary_.clear();
 }
@@ -136,7 +134,9 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
 
 DiscardedResultFiles::DiscardedResultFiles() {
   if (::access(kNullDevice, W_OK) != 0) {
-    throw OutputError(std::string("can not write to ") + kNullDevice + ": " + SystemMessage(errno));
+    const int reason = errno;
+    throw OutputError(std::string("can not write to ") + kNullDevice + ": " +
+                      SystemMessage(reason));
   }
 }
 
@@ -191,8 +191,9 @@ void ResultDirectory::AfterRun(const TCaseResult& result, int worker) {
         directory_ / ResultFileName(result.Case, cases_.Count(), cases_.Columns(),
                                     cases_.ColumnTextsOf(result.Case));
     if (::rename(temporary.c_str(), final_name.c_str()) != 0) {
+      const int reason = errno;
       throw OutputError("can not write the result file " + final_name.string() + ": " +
-                        SystemMessage(errno));
+                        SystemMessage(reason));
     }
   } else {
     // A failed case leaves the header alone; the summary row says why it failed.

@@ -19,17 +19,21 @@ namespace {
 
 constexpr const char* kDescription =
     "Runs many cases of the spinline, each an ordinary run of its input texts, on every core,\n"
-    "and writes one summary line per case (CSV, in case order).\n"
+    "and writes one summary line per case (CSV, in case order): case, the varied options,\n"
+    "status, message, passes, spinneret tension, final velocity and the process numbers.\n"
     "\n"
-    "  --vary OPTION=LIST   LIST is a,b,c (texts as typed; a;b;c under a decimal comma) or\n"
-    "                       start:stop:step (inclusive, e.g. 3000:6000:500). Several --vary\n"
-    "                       make every combination, the first varying slowest.\n"
+    "  --vary OPTION=LIST   LIST is a,b,c (texts as typed) or start:stop:step (inclusive:\n"
+    "                       3000:6000:500, 0.1:0.3:0.1). Several --vary make every\n"
+    "                       combination, the first varying slowest.\n"
     "  --cases FILE.csv     one case per row instead; the header names the options. An empty\n"
-    "                       cell keeps the option given below (or the window's default).\n"
+    "                       cell keeps the option as given below (or the window's default).\n"
     "  --shard I/N          only the cases k with (k - 1) mod N = I - 1: shard summaries,\n"
     "                       concatenated and sorted by case, make the whole sweep's summary.\n"
     "\n"
-    "Input options given below apply to every case (a cases file's cells override them).";
+    "Input options given below apply to every case (a cases file's cells override them).\n"
+    "Under a decimal comma (LC_NUMERIC), separate list values with ';' (0,5;1,0) and cases\n"
+    "file cells with ';' too; range bounds may be typed with either separator, and the\n"
+    "values are written with the comma, as each run reads them.";
 
 constexpr const char* kFooter =
     "Exit status: 0 when every case ran (refused and failed cases included; the summary says\n"
@@ -46,6 +50,9 @@ TInputTexts DefaultTexts(char decimal_separator) {
   }
   return texts;
 }
+
+// More threads than this is a slip of the keyboard, not a machine.
+constexpr int kMaxJobs = 1024;
 
 int UsageError(const std::string& message) {
   std::cerr << "vellmor-cli sweep: " << message << "\nRun with --help for more information.\n";
@@ -110,15 +117,13 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
                                    ->capture_default_str());
   }
   std::vector<std::string> varies;
-  CLI::Option* vary_option =
-      app.add_option("--vary", varies, "Vary an input option (repeatable; see above)")
-          ->type_name("OPTION=LIST")
-          ->expected(1)
-          ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--vary", varies, "Vary an input option (repeatable; see above)")
+      ->type_name("OPTION=LIST")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   std::string cases_path;
   app.add_option("--cases", cases_path, "Run the cases of a CSV file instead of --vary")
-      ->type_name("FILE.csv")
-      ->excludes(vary_option);
+      ->type_name("FILE.csv");
   std::string summary_path;
   app.add_option("--summary", summary_path,
                  "Write the summary CSV there (default: standard output)")
@@ -129,8 +134,7 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
       ->type_name("DIR");
   int jobs = DefaultJobs();
   app.add_option("-j,--jobs", jobs, "Cases run at the same time (default: every core)")
-      ->check(CLI::Range(1, 1024))
-      ->capture_default_str();
+      ->type_name("N");
   std::string shard_text = "1/1";
   app.add_option("--shard", shard_text, "Run only shard I of N of the cases")
       ->type_name("I/N")
@@ -152,6 +156,13 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
     return status == 0 ? 0 : kSweepExitUsage;
   }
 
+  if (jobs < 1 || jobs > kMaxJobs) {
+    return UsageError("--jobs " + std::to_string(jobs) + ": expected 1 to " +
+                      std::to_string(kMaxJobs));
+  }
+  if (!cases_path.empty() && !varies.empty()) {
+    return UsageError("--cases " + cases_path + ": give the cases either as a file or by --vary");
+  }
   std::optional<CaseSet> cases;
   if (!cases_path.empty()) {
     const std::optional<std::string> text = ReadWholeFile(cases_path);

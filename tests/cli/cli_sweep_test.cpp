@@ -61,8 +61,15 @@ class CliSweepTest : public testing::Test {
   TCliRun Single(const Arguments& arguments) const { return RunCli(arguments, work_); }
   std::string File(const std::string& name) const { return ReadBytes(work_ / name); }
 
+  // RunCli keeps standard output and error beside the working directory: a directory of the
+  // test's own below the scratch directory keeps them apart from other test programs'.
+  static fs::path WorkDirectory(const test::ScratchDirectory& scratch) {
+    fs::create_directories(scratch / "work");
+    return scratch / "work";
+  }
+
   test::ScratchDirectory scratch_;
-  const fs::path& work_ = scratch_.path();
+  const fs::path work_ = WorkDirectory(scratch_);
 };
 
 // 7 speeds by 3 air velocities: 21 lines in case order and 21 files, each byte for byte the
@@ -152,6 +159,16 @@ TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
   EXPECT_TRUE(lines[2].starts_with("2,4500,0.7,succeeded,")) << lines[2];
   ASSERT_EQ(Single({"--take-up-speed", "4500", "--iv", "0.7", "--increment", "0.5"}).ExitStatus, 0);
   EXPECT_EQ(File("out/2_take-up-speed=4500_iv=0.7.txt"), File("result.txt"));
+}
+
+// A text is named in the file name with every byte outside A-Z a-z 0-9 . _ - made '_'; the
+// file is still the single run's of the text as typed.
+TEST_F(CliSweepTest, ResultFileNamesAreSafe) {
+  const TCliRun run = Sweep({"--vary", "take-up-speed= 4E+3", "--result-dir", "out"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_NE(run.Out.find("\n1, 4E+3,succeeded,"), std::string::npos) << run.Out;
+  ASSERT_EQ(Single({"--take-up-speed", " 4E+3"}).ExitStatus, 0);
+  EXPECT_EQ(File("out/1_take-up-speed=_4E_3.txt"), File("result.txt"));
 }
 
 // The README's recipe: three shards through GNU parallel, merged with head, tail and sort,

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -82,12 +83,19 @@ bool NamesTheResultFile(std::string_view argument) {
   return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
 }
 
+// The bytes of a cases file; nullopt when it cannot be read (missing, a directory, no right).
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
-  return text;
+  try {
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace

@@ -8,8 +8,8 @@ inline constexpr int kExitSucceeded = 0;
 inline constexpr int kExitRefused = 1;  // inputs or result file refused; no file touched
 inline constexpr int kExitFailed = 2;   // calculation or writing failed after the header
 inline constexpr int kExitUsage = 64;   // the command line itself is wrong (EX_USAGE)
-// The run succeeded but an export (--json, --csv) could not be written: EX_CANTCREAT of
-// sysexits.h, "cannot create output file".
+// An output other than the result file (an export, a sweep's summary or result directory)
+// could not be written: EX_CANTCREAT of sysexits.h, "cannot create output file".
 inline constexpr int kExitExportFailed = 73;
 
 }  // namespace vellmor::cli

@@ -135,18 +135,6 @@ Json Converged(const TAccuracyCheck& check) {
 
 }  // namespace
 
-std::string_view StatusName(RunStatus status) {
-  switch (status) {
-    case RunStatus::kSucceeded:
-      return "succeeded";
-    case RunStatus::kRefused:
-      return "refused";
-    case RunStatus::kFailed:
-      return "failed";
-  }
-  return "failed";
-}
-
 Json RunJson(const TRunRecord& run) {
   const TRunOutcome& outcome = run.Outcome;
   const bool succeeded = outcome.Status == RunStatus::kSucceeded;

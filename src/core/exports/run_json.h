@@ -27,9 +27,6 @@ struct TRunRecord {
   const TAccuracyCheck* Converged = nullptr;
 };
 
-// "succeeded", "refused" or "failed".
-std::string_view StatusName(RunStatus status);
-
 // One run as a JSON document: the inputs (text and value of each field under its script
 // name), status and message, summary, process numbers, the passes of the tension search and
 // the profile as arrays of the table's columns, and the converged solution beside it (or why it

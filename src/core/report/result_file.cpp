@@ -36,9 +36,16 @@ int OpenFlags(ResultFile::Mode mode) {
   return mode == ResultFile::Mode::kCreate ? common | O_CREAT : common | O_APPEND;
 }
 
+bool IsRegularFile(int fd) {
+  struct stat status {};
+  return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // Takes the exclusive lock without waiting. False only when another open file holds it; a file
-// system that cannot lock at all does not stop the run.
+// system that cannot lock at all does not stop the run. Only ordinary files are locked: a
+// device such as /dev/null is shared by every run that writes into it.
 bool LockExclusively(int fd) {
+  if (!IsRegularFile(fd)) return true;
   int result = 0;
   do {
     result = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -48,9 +55,7 @@ bool LockExclusively(int fd) {
 
 // Empties a regular file; devices and FIFOs have nothing to empty.
 bool EmptyFile(int fd) {
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) return false;
-  if (!S_ISREG(status.st_mode)) return true;
+  if (!IsRegularFile(fd)) return true;
   int result = 0;
   do {
     result = ::ftruncate(fd, 0);
@@ -94,8 +99,10 @@ ResultFile::OpenResult ResultFile::Open(const std::string& name, Mode mode, Resu
     hold.Release();
     usable = usable && LockExclusively(fd) && EmptyFile(fd);
     // A second descriptor of the same open file keeps the lock after the header is closed.
-    if (usable) hold.fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    usable = usable && hold.Held();
+    if (usable && IsRegularFile(fd)) {
+      hold.fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+      usable = hold.Held();
+    }
   } else {
     usable = usable && (hold.Held() ? hold.Locks(fd) : LockExclusively(fd));
   }

@@ -39,6 +39,18 @@ TRunSummary SummaryOf(const TRunState& state) {
 
 }  // namespace
 
+std::string_view StatusName(RunStatus status) {
+  switch (status) {
+    case RunStatus::kSucceeded:
+      return "succeeded";
+    case RunStatus::kRefused:
+      return "refused";
+    case RunStatus::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
+
 TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink& sink,
                         const TRunOptions& options) {
   TRunOutcome outcome;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
@@ -17,6 +18,9 @@ enum class RunStatus {
   kRefused,    // inputs or result file refused; no file was touched
   kFailed,     // calculation or writing failed after the header was written
 };
+
+// "succeeded", "refused" or "failed", as the exports and the sweep's summary name a status.
+std::string_view StatusName(RunStatus status);
 
 // What a successful run found, for the front end's summary.
 struct TRunSummary {

@@ -1,0 +1,71 @@
+// Cases per second of a sweep: 1000 default cases, result files to the null device (a sweep
+// without --result-dir), on one job and on every hardware thread.
+//
+//   vellmor-bench --benchmark_filter=Sweep
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/sweep/case_set.h"
+#include "core/sweep/sweep_runner.h"
+
+namespace vellmor {
+namespace {
+
+constexpr std::size_t kCases = 1000;
+
+// Every case writes its result file to the null device, as the runner's sweep does without a
+// result directory.
+class NullDeviceFiles : public CaseFiles {
+ public:
+  std::string SaveFileName(std::size_t /*case_number*/, int /*worker*/) override {
+    return "/dev/null";
+  }
+  void AfterRun(const TCaseResult& /*result*/, int /*worker*/) override {}
+};
+
+class CountingObserver : public SweepObserver {
+ public:
+  void OnCase(const TCaseResult& result) override {
+    if (result.Status != RunStatus::kSucceeded) ++not_succeeded;
+  }
+  int not_succeeded = 0;
+};
+
+// The default case kCases times: the default take-up speed text, "varied" over itself.
+CaseSet DefaultCases() {
+  const TVariedOption same{FindInputField("take-up-speed"),
+                           std::vector<std::string>(kCases, TInputTexts{}.Edit3)};
+  return std::get<CaseSet>(CaseSet::Product(TInputTexts{}, {same}));
+}
+
+void BM_Sweep(benchmark::State& bench) {
+  const CaseSet cases = DefaultCases();
+  NullDeviceFiles files;
+  TSweepOptions options;
+  options.Jobs = static_cast<int>(bench.range(0));
+  options.Files = &files;
+  for (auto _ : bench) {
+    CountingObserver observer;
+    RunSweep(cases, options, observer);
+    if (observer.not_succeeded != 0) {
+      bench.SkipWithError("a default case did not succeed");
+      return;
+    }
+  }
+  bench.counters["jobs"] = static_cast<double>(options.Jobs);
+  bench.counters["cases_per_s"] = benchmark::Counter(static_cast<double>(kCases),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_Sweep)
+    ->Arg(1)
+    ->Arg(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+}  // namespace vellmor

@@ -1,0 +1,201 @@
+#include "cli/sweep_arguments.h"
+
+#include <sched.h>
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <thread>
+
+#include "core/inputs/input_fields.h"
+#include "core/sweep/cases_table.h"
+#include "core/sweep/vary_list.h"
+
+namespace vellmor::cli {
+namespace {
+
+constexpr const char* kDescription =
+    "Runs many cases of the spinline, each an ordinary run of its input texts, on every core,\n"
+    "and writes one summary line per case (CSV, in case order): case, the varied options,\n"
+    "status, message, passes, spinneret tension, final velocity and the process numbers.\n"
+    "\n"
+    "  --vary OPTION=LIST   LIST is a,b,c (texts as typed) or start:stop:step (inclusive:\n"
+    "                       3000:6000:500, 0.1:0.3:0.1). Several --vary make every\n"
+    "                       combination, the first varying slowest.\n"
+    "  --cases FILE.csv     one case per row instead; the header names the options. An empty\n"
+    "                       cell keeps the option as given below (or the window's default).\n"
+    "  --shard I/N          only the cases k with (k - 1) mod N = I - 1: shard summaries,\n"
+    "                       concatenated and sorted by case, make the whole sweep's summary.\n"
+    "\n"
+    "Input options given below apply to every case (a cases file's cells override them).\n"
+    "Under a decimal comma (LC_NUMERIC), separate list values with ';' (0,5;1,0) and cases\n"
+    "file cells with ';' too; range bounds may be typed with either separator, and the\n"
+    "values are written with the comma, as each run reads them.";
+
+constexpr const char* kFooter =
+    "Exit status: 0 when every case ran (refused and failed cases included; the summary says\n"
+    "which), 64 on a usage error (nothing written), 73 when the summary or a result file could\n"
+    "not be written, 130 when interrupted (SIGINT or SIGTERM): the summary then holds the cases\n"
+    "finished, which are always the first ones.\n";
+
+// More threads than this is a slip of the keyboard, not a machine.
+constexpr int kMaxJobs = 1024;
+
+int UsageError(const std::string& message) {
+  std::cerr << "vellmor-cli sweep: " << message << "\nRun with --help for more information.\n";
+  return kSweepExitUsage;
+}
+
+// The arguments after "sweep", reversed as CLI11 consumes them. An empty value attached with
+// "=" ("--increment=") is passed as a separate empty argument, as the single run does, or
+// CLI11 would take the next argument as the value.
+std::vector<std::string> ReversedArguments(int argc, const char* const* argv) {
+  std::vector<std::string> arguments;
+  for (int i = argc - 1; i >= 1; --i) {
+    const std::string_view argument = argv[i];
+    if (argument.starts_with("--") && argument.ends_with("=") &&
+        FindInputField(argument.substr(2, argument.size() - 3)) != nullptr) {
+      arguments.emplace_back();
+      arguments.emplace_back(argument.substr(0, argument.size() - 1));
+    } else {
+      arguments.emplace_back(argument);
+    }
+  }
+  return arguments;
+}
+
+// The result file name is the sweep's to choose, per case.
+bool NamesTheResultFile(std::string_view argument) {
+  return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
+}
+
+// The bytes of a cases file; nullopt when it cannot be read (missing, a directory, no right).
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  try {
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+int DefaultJobs() {
+  cpu_set_t cpus;
+  CPU_ZERO(&cpus);
+  if (sched_getaffinity(0, sizeof(cpus), &cpus) == 0 && CPU_COUNT(&cpus) > 0) {
+    return CPU_COUNT(&cpus);
+  }
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const* argv,
+                                                     char decimal_separator) {
+  CLI::App app(kDescription, "vellmor-cli sweep");
+  app.footer(kFooter);
+  app.get_formatter()->column_width(36);
+
+  TInputTexts base = DefaultInputTexts(decimal_separator);
+  std::vector<std::pair<const TInputField*, const CLI::Option*>> input_options;
+  for (const TInputField& field : kInputFields) {
+    if (!field.Numeric) continue;
+    input_options.emplace_back(&field,
+                               app.add_option("--" + std::string(field.Name), base.*field.Text,
+                                              std::string(field.Description))
+                                   ->capture_default_str());
+  }
+  std::vector<std::string> varies;
+  app.add_option("--vary", varies, "Vary an input option (repeatable; see above)")
+      ->type_name("OPTION=LIST")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  std::string cases_path;
+  app.add_option("--cases", cases_path, "Run the cases of a CSV file instead of --vary")
+      ->type_name("FILE.csv");
+  std::string summary_path;
+  app.add_option("--summary", summary_path,
+                 "Write the summary CSV there (default: standard output)")
+      ->type_name("FILE");
+  std::string result_directory;
+  app.add_option("--result-dir", result_directory,
+                 "Also write each succeeded case's result file into DIR")
+      ->type_name("DIR");
+  int jobs = DefaultJobs();
+  app.add_option("-j,--jobs", jobs, "Cases run at the same time (default: every core)")
+      ->type_name("N");
+  std::string shard_text = "1/1";
+  app.add_option("--shard", shard_text, "Run only shard I of N of the cases")
+      ->type_name("I/N")
+      ->capture_default_str();
+  bool quiet = false;
+  app.add_flag("-q,--quiet", quiet, "No progress line on standard error");
+
+  for (int i = 1; i < argc; ++i) {
+    if (NamesTheResultFile(argv[i])) {
+      return UsageError(std::string(argv[i]) +
+                        ": the sweep names each case's result file itself (see --result-dir)");
+    }
+  }
+  try {
+    std::vector<std::string> arguments = ReversedArguments(argc, argv);
+    app.parse(arguments);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : kSweepExitUsage;
+  }
+
+  if (jobs < 1 || jobs > kMaxJobs) {
+    return UsageError("--jobs " + std::to_string(jobs) + ": expected 1 to " +
+                      std::to_string(kMaxJobs));
+  }
+  if (!cases_path.empty() && !varies.empty()) {
+    return UsageError("--cases " + cases_path + ": give the cases either as a file or by --vary");
+  }
+  std::optional<CaseSet> cases;
+  if (!cases_path.empty()) {
+    const std::optional<std::string> text = ReadWholeFile(cases_path);
+    if (!text) return UsageError("--cases " + cases_path + ": the file can not be read");
+    auto table = ReadCasesTable(*text, cases_path);
+    if (const auto* problem = std::get_if<TSweepProblem>(&table)) {
+      return UsageError(problem->Message);
+    }
+    cases = CaseSet::FromTable(base, std::get<TCasesTable>(std::move(table)));
+  } else {
+    std::vector<TVariedOption> varied;
+    for (const std::string& vary : varies) {
+      auto option = ParseVary(vary, decimal_separator);
+      if (const auto* problem = std::get_if<TSweepProblem>(&option)) {
+        return UsageError(problem->Message);
+      }
+      varied.push_back(std::get<TVariedOption>(std::move(option)));
+      for (const auto& [field, input_option] : input_options) {
+        if (field == varied.back().Field && input_option->count() > 0) {
+          return UsageError("--vary " + vary + ": the option is also given as --" +
+                            std::string(field->Name));
+        }
+      }
+    }
+    auto product = CaseSet::Product(base, std::move(varied));
+    if (const auto* problem = std::get_if<TSweepProblem>(&product)) {
+      return UsageError(problem->Message);
+    }
+    cases = std::get<CaseSet>(std::move(product));
+  }
+  const auto shard = ParseShard(shard_text);
+  if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
+
+  return TSweepRequest{
+      std::move(*cases), std::get<TShard>(shard), summary_path, result_directory, jobs, quiet};
+}
+
+}  // namespace vellmor::cli

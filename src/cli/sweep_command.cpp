@@ -1,0 +1,166 @@
+// The sweep as a command: the outputs, the progress line and the stop on Ctrl-C around the
+// core's RunSweep.
+
+#include "cli/sweep_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "cli/sweep_arguments.h"
+#include "cli/sweep_outputs.h"
+#include "cli/sweep_progress.h"
+#include "core/inputs/user_number_format.h"
+#include "core/sweep/summary_csv.h"
+#include "core/sweep/sweep_runner.h"
+
+namespace vellmor::cli {
+namespace {
+
+// Set by the handler of SIGINT and SIGTERM; the sweep polls it between cases. A signal handler
+// can reach nothing else, so this is the one variable of the program outside any object.
+volatile std::sig_atomic_t stop_signal = 0;
+
+extern "C" void OnStopSignal(int signal_number) { stop_signal = signal_number; }
+
+// While alive: SIGINT and SIGTERM ask the sweep to stop, and SIGPIPE is ignored so that a
+// closed standard output is a write error the sweep reports instead of a silent death that
+// would leave temporary files behind.
+class StopSignals {
+ public:
+  StopSignals() {
+    stop_signal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &old_interrupt_);
+    sigaction(SIGTERM, &action, &old_terminate_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &old_pipe_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &old_interrupt_, nullptr);
+    sigaction(SIGTERM, &old_terminate_, nullptr);
+    sigaction(SIGPIPE, &old_pipe_, nullptr);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  static bool Raised() { return stop_signal != 0; }
+
+ private:
+  struct sigaction old_interrupt_ {};
+  struct sigaction old_terminate_ {};
+  struct sigaction old_pipe_ {};
+};
+
+// Writes each case's summary line as the pool reports it, counts the statuses and shows the
+// progress.
+class SweepReport : public SweepObserver {
+ public:
+  SweepReport(const CaseSet& cases, SummaryOutput& summary, ProgressLine& progress)
+      : cases_(cases), summary_(summary), progress_(progress) {}
+
+  void OnCase(const TCaseResult& result) override {
+    summary_.Write(SummaryLine(result, cases_.ColumnTextsOf(result.Case)));
+    switch (result.Status) {
+      case RunStatus::kSucceeded:
+        ++tally_.Succeeded;
+        break;
+      case RunStatus::kRefused:
+        ++tally_.Refused;
+        break;
+      case RunStatus::kFailed:
+        ++tally_.Failed;
+        break;
+    }
+  }
+
+  void OnProgress(std::size_t done, std::size_t total) override {
+    progress_.Update(done, total);
+    // Lines reach a reader of standard output (a pipe, a terminal) as they come, a few times
+    // a second rather than once per case.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_flush_ >= std::chrono::milliseconds(200)) {
+      summary_.Flush();
+      last_flush_ = now;
+    }
+  }
+
+  bool StopRequested() override { return StopSignals::Raised(); }
+
+  const TStatusTally& tally() const { return tally_; }
+
+ private:
+  const CaseSet& cases_;
+  SummaryOutput& summary_;
+  ProgressLine& progress_;
+  TStatusTally tally_;
+  std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
+};
+
+int Complain(const std::string& message, int status) {
+  std::cerr << "vellmor-cli sweep: " << message << '\n' << std::flush;
+  return status;
+}
+
+int Sweep(const TSweepRequest& request, char decimal_separator) {
+  const StopSignals signals;
+  std::unique_ptr<SummaryOutput> summary =
+      request.SummaryPath.empty() ? std::make_unique<SummaryOutput>()
+                                  : std::make_unique<SummaryOutput>(request.SummaryPath);
+  std::unique_ptr<CaseFiles> files;
+  if (request.ResultDirectory.empty()) {
+    files = std::make_unique<DiscardedResultFiles>();
+  } else {
+    files = std::make_unique<ResultDirectory>(request.ResultDirectory, request.Cases, request.Jobs);
+  }
+  // On a terminal, a summary on standard output shows its own progress line by line.
+  const bool summary_on_terminal = request.SummaryPath.empty() && ::isatty(STDOUT_FILENO);
+  ProgressLine progress(std::cerr,
+                        !request.Quiet && ::isatty(STDERR_FILENO) && !summary_on_terminal);
+  SweepReport report(request.Cases, *summary, progress);
+
+  summary->Write(SummaryHeader(request.Cases.Columns()));
+  TSweepOptions options;
+  options.Jobs = request.Jobs;
+  options.DecimalSeparator = decimal_separator;
+  options.Shard = request.Shard;
+  options.Files = files.get();
+  const TSweepOutcome outcome = RunSweep(request.Cases, options, report);
+  files.reset();
+  summary->Commit();
+  progress.Finish(outcome.Finished, outcome.Total, report.tally());
+  if (!outcome.Stopped) return kSweepExitDone;
+  if (!request.Quiet) {
+    std::cerr << "vellmor-cli sweep: interrupted after " << outcome.Finished << " of "
+              << outcome.Total << " cases; the summary holds those " << outcome.Finished << '\n'
+              << std::flush;
+  }
+  return kSweepExitInterrupted;
+}
+
+}  // namespace
+
+int RunSweepCommand(int argc, const char* const* argv) {
+  try {
+    const char separator = UserDecimalSeparator();
+    auto parsed = ParseSweepArguments(argc, argv, separator);
+    if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
+    return Sweep(std::get<TSweepRequest>(parsed), separator);
+  } catch (const OutputError& error) {
+    return Complain(error.what(), kSweepExitCantWrite);
+  } catch (const std::exception& error) {
+    // Out of memory, no thread to be had: say what, rather than end without a word.
+    return Complain(error.what(), kSweepExitSoftware);
+  }
+}
+
+}  // namespace vellmor::cli

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace vellmor::cli {
+
+// How many cases of a sweep ended each way.
+struct TStatusTally {
+  std::size_t Succeeded = 0;
+  std::size_t Refused = 0;
+  std::size_t Failed = 0;
+};
+
+// The progress of a sweep as one line on a terminal, redrawn at most four times a second:
+// "  512/1000 cases, 1480 cases/s, 0:00:01 left". Does nothing when not enabled.
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& out, bool enabled);
+  void Update(std::size_t done, std::size_t total);
+  // The last line, ended: cases done, time, rate and the tally.
+  void Finish(std::size_t done, std::size_t total, const TStatusTally& tally);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  double Seconds() const;
+
+  std::ostream& out_;
+  bool enabled_;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point last_draw_{};
+};
+
+// A duration in whole seconds as h:mm:ss.
+std::string ClockTime(double seconds);
+
+}  // namespace vellmor::cli

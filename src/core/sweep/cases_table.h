@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/inputs/input_fields.h"
+#include "core/sweep/sweep_problem.h"
+
+namespace vellmor {
+
+// The cases of a design of experiments, one per row: the header names input options, each
+// cell holds that option's text for the row's case exactly as typed. An empty cell leaves the
+// option as the command line (or the window's default) sets it.
+struct TCasesTable {
+  std::vector<const TInputField*> Columns;
+  std::vector<std::vector<std::string>> Rows;  // each as long as Columns
+};
+
+// Reads a CSV text (RFC 4180: fields in double quotes may hold the delimiter and doubled
+// quotes; lines end with LF or CR LF). The delimiter is ';' when the header line holds one,
+// as spreadsheets write CSV under a comma locale, and ',' otherwise. A UTF-8 byte order mark
+// and empty lines are skipped. Problems name the file (source_name), line and column: an
+// unknown or repeated option, a row with too many or too few cells, an unclosed quote, a line
+// break inside a cell.
+OrProblem<TCasesTable> ReadCasesTable(std::string_view csv, std::string_view source_name);
+
+}  // namespace vellmor

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/inputs/input_fields.h"
+#include "core/sweep/sweep_runner.h"
+
+namespace vellmor {
+
+// The sweep's summary is CSV (RFC 4180 quoting, LF line ends), one line per case:
+//
+//   case, one column per varied option (its text in the case), status, message, passes,
+//   spinneret_tension_dyn, final_velocity_m_min, then the process numbers
+//
+// Numbers are written with a point and the fewest digits that read back to the same double,
+// so the same case gives the same bytes on every machine and with any number of jobs. A cell
+// with no number (a case that did not succeed, a filament that never freezes) is empty. Line
+// breaks in a message become blanks, so that every case is one line and shard summaries merge
+// with sort.
+
+// The header line, LF included.
+std::string SummaryHeader(const std::vector<const TInputField*>& columns);
+
+// The line of one case, LF included; column_texts are the case's texts of the varied options.
+std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts);
+
+// A cell as RFC 4180 writes it: in double quotes, inner quotes doubled, when it holds a comma,
+// a quote, a semicolon or a line break; as it is otherwise.
+std::string CsvCell(std::string_view text);
+
+}  // namespace vellmor

@@ -1,0 +1,195 @@
+// The sweep's pool: a few worker threads, each owning one run state, take the next case from
+// an atomic counter and hand their rows to the calling thread, which reports them in case
+// order. Cases cost about a millisecond and vary little, so pulling one case at a time
+// balances the load without any scheduler; the run states stay with their threads, and so do
+// the floating-point status flags, which are per thread.
+
+#include "core/sweep/sweep_runner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/physics/numerics.h"
+#include "core/solver/floating_point_check.h"
+#include "core/solver/run_state.h"
+
+namespace vellmor {
+namespace {
+
+// How long the calling thread waits for a row before it asks about a stop and progress again.
+constexpr auto kTick = std::chrono::milliseconds(100);
+
+// Keeps the first message of a run: a run shows at most one.
+class FirstMessageSink : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text) override {
+    if (!shown_) message_ = text;
+    shown_ = true;
+  }
+  std::string Take() {
+    shown_ = false;
+    return std::move(message_);
+  }
+
+ private:
+  bool shown_ = false;
+  std::string message_;
+};
+
+TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
+                       const std::string& save_file_name, char decimal_separator, TRunState& state,
+                       FirstMessageSink& sink) {
+  TInputTexts texts = cases.TextsOf(case_number);
+  texts.Edit20 = save_file_name;
+  TRunOptions options;
+  options.DecimalSeparator = decimal_separator;
+  // The flags are sticky and per thread: whatever the previous case on this thread raised must
+  // not be blamed on this one.
+  ClearFloatingPointFaults();
+  const TRunOutcome outcome = RunSpinline(texts, state, sink, options);
+
+  TCaseResult result;
+  result.Case = case_number;
+  result.Status = outcome.Status;
+  result.Message = sink.Take();
+  result.Passes = static_cast<int>(outcome.Passes.size());
+  if (outcome.Status == RunStatus::kSucceeded) {
+    result.Passes = outcome.Summary.Passes;
+    result.SpinneretTensionDyn = outcome.Summary.Tension;
+    result.FinalVelocityMMin = MetresPerMinute(outcome.Summary.FinalVelocity);
+    result.Numbers = ProcessNumbersOf(state);
+  }
+  return result;
+}
+
+// What the workers and the calling thread share.
+class SweepPool {
+ public:
+  SweepPool(const CaseSet& cases, const TSweepOptions& options, std::size_t total)
+      : cases_(cases), options_(options), total_(total) {}
+
+  void Work(int worker) {
+    try {
+      const auto state = std::make_unique<TRunState>();
+      FirstMessageSink sink;
+      while (!stop_.load(std::memory_order_relaxed)) {
+        const std::size_t position = next_.fetch_add(1, std::memory_order_relaxed);
+        if (position >= total_) break;
+        // A case once taken is always run, so the finished cases are always the first ones.
+        const std::size_t case_number = ShardCase(options_.Shard, position);
+        auto result = std::make_unique<TCaseResult>(
+            RunOneCase(cases_, case_number, options_.Files->SaveFileName(case_number, worker),
+                       options_.DecimalSeparator, *state, sink));
+        options_.Files->AfterRun(*result, worker);
+        const std::lock_guard lock(mutex_);
+        finished_.emplace(position, std::move(result));
+        changed_.notify_one();
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex_);
+      if (!error_) error_ = std::current_exception();
+      stop_ = true;
+      changed_.notify_one();
+    }
+    const std::lock_guard lock(mutex_);
+    --running_;
+    changed_.notify_one();
+  }
+
+  // Reports finished cases in order until every worker has ended; returns the cases reported.
+  std::size_t Report(SweepObserver& observer, bool& stopped) {
+    std::size_t reported = 0;
+    std::unique_lock lock(mutex_);
+    while (true) {
+      changed_.wait_for(lock, kTick, [&] {
+        return error_ || running_ == 0 ||
+               (!finished_.empty() && finished_.begin()->first == reported);
+      });
+      if (error_) break;
+      while (!finished_.empty() && finished_.begin()->first == reported) {
+        const std::unique_ptr<TCaseResult> result = std::move(finished_.begin()->second);
+        finished_.erase(finished_.begin());
+        lock.unlock();
+        observer.OnCase(*result);
+        ++reported;
+        lock.lock();
+      }
+      if (running_ == 0 && finished_.empty()) break;
+      lock.unlock();
+      observer.OnProgress(reported, total_);
+      if (!stop_ && observer.StopRequested()) {
+        stop_ = true;
+        stopped = true;
+      }
+      lock.lock();
+    }
+    if (error_) std::rethrow_exception(error_);
+    return reported;
+  }
+
+  void Start(int jobs) { running_ = jobs; }
+  void Stop() { stop_ = true; }
+
+ private:
+  const CaseSet& cases_;
+  const TSweepOptions& options_;
+  const std::size_t total_;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> stop_{false};
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::size_t, std::unique_ptr<TCaseResult>> finished_;  // by position, not reported yet
+  int running_ = 0;
+  std::exception_ptr error_;
+};
+
+// Stops the pool when the calling thread leaves RunSweep, whichever way it leaves, before the
+// threads are joined.
+class StopOnExit {
+ public:
+  explicit StopOnExit(SweepPool& pool) : pool_(pool) {}
+  ~StopOnExit() { pool_.Stop(); }
+  StopOnExit(const StopOnExit&) = delete;
+  StopOnExit& operator=(const StopOnExit&) = delete;
+
+ private:
+  SweepPool& pool_;
+};
+
+}  // namespace
+
+TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options,
+                       SweepObserver& observer) {
+  assert(options.Files != nullptr && options.Jobs >= 1);
+  TSweepOutcome outcome;
+  outcome.Total = ShardCaseCount(cases.Count(), options.Shard);
+  if (outcome.Total == 0) return outcome;
+  const int jobs = static_cast<int>(
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(options.Jobs, 1)), outcome.Total));
+
+  SweepPool pool(cases, options, outcome.Total);
+  pool.Start(jobs);
+  {
+    std::vector<std::jthread> workers;  // joined last, after StopOnExit has stopped them
+    const StopOnExit stop_on_exit(pool);
+    workers.reserve(static_cast<std::size_t>(jobs));
+    for (int worker = 0; worker < jobs; ++worker) {
+      workers.emplace_back([&pool, worker] { pool.Work(worker); });
+    }
+    outcome.Finished = pool.Report(observer, outcome.Stopped);
+  }
+  observer.OnProgress(outcome.Finished, outcome.Total);
+  return outcome;
+}
+
+}  // namespace vellmor

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "core/analysis/process_numbers.h"
+#include "core/run/run_sequence.h"
+#include "core/sweep/case_set.h"
+
+namespace vellmor {
+
+// What one case of a sweep found: the run's status and its one message, and on success the
+// numbers of the converged spinline.
+struct TCaseResult {
+  std::size_t Case = 0;  // 1-based case number
+  RunStatus Status = RunStatus::kRefused;
+  std::string Message;                        // the run's one message; empty when it succeeded
+  int Passes = 0;                             // marches made (0 when the inputs were refused)
+  std::optional<double> SpinneretTensionDyn;  // on success
+  std::optional<double> FinalVelocityMMin;    // on success
+  std::optional<TProcessNumbers> Numbers;     // on success
+};
+
+// Where each case writes its result file, and what becomes of the file once the case has run.
+// Called from the worker threads at the same time: implementations must be thread-safe.
+class CaseFiles {
+ public:
+  virtual ~CaseFiles() = default;
+  // The save file name the run of case_number writes; worker (0 … jobs − 1) tells apart the
+  // threads, each running one case at a time.
+  virtual std::string SaveFileName(std::size_t case_number, int worker) = 0;
+  // Told once the run of a case (result.Case) has ended on worker. Throws to stop the whole
+  // sweep: a result directory that cannot be written is no case's fault.
+  virtual void AfterRun(const TCaseResult& result, int worker) = 0;
+};
+
+// Follows a sweep from the thread that called RunSweep.
+class SweepObserver {
+ public:
+  virtual ~SweepObserver() = default;
+  // Every finished case exactly once, in case order whatever the number of jobs. Throws to
+  // stop the sweep.
+  virtual void OnCase(const TCaseResult& result) = 0;
+  // done of total cases finished, at each case and at least every tenth of a second.
+  virtual void OnProgress(std::size_t /*done*/, std::size_t /*total*/) {}
+  // Asked as often as OnProgress: true stops the sweep. No case starts after that; the cases
+  // running finish (the longest in about a second) and are reported.
+  virtual bool StopRequested() { return false; }
+};
+
+struct TSweepOptions {
+  int Jobs = 1;  // worker threads, each with its own run state
+  char DecimalSeparator = '.';
+  TShard Shard;                // the cases to run
+  CaseFiles* Files = nullptr;  // required
+};
+
+struct TSweepOutcome {
+  std::size_t Total = 0;     // cases in the shard
+  std::size_t Finished = 0;  // cases run and reported, always cases 1 … Finished of the shard
+  bool Stopped = false;      // StopRequested ended the sweep early
+};
+
+// Runs the shard's cases of cases, each an ordinary run (RunSpinline) of its texts with the
+// save file name from options.Files, on options.Jobs threads. A refused or failed case is a
+// result like any other. An exception from Files or observer (or out of memory) stops the
+// sweep and is rethrown here once every worker has ended.
+TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options, SweepObserver& observer);
+
+}  // namespace vellmor

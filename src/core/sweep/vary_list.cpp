@@ -1,0 +1,210 @@
+// The values one --vary gives an input field: a list of texts as typed, or an inclusive range
+// start:stop:step computed in exact decimal arithmetic.
+//
+// A range's bounds are read as scaled integers, value = units × 10^exponent, so that
+// 0.1 + 2 × 0.1 is 0.3 and not 0.30000000000000004, and a range never gains or loses its last
+// value to binary rounding. All three are brought to the smallest exponent (and at most 10^0);
+// value i is then the integer start + i × step, written with the decimals of start or step.
+
+#include "core/sweep/vary_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+namespace vellmor {
+namespace {
+
+// The most significant digits a bound may have: the scaled integers are 64-bit.
+constexpr int kMaxDigits = 18;
+
+struct TDecimal {
+  std::int64_t Units = 0;
+  int Exponent = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A number in the grammar of an input field (blanks, sign, digits with one separator, an
+// exponent) as units × 10^exponent; nullopt when it has another form or too many digits.
+std::optional<TDecimal> ReadDecimal(std::string_view text, char separator) {
+  std::size_t pos = 0;
+  std::size_t end = text.size();
+  while (pos < end && text[pos] == ' ') ++pos;
+  while (end > pos && text[end - 1] == ' ') --end;
+  text = text.substr(0, end);
+
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  std::int64_t units = 0;
+  int significant = 0;
+  int mantissa_digits = 0;
+  int exponent = 0;
+  bool after_separator = false;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == separator && !after_separator) {
+      after_separator = true;
+      continue;
+    }
+    if (!IsDigit(c)) break;
+    ++mantissa_digits;
+    if (after_separator) --exponent;
+    if (significant == 0 && c == '0') continue;
+    if (++significant > kMaxDigits) return std::nullopt;
+    units = units * 10 + (c - '0');
+  }
+  if (mantissa_digits == 0) return std::nullopt;
+  if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
+    ++pos;
+    bool negative_exponent = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+      negative_exponent = text[pos++] == '-';
+    }
+    const std::size_t digits_start = pos;
+    int written = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+      written = written * 10 + (text[pos] - '0');
+      if (written > 400) return std::nullopt;  // far outside a double anyway
+    }
+    if (pos == digits_start) return std::nullopt;
+    exponent += negative_exponent ? -written : written;
+  }
+  if (pos != text.size()) return std::nullopt;
+  return TDecimal{negative ? -units : units, exponent};
+}
+
+// A bound in the user's decimal separator, or else with the point, so that scripts written
+// with points run under any locale.
+std::optional<TDecimal> ReadBound(std::string_view text, char separator) {
+  std::optional<TDecimal> value = ReadDecimal(text, separator);
+  if (!value && separator != '.') value = ReadDecimal(text, '.');
+  return value;
+}
+
+// value in units of 10^scale (scale <= value.Exponent); nullopt on overflow.
+std::optional<std::int64_t> Scaled(TDecimal value, int scale) {
+  std::int64_t units = value.Units;
+  for (int e = scale; e < value.Exponent; ++e) {
+    if (__builtin_mul_overflow(units, std::int64_t{10}, &units)) return std::nullopt;
+  }
+  return units;
+}
+
+// units × 10^-decimals written out in fixed notation with decimal_separator.
+std::string FixedText(std::int64_t units, int decimals, char decimal_separator) {
+  const bool negative = units < 0;
+  // The magnitude as unsigned, so that the most negative 64-bit value has one too.
+  std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(units)
+                                     : static_cast<std::uint64_t>(units);
+  std::string digits = std::to_string(magnitude);
+  if (digits.size() <= static_cast<std::size_t>(decimals)) {
+    digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+  }
+  std::string text = negative ? "-" : "";
+  text += digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+  if (decimals > 0) {
+    text += decimal_separator;
+    text += digits.substr(digits.size() - static_cast<std::size_t>(decimals));
+  }
+  return text;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char delimiter) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(delimiter, start)) != std::string_view::npos;
+       start = at + 1) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+TSweepProblem Problem(std::string message) { return TSweepProblem{std::move(message)}; }
+
+OrProblem<std::vector<std::string>> SplitList(std::string_view list, char decimal_separator) {
+  if (list.empty()) return Problem("the list of values is empty");
+  const bool semicolons = list.find(';') != std::string_view::npos;
+  if (!semicolons && decimal_separator == ',' && list.find(',') != std::string_view::npos) {
+    return Problem(
+        "the decimal separator is the comma here, so separate the values with ';' "
+        "(for example 0,5;1,0)");
+  }
+  std::vector<std::string> texts;
+  int position = 0;
+  for (const std::string_view item : Split(list, semicolons ? ';' : ',')) {
+    ++position;
+    if (item.empty()) return Problem("value " + std::to_string(position) + " is empty");
+    texts.emplace_back(item);
+  }
+  return texts;
+}
+
+}  // namespace
+
+OrProblem<std::vector<std::string>> ExpandRange(std::string_view range, char decimal_separator) {
+  const std::vector<std::string_view> parts = Split(range, ':');
+  if (parts.size() != 3) return Problem("a range is start:stop:step");
+  constexpr const char* kRoles[] = {"start", "stop", "step"};
+  TDecimal bounds[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::optional<TDecimal> bound = ReadBound(parts[i], decimal_separator);
+    if (!bound) {
+      return Problem(std::string(kRoles[i]) + " '" + std::string(parts[i]) +
+                     "' is not a number of at most 18 digits");
+    }
+    bounds[i] = *bound;
+  }
+  const int scale = std::min({bounds[0].Exponent, bounds[1].Exponent, bounds[2].Exponent, 0});
+  const int decimals = std::max(0, -std::min(bounds[0].Exponent, bounds[2].Exponent));
+  const std::optional<std::int64_t> start = Scaled(bounds[0], scale);
+  const std::optional<std::int64_t> stop = Scaled(bounds[1], scale);
+  const std::optional<std::int64_t> step = Scaled(bounds[2], scale);
+  std::int64_t span = 0;
+  if (!start || !stop || !step || __builtin_sub_overflow(*stop, *start, &span)) {
+    return Problem("the range is too wide for 18 digits");
+  }
+  if (*step == 0) return Problem("the step is zero");
+  if ((span > 0 && *step < 0) || (span < 0 && *step > 0)) {
+    return Problem("the step goes away from stop");
+  }
+  const std::uint64_t intervals = static_cast<std::uint64_t>(span / *step);
+  if (intervals >= kMaxSweepCases) {
+    return Problem("the range has more than " + std::to_string(kMaxSweepCases) + " values");
+  }
+  // The values lie between start and stop, so start + i × step cannot overflow; dividing by
+  // the spare powers of ten is exact, start and step being multiples of 10^-decimals.
+  std::int64_t spare = 1;
+  for (int e = scale; e < -decimals; ++e) spare *= 10;
+  std::vector<std::string> texts;
+  texts.reserve(intervals + 1);
+  for (std::uint64_t i = 0; i <= intervals; ++i) {
+    const std::int64_t value = *start + static_cast<std::int64_t>(i) * *step;
+    texts.push_back(FixedText(value / spare, decimals, decimal_separator));
+  }
+  return texts;
+}
+
+OrProblem<TVariedOption> ParseVary(std::string_view vary, char decimal_separator) {
+  const std::string spot = "--vary " + std::string(vary) + ": ";
+  const std::size_t equals = vary.find('=');
+  if (equals == std::string_view::npos) return Problem(spot + "expected OPTION=LIST");
+  const std::string_view name = vary.substr(0, equals);
+  const std::string_view list = vary.substr(equals + 1);
+  const TInputField* field = FindInputField(name);
+  if (field == nullptr) return Problem(spot + "'" + std::string(name) + "' is not an input option");
+  if (!field->Numeric) {
+    return Problem(spot + "the sweep names each case's result file itself (see --result-dir)");
+  }
+  if (list.find_first_of("\r\n") != std::string_view::npos) {
+    return Problem(spot + "a value may not hold a line break");
+  }
+  OrProblem<std::vector<std::string>> texts = list.find(':') != std::string_view::npos
+                                                  ? ExpandRange(list, decimal_separator)
+                                                  : SplitList(list, decimal_separator);
+  if (auto* problem = std::get_if<TSweepProblem>(&texts)) return Problem(spot + problem->Message);
+  return TVariedOption{field, std::move(std::get<std::vector<std::string>>(texts))};
+}
+
+}  // namespace vellmor

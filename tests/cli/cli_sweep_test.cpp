@@ -1,0 +1,307 @@
+// vellmor-cli sweep started as a user starts it: each case's summary line and result file
+// against a single run of the same texts, shards through GNU parallel, usage errors and Ctrl-C.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_process.h"
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace vellmor::cli_test {
+using test::ReadBytes;
+namespace {
+
+namespace fs = std::filesystem;
+
+using Arguments = std::vector<std::string>;
+
+// The summary's lines without their LF.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The cells of a summary line that has no quoted cell.
+std::vector<std::string> Cells(const std::string& line) {
+  std::vector<std::string> cells;
+  std::istringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!line.empty() && line.back() == ',') cells.emplace_back();
+  return cells;
+}
+
+Arguments Joined(Arguments first, const Arguments& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+class CliSweepTest : public testing::Test {
+ protected:
+  TCliRun Sweep(const Arguments& arguments) const {
+    return RunCli(Joined({"sweep"}, arguments), work_);
+  }
+  TCliRun Single(const Arguments& arguments) const { return RunCli(arguments, work_); }
+  std::string File(const std::string& name) const { return ReadBytes(work_ / name); }
+
+  // RunCli keeps standard output and error beside the working directory: a directory of the
+  // test's own below the scratch directory keeps them apart from other test programs'.
+  static fs::path WorkDirectory(const test::ScratchDirectory& scratch) {
+    fs::create_directories(scratch / "work");
+    return scratch / "work";
+  }
+
+  test::ScratchDirectory scratch_;
+  const fs::path work_ = WorkDirectory(scratch_);
+};
+
+// 7 speeds by 3 air velocities: 21 lines in case order and 21 files, each byte for byte the
+// file a single run of the same two options writes.
+TEST_F(CliSweepTest, EveryCaseIsTheSingleRunOfItsTexts) {
+  const TCliRun run =
+      Sweep({"--vary", "take-up-speed=3000:6000:500", "--vary", "zone2-air-velocity=20,50,80",
+             "--summary", "s.csv", "--result-dir", "out"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");  // no progress line when standard error is no terminal
+  EXPECT_EQ(run.Out, "");
+
+  const std::vector<std::string> lines = Lines(File("s.csv"));
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_TRUE(
+      lines[0].starts_with("case,take-up-speed,zone2-air-velocity,status,message,passes,"
+                           "spinneret_tension_dyn,final_velocity_m_min,"))
+      << lines[0];
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(work_ / "out")) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names.size(), 21u);
+
+  const char* speeds[] = {"3000", "3500", "4000", "4500", "5000", "5500", "6000"};
+  const char* airs[] = {"20", "50", "80"};
+  for (int k = 1; k <= 21; ++k) {
+    const std::string speed = speeds[(k - 1) / 3];
+    const std::string air = airs[(k - 1) % 3];
+    SCOPED_TRACE("case " + std::to_string(k));
+    const std::vector<std::string> cells = Cells(lines[static_cast<std::size_t>(k)]);
+    ASSERT_GE(cells.size(), 5u);
+    EXPECT_EQ(cells[0], std::to_string(k));
+    EXPECT_EQ(cells[1], speed);
+    EXPECT_EQ(cells[2], air);
+    EXPECT_EQ(cells[3], "succeeded");
+
+    const TCliRun single =
+        Single({"--take-up-speed=" + speed, "--zone2-air-velocity=" + air, "-o", "single.txt"});
+    ASSERT_EQ(single.ExitStatus, 0) << single.Err;
+    std::string name = k < 10 ? "0" : "";
+    name += std::to_string(k);
+    name += "_take-up-speed=" + speed + "_zone2-air-velocity=" + air + ".txt";
+    const std::string swept = File("out/" + name);
+    EXPECT_FALSE(swept.empty()) << name;
+    EXPECT_EQ(swept, File("single.txt")) << name;
+  }
+}
+
+// Cases that fail on a division by zero (zone 1 A2 = 0 puts the pole of the air temperature at
+// the spinneret) among refused and healthy ones, on several threads: each line has the status
+// and the message of the single run.
+TEST_F(CliSweepTest, FaultingCasesDoNotLeakIntoOthers) {
+  const Arguments varied = {"--vary", "zone1-a2=0,-32.5",
+                            "--vary", "take-up-speed=3000,5000",
+                            "--vary", "hole-diameter=0.025,x,0.03"};
+  const TCliRun run = Sweep(Joined(varied, {"--jobs", "3"}));
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 13u);
+  for (std::size_t k = 1; k <= 12; ++k) {
+    const std::vector<std::string> cells = Cells(lines[k]);
+    SCOPED_TRACE(lines[k]);
+    ASSERT_GE(cells.size(), 6u);
+    const TCliRun single = Single({"--zone1-a2=" + cells[1], "--take-up-speed=" + cells[2],
+                                   "--hole-diameter=" + cells[3], "-o", "single.txt"});
+    const char* status = single.ExitStatus == 0   ? "succeeded"
+                         : single.ExitStatus == 1 ? "refused"
+                                                  : "failed";
+    EXPECT_EQ(cells[4], status);
+    EXPECT_EQ(cells[5] + (cells[5].empty() ? "" : "\n"), single.Err);
+  }
+  // The same summary from one job.
+  EXPECT_EQ(Sweep(Joined(varied, {"--jobs", "1"})).Out, run.Out);
+}
+
+// Options on the command line apply to every case; a row's cell overrides them, an empty cell
+// does not.
+TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
+  std::ofstream(work_ / "cases.csv") << "take-up-speed,iv\r\n4000,\r\n,0.7\r\n";
+  const TCliRun run = Sweep({"--cases", "cases.csv", "--take-up-speed", "4500", "--increment",
+                             "0.5", "--result-dir", "out", "--summary", "s.csv"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(File("s.csv"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[1].starts_with("1,4000,0.67,succeeded,")) << lines[1];
+  EXPECT_TRUE(lines[2].starts_with("2,4500,0.7,succeeded,")) << lines[2];
+  ASSERT_EQ(Single({"--take-up-speed", "4500", "--iv", "0.7", "--increment", "0.5"}).ExitStatus, 0);
+  EXPECT_EQ(File("out/2_take-up-speed=4500_iv=0.7.txt"), File("result.txt"));
+}
+
+// A text is named in the file name with every byte outside A-Z a-z 0-9 . _ - made '_'; the
+// file is still the single run's of the text as typed.
+TEST_F(CliSweepTest, ResultFileNamesAreSafe) {
+  const TCliRun run = Sweep({"--vary", "take-up-speed= 4E+3", "--result-dir", "out"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_NE(run.Out.find("\n1, 4E+3,succeeded,"), std::string::npos) << run.Out;
+  ASSERT_EQ(Single({"--take-up-speed", " 4E+3"}).ExitStatus, 0);
+  EXPECT_EQ(File("out/1_take-up-speed=_4E_3.txt"), File("result.txt"));
+}
+
+// The README's recipe: three shards through GNU parallel, merged with head, tail and sort,
+// give the whole sweep's summary byte for byte.
+TEST_F(CliSweepTest, ShardsThroughGnuParallelMergeIntoTheWholeSummary) {
+  if (std::system("command -v parallel >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "GNU parallel is not installed (Debian package parallel; scripts/setup.sh "
+                    "installs it)";
+  }
+  // Twelve cases, so that a merge sorting 10 before 2 would show; refused and failed included.
+  const std::string sweep = std::string("'") + VELLMOR_CLI_PATH +
+                            "' sweep --vary take-up-speed=3000:6000:1500 --vary "
+                            "zone1-a2=0,-32.5 --vary hole-diameter=0.025,x";
+  const std::string script =
+      "cd '" + work_.string() + "' && export LC_ALL=C && " + sweep +
+      " --summary whole.csv && parallel " + sweep +
+      " --shard {}/3 --summary shard-{}.csv ::: 1 2 3 && "
+      "{ head -n 1 shard-1.csv; tail -q -n +2 shard-*.csv | sort -t, -k1,1n; } > merged.csv";
+  ASSERT_EQ(std::system(script.c_str()), 0) << script;
+  EXPECT_EQ(Lines(File("whole.csv")).size(), 13u);
+  EXPECT_EQ(Lines(File("shard-2.csv")).size(), 5u);
+  EXPECT_EQ(File("merged.csv"), File("whole.csv"));
+}
+
+struct UsageCase {
+  const char* name;
+  Arguments arguments;
+  const char* names_the_spot;  // a part of the message
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) { *out << c.name; }
+
+class CliSweepUsageTest : public CliSweepTest, public testing::WithParamInterface<UsageCase> {};
+
+// Exit 64 with the spot named, and nothing written: no summary, no result directory.
+TEST_P(CliSweepUsageTest, ExitsWith64AndWritesNothing) {
+  std::ofstream(work_ / "cases.csv") << "take-up-speed,iv\n4000,0.7\n5000,0.7,1\n";
+  const TCliRun run =
+      Sweep(Joined(GetParam().arguments, {"--summary", "s.csv", "--result-dir", "out"}));
+  EXPECT_EQ(run.ExitStatus, 64);
+  EXPECT_NE(run.Err.find(GetParam().names_the_spot), std::string::npos) << run.Err;
+  EXPECT_EQ(run.Out, "");
+  EXPECT_FALSE(fs::exists(work_ / "s.csv"));
+  EXPECT_FALSE(fs::exists(work_ / "out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CliSweepUsageTest,
+    testing::Values(
+        UsageCase{"UnknownOption", {"--vary", "speed=1,2"}, "'speed' is not an input option"},
+        UsageCase{"EmptyList", {"--vary", "iv="}, "iv=: the list of values is empty"},
+        UsageCase{"StepZero", {"--vary", "iv=0.7:0.8:0"}, "the step is zero"},
+        UsageCase{"StepOfTheWrongSign", {"--vary", "iv=0.7:0.8:-0.1"}, "away from stop"},
+        UsageCase{"RowWithTooManyCells", {"--cases", "cases.csv"}, "cases.csv, line 3: 3 cells"},
+        UsageCase{"SaveFile", {"-o", "x.txt"}, "--result-dir"},
+        UsageCase{"BadShard", {"--shard", "0/2"}, "--shard 0/2"},
+        UsageCase{"NoJobs", {"--jobs", "0"}, "--jobs"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {
+  const TCliRun run = Sweep({"--vary", "iv=0.7", "--summary", "no such dir/s.csv"});
+  EXPECT_EQ(run.ExitStatus, 73);
+  EXPECT_NE(run.Err.find("no such dir/s.csv"), std::string::npos) << run.Err;
+  std::ofstream(work_ / "file") << "";
+  EXPECT_EQ(Sweep({"--vary", "iv=0.7", "--result-dir", "file"}).ExitStatus, 73);
+}
+
+// Starts the sweep without waiting for it, under LC_ALL=C as RunCli starts the runner;
+// standard output and error go to /dev/null.
+pid_t StartSweep(const Arguments& arguments, const fs::path& working_directory) {
+  std::vector<std::string> texts = Joined({VELLMOR_CLI_PATH, "sweep"}, arguments);
+  std::vector<char*> argv;
+  for (std::string& text : texts) argv.push_back(text.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> variables;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view variable = *entry;
+    if (!variable.starts_with("LC_") && !variable.starts_with("LANG"))
+      variables.emplace_back(variable);
+  }
+  variables.emplace_back("LC_ALL=C");
+  std::vector<char*> envp;
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str());
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
+}
+
+class CliSweepSignalTest : public CliSweepTest, public testing::WithParamInterface<int> {};
+
+// SIGINT (Ctrl-C) or SIGTERM (a batch scheduler's time limit): no case starts any more, the
+// cases finished so far are in the summary, in order from case 1, and no half file is left.
+TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
+  // 4000 cases of a 1001-point profile: far more than can finish before the signal comes.
+  const pid_t pid = StartSweep({"--vary", "take-up-speed=3000:6999:1", "--increment", "0.1",
+                                "--jobs", "2", "--summary", "s.csv", "--result-dir", "out"},
+                               work_);
+  ASSERT_GT(pid, 0);
+  // Signal once the first result file is in place, so the sweep is surely under way.
+  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take-up-speed=3000.txt"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, GetParam());
+  int wait_status = 0;
+  ASSERT_EQ(waitpid(pid, &wait_status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 130);
+
+  const std::vector<std::string> lines = Lines(File("s.csv"));
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_LT(lines.size(), 4001u);
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    EXPECT_TRUE(
+        lines[k].starts_with(std::to_string(k) + "," + std::to_string(2999 + k) + ",succeeded,"))
+        << lines[k];
+  }
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(work_)) {
+    EXPECT_EQ(entry.path().string().find("partial"), std::string::npos) << entry.path();
+    if (entry.path().parent_path().filename() == "out") ++files;
+  }
+  EXPECT_EQ(files, lines.size() - 1);  // one result file per line
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliSweepSignalTest, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return info.param == SIGINT ? "Int" : "Term"; });
+
+}  // namespace
+}  // namespace vellmor::cli_test

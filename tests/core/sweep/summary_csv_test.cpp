@@ -1,0 +1,66 @@
+#include "core/sweep/summary_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellmor {
+namespace {
+
+std::vector<const TInputField*> Columns() {
+  return {FindInputField("take-up-speed"), FindInputField("zone2-air-velocity")};
+}
+
+TEST(SummaryCsv, HeaderNamesTheVariedOptionsThenTheResults) {
+  EXPECT_EQ(SummaryHeader(Columns()),
+            "case,take-up-speed,zone2-air-velocity,status,message,passes,spinneret_tension_dyn,"
+            "final_velocity_m_min,freeze_point_cm,freeze_velocity_m_min,freeze_tension_dyn,"
+            "freeze_stress_MPa,take_up_tension_dyn,fineness_dtex,fineness_denier,draw_down_ratio,"
+            "residence_time_s,max_strain_rate_1_s,max_strain_rate_at_cm,final_diameter_um,"
+            "final_temperature_C\n");
+}
+
+// Tension, final velocity and the thirteen process numbers left are empty.
+TEST(SummaryCsv, RefusedCaseHasItsMessageAndEmptyNumbers) {
+  TCaseResult result;
+  result.Case = 12;
+  result.Status = RunStatus::kRefused;
+  result.Message = "Value of Hole Diameter is not correct";
+  EXPECT_EQ(SummaryLine(result, {"4,5", "a\"b"}),
+            "12,\"4,5\",\"a\"\"b\",refused,Value of Hole Diameter is not correct,0" +
+                std::string(2 + 13, ',') + "\n");
+}
+
+// Numbers in the shortest text that reads back to the same double, with a point: 0.1 is
+// "0.1", not 0.10000000000000001; 1/3 needs all 16 digits.
+TEST(SummaryCsv, SucceededCaseWritesRoundTripNumbers) {
+  TCaseResult result;
+  result.Case = 1;
+  result.Status = RunStatus::kSucceeded;
+  result.Passes = 11;
+  result.SpinneretTensionDyn = 36.5;
+  result.FinalVelocityMMin = 1.0 / 3.0;
+  TProcessNumbers numbers;
+  numbers.Freeze = TFreezePoint{0.1, 2000.0, 1e-7, 12.25};
+  numbers.TakeUpTensionDyn = -0.0;
+  numbers.FinenessDtex = 2.0;
+  numbers.FinalTemperatureC = 34.2;
+  result.Numbers = numbers;
+  EXPECT_EQ(SummaryLine(result, {"3000", "20"}),
+            "1,3000,20,succeeded,,11,36.5,0.3333333333333333,0.1,2000,1e-07,12.25,-0,2,0,0,0,0,0,"
+            "0,34.2\n");
+}
+
+TEST(SummaryCsv, MessageLineBreaksBecomeBlanks) {
+  TCaseResult result;
+  result.Case = 2;
+  result.Status = RunStatus::kFailed;
+  result.Message = "one\r\ntwo";
+  const std::string line = SummaryLine(result, {});
+  EXPECT_EQ(line.substr(0, 20), "2,failed,one  two,0,");
+  EXPECT_EQ(line.find('\n'), line.size() - 1);
+}
+
+}  // namespace
+}  // namespace vellmor

@@ -1,0 +1,134 @@
+#include "core/sweep/sweep_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace vellmor {
+namespace {
+
+// Each case writes its result file as case-<k>.txt in a scratch directory.
+class ScratchFiles : public CaseFiles {
+ public:
+  explicit ScratchFiles(const test::ScratchDirectory& dir) : dir_(dir) {}
+  std::string SaveFileName(std::size_t case_number, int /*worker*/) override {
+    return (dir_ / ("case-" + std::to_string(case_number) + ".txt")).string();
+  }
+  void AfterRun(const TCaseResult& result, int /*worker*/) override {
+    if (result.Case == throw_after_case) throw std::runtime_error("disk full");
+  }
+  std::size_t throw_after_case = 0;
+
+ private:
+  const test::ScratchDirectory& dir_;
+};
+
+class Recorder : public SweepObserver {
+ public:
+  void OnCase(const TCaseResult& result) override { results.push_back(result); }
+  bool StopRequested() override { return stop_after > 0 && results.size() >= stop_after; }
+  std::vector<TCaseResult> results;
+  std::size_t stop_after = 0;
+};
+
+// Cases that fail on a floating-point fault (A2 = 0: the zone 1 air temperature divides by
+// zero at x = 0), are refused, or run well, interleaved so that every thread gets each kind.
+CaseSet MixedCases(std::size_t rounds) {
+  TCasesTable table{{FindInputField("zone1-a2"), FindInputField("take-up-speed"),
+                     FindInputField("hole-diameter")},
+                    {}};
+  for (std::size_t i = 0; i < rounds; ++i) {
+    table.Rows.push_back({"0", "", ""});
+    table.Rows.push_back({"", "4000", ""});
+    table.Rows.push_back({"", "", "x"});
+    table.Rows.push_back({"", "", ""});
+    table.Rows.push_back({"0", "3000", ""});
+    table.Rows.push_back({"", "3000", ""});
+  }
+  return CaseSet::FromTable(TInputTexts{}, std::move(table));
+}
+
+class SweepRunnerTest : public testing::Test {
+ protected:
+  TSweepOutcome Run(const CaseSet& cases, int jobs, TShard shard = {}) {
+    TSweepOptions options;
+    options.Jobs = jobs;
+    options.Shard = shard;
+    options.Files = &files_;
+    return RunSweep(cases, options, recorder_);
+  }
+
+  test::ScratchDirectory dir_;
+  ScratchFiles files_{dir_};
+  Recorder recorder_;
+};
+
+// Four threads, faulting cases among healthy ones: every case must come out as a run of its
+// texts alone on a fresh state, so no fault flag may leak from one case into the next.
+TEST_F(SweepRunnerTest, EveryCaseEqualsItsLoneRunWhateverRanBeforeOnItsThread) {
+  const CaseSet cases = MixedCases(8);
+  const TSweepOutcome outcome = Run(cases, 4);
+  EXPECT_EQ(outcome.Total, 48u);
+  EXPECT_EQ(outcome.Finished, 48u);
+  EXPECT_FALSE(outcome.Stopped);
+  ASSERT_EQ(recorder_.results.size(), 48u);
+
+  int failed = 0;
+  for (std::size_t k = 1; k <= cases.Count(); ++k) {
+    const TCaseResult& swept = recorder_.results[k - 1];
+    SCOPED_TRACE("case " + std::to_string(k));
+    ASSERT_EQ(swept.Case, k);  // in case order
+
+    TInputTexts texts = cases.TextsOf(k);
+    texts.Edit20 = (dir_ / "lone.txt").string();
+    test::RecordingSink sink;
+    const auto state = std::make_unique<TRunState>();
+    const TRunOutcome lone = RunSpinline(texts, *state, sink);
+    EXPECT_EQ(swept.Status, lone.Status);
+    EXPECT_EQ(swept.Message, sink.messages.empty() ? "" : sink.messages.front());
+    if (lone.Status == RunStatus::kFailed) ++failed;
+    if (lone.Status != RunStatus::kSucceeded) continue;
+    EXPECT_EQ(swept.Passes, lone.Summary.Passes);
+    EXPECT_EQ(swept.SpinneretTensionDyn, lone.Summary.Tension);
+    EXPECT_EQ(test::ReadBytes(files_.SaveFileName(k, 0)), test::ReadBytes(texts.Edit20));
+  }
+  EXPECT_EQ(failed, 16);
+  EXPECT_EQ(recorder_.results[0].Message,
+            "Calculation stopped: floating-point division by zero at x = 0.0 cm in pass 1 "
+            "(spinneret tension 25.000 dyn)");
+}
+
+TEST_F(SweepRunnerTest, ShardRunsEveryNthCaseInOrder) {
+  const TSweepOutcome outcome = Run(MixedCases(1), 2, TShard{2, 4});
+  EXPECT_EQ(outcome.Total, 2u);
+  ASSERT_EQ(recorder_.results.size(), 2u);
+  EXPECT_EQ(recorder_.results[0].Case, 2u);
+  EXPECT_EQ(recorder_.results[1].Case, 6u);
+}
+
+// After a stop no case starts; those running finish, so the cases reported are the first ones.
+TEST_F(SweepRunnerTest, StopReportsTheFirstCasesOnly) {
+  recorder_.stop_after = 3;
+  const TSweepOutcome outcome = Run(MixedCases(40), 2);
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_GE(outcome.Finished, 3u);
+  EXPECT_LT(outcome.Finished, outcome.Total);
+  ASSERT_EQ(recorder_.results.size(), outcome.Finished);
+  for (std::size_t i = 0; i < recorder_.results.size(); ++i) {
+    EXPECT_EQ(recorder_.results[i].Case, i + 1);
+  }
+}
+
+TEST_F(SweepRunnerTest, FailureOfTheResultFilesStopsTheSweepAndIsRethrown) {
+  files_.throw_after_case = 5;
+  EXPECT_THROW(Run(MixedCases(10), 3), std::runtime_error);
+  EXPECT_LT(recorder_.results.size(), 5u);
+}
+
+}  // namespace
+}  // namespace vellmor

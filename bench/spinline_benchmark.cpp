@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "core/converged/converged_solution.h"
 #include "core/inputs/input_texts.h"
@@ -81,17 +82,26 @@ void BM_WholeRun(benchmark::State& bench) {
   bench.counters["passes"] = passes;
 }
 
-// The calculation alone, on a condition converted and checked once beforehand.
-void BM_Calculate(benchmark::State& bench, TInputTexts texts) {
-  const ScratchDirectory scratch;
+// A run state whose condition is texts converted and checked once, or nullptr after telling
+// the benchmark why not.
+std::unique_ptr<TRunState> CheckedState(benchmark::State& bench, TInputTexts texts,
+                                        const ScratchDirectory& scratch) {
   texts.Edit20 = scratch.File("result.txt");
-  const auto state = std::make_unique<TRunState>();
+  auto state = std::make_unique<TRunState>();
   LastMessageSink sink;
   ResultFileLock hold;
   if (!ReadInputs(texts, '.', state->Condition, sink, hold)) {
     bench.SkipWithError(("inputs refused: " + sink.last_message).c_str());
-    return;
+    return nullptr;
   }
+  return state;
+}
+
+// The calculation alone, on a condition converted and checked once beforehand.
+void BM_Calculate(benchmark::State& bench, TInputTexts texts) {
+  const ScratchDirectory scratch;
+  const auto state = CheckedState(bench, std::move(texts), scratch);
+  if (state == nullptr) return;
   try {
     for (auto _ : bench) {
       CalculateSpinline(*state);
@@ -108,14 +118,8 @@ void BM_Calculate(benchmark::State& bench, TInputTexts texts) {
 // positions of the classical table when sampled is true.
 void BM_Converged(benchmark::State& bench, TInputTexts texts, bool sampled) {
   const ScratchDirectory scratch;
-  texts.Edit20 = scratch.File("result.txt");
-  const auto state = std::make_unique<TRunState>();
-  LastMessageSink sink;
-  ResultFileLock hold;
-  if (!ReadInputs(texts, '.', state->Condition, sink, hold)) {
-    bench.SkipWithError(("inputs refused: " + sink.last_message).c_str());
-    return;
-  }
+  const auto state = CheckedState(bench, std::move(texts), scratch);
+  if (state == nullptr) return;
   TConvergedOptions options;
   TConvergedSolution solution;
   try {

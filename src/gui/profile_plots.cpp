@@ -15,12 +15,12 @@
 namespace vellmor::gui {
 namespace {
 
-struct TPlotSpec {
+struct TPlotLayout {
   const char* name;   // object name of the chart
   const char* title;  // with the unit
 };
 
-constexpr std::array<TPlotSpec, kPlotCount> kPlots{{
+constexpr std::array<TPlotLayout, kPlotCount> kPlots{{
     {"VelocityChart", "Velocity (m/min)"},
     {"TemperatureChart", "Temperature (°C): filament solid, cooling air dotted"},
     {"DiameterChart", "Diameter (µm)"},

@@ -30,6 +30,12 @@ constexpr const char* kDescription =
     "                       cell keeps the option as given below (or the window's default).\n"
     "  --shard I/N          only the cases k with (k - 1) mod N = I - 1: shard summaries,\n"
     "                       concatenated and sorted by case, make the whole sweep's summary.\n"
+    "  --accuracy           also solve each succeeded case to convergence (about 0.3 ms more\n"
+    "                       a case) and add converged_spinneret_tension_dyn,\n"
+    "                       classical_error_percent (100 x (classical - converged) /\n"
+    "                       converged), converged_freeze_point_cm, suggested_increment_cm\n"
+    "                       (spinneret tension within 1 %) and converged_message (why the\n"
+    "                       converged solution failed; its other cells are then empty).\n"
     "\n"
     "Input options given below apply to every case (a cases file's cells override them).\n"
     "Under a decimal comma (LC_NUMERIC), separate list values with ';' (0,5;1,0) and cases\n"
@@ -139,6 +145,9 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
       ->capture_default_str();
   bool quiet = false;
   app.add_flag("-q,--quiet", quiet, "No progress line on standard error");
+  bool accuracy = false;
+  app.add_flag("--accuracy", accuracy,
+               "Add the converged solution's columns to the summary (see above)");
 
   for (int i = 1; i < argc; ++i) {
     if (NamesTheResultFile(argv[i])) {
@@ -195,7 +204,8 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
   if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
 
   return TSweepRequest{
-      std::move(*cases), std::get<TShard>(shard), summary_path, result_directory, jobs, quiet};
+      std::move(*cases), std::get<TShard>(shard), summary_path, result_directory, jobs, quiet,
+      accuracy};
 }
 
 }  // namespace vellmor::cli

@@ -29,6 +29,7 @@ struct TSweepRequest {
   std::string ResultDirectory;  // empty: no result files
   int Jobs = 1;
   bool Quiet = false;
+  bool Accuracy = false;  // the converged solution's columns in the summary
 };
 
 // The default number of jobs: every hardware thread this process may run on (its CPU

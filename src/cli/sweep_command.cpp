@@ -65,11 +65,12 @@ class StopSignals {
 // progress.
 class SweepReport : public SweepObserver {
  public:
-  SweepReport(const CaseSet& cases, SummaryOutput& summary, ProgressLine& progress)
-      : cases_(cases), summary_(summary), progress_(progress) {}
+  SweepReport(const CaseSet& cases, SummaryColumns kind, SummaryOutput& summary,
+              ProgressLine& progress)
+      : cases_(cases), kind_(kind), summary_(summary), progress_(progress) {}
 
   void OnCase(const TCaseResult& result) override {
-    summary_.Write(SummaryLine(result, cases_.ColumnTextsOf(result.Case)));
+    summary_.Write(SummaryLine(result, cases_.ColumnTextsOf(result.Case), kind_));
     switch (result.Status) {
       case RunStatus::kSucceeded:
         ++tally_.Succeeded;
@@ -100,6 +101,7 @@ class SweepReport : public SweepObserver {
 
  private:
   const CaseSet& cases_;
+  const SummaryColumns kind_;
   SummaryOutput& summary_;
   ProgressLine& progress_;
   TStatusTally tally_;
@@ -126,14 +128,17 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   const bool summary_on_terminal = request.SummaryPath.empty() && ::isatty(STDOUT_FILENO);
   ProgressLine progress(std::cerr,
                         !request.Quiet && ::isatty(STDERR_FILENO) && !summary_on_terminal);
-  SweepReport report(request.Cases, *summary, progress);
+  const SummaryColumns kind =
+      request.Accuracy ? SummaryColumns::kWithAccuracy : SummaryColumns::kProcess;
+  SweepReport report(request.Cases, kind, *summary, progress);
 
-  summary->Write(SummaryHeader(request.Cases.Columns()));
+  summary->Write(SummaryHeader(request.Cases.Columns(), kind));
   TSweepOptions options;
   options.Jobs = request.Jobs;
   options.DecimalSeparator = decimal_separator;
   options.Shard = request.Shard;
   options.Files = files.get();
+  options.Accuracy = request.Accuracy;
   const TSweepOutcome outcome = RunSweep(request.Cases, options, report);
   files.reset();
   summary->Commit();

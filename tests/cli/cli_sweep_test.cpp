@@ -228,6 +228,44 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NoJobs", {"--jobs", "0"}, "--jobs"}),
     [](const auto& info) { return info.param.name; });
 
+// The default case (and a refused one) from an independent script: the same equations by the
+// classical fourth-order Runge–Kutta at fixed steps of 0.02 and 0.01 cm with every coefficient
+// at each stage, then Richardson extrapolation. The 1 cm march's 36.477 dyn is 9.79 % below.
+TEST_F(CliSweepTest, AccuracyAddsTheConvergedColumnsAndNothingElse) {
+  const Arguments varied = {"--vary", "hole-diameter=0.025,x"};
+  const TCliRun plain = Sweep(varied);
+  const TCliRun run = Sweep(Joined(varied, {"--accuracy"}));
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  const std::vector<std::string> plain_lines = Lines(plain.Out);
+  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(plain_lines.size(), 3u);
+
+  const std::string added =
+      ",converged_spinneret_tension_dyn,classical_error_percent,converged_freeze_point_cm,"
+      "suggested_increment_cm,converged_message";
+  EXPECT_EQ(lines[0], plain_lines[0] + added);
+  EXPECT_TRUE(plain_lines[0].ends_with(",final_temperature_C")) << plain_lines[0];
+
+  const std::vector<std::string> good = Cells(lines[1]);
+  ASSERT_EQ(good.size(), Cells(lines[0]).size());
+  EXPECT_EQ(good[2], "succeeded");
+  const std::size_t n = good.size();
+  EXPECT_NEAR(std::stod(good[n - 5]), 40.4367662686, 1e-6);
+  EXPECT_NEAR(std::stod(good[n - 4]), -9.79, 0.005);
+  EXPECT_NEAR(std::stod(good[n - 3]), 62.3341500148, 1e-5);
+  EXPECT_EQ(good[n - 2], "0.08");  // 0.8 × 1 cm / 9.79, rounded down to one digit
+  EXPECT_EQ(good[n - 1], "");
+
+  EXPECT_TRUE(lines[2].starts_with("2,x,refused,")) << lines[2];
+  EXPECT_TRUE(lines[2].ends_with(",,,,,")) << lines[2];
+  // Every case's line is its line without --accuracy and the five cells.
+  for (std::size_t k = 1; k <= 2; ++k) {
+    EXPECT_TRUE(lines[k].starts_with(plain_lines[k] + ",")) << lines[k];
+    EXPECT_EQ(Cells(lines[k]).size(), Cells(plain_lines[k]).size() + 5);
+  }
+}
+
 TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {
   const TCliRun run = Sweep({"--vary", "iv=0.7", "--summary", "no such dir/s.csv"});
   EXPECT_EQ(run.ExitStatus, 73);

@@ -34,11 +34,11 @@ TAccuracyCheck Check(const TSpinCondition& condition, std::vector<double> sample
 
 }  // namespace
 
-TAccuracyCheck CheckAccuracy(const TRunState& classical) {
+TAccuracyCheck CheckAccuracy(const TRunState& classical, const TAccuracyOptions& options) {
   assert(classical.Search.Converged);
   return Check(classical.Condition, ClassicalGrid(classical.Profile),
-               [&classical](const TConvergedSolution& solution) {
-                 return CompareWithClassical(classical, solution);
+               [&classical, &options](const TConvergedSolution& solution) {
+                 return CompareWithClassical(classical, solution, options);
                });
 }
 

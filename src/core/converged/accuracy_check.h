@@ -30,8 +30,8 @@ struct TAccuracyCheck {
 
 // The converged solution of a run whose tension search converged, sampled at its points
 // 1 … N, and the comparison with it, the suggested increment checked by marches where a profile
-// holds it (CompareWithClassical).
-TAccuracyCheck CheckAccuracy(const TRunState& classical);
+// holds it unless options say otherwise (CompareWithClassical).
+TAccuracyCheck CheckAccuracy(const TRunState& classical, const TAccuracyOptions& options = {});
 
 // The same for a result file read back (at least one row): the condition of its header, the
 // rows' positions and their printed values. The suggested increment is the first-order

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace vellmor {
@@ -13,13 +14,39 @@ bool HasFixedColumn(std::string_view name) {
   return name == "passes" || name == "spinneret_tension_dyn";
 }
 
-// The shortest text that reads back as the same double, always with a point.
+// Line breaks become blanks, so that every case is one line.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+// The shortest text that reads back as the same double, always with a point; empty for no
+// number or one that is not finite (an error relative to a converged value of 0).
 std::string NumberCell(std::optional<double> value) {
-  if (!value) return {};
+  if (!value || !std::isfinite(*value)) return {};
   std::array<char, 32> buffer{};
   const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value);
   if (error != std::errc()) return {};
   return std::string(buffer.data(), end);
+}
+
+// The converged solution's cells of one case, each after its comma.
+std::string AccuracyCells(const TCaseResult& result) {
+  std::string cells;
+  const std::optional<TAccuracyReport>& report = result.Accuracy;
+  const auto add = [&cells](std::optional<double> value) {
+    cells += ',';
+    cells += NumberCell(value);
+  };
+  add(report ? std::optional(report->SpinneretTension.Converged) : std::nullopt);
+  add(report ? std::optional(report->SpinneretTension.ErrorPercent) : std::nullopt);
+  add(report ? report->ConvergedFreezePoint : std::nullopt);
+  add(report ? std::optional(report->SuggestedIncrement) : std::nullopt);
+  cells += ',';
+  cells += CsvCell(OneLine(result.AccuracyFailure));
+  return cells;
 }
 
 }  // namespace
@@ -35,7 +62,7 @@ std::string CsvCell(std::string_view text) {
   return cell;
 }
 
-std::string SummaryHeader(const std::vector<const TInputField*>& columns) {
+std::string SummaryHeader(const std::vector<const TInputField*>& columns, SummaryColumns kind) {
   std::string line = "case";
   for (const TInputField* field : columns) {
     line += ',';
@@ -47,11 +74,17 @@ std::string SummaryHeader(const std::vector<const TInputField*>& columns) {
     line += ',';
     line += number.Name;
   }
+  if (kind == SummaryColumns::kWithAccuracy) {
+    line +=
+        ",converged_spinneret_tension_dyn,classical_error_percent,converged_freeze_point_cm,"
+        "suggested_increment_cm,converged_message";
+  }
   line += '\n';
   return line;
 }
 
-std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts) {
+std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts,
+                        SummaryColumns kind) {
   std::string line = std::to_string(result.Case);
   for (const std::string& text : column_texts) {
     line += ',';
@@ -59,12 +92,8 @@ std::string SummaryLine(const TCaseResult& result, const std::vector<std::string
   }
   line += ',';
   line += StatusName(result.Status);
-  std::string message = result.Message;
-  for (char& c : message) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
   line += ',';
-  line += CsvCell(message);
+  line += CsvCell(OneLine(result.Message));
   line += ',';
   line += std::to_string(result.Passes);
   line += ',';
@@ -79,6 +108,7 @@ std::string SummaryLine(const TCaseResult& result, const std::vector<std::string
     line += ',';
     if (result.Numbers) line += NumberCell(number.Value);
   }
+  if (kind == SummaryColumns::kWithAccuracy) line += AccuracyCells(result);
   line += '\n';
   return line;
 }

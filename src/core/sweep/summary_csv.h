@@ -19,12 +19,23 @@ namespace vellmor {
 // with no number (a case that did not succeed, a filament that never freezes) is empty. Line
 // breaks in a message become blanks, so that every case is one line and shard summaries merge
 // with sort.
+//
+// A sweep with the converged solution (TSweepOptions::Accuracy) has five columns more at the
+// end: converged_spinneret_tension_dyn, classical_error_percent (of the spinneret tension,
+// 100 × (classical − converged) / converged), converged_freeze_point_cm,
+// suggested_increment_cm and converged_message ("Converged solution failed: …", else empty).
+// They are empty where the case did not succeed or its converged solution failed.
+
+// Whether the summary has the converged solution's columns.
+enum class SummaryColumns { kProcess, kWithAccuracy };
 
 // The header line, LF included.
-std::string SummaryHeader(const std::vector<const TInputField*>& columns);
+std::string SummaryHeader(const std::vector<const TInputField*>& columns,
+                          SummaryColumns kind = SummaryColumns::kProcess);
 
 // The line of one case, LF included; column_texts are the case's texts of the varied options.
-std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts);
+std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts,
+                        SummaryColumns kind = SummaryColumns::kProcess);
 
 // A cell as RFC 4180 writes it: in double quotes, inner quotes doubled, when it holds a comma,
 // a quote, a semicolon or a line break; as it is otherwise.

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/converged/accuracy_check.h"
 #include "core/physics/numerics.h"
 #include "core/solver/floating_point_check.h"
 #include "core/solver/run_state.h"
@@ -46,12 +47,12 @@ class FirstMessageSink : public MessageSink {
 };
 
 TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
-                       const std::string& save_file_name, char decimal_separator, TRunState& state,
-                       FirstMessageSink& sink) {
+                       const std::string& save_file_name, const TSweepOptions& sweep,
+                       TRunState& state, FirstMessageSink& sink) {
   TInputTexts texts = cases.TextsOf(case_number);
   texts.Edit20 = save_file_name;
   TRunOptions options;
-  options.DecimalSeparator = decimal_separator;
+  options.DecimalSeparator = sweep.DecimalSeparator;
   // The flags are sticky and per thread: whatever the previous case on this thread raised must
   // not be blamed on this one.
   ClearFloatingPointFaults();
@@ -67,6 +68,12 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
     result.SpinneretTensionDyn = outcome.Summary.Tension;
     result.FinalVelocityMMin = MetresPerMinute(outcome.Summary.FinalVelocity);
     result.Numbers = ProcessNumbersOf(state);
+    if (sweep.Accuracy) {
+      // Here, on this worker and beside its state: the solution checks this thread's flags.
+      TAccuracyCheck check = CheckAccuracy(state, {.CheckSuggestedIncrement = false});
+      result.Accuracy = std::move(check.Report);
+      result.AccuracyFailure = std::move(check.Failure);
+    }
   }
   return result;
 }
@@ -88,7 +95,7 @@ class SweepPool {
         const std::size_t case_number = ShardCase(options_.Shard, position);
         auto result = std::make_unique<TCaseResult>(
             RunOneCase(cases_, case_number, options_.Files->SaveFileName(case_number, worker),
-                       options_.DecimalSeparator, *state, sink));
+                       options_, *state, sink));
         options_.Files->AfterRun(*result, worker);
         const std::lock_guard lock(mutex_);
         finished_.emplace(position, std::move(result));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/converged/accuracy_check.h"
 #include "support/test_support.h"
 
 namespace vellmor {
@@ -55,10 +56,11 @@ CaseSet MixedCases(std::size_t rounds) {
 
 class SweepRunnerTest : public testing::Test {
  protected:
-  TSweepOutcome Run(const CaseSet& cases, int jobs, TShard shard = {}) {
+  TSweepOutcome Run(const CaseSet& cases, int jobs, TShard shard = {}, bool accuracy = false) {
     TSweepOptions options;
     options.Jobs = jobs;
     options.Shard = shard;
+    options.Accuracy = accuracy;
     options.Files = &files_;
     return RunSweep(cases, options, recorder_);
   }
@@ -128,6 +130,76 @@ TEST_F(SweepRunnerTest, FailureOfTheResultFilesStopsTheSweepAndIsRethrown) {
   files_.throw_after_case = 5;
   EXPECT_THROW(Run(MixedCases(10), 3), std::runtime_error);
   EXPECT_LT(recorder_.results.size(), 5u);
+}
+
+// The default case from an independent script: the same equations by the classical
+// fourth-order Runge–Kutta at fixed steps of 0.02 and 0.01 cm with every coefficient at each
+// stage, then Richardson extrapolation.
+constexpr double kConvergedTension = 40.4367662686;      // dyn, at the spinneret
+constexpr double kConvergedFreezePoint = 62.3341500148;  // cm
+
+// The default case and a refused one: the first gets the converged solution of its condition,
+// the second none, and neither's status or message changes.
+TEST_F(SweepRunnerTest, AccuracyAddsTheConvergedSolutionToSucceededCasesOnly) {
+  const CaseSet cases = CaseSet::FromTable(
+      TInputTexts{}, TCasesTable{{FindInputField("hole-diameter")}, {{""}, {"x"}}});
+  Run(cases, 2, {}, true);
+  ASSERT_EQ(recorder_.results.size(), 2u);
+
+  const TCaseResult& good = recorder_.results[0];
+  EXPECT_EQ(good.Status, RunStatus::kSucceeded);
+  EXPECT_EQ(good.Message, "");
+  EXPECT_EQ(good.AccuracyFailure, "");
+  ASSERT_TRUE(good.Accuracy.has_value());
+  EXPECT_NEAR(good.Accuracy->SpinneretTension.Converged, kConvergedTension, 1e-6);
+  // The 1 cm march's 36.477 dyn is 9.79 % below it.
+  EXPECT_NEAR(good.Accuracy->SpinneretTension.ErrorPercent, -9.79, 0.005);
+  ASSERT_TRUE(good.Accuracy->ConvergedFreezePoint.has_value());
+  EXPECT_NEAR(*good.Accuracy->ConvergedFreezePoint, kConvergedFreezePoint, 1e-5);
+  // 0.8 × 1 cm / 9.79 = 0.0817, rounded down to one digit; no march checks it in a sweep.
+  EXPECT_DOUBLE_EQ(good.Accuracy->SuggestedIncrement, 0.08);
+  EXPECT_FALSE(good.Accuracy->SuggestedIncrementErrorPercent.has_value());
+
+  const TCaseResult& refused = recorder_.results[1];
+  EXPECT_EQ(refused.Status, RunStatus::kRefused);
+  EXPECT_EQ(refused.Message, "Input value is not correct!");
+  EXPECT_FALSE(refused.Accuracy.has_value());
+  EXPECT_EQ(refused.AccuracyFailure, "");
+}
+
+TEST_F(SweepRunnerTest, WithoutAccuracyNoConvergedSolution) {
+  Run(MixedCases(1), 1);
+  ASSERT_EQ(recorder_.results.size(), 6u);
+  EXPECT_EQ(recorder_.results[3].Status, RunStatus::kSucceeded);
+  for (const TCaseResult& result : recorder_.results) EXPECT_FALSE(result.Accuracy.has_value());
+}
+
+// On two threads, after cases that fault: each succeeded case's converged solution is the one
+// of its own lone run.
+TEST_F(SweepRunnerTest, AccuracyOfEachCaseEqualsItsLoneCheck) {
+  const CaseSet cases = MixedCases(2);
+  Run(cases, 2, {}, true);
+  ASSERT_EQ(recorder_.results.size(), 12u);
+  int checked = 0;
+  for (const TCaseResult& swept : recorder_.results) {
+    SCOPED_TRACE("case " + std::to_string(swept.Case));
+    if (swept.Status != RunStatus::kSucceeded) {
+      EXPECT_FALSE(swept.Accuracy.has_value());
+      continue;
+    }
+    TInputTexts texts = cases.TextsOf(swept.Case);
+    texts.Edit20 = (dir_ / "lone.txt").string();
+    test::RecordingSink sink;
+    const auto state = std::make_unique<TRunState>();
+    ASSERT_EQ(RunSpinline(texts, *state, sink).Status, RunStatus::kSucceeded);
+    const TAccuracyCheck lone = CheckAccuracy(*state, {.CheckSuggestedIncrement = false});
+    ASSERT_TRUE(lone.Report.has_value());
+    ASSERT_TRUE(swept.Accuracy.has_value());
+    EXPECT_EQ(swept.Accuracy->SpinneretTension.Converged, lone.Report->SpinneretTension.Converged);
+    EXPECT_EQ(swept.Accuracy->SuggestedIncrement, lone.Report->SuggestedIncrement);
+    ++checked;
+  }
+  EXPECT_EQ(checked, 6);
 }
 
 }  // namespace

@@ -73,6 +73,17 @@ void FixedWords(mpfr_ptr v, int64_t& hi, uint64_t& lo) {
   mpz_clears(z, word, nullptr);
 }
 
+// One entry of a reduction table: the reciprocal r and −ln(r) (r being the reciprocal scaled
+// into [1/2, 2), held in scaled) in fixed point.
+void PrintReductionEntry(uint32_t reciprocal, mpfr_ptr scaled) {
+  mpfr_log(scaled, scaled, MPFR_RNDN);
+  mpfr_neg(scaled, scaled, MPFR_RNDN);
+  int64_t hi;
+  uint64_t lo;
+  FixedWords(scaled, hi, lo);
+  std::printf("    {%" PRIu32 "u, %" PRId64 ", 0x%016" PRIx64 "u},\n", reciprocal, hi, lo);
+}
+
 // One table of the logarithm's reduction: for index i in [first, last], the reciprocal
 // R = round(2^bits / (1 + i·width)) (R = 2^bits at i = 0, so that -ln r is exactly 0 there),
 // and -ln(R · 2^-bits).
@@ -88,12 +99,7 @@ void PrintLnStep(const char* name, int first, int last, int width_log2, int bits
     mpfr_rint(r.get(), t.get(), MPFR_RNDN);
     const uint32_t reciprocal = static_cast<uint32_t>(mpfr_get_ui(r.get(), MPFR_RNDN));
     mpfr_mul_2si(t.get(), r.get(), -bits, MPFR_RNDN);
-    mpfr_log(t.get(), t.get(), MPFR_RNDN);
-    mpfr_neg(t.get(), t.get(), MPFR_RNDN);
-    int64_t hi;
-    uint64_t lo;
-    FixedWords(t.get(), hi, lo);
-    std::printf("    {%" PRIu32 "u, %" PRId64 ", 0x%016" PRIx64 "u},\n", reciprocal, hi, lo);
+    PrintReductionEntry(reciprocal, t.get());
   }
   std::printf("};\n\n");
 }
@@ -251,12 +257,7 @@ int main() {
     const uint32_t reciprocal = FirstStepReciprocal(i);
     mpfr_set_ui(t.get(), reciprocal, MPFR_RNDN);
     mpfr_mul_2si(t.get(), t.get(), i >= 53 ? -10 : -11, MPFR_RNDN);
-    mpfr_log(t.get(), t.get(), MPFR_RNDN);
-    mpfr_neg(t.get(), t.get(), MPFR_RNDN);
-    int64_t hi;
-    uint64_t lo;
-    FixedWords(t.get(), hi, lo);
-    std::printf("    {%" PRIu32 "u, %" PRId64 ", 0x%016" PRIx64 "u},\n", reciprocal, hi, lo);
+    PrintReductionEntry(reciprocal, t.get());
   }
   std::printf("};\n\n");
   std::printf("// Step 2, index round(z1 · 2^13) + 64; r = R · 2^-20.\n");

@@ -18,13 +18,16 @@
 
 #include <cmath>
 
+#include "core/physics/numerics.h"
+
 namespace vellmor {
 namespace {
 
-constexpr double kPiShort = 3.1415926;
-constexpr double kQuarterPiShort = 0.78539815;
-constexpr double kGravityCgs = 980.0;
-constexpr double kKelvin = 273.0;
+// The classical method's shortened constants, in double.
+constexpr double kPiShort = static_cast<double>(kPi);
+constexpr double kQuarterPiShort = static_cast<double>(kQuarterPi);
+constexpr double kGravityCgs = static_cast<double>(kGravity);
+constexpr double kKelvin = static_cast<double>(kKelvinOffset);
 // Below the glass point the filament hardly draws any more.
 constexpr double kGlassyViscosityFactor = 100.0;
 

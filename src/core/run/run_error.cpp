@@ -4,6 +4,18 @@
 #include <cmath>
 
 namespace vellmor {
+namespace {
+
+// value with exactly `decimals` fraction digits and a point: to_chars ignores the locale, so a
+// message reads the same in the window and the runner.
+std::string FixedText(double value, int decimals) {
+  char text[64];
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return {text, written.ec == std::errc{} ? written.ptr : text};
+}
+
+}  // namespace
 
 std::string PlaceAlongSpinline(double x, double increment) {
   int decimals = 1;
@@ -13,14 +25,12 @@ std::string PlaceAlongSpinline(double x, double increment) {
        scaled *= 10.0) {
     ++decimals;
   }
-  char text[64];
-  // to_chars ignores the locale: the message reads the same in the window and the runner.
-  const std::to_chars_result written =
-      std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, decimals);
-  std::string place = " at x = ";
-  place.append(text, written.ec == std::errc{} ? written.ptr : text);
-  place += " cm";
-  return place;
+  return " at x = " + FixedText(x, decimals) + " cm";
+}
+
+std::string PlaceInPass(int pass, double spinneret_tension) {
+  return " in pass " + std::to_string(pass) + " (spinneret tension " +
+         FixedText(spinneret_tension, 3) + " dyn)";
 }
 
 }  // namespace vellmor

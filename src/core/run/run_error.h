@@ -48,6 +48,10 @@ class CalculationError : public RunFailure {
 // decimals as the increment has (one at least, four at most), with a point.
 std::string PlaceAlongSpinline(double x, double increment);
 
+// " in pass 3 (spinneret tension 27.500 dyn)": the pass of the tension search a failure
+// happened in, the tension with a point.
+std::string PlaceInPass(int pass, double spinneret_tension);
+
 // Writing or closing the result file failed once it was open (a full disk, say).
 class FileWriteError : public RunFailure {
  public:

@@ -1,6 +1,5 @@
 #include "core/solver/calculate_spinline.h"
 
-#include <charconv>
 #include <string>
 
 #include "core/inputs/spinline_points.h"
@@ -10,20 +9,6 @@
 #include "core/solver/march_spinline.h"
 
 namespace vellmor {
-namespace {
-
-// " in pass 3 (spinneret tension 27.500 dyn)"; to_chars ignores the locale.
-std::string PassPlace(const TPassRecord& pass) {
-  char tension[64];
-  const std::to_chars_result written =
-      std::to_chars(tension, tension + sizeof tension, pass.Tension, std::chars_format::fixed, 3);
-  std::string place = " in pass " + std::to_string(pass.Pass) + " (spinneret tension ";
-  place.append(tension, written.ec == std::errc{} ? written.ptr : tension);
-  place += " dyn)";
-  return place;
-}
-
-}  // namespace
 
 void CalculateSpinline(TRunState& state, PassObserver* observer, int max_passes) {
   // The profile's arrays hold MaxPoints points; the run sequence refuses longer cases before
@@ -47,7 +32,7 @@ void CalculateSpinline(TRunState& state, PassObserver* observer, int max_passes)
       end = MarchSpinline(state.Condition, state.Profile, state.Search.Tension);
       AdjustTension(state.Condition, state.Profile, state.Search);
     } catch (CalculationError& error) {
-      error.AddPlace(PassPlace(pass_start));
+      error.AddPlace(PlaceInPass(pass_start.Pass, pass_start.Tension));
       throw;
     }
     if (observer != nullptr) {

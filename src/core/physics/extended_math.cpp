@@ -67,20 +67,20 @@ long double ExtendedPowerOfTwo(int n) {
 double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n + 1023) << 52); }
 
 // a + b = s.hi + s.lo exactly, for |a| >= |b| or a = 0.
-DoubleDouble FastTwoSum(double a, double b) {
+[[gnu::always_inline]] inline DoubleDouble FastTwoSum(double a, double b) {
   const double s = a + b;
   return {s, b - (s - a)};
 }
 
 // a + b = s.hi + s.lo exactly (Knuth).
-DoubleDouble TwoSum(double a, double b) {
+[[gnu::always_inline]] inline DoubleDouble TwoSum(double a, double b) {
   const double s = a + b;
   const double b_part = s - a;
   return {s, (a - (s - b_part)) + (b - b_part)};
 }
 
 // a = hi + lo with hi of 26 significant bits (Veltkamp); no overflow for |a| < 2^995.
-DoubleDouble Split(double a) {
+[[gnu::always_inline]] inline DoubleDouble Split(double a) {
   const double c = 134217729.0 * a;  // 2^27 + 1
   const double hi = c - (c - a);
   return {hi, a - hi};
@@ -89,7 +89,7 @@ DoubleDouble Split(double a) {
 // a · b = p.hi + p.lo exactly (Dekker). The fused multiply-add gives the same two doubles in
 // two operations, but it is a libm call unless the processor's FMA may be assumed, and with
 // the instruction chosen at run time the spinline calculation measured no faster.
-DoubleDouble TwoProduct(double a, double b) {
+[[gnu::always_inline]] inline DoubleDouble TwoProduct(double a, double b) {
   const double p = a * b;
   const DoubleDouble as = Split(a);
   const DoubleDouble bs = Split(b);
@@ -109,7 +109,7 @@ DoubleDouble TwoProduct(double a, double b) {
 }
 
 // x = xh + xl exactly, xh the significand's top 53 bits, for exponents in [-70, 13].
-DoubleDouble SplitArgument(const X87Fields& f, int exponent) {
+[[gnu::always_inline]] inline DoubleDouble SplitArgument(const X87Fields& f, int exponent) {
   const int64_t negative = -static_cast<int64_t>(f.sign_exponent >> 15);  // 0 or -1
   const int64_t top = (static_cast<int64_t>(f.significand >> 11) ^ negative) - negative;
   const int64_t bottom = (static_cast<int64_t>(f.significand & 0x7ff) ^ negative) - negative;
@@ -159,7 +159,7 @@ DoubleDouble SplitArgument(const X87Fields& f, int exponent) {
 }
 
 // |x| · 2^-112 as a double-double to 2^-105 |x|, with x's sign, for 2^91 <= |x| < 2^126.
-DoubleDouble FixedToDoubleDouble(Int128 x) {
+[[gnu::always_inline]] inline DoubleDouble FixedToDoubleDouble(Int128 x) {
   const UInt128 sign = static_cast<UInt128>(x >> 127);  // all ones if negative
   UInt128 u = (static_cast<UInt128>(x) ^ sign) - sign;
   const int lz = std::countl_zero(static_cast<uint64_t>(u >> 64));
@@ -356,23 +356,31 @@ bool PositiveNormal(const X87Fields& f) {
   return true;
 }
 
+// The fields of a double widened to long double, without passing through the x87.
+[[gnu::always_inline]] inline X87Fields FieldsOfDouble(double x) {
+  const uint64_t bits = std::bit_cast<uint64_t>(x);
+  const unsigned biased = static_cast<unsigned>(bits >> 52) & 0x7ff;
+  // Zero, subnormals, infinities and NaNs are rare enough for the x87 to widen.
+  if (biased == 0 || biased == 0x7ff) return FieldsOf(static_cast<long double>(x));
+  const uint64_t significand = ((bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52)) << 11;
+  return {significand, static_cast<uint16_t>((biased - 1023 + 16383) | ((bits >> 48) & 0x8000))};
+}
+
 // base^exponent: 0 for a base of 0 or -0, else e^(exponent · ln base) as
 // Exp(exponent * Ln(base)) computes it, the x87 product included, without passing ln base and
 // the product through the x87: the rounding of ln base and the product are done on the fields.
-[[gnu::always_inline]] inline long double Power(long double base, long double exponent) {
-  const X87Fields a = FieldsOf(base);
-  const X87Fields b = FieldsOf(exponent);
+[[gnu::always_inline]] inline long double Power(const X87Fields& a, const X87Fields& b) {
   if ((a.sign_exponent & 0x7fff) == 0 && a.significand == 0) return 0.0L;
   if (a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) return 1.0L;  // e^(b · 0)
   if (PositiveNormal(a) && ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) &&
       (b.significand >> 63) != 0) {
     const DoubleDouble y = LnKernel(a.significand, a.sign_exponent - 16383);
     X87Fields ln;
-    if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(base));
+    if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(LongDoubleOf(a)));
     X87Fields u;
     if (MultiplyRounded(ln, b, u)) return ExpOf(u);
   }
-  return ExpOf(FieldsOf(exponent * Ln(base)));
+  return ExpOf(FieldsOf(LongDoubleOf(b) * Ln(LongDoubleOf(a))));
 }
 
 }  // namespace
@@ -401,7 +409,12 @@ long double ExpExtended(long double x) { return extended_math::ExpOf(extended_ma
 long double LnExtended(long double x) { return extended_math::Ln(x); }
 
 long double PowerExtended(long double base, long double exponent) {
-  return extended_math::Power(base, exponent);
+  return extended_math::Power(extended_math::FieldsOf(base), extended_math::FieldsOf(exponent));
+}
+
+long double PowerExtended(double base, long double exponent) {
+  return extended_math::Power(extended_math::FieldsOfDouble(base),
+                              extended_math::FieldsOf(exponent));
 }
 
 }  // namespace vellmor

@@ -19,5 +19,9 @@ long double ExpExtended(long double x);
 // than that composition: the base's bits are read once, and ln base and the product stay in
 // integer registers instead of passing through the x87.
 long double PowerExtended(long double base, long double exponent);
+// The same for a base that is a double (a stored velocity, say): its bits are read straight
+// from the register it arrives in, which spares the trip through memory that an x87 argument
+// takes, on the critical path of every stage.
+long double PowerExtended(double base, long double exponent);
 
 }  // namespace vellmor

@@ -22,9 +22,9 @@ TStateVector SpinlineSystem::operator()(double /*x*/, TStateVector y) const {
 
   TStateVector dy = y;
   dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
-  dy[kTension] = static_cast<double>(drag_factor_ * Power(v, 1.195L) +
+  dy[kTension] = static_cast<double>(drag_factor_ * Power(y[kVelocity], 1.195L) +
                                      (dy[kVelocity] - kGravity / v) * mass_flow_);
-  const double diameter = static_cast<double>(Power(4.0L * mass_flow_ / (kPi * v * c_.Rho), 0.5L));
+  const double diameter = SquareRootByPower(4.0L * mass_flow_ / (kPi * v * c_.Rho));
   dy[kTemperature] =
       static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
   return dy;

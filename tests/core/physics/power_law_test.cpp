@@ -1,0 +1,131 @@
+// The shortcuts of the power law must give what the power law itself gives, bit for bit and
+// with the same floating-point exceptions: the result file depends on every bit.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "core/physics/extended_math.h"
+#include "core/physics/numerics.h"
+
+namespace vellmor {
+namespace {
+
+constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+
+// A double of any sign and binade, subnormals included, with random significand bits.
+double AnyDouble(std::mt19937_64& random) {
+  uint64_t bits = random();
+  if (random() % 8 == 0) bits &= ~(uint64_t{0x7ff} << 52);  // subnormal or zero
+  return std::bit_cast<double>(bits);
+}
+
+TEST(PowerOfDoubleBase, EqualsThePowerOfTheWidenedBase) {
+  std::mt19937_64 random(5);
+  const long double exponents[] = {1.195L, 0.259L, 0.5L, 5.056L, -0.75L, 3.0e-3L};
+  const double specials[] = {0.0,
+                             -0.0,
+                             1.0,
+                             -1.0,
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+  int compared = 0;
+  const auto compare = [&](double base, long double exponent) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const long double from_double = PowerExtended(base, exponent);
+    const int double_faults = std::fetestexcept(kFaults);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const long double from_extended = PowerExtended(static_cast<long double>(base), exponent);
+    const int extended_faults = std::fetestexcept(kFaults);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    ASSERT_EQ(double_faults, extended_faults) << std::hexfloat << base << " ^ " << exponent;
+    if (std::isnan(from_extended)) {
+      ASSERT_TRUE(std::isnan(from_double)) << std::hexfloat << base;
+    } else {
+      ASSERT_TRUE(SameBits(from_double, from_extended))
+          << std::hexfloat << base << " ^ " << exponent;
+    }
+    ++compared;
+  };
+  for (const double base : specials) {
+    for (const long double exponent : exponents) compare(base, exponent);
+  }
+  for (int i = 0; i < 200000; ++i) compare(AnyDouble(random), exponents[i % 6]);
+  EXPECT_EQ(compared, 200060);
+}
+
+// Power(a, 0.5) rounded to double, the long way.
+double PowerHalf(long double a) { return static_cast<double>(PowerExtended(a, 0.5L)); }
+
+// Cross-sections of a filament, whose root is nearly always settled by the square root, and
+// squares of values next to a midpoint between two doubles, whose root is not.
+TEST(SquareRootByPower, EqualsThePowerLawRoundedToDouble) {
+  std::mt19937_64 random(9);
+  std::uniform_real_distribution<double> binade(-30.0, 30.0);
+  int compared = 0;
+  for (int i = 0; i < 300000; ++i) {
+    const long double a = std::ldexp(1.0L + static_cast<long double>(random() >> 1) * 0x1p-63L,
+                                     static_cast<int>(std::floor(binade(random))));
+    ASSERT_EQ(SquareRootByPower(a), PowerHalf(a)) << std::hexfloat << a;
+    ++compared;
+  }
+  int next_to_midpoint = 0;
+  for (int i = 0; i < 20000; ++i) {
+    // m half-way between two doubles, nudged by a few units of the long double's last place.
+    const double d = std::ldexp(1.0 + static_cast<double>(random() >> 12) * 0x1p-52,
+                                static_cast<int>(random() % 40) - 20);
+    const int e = std::ilogb(d);
+    const long double m = static_cast<long double>(d) + std::ldexp(1.0L, e - 53) +
+                          std::ldexp(static_cast<long double>(random() % 33) - 16.0L, e - 63);
+    const long double a = m * m;
+    const long double root = std::sqrt(a);
+    if (static_cast<double>(root - root * 0x1p-60L) !=
+        static_cast<double>(root + root * 0x1p-60L)) {
+      ++next_to_midpoint;
+    }
+    ASSERT_EQ(SquareRootByPower(a), PowerHalf(a)) << std::hexfloat << a;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 320000);
+  // The construction reaches the cases the square root cannot settle.
+  EXPECT_GT(next_to_midpoint, 10000);
+}
+
+TEST(SquareRootByPower, OutsideItsRangeItIsThePowerLawWithItsExceptions) {
+  constexpr long double inf = std::numeric_limits<long double>::infinity();
+  const long double cases[] = {
+      0.0L,     -0.0L,   -4.0L, 0x1p-25L, 0x1p25L,
+      1e-300L,  1e300L,  inf,   -inf,     std::numeric_limits<long double>::quiet_NaN(),
+      0x1p-24L, 0x1p24L, 1.0L};
+  for (const long double a : cases) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const double shortcut = SquareRootByPower(a);
+    const int shortcut_faults = std::fetestexcept(kFaults);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const double power = PowerHalf(a);
+    const int power_faults = std::fetestexcept(kFaults);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    EXPECT_EQ(shortcut_faults, power_faults) << std::hexfloat << a;
+    if (std::isnan(power)) {
+      EXPECT_TRUE(std::isnan(shortcut)) << std::hexfloat << a;
+    } else {
+      EXPECT_EQ(std::bit_cast<uint64_t>(shortcut), std::bit_cast<uint64_t>(power))
+          << std::hexfloat << a;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellmor

@@ -15,21 +15,6 @@ namespace vellmor {
 SpinlineSystem::SpinlineSystem(const TStepCoefficients& c, double w)
     : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * Power(mass_flow_ / c.Rho, 0.195L)) {}
 
-TStateVector SpinlineSystem::operator()(double /*x*/, TStateVector y) const {
-  const long double v = y[kVelocity];
-  const long double f = y[kTension];
-  const long double t = y[kTemperature];
-
-  TStateVector dy = y;
-  dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
-  dy[kTension] = static_cast<double>(drag_factor_ * Power(y[kVelocity], 1.195L) +
-                                     (dy[kVelocity] - kGravity / v) * mass_flow_);
-  const double diameter = SquareRootByPower(4.0L * mass_flow_ / (kPi * v * c_.Rho));
-  dy[kTemperature] =
-      static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
-  return dy;
-}
-
 TStateVector SpinDerivatives(TStateVector y, double x, const TStepCoefficients& c, double w) {
   return SpinlineSystem(c, w)(x, y);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/physics/numerics.h"
 #include "core/physics/state_vector.h"
 
 namespace vellmor {
@@ -21,8 +22,22 @@ class SpinlineSystem {
   SpinlineSystem(const TStepCoefficients& c, double w);
 
   // dV/dx, dF/dx, dT/dx of the state y at position x (cm); the elements beyond the third are
-  // those of y.
-  TStateVector operator()(double x, TStateVector y) const;
+  // those of y. Inline, with the state's elements as doubles: the four stages of a step chain
+  // these, and a call would pass every operand through memory.
+  TStateVector operator()(double /*x*/, TStateVector y) const {
+    const long double v = y[kVelocity];
+    const long double f = y[kTension];
+    const long double t = y[kTemperature];
+
+    TStateVector dy = y;
+    dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
+    dy[kTension] = static_cast<double>(drag_factor_ * Power(y[kVelocity], 1.195L) +
+                                       (dy[kVelocity] - kGravity / v) * mass_flow_);
+    const double diameter = SquareRootByPower(4.0L * mass_flow_ / (kPi * v * c_.Rho));
+    dy[kTemperature] =
+        static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
+    return dy;
+  }
 
  private:
   TStepCoefficients c_;

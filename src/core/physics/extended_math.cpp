@@ -86,14 +86,19 @@ double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n 
   return {hi, a - hi};
 }
 
-// a · b = p.hi + p.lo exactly (Dekker). The fused multiply-add gives the same two doubles in
-// two operations, but it is a libm call unless the processor's FMA may be assumed, and with
-// the instruction chosen at run time the spinline calculation measured no faster.
+// a · b = p.hi + p.lo exactly: with the processor's fused multiply-add (kWithFma, in code
+// compiled for it) in two operations, else by Dekker's splitting in seventeen. Both give the
+// exact error of the product, so the same two doubles.
+template <bool kWithFma>
 [[gnu::always_inline]] inline DoubleDouble TwoProduct(double a, double b) {
   const double p = a * b;
-  const DoubleDouble as = Split(a);
-  const DoubleDouble bs = Split(b);
-  return {p, ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo};
+  if constexpr (kWithFma) {
+    return {p, __builtin_fma(a, b, -p)};
+  } else {
+    const DoubleDouble as = Split(a);
+    const DoubleDouble bs = Split(b);
+    return {p, ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo};
+  }
 }
 
 // The long double nearest to hi + lo, if every value within eps of hi + lo rounds to it too.
@@ -125,6 +130,7 @@ double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n 
 //   T e^r with T = t.hi + t_lo to 2^-104: the products of t.hi by a and a²/2 exact, the
 //     roundings of the low part (|.| < 2^-37.2) 2^-88.8.
 // kExpErrorBound = 2^-86 leaves a factor of 2.8.
+template <bool kWithFma>
 [[gnu::always_inline]] inline int ExpKernel(DoubleDouble x, DoubleDouble& y) {
   // k = round(x · 4096/ln2) by the 1.5 · 2^52 shift; |k| < 2^27.
   const double shifted = x.hi * k4096ByLn2 + 0x1.8p52;
@@ -139,17 +145,17 @@ double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n 
   const int j = static_cast<int>(k & 4095);
   const DoubleDouble& coarse = kExp2Coarse[j >> 6];
   const DoubleDouble& fine = kExp2Fine[j & 63];
-  const DoubleDouble t = TwoProduct(coarse.hi, fine.hi);
+  const DoubleDouble t = TwoProduct<kWithFma>(coarse.hi, fine.hi);
   const double t_lo = t.lo + (coarse.hi * fine.lo + coarse.lo * fine.hi);
 
   // a²/2 = half_square.hi + half_square.lo; cubic = a³/6 + a⁴/24 + a⁵/120.
-  const DoubleDouble half_square = TwoProduct(0.5 * a, a);
+  const DoubleDouble half_square = TwoProduct<kWithFma>(0.5 * a, a);
   const double cubic = (a * half_square.hi) * (1.0 / 3.0 + a * (1.0 / 12.0 + a * (1.0 / 60.0)));
   const double w = (1.0 + a) + (half_square.hi + (cubic + 0.5 * rl));
 
   // y = T e^r: t.hi + t.hi a + t.hi a²/2 summed exactly, the rest as a correction.
-  const DoubleDouble linear = TwoProduct(t.hi, a);
-  const DoubleDouble quadratic = TwoProduct(t.hi, half_square.hi);
+  const DoubleDouble linear = TwoProduct<kWithFma>(t.hi, a);
+  const DoubleDouble quadratic = TwoProduct<kWithFma>(t.hi, half_square.hi);
   const DoubleDouble u = FastTwoSum(linear.hi, quadratic.hi);
   const double low =
       (linear.lo + quadratic.lo) + (t.hi * ((half_square.lo + cubic) + rl * w) + t_lo * w);
@@ -190,6 +196,7 @@ Int128 FixedLog(const LnReductionStep& step) {
 //   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
 //   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
 // kLnErrorBound = 2^-90 leaves a factor of 3.
+template <bool kWithFma>
 [[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
   // Step 1: m in [1, 2) in bins of 1/128; from m >= 1.4140625 on, m/2 and e + 1.
   const unsigned i1 = static_cast<unsigned>(significand >> 56) & 127;
@@ -219,7 +226,7 @@ Int128 FixedLog(const LnReductionStep& step) {
       0x1p-121;
 
   // ln x = F + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5), -zh²/2 = m.hi + m.lo exactly.
-  const DoubleDouble m = TwoProduct(-0.5 * zh, zh);
+  const DoubleDouble m = TwoProduct<kWithFma>(-0.5 * zh, zh);
   const double cubic = zh * (zh * zh) * (1.0 / 3.0 - zh * (0.25 - zh * 0.2));
   const DoubleDouble s = TwoSum(f.hi, zh);
   // |s.hi| >= |m.hi|: s.hi is zh where F = 0, and larger than 2^-21.1 elsewhere.
@@ -273,6 +280,7 @@ bool InExpFastRange(const X87Fields& f, int exponent) {
   return exponent >= -70 && exponent <= 13 && (f.significand >> 63) != 0;
 }
 
+template <bool kWithFma>
 [[gnu::always_inline]] inline long double ExpOf(const X87Fields& f) {
   const int exponent = (f.sign_exponent & 0x7fff) - 16383;
   if (!InExpFastRange(f, exponent)) return ExpOfSpecial(LongDoubleOf(f), f);
@@ -281,7 +289,7 @@ bool InExpFastRange(const X87Fields& f, int exponent) {
   if (split.hi >= 11356.0) return split.hi > 11357.0 ? Overflow() : ExpExact(LongDoubleOf(f));
   if (split.hi < -11354.0) return split.hi < -11400.0 ? 0.0L : ExpExact(LongDoubleOf(f));
   DoubleDouble y;
-  const int scale = ExpKernel(split, y);
+  const int scale = ExpKernel<kWithFma>(split, y);
   long double result;
   if (scale >= -960 && scale <= 960) {
     // Scaled in double arithmetic, exactly but for a subnormal y.lo 2^scale (below 2^-1074,
@@ -301,10 +309,11 @@ bool PositiveNormal(const X87Fields& f) {
   return f.sign_exponent - 1u < 0x7ffeu && (f.significand >> 63) != 0;
 }
 
+template <bool kWithFma>
 [[gnu::always_inline]] inline long double Ln(long double x) {
   const X87Fields f = FieldsOf(x);
   if (!PositiveNormal(f)) return LnOfSpecial(x, f);
-  const DoubleDouble y = LnKernel(f.significand, f.sign_exponent - 16383);
+  const DoubleDouble y = LnKernel<kWithFma>(f.significand, f.sign_exponent - 16383);
   long double result;
   if (!RoundToExtended(y.hi, y.lo, std::fabs(y.hi) * kLnErrorBound, result)) return LnExact(x);
   return result;
@@ -369,18 +378,19 @@ bool PositiveNormal(const X87Fields& f) {
 // base^exponent: 0 for a base of 0 or -0, else e^(exponent · ln base) as
 // Exp(exponent * Ln(base)) computes it, the x87 product included, without passing ln base and
 // the product through the x87: the rounding of ln base and the product are done on the fields.
+template <bool kWithFma>
 [[gnu::always_inline]] inline long double Power(const X87Fields& a, const X87Fields& b) {
   if ((a.sign_exponent & 0x7fff) == 0 && a.significand == 0) return 0.0L;
   if (a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) return 1.0L;  // e^(b · 0)
   if (PositiveNormal(a) && ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) &&
       (b.significand >> 63) != 0) {
-    const DoubleDouble y = LnKernel(a.significand, a.sign_exponent - 16383);
+    const DoubleDouble y = LnKernel<kWithFma>(a.significand, a.sign_exponent - 16383);
     X87Fields ln;
     if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(LongDoubleOf(a)));
     X87Fields u;
-    if (MultiplyRounded(ln, b, u)) return ExpOf(u);
+    if (MultiplyRounded(ln, b, u)) return ExpOf<kWithFma>(u);
   }
-  return ExpOf(FieldsOf(LongDoubleOf(b) * Ln(LongDoubleOf(a))));
+  return ExpOf<kWithFma>(FieldsOf(LongDoubleOf(b) * Ln<kWithFma>(LongDoubleOf(a))));
 }
 
 }  // namespace
@@ -391,30 +401,59 @@ bool ExpApproximation(long double x, DoubleDouble& y, int& scale) {
   if (!InExpFastRange(f, exponent)) return false;
   const DoubleDouble split = SplitArgument(f, exponent);
   if (split.hi >= 11356.0 || split.hi < -11354.0) return false;
-  scale = ExpKernel(split, y);
+  scale = ExpKernel<false>(split, y);
   return true;
 }
 
 bool LnApproximation(long double x, DoubleDouble& y) {
   const X87Fields f = FieldsOf(x);
   if (!PositiveNormal(f)) return false;
-  y = LnKernel(f.significand, f.sign_exponent - 16383);
+  y = LnKernel<false>(f.significand, f.sign_exponent - 16383);
   return true;
 }
 
+// The entry points, compiled once for processors with the fused multiply-add and once
+// without; they return the same bits.
+[[gnu::target("fma")]] long double ExpWithFma(X87Fields x) { return ExpOf<true>(x); }
+[[gnu::target("fma")]] long double LnWithFma(long double x) { return Ln<true>(x); }
+[[gnu::target("fma")]] long double PowerWithFma(X87Fields base, X87Fields exponent) {
+  return Power<true>(base, exponent);
+}
+
+long double ExpWithoutFma(long double x) { return ExpOf<false>(FieldsOf(x)); }
+long double LnWithoutFma(long double x) { return Ln<false>(x); }
+long double PowerWithoutFma(long double base, long double exponent) {
+  return Power<false>(FieldsOf(base), FieldsOf(exponent));
+}
+
+namespace {
+
+// Read from what the C runtime found out about the processor at start-up: a load and a test.
+bool ProcessorHasFma() { return __builtin_cpu_supports("fma"); }
+
+}  // namespace
 }  // namespace extended_math
 
-long double ExpExtended(long double x) { return extended_math::ExpOf(extended_math::FieldsOf(x)); }
+long double ExpExtended(long double x) {
+  using namespace extended_math;
+  return ProcessorHasFma() ? ExpWithFma(FieldsOf(x)) : ExpWithoutFma(x);
+}
 
-long double LnExtended(long double x) { return extended_math::Ln(x); }
+long double LnExtended(long double x) {
+  using namespace extended_math;
+  return ProcessorHasFma() ? LnWithFma(x) : LnWithoutFma(x);
+}
 
 long double PowerExtended(long double base, long double exponent) {
-  return extended_math::Power(extended_math::FieldsOf(base), extended_math::FieldsOf(exponent));
+  using namespace extended_math;
+  if (ProcessorHasFma()) return PowerWithFma(FieldsOf(base), FieldsOf(exponent));
+  return PowerWithoutFma(base, exponent);
 }
 
 long double PowerExtended(double base, long double exponent) {
-  return extended_math::Power(extended_math::FieldsOfDouble(base),
-                              extended_math::FieldsOf(exponent));
+  using namespace extended_math;
+  if (ProcessorHasFma()) return PowerWithFma(FieldsOfDouble(base), FieldsOf(exponent));
+  return Power<false>(FieldsOfDouble(base), FieldsOf(exponent));
 }
 
 }  // namespace vellmor

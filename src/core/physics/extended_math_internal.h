@@ -23,4 +23,10 @@ bool LnApproximation(long double x, DoubleDouble& y);
 long double ExpExact(long double x);
 long double LnExact(long double x);
 
+// ExpExtended, LnExtended and PowerExtended as they run on a processor without the fused
+// multiply-add; where it has one, they must give the same bits.
+long double ExpWithoutFma(long double x);
+long double LnWithoutFma(long double x);
+long double PowerWithoutFma(long double base, long double exponent);
+
 }  // namespace vellmor::extended_math

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "core/physics/extended_math.h"
+#include "core/physics/extended_math_internal.h"
 #include "core/physics/numerics.h"
 
 namespace vellmor {
@@ -64,6 +65,34 @@ TEST(PowerOfDoubleBase, EqualsThePowerOfTheWidenedBase) {
   }
   for (int i = 0; i < 200000; ++i) compare(AnyDouble(random), exponents[i % 6]);
   EXPECT_EQ(compared, 200060);
+}
+
+// The kernels take the product's exact error from the fused multiply-add where the processor
+// has one, and from Dekker's splitting where it has not: both give the same two doubles, so
+// every result must be the same bits either way. (On a processor without it both sides below
+// run the same code.)
+TEST(ExtendedMathWithoutFma, GivesTheSameBits) {
+  std::mt19937_64 random(13);
+  // Any sign, a binade within 2^±24: the exponentials stay on their fast path.
+  const auto any_long_double = [&] {
+    long double x = 0.0L;
+    const uint64_t significand = random() | (uint64_t{1} << 63);
+    const auto sign_exponent =
+        static_cast<uint16_t>((random() % 2) << 15 | (16383 + random() % 38 - 24));
+    std::memcpy(&x, &significand, 8);
+    std::memcpy(reinterpret_cast<char*>(&x) + 8, &sign_exponent, 2);
+    return x;
+  };
+  const long double exponents[] = {1.195L, 0.259L, 0.167L, 0.195L, 0.5L, 5.056L, -0.85L};
+  for (int i = 0; i < 100000; ++i) {
+    const long double x = any_long_double();
+    ASSERT_TRUE(SameBits(ExpExtended(x), extended_math::ExpWithoutFma(x))) << std::hexfloat << x;
+    const long double a = std::fabs(x);
+    ASSERT_TRUE(SameBits(LnExtended(a), extended_math::LnWithoutFma(a))) << std::hexfloat << a;
+    const long double b = exponents[i % 7];
+    ASSERT_TRUE(SameBits(PowerExtended(a, b), extended_math::PowerWithoutFma(a, b)))
+        << std::hexfloat << a << " ^ " << b;
+  }
 }
 
 // Power(a, 0.5) rounded to double, the long way.

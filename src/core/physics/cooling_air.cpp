@@ -29,17 +29,24 @@ TZoneChoice ZoneOfPoint(int p, const TSpinCondition& condition,
 
 }  // namespace
 
-TAirCondition AirCondition(int p, double area, double x, double v, const TSpinCondition& condition,
-                           const OneBasedArray<int, 3>& zone_end_point) {
+TAirLaws AirLaws(int p, double area, double x, double v, const TSpinCondition& condition,
+                 const OneBasedArray<int, 3>& zone_end_point) {
   const TZoneChoice zone = ZoneOfPoint(p, condition, zone_end_point);
   const long double velocity = v;
   const long double cross_flow = 8.0L * zone.air_velocity / velocity;
-  TAirCondition air;
-  air.TA = static_cast<double>(zone.equation.A1 / (x + static_cast<long double>(zone.equation.A2)) +
-                               zone.equation.A3);
-  air.H = static_cast<double>(1.37e-4L * Power(velocity / area, 0.259L) *
-                              Power(1.0L + cross_flow * cross_flow, 0.167L));
-  return air;
+  TAirLaws laws;
+  laws.TA = static_cast<double>(
+      zone.equation.A1 / (x + static_cast<long double>(zone.equation.A2)) + zone.equation.A3);
+  laws.FilamentFlow = {velocity / area, 0.259L};
+  laws.CrossFlow = {1.0L + cross_flow * cross_flow, 0.167L};
+  return laws;
+}
+
+TAirCondition AirCondition(int p, double area, double x, double v, const TSpinCondition& condition,
+                           const OneBasedArray<int, 3>& zone_end_point) {
+  const TAirLaws laws = AirLaws(p, area, x, v, condition, zone_end_point);
+  return AirFromPowers(laws, Power(laws.FilamentFlow.base, laws.FilamentFlow.exponent),
+                       Power(laws.CrossFlow.base, laws.CrossFlow.exponent));
 }
 
 }  // namespace vellmor

@@ -21,9 +21,11 @@
 
 #include "core/physics/extended_math.h"
 
+#include <array>
 #include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -130,38 +132,72 @@ template <bool kWithFma>
 //   T e^r with T = t.hi + t_lo to 2^-104: the products of t.hi by a and a²/2 exact, the
 //     roundings of the low part (|.| < 2^-37.2) 2^-88.8.
 // kExpErrorBound = 2^-86 leaves a factor of 2.8.
+// The first half of ExpKernel: the reduced argument r = a + rl and the table value
+// T = 2^(i/64) · 2^(j/4096) = t_hi + t_lo of k = 64 i + j, and the scale k div 4096.
+struct ExpReduction {
+  double a;
+  double rl;
+  double t_hi;
+  double t_lo;
+  int scale;
+};
+
 template <bool kWithFma>
-[[gnu::always_inline]] inline int ExpKernel(DoubleDouble x, DoubleDouble& y) {
+[[gnu::always_inline]] inline ExpReduction ExpReduce(DoubleDouble x) {
   // k = round(x · 4096/ln2) by the 1.5 · 2^52 shift; |k| < 2^27.
   const double shifted = x.hi * k4096ByLn2 + 0x1.8p52;
   const int64_t k = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
   const double kd = shifted - 0x1.8p52;
+  ExpReduction r;
   // a = xh - k (C1a + C1b) is exact: k times each 26-bit part is, the first difference by
   // Sterbenz's lemma, and the result is a multiple of 2^-66 below 2^-13.5.
-  const double a = (x.hi - kd * kLn2By4096Hi) - kd * kLn2By4096Mid;
-  const double rl = x.lo - kd * kLn2By4096Lo;  // |rl| < 2^-38.4
+  r.a = (x.hi - kd * kLn2By4096Hi) - kd * kLn2By4096Mid;
+  r.rl = x.lo - kd * kLn2By4096Lo;  // |rl| < 2^-38.4
 
   // T = 2^(i/64) · 2^(j/4096) = t.hi + t_lo.
   const int j = static_cast<int>(k & 4095);
   const DoubleDouble& coarse = kExp2Coarse[j >> 6];
   const DoubleDouble& fine = kExp2Fine[j & 63];
   const DoubleDouble t = TwoProduct<kWithFma>(coarse.hi, fine.hi);
-  const double t_lo = t.lo + (coarse.hi * fine.lo + coarse.lo * fine.hi);
+  r.t_hi = t.hi;
+  r.t_lo = t.lo + (coarse.hi * fine.lo + coarse.lo * fine.hi);
+  r.scale = static_cast<int>(k >> 12);
+  return r;
+}
 
+// The second half: y = T e^r.
+template <bool kWithFma>
+[[gnu::always_inline]] inline DoubleDouble ExpSum(const ExpReduction& r) {
+  const double a = r.a;
   // a²/2 = half_square.hi + half_square.lo; cubic = a³/6 + a⁴/24 + a⁵/120.
   const DoubleDouble half_square = TwoProduct<kWithFma>(0.5 * a, a);
   const double cubic = (a * half_square.hi) * (1.0 / 3.0 + a * (1.0 / 12.0 + a * (1.0 / 60.0)));
-  const double w = (1.0 + a) + (half_square.hi + (cubic + 0.5 * rl));
+  const double w = (1.0 + a) + (half_square.hi + (cubic + 0.5 * r.rl));
 
   // y = T e^r: t.hi + t.hi a + t.hi a²/2 summed exactly, the rest as a correction.
-  const DoubleDouble linear = TwoProduct<kWithFma>(t.hi, a);
-  const DoubleDouble quadratic = TwoProduct<kWithFma>(t.hi, half_square.hi);
+  const DoubleDouble linear = TwoProduct<kWithFma>(r.t_hi, a);
+  const DoubleDouble quadratic = TwoProduct<kWithFma>(r.t_hi, half_square.hi);
   const DoubleDouble u = FastTwoSum(linear.hi, quadratic.hi);
   const double low =
-      (linear.lo + quadratic.lo) + (t.hi * ((half_square.lo + cubic) + rl * w) + t_lo * w);
-  y = FastTwoSum(t.hi, u.hi);
+      (linear.lo + quadratic.lo) + (r.t_hi * ((half_square.lo + cubic) + r.rl * w) + r.t_lo * w);
+  DoubleDouble y = FastTwoSum(r.t_hi, u.hi);
   y.lo = y.lo + (u.lo + low);
-  return static_cast<int>(k >> 12);
+  return y;
+}
+
+// e^x = (y.hi + y.lo) · 2^scale for x = xh + xl, -11354 <= x < 11356; returns the scale.
+// Absolute error on y below 2^-87.5 (y in [0.9999, 2)):
+//   r = a + rl: a exact; rl = xl - k C2, rounding below 2^-92, neglected k C3 below 2^-93;
+//   e^r = 1 + a + a²/2 + cubic + rl w with w = e^a + rl/2 to 2^-53: truncation 2^-90.7,
+//     cubic 2^-94, neglected a rl²/2 2^-91.8;
+//   T e^r with T = t.hi + t_lo to 2^-104: the products of t.hi by a and a²/2 exact, the
+//     roundings of the low part (|.| < 2^-37.2) 2^-88.8.
+// kExpErrorBound = 2^-86 leaves a factor of 2.8.
+template <bool kWithFma>
+[[gnu::always_inline]] inline int ExpKernel(DoubleDouble x, DoubleDouble& y) {
+  const ExpReduction r = ExpReduce<kWithFma>(x);
+  y = ExpSum<kWithFma>(r);
+  return r.scale;
 }
 
 // |x| · 2^-112 as a double-double to 2^-105 |x|, with x's sign, for 2^91 <= |x| < 2^126.
@@ -186,18 +222,13 @@ Int128 FixedLog(const LnReductionStep& step) {
   return static_cast<Int128>((static_cast<UInt128>(step.minus_log_hi) << 64) | step.minus_log_lo);
 }
 
-// ln x = y.hi + y.lo for x = significand · 2^(exponent - 63), significand >= 2^63. Relative
-// error below 2^-91.6:
-//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113
-//   (e ln 2 to |e| 2^-113, against |ln x| > 0.34 |e|), as a double-double to 2^-104 |F|;
-//   ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part 2^-94.9, the rest 2^-96).
-//   Where F != 0, x lies outside the bins whose reciprocals are all 1, so |ln x| > 2^-21.01
-//   (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does) and |F| > 2^-20.01; the
-//   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
-//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
-// kLnErrorBound = 2^-90 leaves a factor of 3.
-template <bool kWithFma>
-[[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
+// The integer half of LnKernel: F = e ln2 - ln r1 - ln r2 - ln r3 and z, in fixed point.
+struct LnReduction {
+  Int128 f_fixed;  // F · 2^112
+  Int128 z_fixed;  // z · 2^121
+};
+
+[[gnu::always_inline]] inline LnReduction LnReduce(uint64_t significand, int exponent) {
   // Step 1: m in [1, 2) in bins of 1/128; from m >= 1.4140625 on, m/2 and e + 1.
   const unsigned i1 = static_cast<unsigned>(significand >> 56) & 127;
   const LnReductionStep& s1 = kLnStep1[i1];
@@ -211,18 +242,22 @@ template <bool kWithFma>
   // Step 3: index round(z2 · 2^20), reciprocal R3 · 2^-27.
   const unsigned i3 = static_cast<unsigned>((p2 + (half << 73)) >> 74) - (1u << 20) + 65;
   const LnReductionStep& s3 = kLnStep3[i3];
-  const Int128 z_fixed = static_cast<Int128>(p2 * s3.reciprocal - (half << 121));  // z · 2^121
-
   const Int128 ln2 =
       static_cast<Int128>((static_cast<UInt128>(kLn2Fixed112Hi) << 64) | kLn2Fixed112Lo);
-  const Int128 f_fixed = e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3);
-  const DoubleDouble f = f_fixed != 0 ? FixedToDoubleDouble(f_fixed) : DoubleDouble{0.0, 0.0};
+  return {e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3),
+          static_cast<Int128>(p2 * s3.reciprocal - (half << 121))};
+}
+
+// The floating-point half: F + ln(1 + z).
+template <bool kWithFma>
+[[gnu::always_inline]] inline DoubleDouble LnSum(const LnReduction& r) {
+  const DoubleDouble f = r.f_fixed != 0 ? FixedToDoubleDouble(r.f_fixed) : DoubleDouble{0.0, 0.0};
 
   // z = zh + zl exactly (|z_fixed| < 2^100.03): the top bits convert exactly, the low 48 too.
   // Where F = 0 the low bits are zero; elsewhere |zl| < 2^-73 only has to count absolutely.
-  const double zh = static_cast<double>(static_cast<int64_t>(z_fixed >> 48)) * 0x1p-73;
+  const double zh = static_cast<double>(static_cast<int64_t>(r.z_fixed >> 48)) * 0x1p-73;
   const double zl =
-      static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(z_fixed) & 0xffffffffffff)) *
+      static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(r.z_fixed) & 0xffffffffffff)) *
       0x1p-121;
 
   // ln x = F + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5), -zh²/2 = m.hi + m.lo exactly.
@@ -233,6 +268,21 @@ template <bool kWithFma>
   DoubleDouble y = FastTwoSum(s.hi, m.hi);
   y.lo = y.lo + ((s.lo + f.lo) + (m.lo + ((zl - zh * zl) + cubic)));
   return y;
+}
+
+// ln x = y.hi + y.lo for x = significand · 2^(exponent - 63), significand >= 2^63. Relative
+// error below 2^-91.6:
+//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113
+//   (e ln 2 to |e| 2^-113, against |ln x| > 0.34 |e|), as a double-double to 2^-104 |F|;
+//   ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part 2^-94.9, the rest 2^-96).
+//   Where F != 0, x lies outside the bins whose reciprocals are all 1, so |ln x| > 2^-21.01
+//   (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does) and |F| > 2^-20.01; the
+//   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
+//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
+// kLnErrorBound = 2^-90 leaves a factor of 3.
+template <bool kWithFma>
+[[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
+  return LnSum<kWithFma>(LnReduce(significand, exponent));
 }
 
 long double Overflow() {
@@ -280,27 +330,50 @@ bool InExpFastRange(const X87Fields& f, int exponent) {
   return exponent >= -70 && exponent <= 13 && (f.significand >> 63) != 0;
 }
 
+// The reduction of e^x where the fast path takes x: 2^-70 <= |x|, -11354 <= x < 11356;
+// false elsewhere, where the result may also overflow or be subnormal.
 template <bool kWithFma>
-[[gnu::always_inline]] inline long double ExpOf(const X87Fields& f) {
+[[gnu::always_inline]] inline bool ExpStart(const X87Fields& f, ExpReduction& r) {
   const int exponent = (f.sign_exponent & 0x7fff) - 16383;
-  if (!InExpFastRange(f, exponent)) return ExpOfSpecial(LongDoubleOf(f), f);
+  if (!InExpFastRange(f, exponent)) return false;
   const DoubleDouble split = SplitArgument(f, exponent);
-  // Outside, the result may overflow or be subnormal: the exact path rounds those.
-  if (split.hi >= 11356.0) return split.hi > 11357.0 ? Overflow() : ExpExact(LongDoubleOf(f));
-  if (split.hi < -11354.0) return split.hi < -11400.0 ? 0.0L : ExpExact(LongDoubleOf(f));
-  DoubleDouble y;
-  const int scale = ExpKernel<kWithFma>(split, y);
-  long double result;
-  if (scale >= -960 && scale <= 960) {
+  if (split.hi >= 11356.0 || split.hi < -11354.0) return false;
+  r = ExpReduce<kWithFma>(split);
+  return true;
+}
+
+// e^x from its reduction, if the approximation decides the rounding.
+template <bool kWithFma>
+[[gnu::always_inline]] inline bool ExpFinish(const ExpReduction& r, long double& result) {
+  const DoubleDouble y = ExpSum<kWithFma>(r);
+  if (r.scale >= -960 && r.scale <= 960) {
     // Scaled in double arithmetic, exactly but for a subnormal y.lo 2^scale (below 2^-1074,
     // far inside the margin); the x87 sum then yields the result itself.
-    const double factor = PowerOfTwo(scale);
-    if (RoundToExtended(y.hi * factor, y.lo * factor, kExpErrorBound * factor, result)) {
-      return result;
-    }
-  } else if (RoundToExtended(y.hi, y.lo, kExpErrorBound, result)) {
-    return result * ExtendedPowerOfTwo(scale);  // exact: the result is normal
+    const double factor = PowerOfTwo(r.scale);
+    return RoundToExtended(y.hi * factor, y.lo * factor, kExpErrorBound * factor, result);
   }
+  if (!RoundToExtended(y.hi, y.lo, kExpErrorBound, result)) return false;
+  result *= ExtendedPowerOfTwo(r.scale);  // exact: the result is normal
+  return true;
+}
+
+// e^x where the fast path does not take x.
+long double ExpOutsideFastRange(const X87Fields& f) {
+  const int exponent = (f.sign_exponent & 0x7fff) - 16383;
+  if (!InExpFastRange(f, exponent)) return ExpOfSpecial(LongDoubleOf(f), f);
+  // The result may overflow or be subnormal: the exact path rounds those.
+  const DoubleDouble split = SplitArgument(f, exponent);
+  if (split.hi > 11357.0) return Overflow();
+  if (split.hi < -11400.0) return 0.0L;
+  return ExpExact(LongDoubleOf(f));
+}
+
+template <bool kWithFma>
+[[gnu::always_inline]] inline long double ExpOf(const X87Fields& f) {
+  ExpReduction r;
+  if (!ExpStart<kWithFma>(f, r)) return ExpOutsideFastRange(f);
+  long double result;
+  if (ExpFinish<kWithFma>(r, result)) return result;
   return ExpExact(LongDoubleOf(f));
 }
 
@@ -375,6 +448,13 @@ template <bool kWithFma>
   return {significand, static_cast<uint16_t>((biased - 1023 + 16383) | ((bits >> 48) & 0x8000))};
 }
 
+// Bases and exponents the fast path of Power takes: positive normal bases other than 1
+// (whose power is 1 straight away), normal exponents.
+[[gnu::always_inline]] inline bool PowerFastApplies(const X87Fields& a, const X87Fields& b) {
+  return PositiveNormal(a) && !(a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) &&
+         ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) && (b.significand >> 63) != 0;
+}
+
 // base^exponent: 0 for a base of 0 or -0, else e^(exponent · ln base) as
 // Exp(exponent * Ln(base)) computes it, the x87 product included, without passing ln base and
 // the product through the x87: the rounding of ln base and the product are done on the fields.
@@ -391,6 +471,53 @@ template <bool kWithFma>
     if (MultiplyRounded(ln, b, u)) return ExpOf<kWithFma>(u);
   }
   return ExpOf<kWithFma>(FieldsOf(LongDoubleOf(b) * Ln<kWithFma>(LongDoubleOf(a))));
+}
+
+// Several independent powers and exponentials as Power and ExpOf give each: the same steps,
+// taken for all of them before the next step, so that the processor works on them side by
+// side. (One after another, each one's chain of dependent operations is longer than the
+// processor looks ahead, and it waits on each in turn.) One that leaves the fast path on the
+// way is done again alone from the start, which raises the exceptions the single call raises.
+template <std::size_t P, std::size_t E, bool kWithFma>
+[[gnu::always_inline]] inline void Lanes(const std::array<TPowerLaw, P>& laws,
+                                         const std::array<long double, E>& exponents_of_e,
+                                         std::array<long double, P + E>& results) {
+  constexpr std::size_t N = P + E;
+  std::array<X87Fields, P> a, b;
+  std::array<LnReduction, P> ln_reduction;
+  std::array<DoubleDouble, P> ln;
+  std::array<X87Fields, N> u;  // the argument of each exponential
+  std::array<bool, N> fast;
+  std::array<ExpReduction, N> exp_reduction;
+  for (std::size_t i = 0; i < P; ++i) {
+    a[i] = FieldsOf(laws[i].base);
+    b[i] = FieldsOf(laws[i].exponent);
+    fast[i] = PowerFastApplies(a[i], b[i]);
+  }
+  for (std::size_t i = 0; i < E; ++i) {
+    u[P + i] = FieldsOf(exponents_of_e[i]);
+    fast[P + i] = true;
+  }
+  for (std::size_t i = 0; i < P; ++i) {
+    if (fast[i]) ln_reduction[i] = LnReduce(a[i].significand, a[i].sign_exponent - 16383);
+  }
+  for (std::size_t i = 0; i < P; ++i) {
+    if (fast[i]) ln[i] = LnSum<kWithFma>(ln_reduction[i]);
+  }
+  for (std::size_t i = 0; i < P; ++i) {
+    X87Fields rounded;
+    if (fast[i]) fast[i] = RoundToFields(ln[i], rounded) && MultiplyRounded(rounded, b[i], u[i]);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (fast[i]) fast[i] = ExpStart<kWithFma>(u[i], exp_reduction[i]);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (fast[i]) fast[i] = ExpFinish<kWithFma>(exp_reduction[i], results[i]);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (fast[i]) continue;
+    results[i] = i < P ? Power<kWithFma>(a[i], b[i]) : ExpOf<kWithFma>(u[i]);
+  }
 }
 
 }  // namespace
@@ -426,6 +553,24 @@ long double PowerWithoutFma(long double base, long double exponent) {
   return Power<false>(FieldsOf(base), FieldsOf(exponent));
 }
 
+template <std::size_t P, std::size_t E>
+[[gnu::target("fma")]] void TogetherWithFma(const std::array<TPowerLaw, P>& laws,
+                                            const std::array<long double, E>& exponents_of_e,
+                                            std::array<long double, P + E>& results) {
+  Lanes<P, E, true>(laws, exponents_of_e, results);
+}
+
+template <std::size_t P, std::size_t E>
+void TogetherWithoutFma(const std::array<TPowerLaw, P>& laws,
+                        const std::array<long double, E>& exponents_of_e,
+                        std::array<long double, P + E>& results) {
+  Lanes<P, E, false>(laws, exponents_of_e, results);
+}
+template void TogetherWithoutFma(const std::array<TPowerLaw, 5>&, const std::array<long double, 0>&,
+                                 std::array<long double, 5>&);
+template void TogetherWithoutFma(const std::array<TPowerLaw, 2>&, const std::array<long double, 1>&,
+                                 std::array<long double, 3>&);
+
 namespace {
 
 // Read from what the C runtime found out about the processor at start-up: a load and a test.
@@ -448,6 +593,25 @@ long double PowerExtended(long double base, long double exponent) {
   using namespace extended_math;
   if (ProcessorHasFma()) return PowerWithFma(FieldsOf(base), FieldsOf(exponent));
   return PowerWithoutFma(base, exponent);
+}
+
+std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws) {
+  using namespace extended_math;
+  std::array<long double, 5> powers;
+  const std::array<long double, 0> no_exponentials{};
+  ProcessorHasFma() ? TogetherWithFma(laws, no_exponentials, powers)
+                    : TogetherWithoutFma(laws, no_exponentials, powers);
+  return powers;
+}
+
+std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
+                                          long double exponent_of_e) {
+  using namespace extended_math;
+  std::array<long double, 3> results;
+  const std::array<long double, 1> exponents_of_e{exponent_of_e};
+  ProcessorHasFma() ? TogetherWithFma(laws, exponents_of_e, results)
+                    : TogetherWithoutFma(laws, exponents_of_e, results);
+  return results;
 }
 
 long double PowerExtended(double base, long double exponent) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 namespace vellmor {
 
 // ln x and e^x of an x87 extended-precision argument (64-bit significand), correctly rounded:
@@ -23,5 +25,20 @@ long double PowerExtended(long double base, long double exponent);
 // from the register it arrives in, which spares the trip through memory that an x87 argument
 // takes, on the critical path of every stage.
 long double PowerExtended(double base, long double exponent);
+
+// One power law base^exponent of several evaluated together.
+struct TPowerLaw {
+  long double base = 0.0L;
+  long double exponent = 0.0L;
+};
+
+// Independent power laws (and an exponential) evaluated together, each to exactly what
+// PowerExtended(base, exponent) (and ExpExtended) returns for it, with the same
+// floating-point exceptions: their logarithms and exponentials run side by side, each
+// waiting on its own operations only. A step of the spinline offers five powers at its
+// start, and two with the new point's exponential later; the exponential comes last.
+std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws);
+std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
+                                          long double exponent_of_e);
 
 }  // namespace vellmor

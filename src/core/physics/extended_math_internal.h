@@ -3,6 +3,10 @@
 // What extended_math.cpp and extended_math_exact.cpp share, and what the tests look into: the
 // fast double-double approximations with their error bounds, and the exact path alone.
 
+#include <array>
+#include <cstddef>
+
+#include "core/physics/extended_math.h"
 #include "core/physics/extended_math_tables.h"
 
 namespace vellmor::extended_math {
@@ -28,5 +32,9 @@ long double LnExact(long double x);
 long double ExpWithoutFma(long double x);
 long double LnWithoutFma(long double x);
 long double PowerWithoutFma(long double base, long double exponent);
+template <std::size_t P, std::size_t E>
+void TogetherWithoutFma(const std::array<TPowerLaw, P>& laws,
+                        const std::array<long double, E>& exponents_of_e,
+                        std::array<long double, P + E>& results);
 
 }  // namespace vellmor::extended_math

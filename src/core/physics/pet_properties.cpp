@@ -15,17 +15,7 @@ namespace vellmor {
 
 PetMaterial::PetMaterial(double iv) : viscosity_factor_(0.273L * Power(iv, 5.056L)) {}
 
-TPetProperties PetMaterial::At(double t) const {
-  const long double temperature = t;
-  TPetProperties properties;
-  properties.Rho = static_cast<double>(1.36L - 0.0005L * temperature);
-  properties.Cp = static_cast<double>(0.3L + 0.0006L * temperature);
-  properties.Eta =
-      static_cast<double>(viscosity_factor_ * ExpExtended(6802.0L / (temperature + kKelvinOffset)));
-  // Below the glass transition the filament hardly draws any more.
-  if (t < kGlassTransition) properties.Eta = static_cast<double>(100.0L * properties.Eta);
-  return properties;
-}
+TPetProperties PetMaterial::At(double t) const { return At(t, ExpExtended(ViscosityExponent(t))); }
 
 TPetProperties PetProperties(double t, double iv) { return PetMaterial(iv).At(t); }
 

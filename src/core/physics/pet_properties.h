@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/physics/numerics.h"
+
 namespace vellmor {
 
 // The glass transition of PET (°C): below it the viscosity is a hundred times higher, the
@@ -21,6 +23,23 @@ class PetMaterial {
 
   // The properties at filament temperature t (°C).
   TPetProperties At(double t) const;
+
+  // The same in two halves, for evaluating the viscosity's exponential together with others:
+  // its exponent 6802 / (t + 273), then the properties from e^exponent.
+  // Inline: the new point's properties end every step of the march.
+  static long double ViscosityExponent(double t) {
+    return 6802.0L / (static_cast<long double>(t) + kKelvinOffset);
+  }
+  TPetProperties At(double t, long double viscosity_exponential) const {
+    const long double temperature = t;
+    TPetProperties properties;
+    properties.Rho = static_cast<double>(1.36L - 0.0005L * temperature);
+    properties.Cp = static_cast<double>(0.3L + 0.0006L * temperature);
+    properties.Eta = static_cast<double>(viscosity_factor_ * viscosity_exponential);
+    // Below the glass transition the filament hardly draws any more.
+    if (t < kGlassTransition) properties.Eta = static_cast<double>(100.0L * properties.Eta);
+    return properties;
+  }
 
  private:
   long double viscosity_factor_;  // 0.273 IV^5.056

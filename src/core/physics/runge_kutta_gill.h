@@ -25,6 +25,36 @@ inline constexpr long double b3 = -4.1213203436L;
 inline constexpr long double c3 = 3.4142135624L;
 }  // namespace gill
 
+// One element's part of each stage, from its derivative d at the stage's point, with
+// hl = h in extended precision: the stages of different elements are independent, so a caller
+// may take them in any order the derivatives allow.
+namespace gill {
+
+inline void FirstStage(long double hl, double d, double& y, double& q) {
+  const double k = static_cast<double>(hl * d);
+  y = static_cast<double>(y + 0.5L * k);
+  q = k;
+}
+
+inline void SecondStage(long double hl, double d, double& y, double& q) {
+  const double k = static_cast<double>(hl * d);
+  y = static_cast<double>(y + a2 * (static_cast<long double>(k) - q));
+  q = static_cast<double>(b2 * q + c2 * k);
+}
+
+inline void ThirdStage(long double hl, double d, double& y, double& q) {
+  const double k = static_cast<double>(hl * d);
+  y = static_cast<double>(y + a3 * (static_cast<long double>(k) - q));
+  q = static_cast<double>(b3 * q + c3 * k);
+}
+
+inline void FourthStage(long double hl, double d, double& y, double q) {
+  const double k = static_cast<double>(hl * d);
+  y = static_cast<double>((y + k / 6.0L) - q / 3.0L);
+}
+
+}  // namespace gill
+
 // Advances the first n elements of y from x to x + h. f(x, y) -> TStateVector receives a copy
 // of the state; it is called exactly four times, at x, x + h/2, x + h/2 and x + h.
 template <class Derivative>
@@ -32,35 +62,16 @@ void RungeKuttaGill(int n, TStateVector& y, double x, double h, Derivative&& f) 
   const long double hl = h;
   const double x_half = static_cast<double>(x + 0.5L * hl);
   const double x_full = static_cast<double>(x + hl);
-  TStateVector k{};
   TStateVector q{};
 
   TStateVector dy = f(x, TStateVector(y));
-  for (int j = 0; j < n; ++j) {
-    k[j] = static_cast<double>(hl * dy[j]);
-    y[j] = static_cast<double>(y[j] + 0.5L * k[j]);
-    q[j] = k[j];
-  }
-
+  for (int j = 0; j < n; ++j) gill::FirstStage(hl, dy[j], y[j], q[j]);
   dy = f(x_half, TStateVector(y));
-  for (int j = 0; j < n; ++j) {
-    k[j] = static_cast<double>(hl * dy[j]);
-    y[j] = static_cast<double>(y[j] + gill::a2 * (static_cast<long double>(k[j]) - q[j]));
-    q[j] = static_cast<double>(gill::b2 * q[j] + gill::c2 * k[j]);
-  }
-
+  for (int j = 0; j < n; ++j) gill::SecondStage(hl, dy[j], y[j], q[j]);
   dy = f(x_half, TStateVector(y));
-  for (int j = 0; j < n; ++j) {
-    k[j] = static_cast<double>(hl * dy[j]);
-    y[j] = static_cast<double>(y[j] + gill::a3 * (static_cast<long double>(k[j]) - q[j]));
-    q[j] = static_cast<double>(gill::b3 * q[j] + gill::c3 * k[j]);
-  }
-
+  for (int j = 0; j < n; ++j) gill::ThirdStage(hl, dy[j], y[j], q[j]);
   dy = f(x_full, TStateVector(y));
-  for (int j = 0; j < n; ++j) {
-    k[j] = static_cast<double>(hl * dy[j]);
-    y[j] = static_cast<double>((y[j] + k[j] / 6.0L) - q[j] / 3.0L);
-  }
+  for (int j = 0; j < n; ++j) gill::FourthStage(hl, dy[j], y[j], q[j]);
 }
 
 }  // namespace vellmor

@@ -12,9 +12,6 @@
 
 namespace vellmor {
 
-SpinlineSystem::SpinlineSystem(const TStepCoefficients& c, double w)
-    : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * Power(mass_flow_ / c.Rho, 0.195L)) {}
-
 TStateVector SpinDerivatives(TStateVector y, double x, const TStepCoefficients& c, double w) {
   return SpinlineSystem(c, w)(x, y);
 }

@@ -14,34 +14,63 @@ struct TStepCoefficients {
   double H = 0.0;    // heat-transfer coefficient (cal/(cm²·s·°C))
 };
 
+// dV/dx = ρ V F / (λ W) alone, as SpinlineSystem gives it; it needs neither the air nor a
+// power law.
+inline double VelocityDerivative(const TStepCoefficients& c, double w, double v, double f) {
+  return static_cast<double>(c.Rho * static_cast<long double>(v) * f /
+                             (c.Eta * static_cast<long double>(w)));
+}
+
 // The spinline equations over one step: the coefficients c of its start point and the mass
 // flow w (g/s). The air-drag factor depends on those alone and is evaluated once per step,
-// not at each of the four stages.
+// not at each of the four stages. Inline: the four stages of a step chain these, and a call
+// would pass every operand through memory.
 class SpinlineSystem {
  public:
-  SpinlineSystem(const TStepCoefficients& c, double w);
+  SpinlineSystem(const TStepCoefficients& c, double w)
+      : SpinlineSystem(c, w, Power(DragBase(c, w), kDragBaseExponent)) {}
+  // With the drag law's power (W/ρ)^0.195 evaluated elsewhere, together with others.
+  SpinlineSystem(const TStepCoefficients& c, double w, long double drag_power)
+      : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * drag_power) {}
+
+  // The drag law 2.84e-4 (W/ρ)^0.195 V^1.195: the base and exponents of its powers.
+  static long double DragBase(const TStepCoefficients& c, double w) {
+    return static_cast<long double>(w) / c.Rho;
+  }
+  static constexpr long double kDragBaseExponent = 0.195L;
+  static constexpr long double kDragVelocityExponent = 1.195L;
 
   // dV/dx, dF/dx, dT/dx of the state y at position x (cm); the elements beyond the third are
-  // those of y. Inline, with the state's elements as doubles: the four stages of a step chain
-  // these, and a call would pass every operand through memory.
+  // those of y.
   TStateVector operator()(double /*x*/, TStateVector y) const {
-    const long double v = y[kVelocity];
-    const long double f = y[kTension];
-    const long double t = y[kTemperature];
-
     TStateVector dy = y;
-    dy[kVelocity] = static_cast<double>(c_.Rho * v * f / (c_.Eta * mass_flow_));
-    dy[kTension] = static_cast<double>(drag_factor_ * Power(y[kVelocity], 1.195L) +
-                                       (dy[kVelocity] - kGravity / v) * mass_flow_);
-    const double diameter = SquareRootByPower(4.0L * mass_flow_ / (kPi * v * c_.Rho));
-    dy[kTemperature] =
-        static_cast<double>(kPi * diameter * c_.H * (c_.TA - t) / (mass_flow_ * c_.Cp));
+    const double v = y[kVelocity];
+    dy[kVelocity] = Velocity(v, y[kTension]);
+    dy[kTension] = Tension(v, dy[kVelocity], Power(v, kDragVelocityExponent));
+    dy[kTemperature] = Temperature(v, y[kTemperature]);
     return dy;
   }
 
+  // The three equations one by one, at velocity v, tension f and temperature t; the tension's
+  // with dV/dx and V^1.195 evaluated before.
+  double Velocity(double v, double f) const { return VelocityDerivative(c_, mass_flow_, v, f); }
+
+  double Tension(double v, double velocity_derivative, long double velocity_power) const {
+    return static_cast<double>(drag_factor_ * velocity_power +
+                               (velocity_derivative - kGravity / v) * W());
+  }
+
+  double Temperature(double v, double t) const {
+    const long double temperature = t;
+    const double diameter = SquareRootByPower(4.0L * W() / (kPi * v * c_.Rho));
+    return static_cast<double>(kPi * diameter * c_.H * (c_.TA - temperature) / (W() * c_.Cp));
+  }
+
  private:
+  long double W() const { return mass_flow_; }
+
   TStepCoefficients c_;
-  long double mass_flow_;
+  double mass_flow_;         // g/s
   long double drag_factor_;  // 2.84e-4 (W/ρ)^0.195
 };
 

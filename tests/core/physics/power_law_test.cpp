@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <random>
 
@@ -92,6 +94,95 @@ TEST(ExtendedMathWithoutFma, GivesTheSameBits) {
     const long double b = exponents[i % 7];
     ASSERT_TRUE(SameBits(PowerExtended(a, b), extended_math::PowerWithoutFma(a, b)))
         << std::hexfloat << a << " ^ " << b;
+  }
+}
+
+// Bases the spinline meets and the ones that leave the fast path: zero, one, negative,
+// subnormal, infinite, NaN, and bases just off one.
+long double AnyBase(std::mt19937_64& random) {
+  constexpr long double inf = std::numeric_limits<long double>::infinity();
+  static constexpr long double kSpecial[] = {
+      0.0L,   -0.0L, 1.0L,        -2.5L,           1e-4940L,
+      inf,    -inf,  0x1p-16382L, 1.0L + 0x1p-63L, 1.0L - 0x1p-64L,
+      1e4000L};
+  if (random() % 8 == 0) {
+    const long double special = kSpecial[random() % std::size(kSpecial)];
+    return random() % 5 == 0 ? std::numeric_limits<long double>::quiet_NaN() : special;
+  }
+  return std::ldexp(1.0L + static_cast<long double>(random() >> 1) * 0x1p-63L,
+                    static_cast<int>(random() % 60) - 30);
+}
+
+struct TOutcome {
+  long double value;
+  int faults;
+};
+
+template <class F>
+TOutcome Outcome(F&& f) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const long double value = f();
+  const int faults = std::fetestexcept(kFaults);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  return {value, faults};
+}
+
+bool Same(long double a, long double b) { return std::isnan(a) ? std::isnan(b) : SameBits(a, b); }
+
+// Each power and exponential of a batch is its single call's result, and the batch raises the
+// exceptions the single calls raise together; so does the batch without the fused
+// multiply-add.
+TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
+  std::mt19937_64 random(17);
+  const long double exponents[] = {1.195L, 0.259L, 0.167L, 0.195L, 0.5L, -0.75L, 2000.0L};
+  const auto any_law = [&] { return TPowerLaw{AnyBase(random), exponents[random() % 7]}; };
+  for (int i = 0; i < 20000; ++i) {
+    std::array<TPowerLaw, 5> five;
+    for (TPowerLaw& law : five) law = any_law();
+    const std::array<TPowerLaw, 2> two{any_law(), any_law()};
+    // e^x over the range where it is finite and nonzero, and beyond it now and then.
+    const long double x =
+        random() % 50 == 0 ? 11400.0L * (random() % 2 ? 1 : -1)
+                           : std::ldexp(static_cast<long double>(random() >> 1) * 0x1p-63L - 0.5L,
+                                        static_cast<int>(random() % 20) - 5);
+
+    int single_faults = 0;
+    std::array<long double, 5> single_five;
+    for (int k = 0; k < 5; ++k) {
+      const TOutcome one = Outcome([&] { return PowerExtended(five[k].base, five[k].exponent); });
+      single_five[k] = one.value;
+      single_faults |= one.faults;
+    }
+    const TOutcome together = Outcome([&] { return PowersTogether(five)[0]; });
+    std::array<long double, 5> batch = PowersTogether(five);
+    std::array<long double, 5> without_fma;
+    extended_math::TogetherWithoutFma(five, std::array<long double, 0>{}, without_fma);
+    for (int k = 0; k < 5; ++k) {
+      ASSERT_TRUE(Same(batch[k], single_five[k]))
+          << std::hexfloat << five[k].base << " ^ " << five[k].exponent;
+      ASSERT_TRUE(Same(without_fma[k], single_five[k])) << std::hexfloat << five[k].base;
+    }
+    ASSERT_EQ(together.faults, single_faults) << std::hexfloat << five[0].base;
+
+    int single_three_faults = 0;
+    std::array<long double, 3> single_three;
+    for (int k = 0; k < 2; ++k) {
+      const TOutcome one = Outcome([&] { return PowerExtended(two[k].base, two[k].exponent); });
+      single_three[k] = one.value;
+      single_three_faults |= one.faults;
+    }
+    const TOutcome e = Outcome([&] { return ExpExtended(x); });
+    single_three[2] = e.value;
+    single_three_faults |= e.faults;
+    const TOutcome three_together = Outcome([&] { return PowersTogether(two, x)[2]; });
+    const std::array<long double, 3> three = PowersTogether(two, x);
+    std::array<long double, 3> three_without_fma;
+    extended_math::TogetherWithoutFma(two, std::array<long double, 1>{x}, three_without_fma);
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_TRUE(Same(three[k], single_three[k])) << k << std::hexfloat << " " << x;
+      ASSERT_TRUE(Same(three_without_fma[k], single_three[k])) << k;
+    }
+    ASSERT_EQ(three_together.faults, single_three_faults) << std::hexfloat << x;
   }
 }
 

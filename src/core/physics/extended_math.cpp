@@ -1,23 +1,25 @@
 // Correctly rounded e^x and ln x in x87 extended precision, and the power law built on them;
 // fast path. Both work in double-double arithmetic (error-free sums and products) to about
-// 2^-87, and round to the long double only when the approximation's error interval holds no
-// midpoint between two long doubles; otherwise, about one call in 2^20, the exact path decides
-// (Ziv's strategy).
+// 2^-85, and round to the long double only when the approximation's error interval holds no
+// midpoint between two long doubles; otherwise, about one call in 2^20 (within 2^-14 of
+// ln x = 0, one in 2^8), the exact path decides (Ziv's strategy).
 //
 //   e^x: k = round(x · 4096/ln2), r = x - k ln2/4096 (|r| <= 2^-13.5),
 //        e^x = 2^(k div 4096) · 2^(i/64) · 2^(j/4096) · e^r,  k mod 4096 = 64 i + j,
 //        e^r - 1 = r + r²/2 + r³/6 + r⁴/24 + r⁵/120  (truncation below 2^-90.7).
-//   ln x: x = 2^e m; three reciprocals r1, r2, r3 of bin centres make 1 + z = m r1 r2 r3 in
-//        exact integer arithmetic, |z| < 2^-20.98;
-//        ln x = e ln2 - ln r1 - ln r2 - ln r3 + ln(1 + z), the logarithms of the tables and
-//        e ln2 summed exactly in units of 2^-112, ln(1 + z) = z - z²/2 + z³/3 - z⁴/4 + z⁵/5
-//        (truncation below 2^-104 |z|).
+//   ln x: x = 2^e m; two reciprocals r1, r2 of bin centres make 1 + z = m r1 r2 in exact
+//        integer arithmetic, |z| < 2^-13.97;
+//        ln x = e ln2 - ln r1 - ln r2 + ln(1 + z), e ln2 in three exact parts and the
+//        logarithms of the tables as double-doubles summed with their errors kept,
+//        ln(1 + z) = z - z²/2 + z³/3 - z⁴/4 + z⁵/5 (truncation below 2^-86.4).
 //   a^b: ln a rounded to long double and b times it rounded as the x87 multiplies, both on
 //        the integer fields, then e^x of the product.
 //
 // Each pass of a long double through memory between the x87 and the other registers costs
 // about as much as ten floating-point operations here; the code keeps them to one at the
-// argument and one at the result.
+// argument and one at the result. Where the processor has the fused multiply-add, the entry
+// points run code compiled for it (the same bits: it only gives a product's exact error in
+// two operations instead of seventeen).
 
 #include "core/physics/extended_math.h"
 
@@ -66,7 +68,9 @@ long double ExtendedPowerOfTwo(int n) {
 }
 
 // 2^n for n within the normal range of double.
-double PowerOfTwo(int n) { return std::bit_cast<double>(static_cast<uint64_t>(n + 1023) << 52); }
+constexpr double PowerOfTwo(int n) {
+  return std::bit_cast<double>(static_cast<uint64_t>(n + 1023) << 52);
+}
 
 // a + b = s.hi + s.lo exactly, for |a| >= |b| or a = 0.
 [[gnu::always_inline]] inline DoubleDouble FastTwoSum(double a, double b) {
@@ -201,7 +205,7 @@ template <bool kWithFma>
 }
 
 // |x| · 2^-112 as a double-double to 2^-105 |x|, with x's sign, for 2^91 <= |x| < 2^126.
-[[gnu::always_inline]] inline DoubleDouble FixedToDoubleDouble(Int128 x) {
+constexpr DoubleDouble FixedToDoubleDouble(Int128 x) {
   const UInt128 sign = static_cast<UInt128>(x >> 127);  // all ones if negative
   UInt128 u = (static_cast<UInt128>(x) ^ sign) - sign;
   const int lz = std::countl_zero(static_cast<uint64_t>(u >> 64));
@@ -218,70 +222,110 @@ template <bool kWithFma>
           std::bit_cast<double>(std::bit_cast<uint64_t>(lo) | sign_bit)};
 }
 
-Int128 FixedLog(const LnReductionStep& step) {
+constexpr Int128 FixedLog(const LnReductionStep& step) {
   return static_cast<Int128>((static_cast<UInt128>(step.minus_log_hi) << 64) | step.minus_log_lo);
 }
 
-// The integer half of LnKernel: F = e ln2 - ln r1 - ln r2 - ln r3 and z, in fixed point.
+// -ln r of each bin of the two reduction steps as a double-double, to 2^-105 of itself.
+template <std::size_t N>
+constexpr std::array<DoubleDouble, N> MinusLogs(const LnReductionStep (&steps)[N]) {
+  std::array<DoubleDouble, N> logs{};
+  for (std::size_t i = 0; i < N; ++i) {
+    const Int128 fixed = FixedLog(steps[i]);
+    logs[i] = fixed == 0 ? DoubleDouble{0.0, 0.0} : FixedToDoubleDouble(fixed);
+  }
+  return logs;
+}
+inline constexpr std::array<DoubleDouble, 128> kMinusLog1 = MinusLogs(kLnStep1);
+inline constexpr std::array<DoubleDouble, 129> kMinusLog2 = MinusLogs(kLnStep2);
+
+// ln 2 = kLn2Hi + kLn2Mid + kLn2Lo to 2^-113, in parts of 38, 38 and 36 bits: e times each is
+// exact for |e| <= 2^14.
+inline constexpr UInt128 kLn2Fixed112 =
+    (static_cast<UInt128>(kLn2Fixed112Hi) << 64) | kLn2Fixed112Lo;  // < 2^112
+inline constexpr double kLn2Hi =
+    static_cast<double>(static_cast<uint64_t>(kLn2Fixed112 >> 74)) * 0x1p-38;
+inline constexpr double kLn2Mid =
+    static_cast<double>(static_cast<uint64_t>(kLn2Fixed112 >> 36) & ((uint64_t{1} << 38) - 1)) *
+    0x1p-76;
+inline constexpr double kLn2Lo =
+    static_cast<double>(static_cast<uint64_t>(kLn2Fixed112) & ((uint64_t{1} << 36) - 1)) * 0x1p-112;
+
+// The integer half of LnKernel: x = 2^e r1^-1 r2^-1 (1 + z) with z · 2^94 exact.
 struct LnReduction {
-  Int128 f_fixed;  // F · 2^112
-  Int128 z_fixed;  // z · 2^121
+  int e;
+  unsigned i1;  // the bins of the two steps
+  unsigned i2;
+  Int128 z_fixed;  // z · 2^94, |z| < 2^-13.97
 };
 
 [[gnu::always_inline]] inline LnReduction LnReduce(uint64_t significand, int exponent) {
   // Step 1: m in [1, 2) in bins of 1/128; from m >= 1.4140625 on, m/2 and e + 1.
   const unsigned i1 = static_cast<unsigned>(significand >> 56) & 127;
-  const LnReductionStep& s1 = kLnStep1[i1];
-  const int e = exponent + (i1 >= 53 ? 1 : 0);
-  const UInt128 p1 = static_cast<UInt128>(significand) * s1.reciprocal;  // (1 + z1) 2^74
+  const UInt128 p1 = static_cast<UInt128>(significand) * kLnStep1[i1].reciprocal;  // (1 + z1) 2^74
   // Step 2: index round(z1 · 2^13), reciprocal R2 · 2^-20.
   const UInt128 half = 1;
   const unsigned i2 = static_cast<unsigned>((p1 + (half << 60)) >> 61) - 8192 + 64;
-  const LnReductionStep& s2 = kLnStep2[i2];
-  const UInt128 p2 = p1 * s2.reciprocal;  // (1 + z2) 2^94
-  // Step 3: index round(z2 · 2^20), reciprocal R3 · 2^-27.
-  const unsigned i3 = static_cast<unsigned>((p2 + (half << 73)) >> 74) - (1u << 20) + 65;
-  const LnReductionStep& s3 = kLnStep3[i3];
-  const Int128 ln2 =
-      static_cast<Int128>((static_cast<UInt128>(kLn2Fixed112Hi) << 64) | kLn2Fixed112Lo);
-  return {e * ln2 + FixedLog(s1) + FixedLog(s2) + FixedLog(s3),
-          static_cast<Int128>(p2 * s3.reciprocal - (half << 121))};
+  const UInt128 p2 = p1 * kLnStep2[i2].reciprocal;  // (1 + z) 2^94
+  return {exponent + (i1 >= 53 ? 1 : 0), i1, i2, static_cast<Int128>(p2 - (half << 94))};
 }
 
-// The floating-point half: F + ln(1 + z).
+// ln x = y.hi + y.lo with |y - ln x| <= bound.
+struct LnEstimate {
+  DoubleDouble y;
+  double bound;
+};
+
+// The floating-point half: F + ln(1 + z), F = e ln 2 - ln r1 - ln r2. Error:
+//   ln(1 + z) to z⁵/5: truncation |z|⁶/6 < 2^-86.4; the cubic part (|.| < 2^-43.5) to
+//   2^-94, and zh² zl neglected, below 2^-94 (zh carries the bits of z above 2^-66, zl the
+//   rest); F exact in its parts but for the tables' 2^-105 relative (2^-106 absolute) and
+//   ln 2 to |e| 2^-113 against |ln x| > 0.34 |e|; the sums in the low part below
+//   2^-93 + 2^-100 |F|.
+//   Where F != 0, |ln x| > 2^-14.01, and the bound is 2^-85 + 2^-96 |ln x|.
+//   Where F = 0, z = x - 1 exactly and every error term is relative: |z|⁵/6 of the
+//   truncation, 2^-66 |z| of zl and 2^-96 of the rest; the bound is their sum, with |zh|⁵
+//   counted twice over for |z|⁵/6.
 template <bool kWithFma>
-[[gnu::always_inline]] inline DoubleDouble LnSum(const LnReduction& r) {
-  const DoubleDouble f = r.f_fixed != 0 ? FixedToDoubleDouble(r.f_fixed) : DoubleDouble{0.0, 0.0};
-
-  // z = zh + zl exactly (|z_fixed| < 2^100.03): the top bits convert exactly, the low 48 too.
-  // Where F = 0 the low bits are zero; elsewhere |zl| < 2^-73 only has to count absolutely.
-  const double zh = static_cast<double>(static_cast<int64_t>(r.z_fixed >> 48)) * 0x1p-73;
+[[gnu::always_inline]] inline LnEstimate LnSum(const LnReduction& r) {
+  // z = zh + zl exactly: |z_fixed| < 2^80.03, so its bits above 2^28 convert exactly, and so
+  // do the 28 below.
+  const double zh = static_cast<double>(static_cast<int64_t>(r.z_fixed >> 28)) * 0x1p-66;
   const double zl =
-      static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(r.z_fixed) & 0xffffffffffff)) *
-      0x1p-121;
+      static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(r.z_fixed) & 0xfffffff)) *
+      0x1p-94;
+  const DoubleDouble& t1 = kMinusLog1[r.i1];
+  const DoubleDouble& t2 = kMinusLog2[r.i2];
+  const double e = r.e;
 
-  // ln x = F + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5), -zh²/2 = m.hi + m.lo exactly.
+  // ln x = e ln2 + t1 + t2 + zh - zh²/2 + (zl - zh zl + z³/3 - z⁴/4 + z⁵/5),
+  // -zh²/2 = m.hi + m.lo exactly; the large parts summed exactly, their errors kept.
   const DoubleDouble m = TwoProduct<kWithFma>(-0.5 * zh, zh);
   const double cubic = zh * (zh * zh) * (1.0 / 3.0 - zh * (0.25 - zh * 0.2));
-  const DoubleDouble s = TwoSum(f.hi, zh);
-  // |s.hi| >= |m.hi|: s.hi is zh where F = 0, and larger than 2^-21.1 elsewhere.
-  DoubleDouble y = FastTwoSum(s.hi, m.hi);
-  y.lo = y.lo + ((s.lo + f.lo) + (m.lo + ((zl - zh * zl) + cubic)));
-  return y;
+  DoubleDouble s = TwoSum(e * kLn2Hi, t1.hi);
+  double errors = s.lo;
+  s = TwoSum(s.hi, e * kLn2Mid);
+  errors += s.lo;
+  s = TwoSum(s.hi, t2.hi);
+  errors += s.lo;
+  s = TwoSum(s.hi, zh);
+  errors += s.lo;
+  // |s.hi| >= |m.hi|: s.hi is zh where F = 0, and larger than 2^-14.1 elsewhere.
+  LnEstimate ln;
+  ln.y = FastTwoSum(s.hi, m.hi);
+  ln.y.lo =
+      ln.y.lo + ((errors + ((e * kLn2Lo + t1.lo) + t2.lo)) + (m.lo + ((zl - zh * zl) + cubic)));
+  const bool f_is_zero = r.e == 0 && t1.hi == 0.0 && t2.hi == 0.0;
+  const double relative =
+      f_is_zero ? 0x1p-96 + std::fabs(zh) * (0x1p-66 + (zh * zh) * (zh * zh)) : 0x1p-96;
+  ln.bound = (f_is_zero ? 0.0 : 0x1p-85) + std::fabs(ln.y.hi) * relative;
+  return ln;
 }
 
-// ln x = y.hi + y.lo for x = significand · 2^(exponent - 63), significand >= 2^63. Relative
-// error below 2^-91.6:
-//   F = e ln2 - ln r1 - ln r2 - ln r3 with ln 2 and each table value rounded to 2^-113
-//   (e ln 2 to |e| 2^-113, against |ln x| > 0.34 |e|), as a double-double to 2^-104 |F|;
-//   ln(1 + z) to 2^-94 |z| (truncation 2^-104, cubic part 2^-94.9, the rest 2^-96).
-//   Where F != 0, x lies outside the bins whose reciprocals are all 1, so |ln x| > 2^-21.01
-//   (2^-14.01 if step 2's table counts, 2^-8 if step 1's or e does) and |F| > 2^-20.01; the
-//   roundings of F thus stay below 2^-92 |ln x|, |ln(1 + z)| < 1.1 |ln x| and
-//   |F| < 2.1 |ln x|. Where F = 0, ln x = ln(1 + z) and z = x - 1 exactly.
-// kLnErrorBound = 2^-90 leaves a factor of 3.
+// ln x, its approximation and bound, for x = significand · 2^(exponent - 63),
+// significand >= 2^63.
 template <bool kWithFma>
-[[gnu::always_inline]] inline DoubleDouble LnKernel(uint64_t significand, int exponent) {
+[[gnu::always_inline]] inline LnEstimate LnKernel(uint64_t significand, int exponent) {
   return LnSum<kWithFma>(LnReduce(significand, exponent));
 }
 
@@ -386,20 +430,20 @@ template <bool kWithFma>
 [[gnu::always_inline]] inline long double Ln(long double x) {
   const X87Fields f = FieldsOf(x);
   if (!PositiveNormal(f)) return LnOfSpecial(x, f);
-  const DoubleDouble y = LnKernel<kWithFma>(f.significand, f.sign_exponent - 16383);
+  const LnEstimate ln = LnKernel<kWithFma>(f.significand, f.sign_exponent - 16383);
   long double result;
-  if (!RoundToExtended(y.hi, y.lo, std::fabs(y.hi) * kLnErrorBound, result)) return LnExact(x);
+  if (!RoundToExtended(ln.y.hi, ln.y.lo, ln.bound, result)) return LnExact(x);
   return result;
 }
 
-// The fields of the long double nearest to y = y.hi + y.lo (y.hi normal, |y.lo| < 2^-50 |y|),
-// if all of y ± 2^-90 |y| round to it; the same decision as RoundToExtended with
-// kLnErrorBound, in integer arithmetic. With |lo| <= half a unit of hi's last place, the
+// The fields of the long double nearest to ln = y.hi + y.lo (y.hi normal,
+// |y.lo| < 2^-50 |y|), if all of y ± bound round to it; the same decision as RoundToExtended,
+// in integer arithmetic. With |lo| <= half a unit of hi's last place, the
 // 64-bit significand is hi's 53 bits and 11 more from lo: lo in units of 2^(e - 63), rounded
 // to an integer r, is added to hi's significand shifted by 11 bits. Just below a power of two
 // hi the unit halves.
-[[gnu::always_inline]] inline bool RoundToFields(DoubleDouble y, X87Fields& result) {
-  y = FastTwoSum(y.hi, y.lo);
+[[gnu::always_inline]] inline bool RoundToFields(const LnEstimate& ln, X87Fields& result) {
+  const DoubleDouble y = FastTwoSum(ln.y.hi, ln.y.lo);
   const uint64_t bits = std::bit_cast<uint64_t>(y.hi);
   const uint16_t sign = static_cast<uint16_t>((bits >> 48) & 0x8000);
   int e = static_cast<int>((bits >> 52) & 0x7ff) - 1023;  // |hi| in [2^e, 2^(e+1))
@@ -411,8 +455,8 @@ template <bool kWithFma>
   const double t = lo * PowerOfTwo(63 - e);  // exact, |t| <= 2^11
   const double shifted = t + 0x1.8p52;
   const int64_t r = std::bit_cast<int64_t>(shifted) - std::bit_cast<int64_t>(0x1.8p52);
-  // 2^-90 |y| is at most 2^-25 units; t - r is exact.
-  if (!(std::fabs(t - (shifted - 0x1.8p52)) < 0.5 - 0x1p-25)) return false;
+  // t - r is exact; the bound in units, to 2^-52 of itself, far inside its margin.
+  if (!(std::fabs(t - (shifted - 0x1.8p52)) < 0.5 - ln.bound * PowerOfTwo(63 - e))) return false;
   uint64_t significand = (hi_significand << shift) + static_cast<uint64_t>(r);  // mod 2^64
   if (significand == 0) significand = uint64_t{1} << 63, ++e;                   // exactly 2^(e + 1)
   result = {significand, static_cast<uint16_t>((e + 16383) | sign)};
@@ -464,9 +508,10 @@ template <bool kWithFma>
   if (a.sign_exponent == 0x3fff && a.significand == uint64_t{1} << 63) return 1.0L;  // e^(b · 0)
   if (PositiveNormal(a) && ((b.sign_exponent & 0x7fff) - 1u < 0x7ffeu) &&
       (b.significand >> 63) != 0) {
-    const DoubleDouble y = LnKernel<kWithFma>(a.significand, a.sign_exponent - 16383);
     X87Fields ln;
-    if (!RoundToFields(y, ln)) ln = FieldsOf(LnExact(LongDoubleOf(a)));
+    if (!RoundToFields(LnKernel<kWithFma>(a.significand, a.sign_exponent - 16383), ln)) {
+      ln = FieldsOf(LnExact(LongDoubleOf(a)));
+    }
     X87Fields u;
     if (MultiplyRounded(ln, b, u)) return ExpOf<kWithFma>(u);
   }
@@ -485,7 +530,7 @@ template <std::size_t P, std::size_t E, bool kWithFma>
   constexpr std::size_t N = P + E;
   std::array<X87Fields, P> a, b;
   std::array<LnReduction, P> ln_reduction;
-  std::array<DoubleDouble, P> ln;
+  std::array<LnEstimate, P> ln;
   std::array<X87Fields, N> u;  // the argument of each exponential
   std::array<bool, N> fast;
   std::array<ExpReduction, N> exp_reduction;
@@ -532,10 +577,12 @@ bool ExpApproximation(long double x, DoubleDouble& y, int& scale) {
   return true;
 }
 
-bool LnApproximation(long double x, DoubleDouble& y) {
+bool LnApproximation(long double x, DoubleDouble& y, double& bound) {
   const X87Fields f = FieldsOf(x);
   if (!PositiveNormal(f)) return false;
-  y = LnKernel<false>(f.significand, f.sign_exponent - 16383);
+  const LnEstimate ln = LnKernel<false>(f.significand, f.sign_exponent - 16383);
+  y = ln.y;
+  bound = ln.bound;
   return true;
 }
 

@@ -13,13 +13,13 @@ namespace vellmor::extended_math {
 
 // e^x = (y.hi + y.lo) · 2^scale with |error| < kExpErrorBound · 2^scale, y in [0.9999, 2).
 inline constexpr double kExpErrorBound = 0x1p-86;
-// ln x = y.hi + y.lo with |error| < kLnErrorBound · |ln x|.
-inline constexpr double kLnErrorBound = 0x1p-90;
 
 // The fast approximations; false where the fast path does not apply: for exp outside
 // 2^-70 <= |x|, -11354 <= x < 11356; for ln at 0, negative, infinite or NaN arguments.
 bool ExpApproximation(long double x, DoubleDouble& y, int& scale);
-bool LnApproximation(long double x, DoubleDouble& y);
+// ln x = y.hi + y.lo with |error| <= bound, a bound of 2^-85 + 2^-96 |ln x| (within 2^-14 of
+// x = 1, a relative one).
+bool LnApproximation(long double x, DoubleDouble& y, double& bound);
 
 // The exact path: multi-word fixed-point arithmetic, precision raised until the rounding is
 // decided. ExpExact takes any finite x; LnExact any positive finite x. They raise overflow

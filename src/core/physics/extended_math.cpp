@@ -526,7 +526,8 @@ template <bool kWithFma>
 template <std::size_t P, std::size_t E, bool kWithFma>
 [[gnu::always_inline]] inline void Lanes(const std::array<TPowerLaw, P>& laws,
                                          const std::array<long double, E>& exponents_of_e,
-                                         std::array<long double, P + E>& results) {
+                                         std::array<long double, P + E>& results,
+                                         InterleavedWork* work = nullptr) {
   constexpr std::size_t N = P + E;
   std::array<X87Fields, P> a, b;
   std::array<LnReduction, P> ln_reduction;
@@ -546,19 +547,24 @@ template <std::size_t P, std::size_t E, bool kWithFma>
   for (std::size_t i = 0; i < P; ++i) {
     if (fast[i]) ln_reduction[i] = LnReduce(a[i].significand, a[i].sign_exponent - 16383);
   }
+  if (work != nullptr) work->Step(1);
   for (std::size_t i = 0; i < P; ++i) {
     if (fast[i]) ln[i] = LnSum<kWithFma>(ln_reduction[i]);
   }
+  if (work != nullptr) work->Step(2);
   for (std::size_t i = 0; i < P; ++i) {
     X87Fields rounded;
     if (fast[i]) fast[i] = RoundToFields(ln[i], rounded) && MultiplyRounded(rounded, b[i], u[i]);
   }
+  if (work != nullptr) work->Step(3);
   for (std::size_t i = 0; i < N; ++i) {
     if (fast[i]) fast[i] = ExpStart<kWithFma>(u[i], exp_reduction[i]);
   }
+  if (work != nullptr) work->Step(4);
   for (std::size_t i = 0; i < N; ++i) {
     if (fast[i]) fast[i] = ExpFinish<kWithFma>(exp_reduction[i], results[i]);
   }
+  if (work != nullptr) work->Step(5);
   for (std::size_t i = 0; i < N; ++i) {
     if (fast[i]) continue;
     results[i] = i < P ? Power<kWithFma>(a[i], b[i]) : ExpOf<kWithFma>(u[i]);
@@ -603,20 +609,27 @@ long double PowerWithoutFma(long double base, long double exponent) {
 template <std::size_t P, std::size_t E>
 [[gnu::target("fma")]] void TogetherWithFma(const std::array<TPowerLaw, P>& laws,
                                             const std::array<long double, E>& exponents_of_e,
-                                            std::array<long double, P + E>& results) {
-  Lanes<P, E, true>(laws, exponents_of_e, results);
+                                            std::array<long double, P + E>& results,
+                                            InterleavedWork* work = nullptr) {
+  Lanes<P, E, true>(laws, exponents_of_e, results, work);
 }
 
 template <std::size_t P, std::size_t E>
 void TogetherWithoutFma(const std::array<TPowerLaw, P>& laws,
                         const std::array<long double, E>& exponents_of_e,
-                        std::array<long double, P + E>& results) {
-  Lanes<P, E, false>(laws, exponents_of_e, results);
+                        std::array<long double, P + E>& results, InterleavedWork* work) {
+  Lanes<P, E, false>(laws, exponents_of_e, results, work);
 }
 template void TogetherWithoutFma(const std::array<TPowerLaw, 5>&, const std::array<long double, 0>&,
-                                 std::array<long double, 5>&);
+                                 std::array<long double, 5>&, InterleavedWork*);
 template void TogetherWithoutFma(const std::array<TPowerLaw, 2>&, const std::array<long double, 1>&,
-                                 std::array<long double, 3>&);
+                                 std::array<long double, 3>&, InterleavedWork*);
+template void TogetherWithoutFma(const std::array<TPowerLaw, 3>&, const std::array<long double, 0>&,
+                                 std::array<long double, 3>&, InterleavedWork*);
+template void TogetherWithoutFma(const std::array<TPowerLaw, 2>&, const std::array<long double, 0>&,
+                                 std::array<long double, 2>&, InterleavedWork*);
+template void TogetherWithoutFma(const std::array<TPowerLaw, 0>&, const std::array<long double, 1>&,
+                                 std::array<long double, 1>&, InterleavedWork*);
 
 namespace {
 
@@ -647,7 +660,7 @@ std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws) 
   std::array<long double, 5> powers;
   const std::array<long double, 0> no_exponentials{};
   ProcessorHasFma() ? TogetherWithFma(laws, no_exponentials, powers)
-                    : TogetherWithoutFma(laws, no_exponentials, powers);
+                    : TogetherWithoutFma(laws, no_exponentials, powers, nullptr);
   return powers;
 }
 
@@ -657,8 +670,37 @@ std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
   std::array<long double, 3> results;
   const std::array<long double, 1> exponents_of_e{exponent_of_e};
   ProcessorHasFma() ? TogetherWithFma(laws, exponents_of_e, results)
-                    : TogetherWithoutFma(laws, exponents_of_e, results);
+                    : TogetherWithoutFma(laws, exponents_of_e, results, nullptr);
   return results;
+}
+
+std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws) {
+  using namespace extended_math;
+  std::array<long double, 3> results;
+  const std::array<long double, 0> none{};
+  ProcessorHasFma() ? TogetherWithFma(laws, none, results)
+                    : TogetherWithoutFma(laws, none, results, nullptr);
+  return results;
+}
+
+std::array<long double, 2> PowersTogether(const std::array<TPowerLaw, 2>& laws,
+                                          InterleavedWork& work) {
+  using namespace extended_math;
+  std::array<long double, 2> results;
+  const std::array<long double, 0> none{};
+  ProcessorHasFma() ? TogetherWithFma(laws, none, results, &work)
+                    : TogetherWithoutFma(laws, none, results, &work);
+  return results;
+}
+
+long double ExpTogether(long double x, InterleavedWork& work) {
+  using namespace extended_math;
+  std::array<long double, 1> results;
+  const std::array<TPowerLaw, 0> none{};
+  const std::array<long double, 1> exponents{x};
+  ProcessorHasFma() ? TogetherWithFma(none, exponents, results, &work)
+                    : TogetherWithoutFma(none, exponents, results, &work);
+  return results[0];
 }
 
 long double PowerExtended(double base, long double exponent) {

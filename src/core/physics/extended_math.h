@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 
 namespace vellmor {
 
@@ -38,6 +39,38 @@ struct TPowerLaw {
 // waiting on its own operations only. A step of the spinline offers five powers at its
 // start, and two with the new point's exponential later; the exponential comes last.
 std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws);
+std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws);
+
+// Work of the caller's own to be done while a batch is on its way: Step(k), k = 1 ... 5, is
+// called between the batch's own steps, in order, so that the processor runs both side by
+// side. (A chain of dependent operations of the caller's, put after the batch, would wait
+// for it; put before, the batch would wait for the chain.)
+class InterleavedWork {
+ public:
+  virtual void Step(int k) = 0;
+
+ protected:
+  ~InterleavedWork() = default;
+};
+
+// The work of a callable taking k.
+template <class Work>
+class InterleavedCallable final : public InterleavedWork {
+ public:
+  explicit InterleavedCallable(Work work) : work_(std::move(work)) {}
+  void Step(int k) override { work_(k); }
+
+ private:
+  Work work_;
+};
+
+template <class Work>
+InterleavedCallable<Work> Interleave(Work work) {
+  return InterleavedCallable<Work>(std::move(work));
+}
+std::array<long double, 2> PowersTogether(const std::array<TPowerLaw, 2>& laws,
+                                          InterleavedWork& work);
+long double ExpTogether(long double x, InterleavedWork& work);
 std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
                                           long double exponent_of_e);
 

@@ -104,6 +104,80 @@ void StepOneStageAtATime(int p, const TSpinCondition& condition, const PetMateri
   Store(p, next, profile);
 }
 
+namespace {
+
+// The four stages of a step element by element, each piece as soon as its operands are in.
+// v, f, t are the state as the stages leave it, with Gill's auxiliary values; vi, fi, ti are
+// the state at stage i and dvi the velocity derivative there.
+struct TStages {
+  long double hl;
+  double v, f, t;
+  double qv = 0.0, qf = 0.0, qt = 0.0;
+  double v1 = 0.0, v2 = 0.0, v3 = 0.0, v4 = 0.0;
+  double f1 = 0.0, f2 = 0.0, f3 = 0.0, f4 = 0.0;
+  double t1 = 0.0, t2 = 0.0, t3 = 0.0, t4 = 0.0;
+  double dv1 = 0.0, dv2 = 0.0, dv3 = 0.0, dv4 = 0.0;
+
+  TStages(double increment, double v0, double f0, double t0)
+      : hl(increment), v(v0), f(f0), t(t0), v1(v0), f1(f0), t1(t0) {}
+
+  // Stage 1's velocity needs neither a power nor the heat transfer.
+  void FirstVelocity(const TStepCoefficients& c, double w) {
+    dv1 = VelocityDerivative(c, w, v1, f1);
+    gill::FirstStage(hl, dv1, v, qv);
+    v2 = v;
+  }
+  void FirstTension(const SpinlineSystem& system, long double v1_power) {
+    gill::FirstStage(hl, system.Tension(v1, dv1, v1_power), f, qf);
+    f2 = f;
+  }
+  void SecondVelocity(const SpinlineSystem& system) {
+    dv2 = system.Velocity(v2, f2);
+    gill::SecondStage(hl, dv2, v, qv);
+    v3 = v;
+  }
+  void SecondTension(const SpinlineSystem& system, long double v2_power) {
+    gill::SecondStage(hl, system.Tension(v2, dv2, v2_power), f, qf);
+    f3 = f;
+  }
+  void ThirdVelocity(const SpinlineSystem& system) {
+    dv3 = system.Velocity(v3, f3);
+    gill::ThirdStage(hl, dv3, v, qv);
+    v4 = v;
+  }
+  void ThirdTension(const SpinlineSystem& system, long double v3_power) {
+    gill::ThirdStage(hl, system.Tension(v3, dv3, v3_power), f, qf);
+    f4 = f;
+  }
+  void FourthVelocityAndTension(const SpinlineSystem& system, long double v4_power) {
+    dv4 = system.Velocity(v4, f4);
+    gill::FourthStage(hl, dv4, v, qv);
+    gill::FourthStage(hl, system.Tension(v4, dv4, v4_power), f, qf);
+  }
+  // The temperature of stage i needs only that stage's velocity and the heat transfer.
+  void Temperature(int stage, const SpinlineSystem& system) {
+    switch (stage) {
+      case 1:
+        gill::FirstStage(hl, system.Temperature(v1, t1), t, qt);
+        t2 = t;
+        break;
+      case 2:
+        gill::SecondStage(hl, system.Temperature(v2, t2), t, qt);
+        t3 = t;
+        break;
+      case 3:
+        gill::ThirdStage(hl, system.Temperature(v3, t3), t, qt);
+        t4 = t;
+        break;
+      case 4:
+        gill::FourthStage(hl, system.Temperature(v4, t4), t, qt);
+        break;
+    }
+  }
+};
+
+}  // namespace
+
 bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet,
                   TSpinlineProfile& profile) {
   const double area = CrossSection(profile.D[p]);
@@ -111,61 +185,54 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
       AirLaws(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
   TStepCoefficients coefficients{profile.Rho[p], profile.Eta[p], profile.Cp[p], air_laws.TA, 0.0};
   const double mass_flow = profile.MassFlow;
-  const long double hl = condition.Increment;
+  TStages stages(condition.Increment, profile.V[p], profile.F[p], profile.T[p]);
+  stages.FirstVelocity(coefficients, mass_flow);
 
-  // The state (v, f, t) as the stages leave it, with Gill's auxiliary values.
-  double v = profile.V[p], f = profile.F[p], t = profile.T[p];
-  double qv = 0.0, qf = 0.0, qt = 0.0;
+  // The drag's powers first: the tension waits on them. Velocity and tension do not need the
+  // heat transfer, so their equations go on without it.
+  const std::array<long double, 3> drag = PowersTogether(std::array<TPowerLaw, 3>{
+      {{SpinlineSystem::DragBase(coefficients, mass_flow), SpinlineSystem::kDragBaseExponent},
+       {stages.v1, SpinlineSystem::kDragVelocityExponent},
+       {stages.v2, SpinlineSystem::kDragVelocityExponent}}});
+  const SpinlineSystem flow(coefficients, mass_flow, drag[0]);
 
-  // Stage 1's velocity derivative needs no power (nor the heat transfer, still unknown).
-  const double v1 = v, f1 = f, t1 = t;
-  const double dv1 = VelocityDerivative(coefficients, mass_flow, v1, f1);
-  gill::FirstStage(hl, dv1, v, qv);
-  const double v2 = v;
-
-  const std::array<long double, 5> first = PowersTogether(
-      {{air_laws.FilamentFlow,
-        air_laws.CrossFlow,
-        {SpinlineSystem::DragBase(coefficients, mass_flow), SpinlineSystem::kDragBaseExponent},
-        {v1, SpinlineSystem::kDragVelocityExponent},
-        {v2, SpinlineSystem::kDragVelocityExponent}}});
-  const TAirCondition air = AirFromPowers(air_laws, first[0], first[1]);
+  // The heat transfer's powers, while tension and velocity go on to stage 3's velocity.
+  auto up_to_third_velocity = Interleave([&](int k) {
+    if (k == 1) stages.FirstTension(flow, drag[1]);
+    if (k == 2) stages.SecondVelocity(flow);
+    if (k == 3) stages.SecondTension(flow, drag[2]);
+    if (k == 4) stages.ThirdVelocity(flow);
+  });
+  const std::array<long double, 2> heat =
+      PowersTogether({{air_laws.FilamentFlow, air_laws.CrossFlow}}, up_to_third_velocity);
+  const TAirCondition air = AirFromPowers(air_laws, heat[0], heat[1]);
   coefficients.H = air.H;
-  const SpinlineSystem system(coefficients, mass_flow, first[2]);
+  const SpinlineSystem system(coefficients, mass_flow, drag[0]);
 
-  // Stage 1 at the start point.
-  gill::FirstStage(hl, system.Tension(v1, dv1, first[3]), f, qf);
-  gill::FirstStage(hl, system.Temperature(v1, t1), t, qt);
-  // Stage 2.
-  const double f2 = f, t2 = t;
-  const double dv2 = system.Velocity(v2, f2);
-  gill::SecondStage(hl, dv2, v, qv);
-  gill::SecondStage(hl, system.Tension(v2, dv2, first[4]), f, qf);
-  gill::SecondStage(hl, system.Temperature(v2, t2), t, qt);
-  // Stage 3 but for the tension, which waits for V3^1.195.
-  const double v3 = v, f3 = f, t3 = t;
-  const double dv3 = system.Velocity(v3, f3);
-  gill::ThirdStage(hl, dv3, v, qv);
-  gill::ThirdStage(hl, system.Temperature(v3, t3), t, qt);
-  // Stage 4's temperature needs only its velocity: the new point's temperature is known.
-  const double v4 = v, t4 = t;
-  gill::FourthStage(hl, system.Temperature(v4, t4), t, qt);
+  // The last two powers of the drag, while the temperature goes through all four stages.
+  auto temperature = Interleave([&](int k) {
+    if (k <= 4) stages.Temperature(k, system);
+  });
+  const std::array<long double, 2> last_drag =
+      PowersTogether({{{stages.v3, SpinlineSystem::kDragVelocityExponent},
+                       {stages.v4, SpinlineSystem::kDragVelocityExponent}}},
+                     temperature);
 
-  const std::array<long double, 3> second = PowersTogether(
-      {{{v3, SpinlineSystem::kDragVelocityExponent}, {v4, SpinlineSystem::kDragVelocityExponent}}},
-      PetMaterial::ViscosityExponent(t));
-  gill::ThirdStage(hl, system.Tension(v3, dv3, second[0]), f, qf);
-  const double f4 = f;
-  const double dv4 = system.Velocity(v4, f4);
-  gill::FourthStage(hl, dv4, v, qv);
-  gill::FourthStage(hl, system.Tension(v4, dv4, second[1]), f, qf);
+  // The viscosity's exponential at the new temperature, while tension and velocity finish.
+  auto finish = Interleave([&](int k) {
+    if (k == 4) stages.ThirdTension(system, last_drag[0]);
+    if (k == 5) stages.FourthVelocityAndTension(system, last_drag[1]);
+  });
+  const long double viscosity_exponential =
+      ExpTogether(PetMaterial::ViscosityExponent(stages.t), finish);
+  const double v = stages.v, f = stages.f, t = stages.t;
 
   TNewPoint next;
   next.X = NextPosition(profile, p, condition.Increment);
   next.V = v;
   next.F = f;
   next.T = t;
-  next.Properties = pet.At(t, second[2]);
+  next.Properties = pet.At(t, viscosity_exponential);
   next.D = DiameterOf(mass_flow, next.Properties.Rho, next.V);
   if (FloatingPointFaultRaised()) {
     // Flags were clear at the start of the step; the step one stage at a time raises them

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "core/physics/extended_math.h"
 #include "core/physics/extended_math_internal.h"
@@ -156,7 +157,7 @@ TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
     const TOutcome together = Outcome([&] { return PowersTogether(five)[0]; });
     std::array<long double, 5> batch = PowersTogether(five);
     std::array<long double, 5> without_fma;
-    extended_math::TogetherWithoutFma(five, std::array<long double, 0>{}, without_fma);
+    extended_math::TogetherWithoutFma(five, std::array<long double, 0>{}, without_fma, nullptr);
     for (int k = 0; k < 5; ++k) {
       ASSERT_TRUE(Same(batch[k], single_five[k]))
           << std::hexfloat << five[k].base << " ^ " << five[k].exponent;
@@ -177,12 +178,42 @@ TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
     const TOutcome three_together = Outcome([&] { return PowersTogether(two, x)[2]; });
     const std::array<long double, 3> three = PowersTogether(two, x);
     std::array<long double, 3> three_without_fma;
-    extended_math::TogetherWithoutFma(two, std::array<long double, 1>{x}, three_without_fma);
+    extended_math::TogetherWithoutFma(two, std::array<long double, 1>{x}, three_without_fma,
+                                      nullptr);
     for (int k = 0; k < 3; ++k) {
       ASSERT_TRUE(Same(three[k], single_three[k])) << k << std::hexfloat << " " << x;
       ASSERT_TRUE(Same(three_without_fma[k], single_three[k])) << k;
     }
     ASSERT_EQ(three_together.faults, single_three_faults) << std::hexfloat << x;
+  }
+}
+
+// The smaller batches, with the caller's work interleaved: every step of it is done once, in
+// order, and the results are still the single calls' bits.
+TEST(PowersTogether, InterleavedWorkIsDoneOnceInOrder) {
+  std::mt19937_64 random(23);
+  std::vector<int> steps;
+  auto record = Interleave([&](int k) { steps.push_back(k); });
+  const std::vector<int> every_step{1, 2, 3, 4, 5};
+  for (int i = 0; i < 20000; ++i) {
+    const std::array<TPowerLaw, 3> three{TPowerLaw{AnyBase(random), 1.195L},
+                                         TPowerLaw{AnyBase(random), 0.195L},
+                                         TPowerLaw{AnyBase(random), 0.259L}};
+    const std::array<long double, 3> powers = PowersTogether(three);
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_TRUE(Same(powers[k], PowerExtended(three[k].base, three[k].exponent)));
+    }
+    const std::array<TPowerLaw, 2> two{three[0], three[2]};
+    steps.clear();
+    const std::array<long double, 2> interleaved = PowersTogether(two, record);
+    ASSERT_EQ(steps, every_step);
+    ASSERT_TRUE(Same(interleaved[0], PowerExtended(two[0].base, two[0].exponent)));
+    ASSERT_TRUE(Same(interleaved[1], PowerExtended(two[1].base, two[1].exponent)));
+    const long double x = std::ldexp(static_cast<long double>(random() >> 1) * 0x1p-63L - 0.5L,
+                                     static_cast<int>(random() % 20) - 5);
+    steps.clear();
+    ASSERT_TRUE(Same(ExpTogether(x, record), ExpExtended(x))) << std::hexfloat << x;
+    ASSERT_EQ(steps, every_step);
   }
 }
 

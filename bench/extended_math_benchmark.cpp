@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <random>
@@ -93,6 +94,31 @@ void BM_PowerOfLnExpExtended_Latency(benchmark::State& state) {
 }
 void BM_PowerOfLoglExpl_Latency(benchmark::State& state) { PowerLatency<PowerOfLoglExpl>(state); }
 
+// The three powers of a step's drag law (W/ρ)^0.195, V1^1.195, V2^1.195, one call after
+// another and as one batch (PowersTogether); the time is per three.
+const long double kDragExponents[3] = {0.195L, 1.195L, 1.195L};
+
+void BM_ThreePowersOneByOne(benchmark::State& state) {
+  const std::vector<long double> bases = LnArguments();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    for (const long double exponent : kDragExponents) {
+      benchmark::DoNotOptimize(PowerExtended(bases[i++ & (kArguments - 1)], exponent));
+    }
+  }
+}
+
+void BM_ThreePowersTogether(benchmark::State& state) {
+  const std::vector<long double> bases = LnArguments();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    std::array<TPowerLaw, 3> laws;
+    for (std::size_t k = 0; k < 3; ++k)
+      laws[k] = {bases[i++ & (kArguments - 1)], kDragExponents[k]};
+    benchmark::DoNotOptimize(PowersTogether(laws));
+  }
+}
+
 BENCHMARK(BM_LnExtended_Throughput);
 BENCHMARK(BM_Logl_Throughput);
 BENCHMARK(BM_ExpExtended_Throughput);
@@ -104,6 +130,8 @@ BENCHMARK(BM_Expl_Latency);
 BENCHMARK(BM_PowerExtended_Latency);
 BENCHMARK(BM_PowerOfLnExpExtended_Latency);
 BENCHMARK(BM_PowerOfLoglExpl_Latency);
+BENCHMARK(BM_ThreePowersOneByOne);
+BENCHMARK(BM_ThreePowersTogether);
 
 }  // namespace
 }  // namespace vellmor

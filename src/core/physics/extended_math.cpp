@@ -620,10 +620,6 @@ void TogetherWithoutFma(const std::array<TPowerLaw, P>& laws,
                         std::array<long double, P + E>& results, InterleavedWork* work) {
   Lanes<P, E, false>(laws, exponents_of_e, results, work);
 }
-template void TogetherWithoutFma(const std::array<TPowerLaw, 5>&, const std::array<long double, 0>&,
-                                 std::array<long double, 5>&, InterleavedWork*);
-template void TogetherWithoutFma(const std::array<TPowerLaw, 2>&, const std::array<long double, 1>&,
-                                 std::array<long double, 3>&, InterleavedWork*);
 template void TogetherWithoutFma(const std::array<TPowerLaw, 3>&, const std::array<long double, 0>&,
                                  std::array<long double, 3>&, InterleavedWork*);
 template void TogetherWithoutFma(const std::array<TPowerLaw, 2>&, const std::array<long double, 0>&,
@@ -653,25 +649,6 @@ long double PowerExtended(long double base, long double exponent) {
   using namespace extended_math;
   if (ProcessorHasFma()) return PowerWithFma(FieldsOf(base), FieldsOf(exponent));
   return PowerWithoutFma(base, exponent);
-}
-
-std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws) {
-  using namespace extended_math;
-  std::array<long double, 5> powers;
-  const std::array<long double, 0> no_exponentials{};
-  ProcessorHasFma() ? TogetherWithFma(laws, no_exponentials, powers)
-                    : TogetherWithoutFma(laws, no_exponentials, powers, nullptr);
-  return powers;
-}
-
-std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
-                                          long double exponent_of_e) {
-  using namespace extended_math;
-  std::array<long double, 3> results;
-  const std::array<long double, 1> exponents_of_e{exponent_of_e};
-  ProcessorHasFma() ? TogetherWithFma(laws, exponents_of_e, results)
-                    : TogetherWithoutFma(laws, exponents_of_e, results, nullptr);
-  return results;
 }
 
 std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws) {

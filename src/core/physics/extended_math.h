@@ -33,14 +33,6 @@ struct TPowerLaw {
   long double exponent = 0.0L;
 };
 
-// Independent power laws (and an exponential) evaluated together, each to exactly what
-// PowerExtended(base, exponent) (and ExpExtended) returns for it, with the same
-// floating-point exceptions: their logarithms and exponentials run side by side, each
-// waiting on its own operations only. A step of the spinline offers five powers at its
-// start, and two with the new point's exponential later; the exponential comes last.
-std::array<long double, 5> PowersTogether(const std::array<TPowerLaw, 5>& laws);
-std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws);
-
 // Work of the caller's own to be done while a batch is on its way: Step(k), k = 1 ... 5, is
 // called between the batch's own steps, in order, so that the processor runs both side by
 // side. (A chain of dependent operations of the caller's, put after the batch, would wait
@@ -68,10 +60,15 @@ template <class Work>
 InterleavedCallable<Work> Interleave(Work work) {
   return InterleavedCallable<Work>(std::move(work));
 }
+
+// Independent power laws, or an exponential, evaluated together, each to exactly what
+// PowerExtended(base, exponent) or ExpExtended returns for it, with the same floating-point
+// exceptions: their logarithms and exponentials run side by side, each waiting on its own
+// operations only, and beside the caller's work. A step of the spinline offers three, two and
+// one at a time.
+std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws);
 std::array<long double, 2> PowersTogether(const std::array<TPowerLaw, 2>& laws,
                                           InterleavedWork& work);
 long double ExpTogether(long double x, InterleavedWork& work);
-std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 2>& laws,
-                                          long double exponent_of_e);
 
 }  // namespace vellmor

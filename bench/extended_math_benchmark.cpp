@@ -94,28 +94,29 @@ void BM_PowerOfLnExpExtended_Latency(benchmark::State& state) {
 }
 void BM_PowerOfLoglExpl_Latency(benchmark::State& state) { PowerLatency<PowerOfLoglExpl>(state); }
 
-// The three powers of a step's drag law (W/ρ)^0.195, V1^1.195, V2^1.195, one call after
-// another and as one batch (PowersTogether); the time is per three.
+// The three powers of a step's drag law, (W/ρ)^0.195, V1^1.195 and V2^1.195, of bases that
+// depend on the previous three as a step's depend on the step before: one call after another,
+// and as one batch (PowersTogether). The time is per three.
 const long double kDragExponents[3] = {0.195L, 1.195L, 1.195L};
 
-void BM_ThreePowersOneByOne(benchmark::State& state) {
-  const std::vector<long double> bases = LnArguments();
-  std::size_t i = 0;
+void BM_ThreePowersOneByOne_Latency(benchmark::State& state) {
+  long double a = 1000.0L;
   for (auto _ : state) {
-    for (const long double exponent : kDragExponents) {
-      benchmark::DoNotOptimize(PowerExtended(bases[i++ & (kArguments - 1)], exponent));
-    }
+    const long double sum = PowerExtended(1e-5L * a, kDragExponents[0]) +
+                            PowerExtended(a, kDragExponents[1]) +
+                            PowerExtended(1.01L * a, kDragExponents[2]);
+    a = 1000.0L + 1e-3L * sum;
+    benchmark::DoNotOptimize(a);
   }
 }
 
-void BM_ThreePowersTogether(benchmark::State& state) {
-  const std::vector<long double> bases = LnArguments();
-  std::size_t i = 0;
+void BM_ThreePowersTogether_Latency(benchmark::State& state) {
+  long double a = 1000.0L;
   for (auto _ : state) {
-    std::array<TPowerLaw, 3> laws;
-    for (std::size_t k = 0; k < 3; ++k)
-      laws[k] = {bases[i++ & (kArguments - 1)], kDragExponents[k]};
-    benchmark::DoNotOptimize(PowersTogether(laws));
+    const std::array<long double, 3> p = PowersTogether(std::array<TPowerLaw, 3>{
+        {{1e-5L * a, kDragExponents[0]}, {a, kDragExponents[1]}, {1.01L * a, kDragExponents[2]}}});
+    a = 1000.0L + 1e-3L * (p[0] + p[1] + p[2]);
+    benchmark::DoNotOptimize(a);
   }
 }
 
@@ -130,8 +131,8 @@ BENCHMARK(BM_Expl_Latency);
 BENCHMARK(BM_PowerExtended_Latency);
 BENCHMARK(BM_PowerOfLnExpExtended_Latency);
 BENCHMARK(BM_PowerOfLoglExpl_Latency);
-BENCHMARK(BM_ThreePowersOneByOne);
-BENCHMARK(BM_ThreePowersTogether);
+BENCHMARK(BM_ThreePowersOneByOne_Latency);
+BENCHMARK(BM_ThreePowersTogether_Latency);
 
 }  // namespace
 }  // namespace vellmor

@@ -107,73 +107,62 @@ void StepOneStageAtATime(int p, const TSpinCondition& condition, const PetMateri
 namespace {
 
 // The four stages of a step element by element, each piece as soon as its operands are in.
-// v, f, t are the state as the stages leave it, with Gill's auxiliary values; vi, fi, ti are
-// the state at stage i and dvi the velocity derivative there.
-struct TStages {
-  long double hl;
-  double v, f, t;
-  double qv = 0.0, qf = 0.0, qt = 0.0;
-  double v1 = 0.0, v2 = 0.0, v3 = 0.0, v4 = 0.0;
-  double f1 = 0.0, f2 = 0.0, f3 = 0.0, f4 = 0.0;
-  double t1 = 0.0, t2 = 0.0, t3 = 0.0, t4 = 0.0;
-  double dv1 = 0.0, dv2 = 0.0, dv3 = 0.0, dv4 = 0.0;
+// v, f, t are the state as the stages leave it, with Gill's auxiliary values; vs[i], fs[i],
+// ts[i] are the state at stage i (1 ... 4) and dv[i] the velocity derivative there.
+class TStages {
+ public:
+  TStages(double increment, double v0, double f0, double t0) : v(v0), f(f0), t(t0), hl_(increment) {
+    vs[1] = v0;
+    fs[1] = f0;
+    ts[1] = t0;
+  }
 
-  TStages(double increment, double v0, double f0, double t0)
-      : hl(increment), v(v0), f(f0), t(t0), v1(v0), f1(f0), t1(t0) {}
-
-  // Stage 1's velocity needs neither a power nor the heat transfer.
+  // The velocity of stage i + 1; stage 1's needs neither a power nor the heat transfer.
+  void Velocity(int i, const SpinlineSystem& system) {
+    dv[i] = system.Velocity(vs[i], fs[i]);
+    Update(i, dv[i], v, qv_);
+    vs[i + 1] = v;
+  }
   void FirstVelocity(const TStepCoefficients& c, double w) {
-    dv1 = VelocityDerivative(c, w, v1, f1);
-    gill::FirstStage(hl, dv1, v, qv);
-    v2 = v;
+    dv[1] = VelocityDerivative(c, w, vs[1], fs[1]);
+    Update(1, dv[1], v, qv_);
+    vs[2] = v;
   }
-  void FirstTension(const SpinlineSystem& system, long double v1_power) {
-    gill::FirstStage(hl, system.Tension(v1, dv1, v1_power), f, qf);
-    f2 = f;
+  // The tension of stage i + 1, with V^1.195 at stage i.
+  void Tension(int i, const SpinlineSystem& system, long double velocity_power) {
+    Update(i, system.Tension(vs[i], dv[i], velocity_power), f, qf_);
+    fs[i + 1] = f;
   }
-  void SecondVelocity(const SpinlineSystem& system) {
-    dv2 = system.Velocity(v2, f2);
-    gill::SecondStage(hl, dv2, v, qv);
-    v3 = v;
+  // The temperature of stage i + 1 needs only stage i's velocity and the heat transfer.
+  void Temperature(int i, const SpinlineSystem& system) {
+    Update(i, system.Temperature(vs[i], ts[i]), t, qt_);
+    ts[i + 1] = t;
   }
-  void SecondTension(const SpinlineSystem& system, long double v2_power) {
-    gill::SecondStage(hl, system.Tension(v2, dv2, v2_power), f, qf);
-    f3 = f;
-  }
-  void ThirdVelocity(const SpinlineSystem& system) {
-    dv3 = system.Velocity(v3, f3);
-    gill::ThirdStage(hl, dv3, v, qv);
-    v4 = v;
-  }
-  void ThirdTension(const SpinlineSystem& system, long double v3_power) {
-    gill::ThirdStage(hl, system.Tension(v3, dv3, v3_power), f, qf);
-    f4 = f;
-  }
-  void FourthVelocityAndTension(const SpinlineSystem& system, long double v4_power) {
-    dv4 = system.Velocity(v4, f4);
-    gill::FourthStage(hl, dv4, v, qv);
-    gill::FourthStage(hl, system.Tension(v4, dv4, v4_power), f, qf);
-  }
-  // The temperature of stage i needs only that stage's velocity and the heat transfer.
-  void Temperature(int stage, const SpinlineSystem& system) {
+
+  // Gill's update of one element at the given stage.
+  void Update(int stage, double derivative, double& y, double& q) const {
     switch (stage) {
       case 1:
-        gill::FirstStage(hl, system.Temperature(v1, t1), t, qt);
-        t2 = t;
+        gill::FirstStage(hl_, derivative, y, q);
         break;
       case 2:
-        gill::SecondStage(hl, system.Temperature(v2, t2), t, qt);
-        t3 = t;
+        gill::SecondStage(hl_, derivative, y, q);
         break;
       case 3:
-        gill::ThirdStage(hl, system.Temperature(v3, t3), t, qt);
-        t4 = t;
+        gill::ThirdStage(hl_, derivative, y, q);
         break;
-      case 4:
-        gill::FourthStage(hl, system.Temperature(v4, t4), t, qt);
+      default:
+        gill::FourthStage(hl_, derivative, y, q);
         break;
     }
   }
+
+  double v, f, t;
+  std::array<double, 6> vs{}, fs{}, ts{}, dv{};  // [1] ... [4] the stages, [5] the end
+
+ private:
+  long double hl_;
+  double qv_ = 0.0, qf_ = 0.0, qt_ = 0.0;
 };
 
 }  // namespace
@@ -192,16 +181,16 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
   // heat transfer, so their equations go on without it.
   const std::array<long double, 3> drag = PowersTogether(std::array<TPowerLaw, 3>{
       {{SpinlineSystem::DragBase(coefficients, mass_flow), SpinlineSystem::kDragBaseExponent},
-       {stages.v1, SpinlineSystem::kDragVelocityExponent},
-       {stages.v2, SpinlineSystem::kDragVelocityExponent}}});
+       {stages.vs[1], SpinlineSystem::kDragVelocityExponent},
+       {stages.vs[2], SpinlineSystem::kDragVelocityExponent}}});
   const SpinlineSystem flow(coefficients, mass_flow, drag[0]);
 
   // The heat transfer's powers, while tension and velocity go on to stage 3's velocity.
   auto up_to_third_velocity = Interleave([&](int k) {
-    if (k == 1) stages.FirstTension(flow, drag[1]);
-    if (k == 2) stages.SecondVelocity(flow);
-    if (k == 3) stages.SecondTension(flow, drag[2]);
-    if (k == 4) stages.ThirdVelocity(flow);
+    if (k == 1) stages.Tension(1, flow, drag[1]);
+    if (k == 2) stages.Velocity(2, flow);
+    if (k == 3) stages.Tension(2, flow, drag[2]);
+    if (k == 4) stages.Velocity(3, flow);
   });
   const std::array<long double, 2> heat =
       PowersTogether({{air_laws.FilamentFlow, air_laws.CrossFlow}}, up_to_third_velocity);
@@ -214,14 +203,17 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
     if (k <= 4) stages.Temperature(k, system);
   });
   const std::array<long double, 2> last_drag =
-      PowersTogether({{{stages.v3, SpinlineSystem::kDragVelocityExponent},
-                       {stages.v4, SpinlineSystem::kDragVelocityExponent}}},
+      PowersTogether({{{stages.vs[3], SpinlineSystem::kDragVelocityExponent},
+                       {stages.vs[4], SpinlineSystem::kDragVelocityExponent}}},
                      temperature);
 
   // The viscosity's exponential at the new temperature, while tension and velocity finish.
   auto finish = Interleave([&](int k) {
-    if (k == 4) stages.ThirdTension(system, last_drag[0]);
-    if (k == 5) stages.FourthVelocityAndTension(system, last_drag[1]);
+    if (k == 4) stages.Tension(3, system, last_drag[0]);
+    if (k == 5) {
+      stages.Velocity(4, system);
+      stages.Tension(4, system, last_drag[1]);
+    }
   });
   const long double viscosity_exponential =
       ExpTogether(PetMaterial::ViscosityExponent(stages.t), finish);

@@ -7,11 +7,13 @@
 #include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "core/physics/extended_math.h"
@@ -130,6 +132,19 @@ TOutcome Outcome(F&& f) {
 
 bool Same(long double a, long double b) { return std::isnan(a) ? std::isnan(b) : SameBits(a, b); }
 
+// The single calls of a batch's power laws: their results, and their exceptions together.
+template <std::size_t N>
+std::pair<std::array<long double, N>, int> SingleCalls(const std::array<TPowerLaw, N>& laws) {
+  std::array<long double, N> values;
+  int faults = 0;
+  for (std::size_t k = 0; k < N; ++k) {
+    const TOutcome one = Outcome([&] { return PowerExtended(laws[k].base, laws[k].exponent); });
+    values[k] = one.value;
+    faults |= one.faults;
+  }
+  return {values, faults};
+}
+
 // Each power and exponential of a batch is its single call's result, and the batch raises the
 // exceptions the single calls raise together; so does the batch without the fused
 // multiply-add.
@@ -148,21 +163,8 @@ TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
                            : std::ldexp(static_cast<long double>(random() >> 1) * 0x1p-63L - 0.5L,
                                         static_cast<int>(random() % 20) - 5);
 
-    // The single calls: results and the exceptions of each batch's calls together.
-    std::array<long double, 3> single_three;
-    int three_faults = 0;
-    for (int k = 0; k < 3; ++k) {
-      const TOutcome one = Outcome([&] { return PowerExtended(three[k].base, three[k].exponent); });
-      single_three[k] = one.value;
-      three_faults |= one.faults;
-    }
-    std::array<long double, 2> single_two;
-    int two_faults = 0;
-    for (int k = 0; k < 2; ++k) {
-      const TOutcome one = Outcome([&] { return PowerExtended(two[k].base, two[k].exponent); });
-      single_two[k] = one.value;
-      two_faults |= one.faults;
-    }
+    const auto [single_three, three_faults] = SingleCalls(three);
+    const auto [single_two, two_faults] = SingleCalls(two);
     const TOutcome single_exp = Outcome([&] { return ExpExtended(x); });
 
     std::array<long double, 3> batch_three;

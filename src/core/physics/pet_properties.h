@@ -24,9 +24,9 @@ class PetMaterial {
   // The properties at filament temperature t (°C).
   TPetProperties At(double t) const;
 
-  // The same in two halves, for evaluating the viscosity's exponential together with others:
-  // its exponent 6802 / (t + 273), then the properties from e^exponent.
-  // Inline: the new point's properties end every step of the march.
+  // The same in two halves, for evaluating the viscosity's exponential together with other
+  // work: its exponent 6802 / (t + 273), then the properties from e^exponent. Inline, as they
+  // end every step of the march.
   static long double ViscosityExponent(double t) {
     return 6802.0L / (static_cast<long double>(t) + kKelvinOffset);
   }

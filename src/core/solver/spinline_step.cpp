@@ -5,16 +5,18 @@
 //
 // Where the time goes: each stage needs V^1.195 for the drag, the start point the two powers of
 // the heat transfer and (W/ρ)^0.195, the new point the viscosity's exponential; each is a
-// correctly rounded logarithm and exponential, whose latency is twice its throughput. Taken
-// stage by stage they wait on one another. But dV/dx = ρ V F / (λ W) needs no power, so the
-// velocities of stages 1 and 2 are known before any power is, and those of stages 3 and 4 and
-// the whole temperature path (which needs the heat transfer) once the first batch is in:
+// correctly rounded logarithm and exponential, whose latency is twice its throughput, and the
+// stages' x87 arithmetic is one long chain of dependent roundings. Taken stage by stage they
+// wait on one another. But dV/dx = ρ V F / (λ W) needs no power, and velocity and tension need
+// no heat transfer, so (Vi the velocity at stage i):
 //
-//   batch 1: the air's two powers, (W/ρ)^0.195, V1^1.195, V2^1.195
-//   batch 2: V3^1.195, V4^1.195 and the viscosity's exponential at the new temperature
+//   (W/ρ)^0.195, V1^1.195, V2^1.195              before anything else
+//   the heat transfer's two powers               beside tension and velocity up to V3 and V4
+//   V3^1.195, V4^1.195                           beside the four stages of the temperature
+//   the viscosity's exponential at the new T     beside the last tension and velocity
 //
-// (Vi the velocity at stage i). Every operation is the same as one stage at a time, on the same
-// operands; only their order differs, which changes no result and no exception flag.
+// Every operation is the same as one stage at a time, on the same operands; only their order
+// differs, which changes no result and no exception flag.
 
 #include "core/solver/spinline_step.h"
 

@@ -21,10 +21,11 @@ TAirCondition StorePointAir(int p, const TSpinCondition& condition, TSpinlinePro
 // after stage, and checks for floating-point faults after the air and after the step, as the
 // calculation is defined; it throws CalculationError at the first check that fails, having
 // stored the air if that check passed. StepTogether takes the same operations in the order
-// their inputs allow, so that the logarithms and exponentials of the air, the drag and the
-// four stages run side by side in two batches, and stores nothing until the step is free of
-// faults. It returns false, having stored nothing, where a fault was raised; the caller then
-// takes the step one stage at a time, which reports the fault as the calculation meets it.
+// their inputs allow, so that the logarithms and exponentials of the air, the drag, the four
+// stages and the new point's viscosity run in batches side by side, and beside the stages'
+// arithmetic; it stores nothing until the step is free of faults. It returns false, having stored
+// nothing, where a fault was raised; the caller then takes the step one stage at a time, which
+// reports the fault as the calculation meets it.
 void StepOneStageAtATime(int p, const TSpinCondition& condition, const PetMaterial& pet,
                          TSpinlineProfile& profile);
 bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet,

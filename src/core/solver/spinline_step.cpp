@@ -219,14 +219,13 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
   });
   const long double viscosity_exponential =
       ExpTogether(PetMaterial::ViscosityExponent(stages.t), finish);
-  const double v = stages.v, f = stages.f, t = stages.t;
 
   TNewPoint next;
   next.X = NextPosition(profile, p, condition.Increment);
-  next.V = v;
-  next.F = f;
-  next.T = t;
-  next.Properties = pet.At(t, viscosity_exponential);
+  next.V = stages.v;
+  next.F = stages.f;
+  next.T = stages.t;
+  next.Properties = pet.At(next.T, viscosity_exponential);
   next.D = DiameterOf(mass_flow, next.Properties.Rho, next.V);
   if (FloatingPointFaultRaised()) {
     // Flags were clear at the start of the step; the step one stage at a time raises them

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/physics/extended_math.h"
+#include "core/physics/extended_math_kernels.h"
 
 namespace vellmor {
 namespace {
@@ -96,8 +97,22 @@ void BM_PowerOfLoglExpl_Latency(benchmark::State& state) { PowerLatency<PowerOfL
 
 // The three powers of a step's drag law, (W/ρ)^0.195, V1^1.195 and V2^1.195, of bases that
 // depend on the previous three as a step's depend on the step before: one call after another,
-// and as one batch (PowersTogether). The time is per three.
+// and as one batch (the step's Lanes). The time is per three.
 const long double kDragExponents[3] = {0.195L, 1.195L, 1.195L};
+
+[[gnu::target("fma")]] std::array<long double, 3> ThreeTogetherWithFma(
+    const std::array<TPowerLaw, 3>& laws) {
+  std::array<long double, 3> powers;
+  extended_math::Lanes<3, 0, true>(laws, {}, powers, [](int) {});
+  return powers;
+}
+
+std::array<long double, 3> ThreeTogether(const std::array<TPowerLaw, 3>& laws) {
+  if (extended_math::ProcessorHasFma()) return ThreeTogetherWithFma(laws);
+  std::array<long double, 3> powers;
+  extended_math::Lanes<3, 0, false>(laws, {}, powers, [](int) {});
+  return powers;
+}
 
 void BM_ThreePowersOneByOne_Latency(benchmark::State& state) {
   long double a = 1000.0L;
@@ -113,7 +128,7 @@ void BM_ThreePowersOneByOne_Latency(benchmark::State& state) {
 void BM_ThreePowersTogether_Latency(benchmark::State& state) {
   long double a = 1000.0L;
   for (auto _ : state) {
-    const std::array<long double, 3> p = PowersTogether(std::array<TPowerLaw, 3>{
+    const std::array<long double, 3> p = ThreeTogether(std::array<TPowerLaw, 3>{
         {{1e-5L * a, kDragExponents[0]}, {a, kDragExponents[1]}, {1.01L * a, kDragExponents[2]}}});
     a = 1000.0L + 1e-3L * (p[0] + p[1] + p[2]);
     benchmark::DoNotOptimize(a);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <utility>
 
 namespace vellmor {
 
@@ -27,48 +26,11 @@ long double PowerExtended(long double base, long double exponent);
 // takes, on the critical path of every stage.
 long double PowerExtended(double base, long double exponent);
 
-// One power law base^exponent of several evaluated together.
+// One power law base^exponent of several evaluated together (extended_math_kernels.h,
+// Lanes).
 struct TPowerLaw {
   long double base = 0.0L;
   long double exponent = 0.0L;
 };
-
-// Work of the caller's own to be done while a batch is on its way: Step(k), k = 1 ... 5, is
-// called between the batch's own steps, in order, so that the processor runs both side by
-// side. (A chain of dependent operations of the caller's, put after the batch, would wait
-// for it; put before, the batch would wait for the chain.)
-class InterleavedWork {
- public:
-  virtual void Step(int k) = 0;
-
- protected:
-  ~InterleavedWork() = default;
-};
-
-// The work of a callable taking k.
-template <class Work>
-class InterleavedCallable final : public InterleavedWork {
- public:
-  explicit InterleavedCallable(Work work) : work_(std::move(work)) {}
-  void Step(int k) override { work_(k); }
-
- private:
-  Work work_;
-};
-
-template <class Work>
-InterleavedCallable<Work> Interleave(Work work) {
-  return InterleavedCallable<Work>(std::move(work));
-}
-
-// Independent power laws, or an exponential, evaluated together, each to exactly what
-// PowerExtended(base, exponent) or ExpExtended returns for it, with the same floating-point
-// exceptions: their logarithms and exponentials run side by side, each waiting on its own
-// operations only, and beside the caller's work. A step of the spinline offers three, two and
-// one at a time.
-std::array<long double, 3> PowersTogether(const std::array<TPowerLaw, 3>& laws);
-std::array<long double, 2> PowersTogether(const std::array<TPowerLaw, 2>& laws,
-                                          InterleavedWork& work);
-long double ExpTogether(long double x, InterleavedWork& work);
 
 }  // namespace vellmor

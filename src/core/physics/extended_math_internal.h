@@ -32,9 +32,5 @@ long double LnExact(long double x);
 long double ExpWithoutFma(long double x);
 long double LnWithoutFma(long double x);
 long double PowerWithoutFma(long double base, long double exponent);
-template <std::size_t P, std::size_t E>
-void TogetherWithoutFma(const std::array<TPowerLaw, P>& laws,
-                        const std::array<long double, E>& exponents_of_e,
-                        std::array<long double, P + E>& results, InterleavedWork* work);
 
 }  // namespace vellmor::extended_math

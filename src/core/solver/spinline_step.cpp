@@ -26,6 +26,7 @@
 
 #include "core/physics/cooling_air.h"
 #include "core/physics/extended_math.h"
+#include "core/physics/extended_math_kernels.h"
 #include "core/physics/numerics.h"
 #include "core/physics/runge_kutta_gill.h"
 #include "core/physics/spin_derivatives.h"
@@ -169,8 +170,14 @@ class TStages {
 
 }  // namespace
 
-bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet,
-                  TSpinlineProfile& profile) {
+// StepTogether with the kernels of ln and exp inline, with or without the fused multiply-add.
+template <bool kWithFma>
+[[gnu::always_inline]] inline bool StepWithBatches(int p, const TSpinCondition& condition,
+                                                   const PetMaterial& pet,
+                                                   TSpinlineProfile& profile) {
+  using extended_math::Lanes;
+  const std::array<long double, 0> no_exponentials{};
+  const std::array<TPowerLaw, 0> no_powers{};
   const double area = CrossSection(profile.D[p]);
   const TAirLaws air_laws =
       AirLaws(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
@@ -181,51 +188,52 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
 
   // The drag's powers first: the tension waits on them. Velocity and tension do not need the
   // heat transfer, so their equations go on without it.
-  const std::array<long double, 3> drag = PowersTogether(std::array<TPowerLaw, 3>{
-      {{SpinlineSystem::DragBase(coefficients, mass_flow), SpinlineSystem::kDragBaseExponent},
-       {stages.vs[1], SpinlineSystem::kDragVelocityExponent},
-       {stages.vs[2], SpinlineSystem::kDragVelocityExponent}}});
+  std::array<long double, 3> drag;
+  Lanes<3, 0, kWithFma>(
+      {{{SpinlineSystem::DragBase(coefficients, mass_flow), SpinlineSystem::kDragBaseExponent},
+        {stages.vs[1], SpinlineSystem::kDragVelocityExponent},
+        {stages.vs[2], SpinlineSystem::kDragVelocityExponent}}},
+      no_exponentials, drag, [](int) {});
   const SpinlineSystem flow(coefficients, mass_flow, drag[0]);
 
   // The heat transfer's powers, while tension and velocity go on to stage 3's velocity.
-  auto up_to_third_velocity = Interleave([&](int k) {
-    if (k == 1) stages.Tension(1, flow, drag[1]);
-    if (k == 2) stages.Velocity(2, flow);
-    if (k == 3) stages.Tension(2, flow, drag[2]);
-    if (k == 4) stages.Velocity(3, flow);
-  });
-  const std::array<long double, 2> heat =
-      PowersTogether({{air_laws.FilamentFlow, air_laws.CrossFlow}}, up_to_third_velocity);
+  std::array<long double, 2> heat;
+  Lanes<2, 0, kWithFma>({{air_laws.FilamentFlow, air_laws.CrossFlow}}, no_exponentials, heat,
+                        [&](int k) {
+                          if (k == 1) stages.Tension(1, flow, drag[1]);
+                          if (k == 2) stages.Velocity(2, flow);
+                          if (k == 3) stages.Tension(2, flow, drag[2]);
+                          if (k == 4) stages.Velocity(3, flow);
+                        });
   const TAirCondition air = AirFromPowers(air_laws, heat[0], heat[1]);
   coefficients.H = air.H;
   const SpinlineSystem system(coefficients, mass_flow, drag[0]);
 
   // The last two powers of the drag, while the temperature goes through all four stages.
-  auto temperature = Interleave([&](int k) {
-    if (k <= 4) stages.Temperature(k, system);
-  });
-  const std::array<long double, 2> last_drag =
-      PowersTogether({{{stages.vs[3], SpinlineSystem::kDragVelocityExponent},
-                       {stages.vs[4], SpinlineSystem::kDragVelocityExponent}}},
-                     temperature);
+  std::array<long double, 2> last_drag;
+  Lanes<2, 0, kWithFma>({{{stages.vs[3], SpinlineSystem::kDragVelocityExponent},
+                          {stages.vs[4], SpinlineSystem::kDragVelocityExponent}}},
+                        no_exponentials, last_drag, [&](int k) {
+                          if (k <= 4) stages.Temperature(k, system);
+                        });
 
   // The viscosity's exponential at the new temperature, while tension and velocity finish.
-  auto finish = Interleave([&](int k) {
-    if (k == 4) stages.Tension(3, system, last_drag[0]);
-    if (k == 5) {
-      stages.Velocity(4, system);
-      stages.Tension(4, system, last_drag[1]);
-    }
-  });
-  const long double viscosity_exponential =
-      ExpTogether(PetMaterial::ViscosityExponent(stages.t), finish);
+  std::array<long double, 1> viscosity_exponential;
+  Lanes<0, 1, kWithFma>(no_powers, {PetMaterial::ViscosityExponent(stages.t)},
+                        viscosity_exponential, [&](int k) {
+                          if (k == 4) stages.Tension(3, system, last_drag[0]);
+                          if (k == 5) {
+                            stages.Velocity(4, system);
+                            stages.Tension(4, system, last_drag[1]);
+                          }
+                        });
 
   TNewPoint next;
   next.X = NextPosition(profile, p, condition.Increment);
   next.V = stages.v;
   next.F = stages.f;
   next.T = stages.t;
-  next.Properties = pet.At(next.T, viscosity_exponential);
+  next.Properties = pet.At(next.T, viscosity_exponential[0]);
   next.D = DiameterOf(mass_flow, next.Properties.Rho, next.V);
   if (FloatingPointFaultRaised()) {
     // Flags were clear at the start of the step; the step one stage at a time raises them
@@ -238,6 +246,27 @@ bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet
   profile.H[p] = air.H;
   Store(p, next, profile);
   return true;
+}
+
+namespace {
+
+[[gnu::target("fma")]] bool StepWithBatchesAndFma(int p, const TSpinCondition& condition,
+                                                  const PetMaterial& pet,
+                                                  TSpinlineProfile& profile) {
+  return StepWithBatches<true>(p, condition, pet, profile);
+}
+
+bool StepWithBatchesWithoutFma(int p, const TSpinCondition& condition, const PetMaterial& pet,
+                               TSpinlineProfile& profile) {
+  return StepWithBatches<false>(p, condition, pet, profile);
+}
+
+}  // namespace
+
+bool StepTogether(int p, const TSpinCondition& condition, const PetMaterial& pet,
+                  TSpinlineProfile& profile) {
+  return extended_math::ProcessorHasFma() ? StepWithBatchesAndFma(p, condition, pet, profile)
+                                          : StepWithBatchesWithoutFma(p, condition, pet, profile);
 }
 
 }  // namespace vellmor

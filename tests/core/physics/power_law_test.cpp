@@ -18,6 +18,7 @@
 
 #include "core/physics/extended_math.h"
 #include "core/physics/extended_math_internal.h"
+#include "core/physics/extended_math_kernels.h"
 #include "core/physics/numerics.h"
 
 namespace vellmor {
@@ -132,6 +133,40 @@ TOutcome Outcome(F&& f) {
 
 bool Same(long double a, long double b) { return std::isnan(a) ? std::isnan(b) : SameBits(a, b); }
 
+// A batch as the spinline step runs it: with the fused multiply-add where the processor has
+// one. Without, it is the batch below.
+template <std::size_t P, std::size_t E, class Work>
+[[gnu::target("fma")]] void BatchWithFma(const std::array<TPowerLaw, P>& laws,
+                                         const std::array<long double, E>& exponents_of_e,
+                                         std::array<long double, P + E>& results, Work&& work) {
+  extended_math::Lanes<P, E, true>(laws, exponents_of_e, results, work);
+}
+
+template <std::size_t P, std::size_t E, class Work>
+std::array<long double, P + E> Batch(const std::array<TPowerLaw, P>& laws,
+                                     const std::array<long double, E>& exponents_of_e,
+                                     Work&& work) {
+  std::array<long double, P + E> results;
+  if (extended_math::ProcessorHasFma()) {
+    BatchWithFma(laws, exponents_of_e, results, work);
+  } else {
+    extended_math::Lanes<P, E, false>(laws, exponents_of_e, results, work);
+  }
+  return results;
+}
+
+template <std::size_t P, std::size_t E>
+std::array<long double, P + E> BatchWithoutFma(const std::array<TPowerLaw, P>& laws,
+                                               const std::array<long double, E>& exponents_of_e) {
+  std::array<long double, P + E> results;
+  extended_math::Lanes<P, E, false>(laws, exponents_of_e, results, [](int) {});
+  return results;
+}
+
+constexpr std::array<long double, 0> kNoExponentials{};
+constexpr std::array<TPowerLaw, 0> kNoPowers{};
+const auto kNothingElse = [](int) {};
+
 // The single calls of a batch's power laws: their results, and their exceptions together.
 template <std::size_t N>
 std::pair<std::array<long double, N>, int> SingleCalls(const std::array<TPowerLaw, N>& laws) {
@@ -148,11 +183,10 @@ std::pair<std::array<long double, N>, int> SingleCalls(const std::array<TPowerLa
 // Each power and exponential of a batch is its single call's result, and the batch raises the
 // exceptions the single calls raise together; so does the batch without the fused
 // multiply-add.
-TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
+TEST(PowerBatch, EachIsWhatItsSingleCallGives) {
   std::mt19937_64 random(17);
   const long double exponents[] = {1.195L, 0.259L, 0.167L, 0.195L, 0.5L, -0.75L, 2000.0L};
   const auto any_law = [&] { return TPowerLaw{AnyBase(random), exponents[random() % 7]}; };
-  auto nothing_else = Interleave([](int) {});
   for (int i = 0; i < 20000; ++i) {
     std::array<TPowerLaw, 3> three;
     for (TPowerLaw& law : three) law = any_law();
@@ -169,28 +203,25 @@ TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
 
     std::array<long double, 3> batch_three;
     const TOutcome three_outcome = Outcome([&] {
-      batch_three = PowersTogether(three);
+      batch_three = Batch(three, kNoExponentials, kNothingElse);
       return batch_three[0];
     });
     std::array<long double, 2> batch_two;
     const TOutcome two_outcome = Outcome([&] {
-      batch_two = PowersTogether(two, nothing_else);
+      batch_two = Batch(two, kNoExponentials, kNothingElse);
       return batch_two[0];
     });
-    const TOutcome exp_outcome = Outcome([&] { return ExpTogether(x, nothing_else); });
+    const TOutcome exp_outcome =
+        Outcome([&] { return Batch(kNoPowers, std::array<long double, 1>{x}, kNothingElse)[0]; });
     ASSERT_EQ(three_outcome.faults, three_faults) << std::hexfloat << three[0].base;
     ASSERT_EQ(two_outcome.faults, two_faults) << std::hexfloat << two[0].base;
     ASSERT_EQ(exp_outcome.faults, single_exp.faults) << std::hexfloat << x;
     ASSERT_TRUE(Same(exp_outcome.value, single_exp.value)) << std::hexfloat << x;
 
-    std::array<long double, 3> three_without_fma;
-    extended_math::TogetherWithoutFma(three, std::array<long double, 0>{}, three_without_fma,
-                                      nullptr);
-    std::array<long double, 2> two_without_fma;
-    extended_math::TogetherWithoutFma(two, std::array<long double, 0>{}, two_without_fma, nullptr);
-    std::array<long double, 1> exp_without_fma;
-    extended_math::TogetherWithoutFma(std::array<TPowerLaw, 0>{}, std::array<long double, 1>{x},
-                                      exp_without_fma, nullptr);
+    const std::array<long double, 3> three_without_fma = BatchWithoutFma(three, kNoExponentials);
+    const std::array<long double, 2> two_without_fma = BatchWithoutFma(two, kNoExponentials);
+    const std::array<long double, 1> exp_without_fma =
+        BatchWithoutFma(kNoPowers, std::array<long double, 1>{x});
     for (int k = 0; k < 3; ++k) {
       ASSERT_TRUE(Same(batch_three[k], single_three[k]))
           << std::hexfloat << three[k].base << " ^ " << three[k].exponent;
@@ -206,29 +237,30 @@ TEST(PowersTogether, EachIsWhatItsSingleCallGives) {
 
 // The smaller batches, with the caller's work interleaved: every step of it is done once, in
 // order, and the results are still the single calls' bits.
-TEST(PowersTogether, InterleavedWorkIsDoneOnceInOrder) {
+TEST(PowerBatch, InterleavedWorkIsDoneOnceInOrder) {
   std::mt19937_64 random(23);
   std::vector<int> steps;
-  auto record = Interleave([&](int k) { steps.push_back(k); });
+  const auto record = [&](int k) { steps.push_back(k); };
   const std::vector<int> every_step{1, 2, 3, 4, 5};
   for (int i = 0; i < 20000; ++i) {
     const std::array<TPowerLaw, 3> three{TPowerLaw{AnyBase(random), 1.195L},
                                          TPowerLaw{AnyBase(random), 0.195L},
                                          TPowerLaw{AnyBase(random), 0.259L}};
-    const std::array<long double, 3> powers = PowersTogether(three);  // nothing interleaved
+    const std::array<long double, 3> powers = Batch(three, kNoExponentials, kNothingElse);
     for (int k = 0; k < 3; ++k) {
       ASSERT_TRUE(Same(powers[k], PowerExtended(three[k].base, three[k].exponent)));
     }
     const std::array<TPowerLaw, 2> two{three[0], three[2]};
     steps.clear();
-    const std::array<long double, 2> interleaved = PowersTogether(two, record);
+    const std::array<long double, 2> interleaved = Batch(two, kNoExponentials, record);
     ASSERT_EQ(steps, every_step);
     ASSERT_TRUE(Same(interleaved[0], PowerExtended(two[0].base, two[0].exponent)));
     ASSERT_TRUE(Same(interleaved[1], PowerExtended(two[1].base, two[1].exponent)));
     const long double x = std::ldexp(static_cast<long double>(random() >> 1) * 0x1p-63L - 0.5L,
                                      static_cast<int>(random() % 20) - 5);
     steps.clear();
-    ASSERT_TRUE(Same(ExpTogether(x, record), ExpExtended(x))) << std::hexfloat << x;
+    ASSERT_TRUE(Same(Batch(kNoPowers, std::array<long double, 1>{x}, record)[0], ExpExtended(x)))
+        << std::hexfloat << x;
     ASSERT_EQ(steps, every_step);
   }
 }

@@ -23,13 +23,7 @@
 
 #include "core/physics/extended_math.h"
 
-#include <array>
-#include <bit>
 #include <cfenv>
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "core/physics/extended_math_kernels.h"

@@ -3,9 +3,6 @@
 // What extended_math.cpp and extended_math_exact.cpp share, and what the tests look into: the
 // fast double-double approximations with their error bounds, and the exact path alone.
 
-#include <array>
-#include <cstddef>
-
 #include "core/physics/extended_math.h"
 #include "core/physics/extended_math_tables.h"
 

@@ -114,7 +114,7 @@ namespace {
 // ts[i] are the state at stage i (1 ... 4) and dv[i] the velocity derivative there.
 class TStages {
  public:
-  TStages(double increment, double v0, double f0, double t0) : v(v0), f(f0), t(t0), hl_(increment) {
+  TStages(double increment, double v0, double f0, double t0) : v(v0), f(f0), t(t0), h_(increment) {
     vs[1] = v0;
     fs[1] = f0;
     ts[1] = t0;
@@ -144,6 +144,7 @@ class TStages {
 
   // Gill's update of one element at the given stage.
   void Update(int stage, double derivative, double& y, double& q) const {
+    const long double hl_ = h_;
     switch (stage) {
       case 1:
         gill::FirstStage(hl_, derivative, y, q);
@@ -164,7 +165,7 @@ class TStages {
   std::array<double, 6> vs{}, fs{}, ts{}, dv{};  // [1] ... [4] the stages, [5] the end
 
  private:
-  long double hl_;
+  double h_;  // widened where used: a double loads faster than a long double
   double qv_ = 0.0, qf_ = 0.0, qt_ = 0.0;
 };
 

@@ -27,30 +27,44 @@ inline constexpr long double c3 = 3.4142135624L;
 
 // One element's part of each stage, from its derivative d at the stage's point, with
 // hl = h in extended precision: the stages of different elements are independent, so a caller
-// may take them in any order the derivatives allow.
+// may take them in any order the derivatives allow. Each is the update from the stage's
+// increment k = h d rounded to double (…OfIncrement, k as an extended value holding that
+// double), then the stage itself.
 namespace gill {
 
-inline void FirstStage(long double hl, double d, double& y, double& q) {
-  const double k = static_cast<double>(hl * d);
+inline void FirstStageOfIncrement(long double k, double& y, double& q) {
   y = static_cast<double>(y + 0.5L * k);
-  q = k;
+  q = static_cast<double>(k);
 }
 
-inline void SecondStage(long double hl, double d, double& y, double& q) {
-  const double k = static_cast<double>(hl * d);
-  y = static_cast<double>(y + a2 * (static_cast<long double>(k) - q));
+inline void SecondStageOfIncrement(long double k, double& y, double& q) {
+  y = static_cast<double>(y + a2 * (k - q));
   q = static_cast<double>(b2 * q + c2 * k);
 }
 
-inline void ThirdStage(long double hl, double d, double& y, double& q) {
-  const double k = static_cast<double>(hl * d);
-  y = static_cast<double>(y + a3 * (static_cast<long double>(k) - q));
+inline void ThirdStageOfIncrement(long double k, double& y, double& q) {
+  y = static_cast<double>(y + a3 * (k - q));
   q = static_cast<double>(b3 * q + c3 * k);
 }
 
-inline void FourthStage(long double hl, double d, double& y, double q) {
-  const double k = static_cast<double>(hl * d);
+inline void FourthStageOfIncrement(long double k, double& y, double q) {
   y = static_cast<double>((y + k / 6.0L) - q / 3.0L);
+}
+
+inline void FirstStage(long double hl, double d, double& y, double& q) {
+  FirstStageOfIncrement(static_cast<double>(hl * d), y, q);
+}
+
+inline void SecondStage(long double hl, double d, double& y, double& q) {
+  SecondStageOfIncrement(static_cast<double>(hl * d), y, q);
+}
+
+inline void ThirdStage(long double hl, double d, double& y, double& q) {
+  ThirdStageOfIncrement(static_cast<double>(hl * d), y, q);
+}
+
+inline void FourthStage(long double hl, double d, double& y, double q) {
+  FourthStageOfIncrement(static_cast<double>(hl * d), y, q);
 }
 
 }  // namespace gill

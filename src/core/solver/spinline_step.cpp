@@ -21,8 +21,10 @@
 #include "core/solver/spinline_step.h"
 
 #include <array>
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstdint>
 
 #include "core/physics/cooling_air.h"
 #include "core/physics/extended_math.h"
@@ -41,6 +43,13 @@ double CrossSection(double diameter) {
 
 double DiameterOf(double mass_flow, double rho, double v) {
   return static_cast<double>(std::sqrt(4.0L * mass_flow / (kPi * rho * v)));
+}
+
+// Whether |x| is 2^n with -20 <= n <= 20.
+bool IsModestPowerOfTwo(double x) {
+  const uint64_t bits = std::bit_cast<uint64_t>(x);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  return (bits << 12) == 0 && biased >= 1023 - 20 && biased <= 1023 + 20;
 }
 
 // What a step stores at its new point p + 1.
@@ -114,7 +123,8 @@ namespace {
 // ts[i] are the state at stage i (1 ... 4) and dv[i] the velocity derivative there.
 class TStages {
  public:
-  TStages(double increment, double v0, double f0, double t0) : v(v0), f(f0), t(t0), h_(increment) {
+  TStages(double increment, double v0, double f0, double t0)
+      : v(v0), f(f0), t(t0), h_(increment), step_is_power_of_two_(IsModestPowerOfTwo(increment)) {
     vs[1] = v0;
     fs[1] = f0;
     ts[1] = t0;
@@ -142,21 +152,32 @@ class TStages {
     ts[i + 1] = t;
   }
 
-  // Gill's update of one element at the given stage.
+  // Gill's update of one element at the given stage, from its increment k = h d rounded to
+  // double. Where the step h is a power of two (the default 1 cm, 0.5 cm, ...) and d lies well
+  // inside the double range, h d is a double already and the x87 product is k itself: the
+  // rounding, a store and a load on the stages' critical chains, is left out. Elsewhere k is
+  // rounded as Gill's step rounds it.
   void Update(int stage, double derivative, double& y, double& q) const {
-    const long double hl_ = h_;
+    const long double hl = h_;
+    const double magnitude = std::fabs(derivative);
+    long double k;
+    if (step_is_power_of_two_ && magnitude >= 0x1p-1000 && magnitude <= 0x1p1000) {
+      k = hl * derivative;
+    } else {
+      k = static_cast<double>(hl * derivative);
+    }
     switch (stage) {
       case 1:
-        gill::FirstStage(hl_, derivative, y, q);
+        gill::FirstStageOfIncrement(k, y, q);
         break;
       case 2:
-        gill::SecondStage(hl_, derivative, y, q);
+        gill::SecondStageOfIncrement(k, y, q);
         break;
       case 3:
-        gill::ThirdStage(hl_, derivative, y, q);
+        gill::ThirdStageOfIncrement(k, y, q);
         break;
       default:
-        gill::FourthStage(hl_, derivative, y, q);
+        gill::FourthStageOfIncrement(k, y, q);
         break;
     }
   }
@@ -165,7 +186,9 @@ class TStages {
   std::array<double, 6> vs{}, fs{}, ts{}, dv{};  // [1] ... [4] the stages, [5] the end
 
  private:
-  double h_;  // widened where used: a double loads faster than a long double
+  double h_;  // the step (cm)
+  // |h| = 2^n, -20 <= n <= 20: then 2^-1000 <= |d| <= 2^1000 keeps h d a normal double.
+  bool step_is_power_of_two_;
   double qv_ = 0.0, qf_ = 0.0, qt_ = 0.0;
 };
 

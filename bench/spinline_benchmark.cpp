@@ -89,8 +89,7 @@ std::unique_ptr<TRunState> CheckedState(benchmark::State& bench, TInputTexts tex
   texts.Edit20 = scratch.File("result.txt");
   auto state = std::make_unique<TRunState>();
   LastMessageSink sink;
-  ResultFileLock hold;
-  if (!ReadInputs(texts, '.', state->Condition, sink, hold)) {
+  if (!ReadInputs(texts, '.', state->Condition, sink)) {
     bench.SkipWithError(("inputs refused: " + sink.last_message).c_str());
     return nullptr;
   }

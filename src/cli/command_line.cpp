@@ -27,8 +27,12 @@ constexpr const char* kFooter =
     "  0   the result file was written\n"
     "  1   the inputs or the result file were refused; an existing file of that name is left\n"
     "      as it was\n"
-    "  2   the calculation or the writing failed; the file keeps what was written before\n"
-    "  64  the command line is wrong (an unknown option, a missing value, a stray argument)\n";
+    "  2   the calculation or the writing failed: after a calculation failure the file holds\n"
+    "      the header; after a failed write it is left as it was\n"
+    "  64  the command line is wrong (an unknown option, a missing value, a stray argument, an\n"
+    "      empty file name)\n"
+    "  73  the run succeeded but an export could not be written\n"
+    "  74  the run succeeded but its summary could not be printed\n";
 
 // Whether argument is an option of the runner rather than a value: a long option, or one of
 // the short ones. A negative number ("-32.5") is a value.
@@ -105,7 +109,7 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
     }
     std::vector<std::string> arguments = ReversedArguments(argc, argv);
     app.parse(arguments);
-    CheckExportFiles(command_line.Exports, command_line.Texts.Edit20);
+    CheckExportFiles(command_line.Exports, command_line.Texts.Edit20, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
     return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;

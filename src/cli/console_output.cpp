@@ -42,7 +42,8 @@ void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_se
       << "Final temperature:  " << FormatFixed(summary.FinalTemperature, 6, 1, decimal_separator)
       << " °C\n";
   if (numbers != nullptr) PrintProcessNumbers(out, *numbers, decimal_separator);
-  out << "Result file:        " << summary.SaveFileName << '\n';
+  out << "Result file:        "
+      << (summary.SaveFileName == "-" ? "standard output" : summary.SaveFileName) << '\n';
 }
 
 void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,

@@ -11,5 +11,8 @@ inline constexpr int kExitUsage = 64;   // the command line itself is wrong (EX_
 // An output other than the result file (an export, a sweep's summary or result directory)
 // could not be written: EX_CANTCREAT of sysexits.h, "cannot create output file".
 inline constexpr int kExitExportFailed = 73;
+// The run succeeded but its summary could not be printed (a closed or broken standard output):
+// EX_IOERR of sysexits.h.
+inline constexpr int kExitSummaryLost = 74;
 
 }  // namespace vellmor::cli

@@ -3,9 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
-#include <filesystem>
-#include <system_error>
 #include <utility>
+
+#include "core/base/output_file.h"
 
 namespace vellmor::cli {
 namespace {
@@ -13,25 +13,19 @@ namespace {
 constexpr const char* kExportFooter =
     "Exports: --json, --csv and --converged-csv are written once the run has ended, whatever\n"
     "its outcome, each through a temporary file renamed into place. Exit status 73 when the\n"
-    "run succeeded but an export could not be written; a refused or failed run keeps its own\n"
+    "run succeeded but an export could not be written, 74 when its summary could not be\n"
+    "printed (a closed or broken standard output); a refused or failed run keeps its own\n"
     "status.\n"
     "Accuracy: --accuracy (or --converged-csv) also solves the run's condition to convergence\n"
     "and tells how far the result is from it. When the converged solution fails, the message\n"
     "goes to standard error and into the JSON; the result file and the exit status stay those\n"
     "of the run.\n";
 
-// Where a name leads, so that "./a.json" and "a.json" are seen to be one file.
-std::filesystem::path Place(const std::string& name) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(name, error).lexically_normal();
-  const std::filesystem::path place = std::filesystem::weakly_canonical(absolute, error);
-  return error ? absolute : place;
-}
-
+// "./a.json" and "a.json", or a link and its target, are one file.
 bool SamePlace(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   if (a == kStandardOutputName || b == kStandardOutputName) return a == b;
-  return Place(a) == Place(b);
+  return NamesSameFile(a, b);
 }
 
 }  // namespace
@@ -52,7 +46,14 @@ void AddExportOptions(CLI::App& app, TExportRequest& request) {
   app.footer([] { return std::string(kExportFooter); });
 }
 
-void CheckExportFiles(const TExportRequest& request, const std::string& save_file) {
+void CheckExportFiles(const TExportRequest& request, const std::string& save_file,
+                      const CLI::App& app) {
+  for (const char* option : {"--json", "--csv", "--converged-csv"}) {
+    const CLI::Option* given = app.get_option(option);
+    if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {
+      throw CLI::ValidationError(option, "the name is empty");
+    }
+  }
   const std::array<std::pair<const char*, const std::string*>, 3> exports{{
       {"--json", &request.JsonFile},
       {"--csv", &request.CsvFile},
@@ -60,6 +61,7 @@ void CheckExportFiles(const TExportRequest& request, const std::string& save_fil
   }};
   for (std::size_t i = 0; i < exports.size(); ++i) {
     const auto& [option, file] = exports[i];
+    if (file->empty()) continue;
     for (std::size_t j = i + 1; j < exports.size(); ++j) {
       const auto& [other_option, other_file] = exports[j];
       if (!SamePlace(*file, *other_file)) continue;
@@ -67,6 +69,10 @@ void CheckExportFiles(const TExportRequest& request, const std::string& save_fil
           *file == kStandardOutputName ? "write to standard output" : "name " + *file;
       throw CLI::ValidationError(std::string(option) + " and " + other_option,
                                  "both " + place + "; give each export a place of its own");
+    }
+    if (*file == kStandardOutputName && save_file == kStandardOutputName) {
+      throw CLI::ValidationError(std::string(option) + " and --save-file",
+                                 "both write to standard output; give each a place of its own");
     }
     if (*file != kStandardOutputName && SamePlace(*file, save_file)) {
       throw CLI::ValidationError(

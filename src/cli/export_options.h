@@ -28,9 +28,10 @@ struct TExportRequest {
 // Adds --json, --csv and --converged-csv, and says in the help what their exit status means.
 void AddExportOptions(CLI::App& app, TExportRequest& request);
 
-// Throws CLI::ValidationError when two outputs of the call would land in one place: two
-// exports on standard output, two in one file, or an export on the result file, which it
-// would replace.
-void CheckExportFiles(const TExportRequest& request, const std::string& save_file);
+// Throws CLI::ValidationError when an export's name is empty, or when two outputs of the call
+// would land in one place: two on standard output, two in one file, or an export on the result
+// file, which it would replace. app holds the export options.
+void CheckExportFiles(const TExportRequest& request, const std::string& save_file,
+                      const CLI::App& app);
 
 }  // namespace vellmor::cli

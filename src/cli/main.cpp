@@ -5,11 +5,13 @@
 #include <variant>
 
 #include "cli/command_line.h"
+#include "cli/process_signals.h"
 #include "cli/run_case.h"
 #include "cli/sweep_command.h"
 #include "core/inputs/user_number_format.h"
 
 int main(int argc, char** argv) {
+  vellmor::cli::PrepareProcess();
   if (argc > 1 && std::string_view(argv[1]) == "sweep") {
     return vellmor::cli::RunSweepCommand(argc - 1, argv + 1);
   }

@@ -1,13 +1,16 @@
 #include "cli/run_case.h"
 
+#include <cerrno>
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "cli/console_output.h"
 #include "cli/export_files.h"
+#include "cli/process_signals.h"
 #include "core/converged/accuracy_check.h"
 #include "core/inputs/user_number_format.h"
 #include "core/run/message_keeper.h"
@@ -15,25 +18,43 @@
 #include "core/solver/run_state.h"
 
 namespace vellmor::cli {
+namespace {
+
+// Flushes what was printed on out; the system's reason when that failed, else empty.
+std::string FlushFailure(std::ostream& out) {
+  errno = 0;
+  out.flush();
+  if (out) return {};
+  return std::generic_category().message(errno != 0 ? errno : EIO);
+}
+
+}  // namespace
 
 int RunCase(const TCommandLine& command_line) {
   StreamSink sink(std::cerr);
   try {
     const char separator = UserDecimalSeparator();
-    // An export on standard output has it to itself.
-    std::ostream& report = command_line.Exports.UsesStandardOutput() ? std::cerr : std::cout;
+    // An export or the result file on standard output has it to itself.
+    const bool output_taken =
+        command_line.Exports.UsesStandardOutput() || command_line.Texts.Edit20 == "-";
+    std::ostream& report = output_taken ? std::cerr : std::cout;
     ProgressPrinter progress(report, separator);
     TRunOptions options;
     options.DecimalSeparator = separator;
+    options.Output.DashIsStandardOutput = true;
     if (command_line.Verbose) options.Observer = &progress;
 
+    // A stop signal waits until the result file and the exports are in place, whole.
+    const DeferredStopSignals deferred;
     // The profile is large; the state lives on the heap.
     const auto state = std::make_unique<TRunState>();
     MessageKeeper messages(sink);
     const TRunOutcome outcome = RunSpinline(command_line.Texts, *state, messages, options);
     // The run's one message, before the converged solution may add its own.
     const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
+    if (!outcome.FileProblem.empty()) sink.ShowMessage("vellmor-cli: " + outcome.FileProblem);
     std::optional<TAccuracyCheck> converged;
+    std::string summary_lost;
     if (outcome.Status == RunStatus::kSucceeded) {
       PrintSummary(report, outcome.Summary, separator,
                    outcome.Numbers ? &*outcome.Numbers : nullptr);
@@ -41,13 +62,19 @@ int RunCase(const TCommandLine& command_line) {
         converged = CheckAccuracy(*state);
         PrintAccuracy(report, *converged, separator, sink);
       }
+      summary_lost = FlushFailure(report);
     }
-    const bool exported =
-        WriteExports(command_line.Exports, command_line.Texts, separator, outcome, message, *state,
-                     converged ? &*converged : nullptr, sink, std::cout);
+    const bool exported = WriteExports(command_line.Exports, command_line.Texts, separator, outcome,
+                                       message, *state, converged ? &*converged : nullptr, sink);
+    if (!summary_lost.empty()) {
+      sink.ShowMessage("vellmor-cli: can not print the summary to " +
+                       std::string(&report == &std::cout ? "standard output" : "standard error") +
+                       ": " + summary_lost);
+    }
     switch (outcome.Status) {
       case RunStatus::kSucceeded:
-        return exported ? kExitSucceeded : kExitExportFailed;
+        if (!exported) return kExitExportFailed;
+        return summary_lost.empty() ? kExitSucceeded : kExitSummaryLost;
       case RunStatus::kRefused:
         return kExitRefused;
       case RunStatus::kFailed:

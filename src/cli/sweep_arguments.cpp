@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -45,8 +46,8 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Exit status: 0 when every case ran (refused and failed cases included; the summary says\n"
     "which), 64 on a usage error (nothing written), 73 when the summary or a result file could\n"
-    "not be written, 130 when interrupted (SIGINT or SIGTERM): the summary then holds the cases\n"
-    "finished, which are always the first ones.\n";
+    "not be written, 130 when interrupted (SIGINT, SIGTERM, SIGHUP): after 73 and 130 the\n"
+    "summary holds the cases finished, which are always the first ones.\n";
 
 // More threads than this is a slip of the keyboard, not a machine.
 constexpr int kMaxJobs = 1024;
@@ -79,8 +80,14 @@ bool NamesTheResultFile(std::string_view argument) {
   return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
 }
 
-// The bytes of a cases file; nullopt when it cannot be read (missing, a directory, no right).
+// The bytes of a cases file, "-" being standard input; nullopt when it cannot be read
+// (missing, a directory, no right).
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  if (path == "-") {
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (std::cin.bad()) return std::nullopt;
+    return text;
+  }
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
@@ -126,16 +133,20 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   std::string cases_path;
-  app.add_option("--cases", cases_path, "Run the cases of a CSV file instead of --vary")
-      ->type_name("FILE.csv");
+  const CLI::Option* cases_option =
+      app.add_option("--cases", cases_path,
+                     "Run the cases of a CSV file instead of --vary (- for standard input)")
+          ->type_name("FILE.csv");
   std::string summary_path;
-  app.add_option("--summary", summary_path,
-                 "Write the summary CSV there (default: standard output)")
-      ->type_name("FILE");
+  const CLI::Option* summary_option =
+      app.add_option("--summary", summary_path,
+                     "Write the summary CSV there (default and -: standard output)")
+          ->type_name("FILE");
   std::string result_directory;
-  app.add_option("--result-dir", result_directory,
-                 "Also write each succeeded case's result file into DIR")
-      ->type_name("DIR");
+  const CLI::Option* result_directory_option =
+      app.add_option("--result-dir", result_directory,
+                     "Also write each succeeded case's result file into DIR")
+          ->type_name("DIR");
   int jobs = DefaultJobs();
   app.add_option("-j,--jobs", jobs, "Cases run at the same time (default: every core)")
       ->type_name("N");
@@ -163,6 +174,17 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
     return status == 0 ? 0 : kSweepExitUsage;
   }
 
+  const std::array<std::pair<const CLI::Option*, const std::string*>, 3> names{{
+      {cases_option, &cases_path},
+      {summary_option, &summary_path},
+      {result_directory_option, &result_directory},
+  }};
+  for (const auto& [option, name] : names) {
+    if (option->count() > 0 && name->empty()) {
+      return UsageError(option->get_name() + ": the name is empty");
+    }
+  }
+  if (summary_path == "-") summary_path.clear();
   if (jobs < 1 || jobs > kMaxJobs) {
     return UsageError("--jobs " + std::to_string(jobs) + ": expected 1 to " +
                       std::to_string(kMaxJobs));
@@ -203,9 +225,14 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
   const auto shard = ParseShard(shard_text);
   if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
 
-  return TSweepRequest{
-      std::move(*cases), std::get<TShard>(shard), summary_path, result_directory, jobs, quiet,
-      accuracy};
+  return TSweepRequest{std::move(*cases),
+                       std::get<TShard>(shard),
+                       cases_path,
+                       summary_path,
+                       result_directory,
+                       jobs,
+                       quiet,
+                       accuracy};
 }
 
 }  // namespace vellmor::cli

@@ -17,14 +17,16 @@ inline constexpr int kSweepExitDone = 0;            // every case ran, whatever 
 inline constexpr int kSweepExitUsage = kExitUsage;  // EX_USAGE: nothing was run or written
 inline constexpr int kSweepExitSoftware = 70;       // EX_SOFTWARE: out of memory, no thread
 inline constexpr int kSweepExitCantWrite =
-    kExitExportFailed;                             // EX_CANTCREAT: summary or result directory
-inline constexpr int kSweepExitInterrupted = 130;  // SIGINT or SIGTERM: 128 + SIGINT
+    kExitExportFailed;  // EX_CANTCREAT: summary or result directory
+inline constexpr int kSweepExitInterrupted =
+    130;  // a stop signal (SIGINT, SIGTERM, …): 128 + SIGINT
 
 // What one call of vellmor-cli sweep asks for, read and checked: the cases, where their
 // results go, and how to run them.
 struct TSweepRequest {
   CaseSet Cases;
   TShard Shard;
+  std::string CasesPath;        // the cases file, "-" for standard input; empty with --vary
   std::string SummaryPath;      // empty: standard output
   std::string ResultDirectory;  // empty: no result files
   int Jobs = 1;

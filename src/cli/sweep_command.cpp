@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <optional>
 
+#include "cli/process_signals.h"
 #include "cli/sweep_arguments.h"
 #include "cli/sweep_outputs.h"
 #include "cli/sweep_progress.h"
@@ -21,45 +21,6 @@
 
 namespace vellmor::cli {
 namespace {
-
-// Set by the handler of SIGINT and SIGTERM; the sweep polls it between cases. A signal handler
-// can reach nothing else, so this is the one variable of the program outside any object.
-volatile std::sig_atomic_t stop_signal = 0;
-
-extern "C" void OnStopSignal(int signal_number) { stop_signal = signal_number; }
-
-// While alive: SIGINT and SIGTERM ask the sweep to stop, and SIGPIPE is ignored so that a
-// closed standard output is a write error the sweep reports instead of a silent death that
-// would leave temporary files behind.
-class StopSignals {
- public:
-  StopSignals() {
-    stop_signal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &old_interrupt_);
-    sigaction(SIGTERM, &action, &old_terminate_);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &old_pipe_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &old_interrupt_, nullptr);
-    sigaction(SIGTERM, &old_terminate_, nullptr);
-    sigaction(SIGPIPE, &old_pipe_, nullptr);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  static bool Raised() { return stop_signal != 0; }
-
- private:
-  struct sigaction old_interrupt_ {};
-  struct sigaction old_terminate_ {};
-  struct sigaction old_pipe_ {};
-};
 
 // Writes each case's summary line as the pool reports it, counts the statuses and shows the
 // progress.
@@ -71,6 +32,7 @@ class SweepReport : public SweepObserver {
 
   void OnCase(const TCaseResult& result) override {
     summary_.Write(SummaryLine(result, cases_.ColumnTextsOf(result.Case), kind_));
+    ++reported_;
     switch (result.Status) {
       case RunStatus::kSucceeded:
         ++tally_.Succeeded;
@@ -98,6 +60,7 @@ class SweepReport : public SweepObserver {
   bool StopRequested() override { return StopSignals::Raised(); }
 
   const TStatusTally& tally() const { return tally_; }
+  std::size_t reported() const { return reported_; }
 
  private:
   const CaseSet& cases_;
@@ -105,6 +68,7 @@ class SweepReport : public SweepObserver {
   SummaryOutput& summary_;
   ProgressLine& progress_;
   TStatusTally tally_;
+  std::size_t reported_ = 0;
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
 };
 
@@ -115,34 +79,51 @@ int Complain(const std::string& message, int status) {
 
 int Sweep(const TSweepRequest& request, char decimal_separator) {
   const StopSignals signals;
-  std::unique_ptr<SummaryOutput> summary =
-      request.SummaryPath.empty() ? std::make_unique<SummaryOutput>()
-                                  : std::make_unique<SummaryOutput>(request.SummaryPath);
-  std::unique_ptr<CaseFiles> files;
-  if (request.ResultDirectory.empty()) {
-    files = std::make_unique<DiscardedResultFiles>();
-  } else {
-    files = std::make_unique<ResultDirectory>(request.ResultDirectory, request.Cases, request.Jobs);
+  CheckSummaryPlace(request.SummaryPath, request.CasesPath, request.ResultDirectory, request.Cases);
+  std::unique_ptr<ResultDirectory> files;
+  if (!request.ResultDirectory.empty()) {
+    files = std::make_unique<ResultDirectory>(request.ResultDirectory, request.Cases);
   }
+  SummaryOutput summary(request.SummaryPath);
   // On a terminal, a summary on standard output shows its own progress line by line.
   const bool summary_on_terminal = request.SummaryPath.empty() && ::isatty(STDOUT_FILENO);
   ProgressLine progress(std::cerr,
                         !request.Quiet && ::isatty(STDERR_FILENO) && !summary_on_terminal);
   const SummaryColumns kind =
       request.Accuracy ? SummaryColumns::kWithAccuracy : SummaryColumns::kProcess;
-  SweepReport report(request.Cases, kind, *summary, progress);
+  SweepReport report(request.Cases, kind, summary, progress);
 
-  summary->Write(SummaryHeader(request.Cases.Columns(), kind));
+  summary.Write(SummaryHeader(request.Cases.Columns(), kind));
   TSweepOptions options;
   options.Jobs = request.Jobs;
   options.DecimalSeparator = decimal_separator;
   options.Shard = request.Shard;
   options.Files = files.get();
   options.Accuracy = request.Accuracy;
-  const TSweepOutcome outcome = RunSweep(request.Cases, options, report);
+  TSweepOutcome outcome;
+  std::optional<OutputError> failure;
+  try {
+    outcome = RunSweep(request.Cases, options, report);
+  } catch (const OutputError& error) {
+    // A result file that could not be written stops the sweep; the cases finished before it
+    // stay in the summary.
+    failure = error;
+    outcome.Total = ShardCaseCount(request.Cases.Count(), request.Shard);
+    outcome.Finished = report.reported();
+  }
   files.reset();
-  summary->Commit();
+  try {
+    summary.Commit();
+  } catch (const OutputError& error) {
+    if (failure) Complain(failure->what(), failure->Status());
+    throw;
+  }
   progress.Finish(outcome.Finished, outcome.Total, report.tally());
+  if (failure) {
+    return Complain(std::string(failure->what()) + "; the summary holds the " +
+                        std::to_string(outcome.Finished) + " cases finished before it",
+                    failure->Status());
+  }
   if (!outcome.Stopped) return kSweepExitDone;
   if (!request.Quiet) {
     std::cerr << "vellmor-cli sweep: interrupted after " << outcome.Finished << " of "
@@ -161,7 +142,7 @@ int RunSweepCommand(int argc, const char* const* argv) {
     if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
     return Sweep(std::get<TSweepRequest>(parsed), separator);
   } catch (const OutputError& error) {
-    return Complain(error.what(), kSweepExitCantWrite);
+    return Complain(error.what(), error.Status());
   } catch (const std::exception& error) {
     // Out of memory, no thread to be had: say what, rather than end without a word.
     return Complain(error.what(), kSweepExitSoftware);

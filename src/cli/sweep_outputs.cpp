@@ -1,15 +1,13 @@
 #include "cli/sweep_outputs.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <system_error>
 
 #include "core/report/result_file.h"
-#include "core/report/write_header.h"
-#include "core/report/write_results.h"
 
 namespace vellmor::cli {
 namespace {
@@ -22,8 +20,6 @@ constexpr std::size_t kSummaryFlushThreshold = 64 * 1024;
 // The longest file name most file systems take (NAME_MAX); a result file name is cut to fit.
 constexpr std::size_t kMaxFileNameBytes = 255;
 
-constexpr const char* kNullDevice = "/dev/null";
-
 std::string SystemMessage(int error) { return std::generic_category().message(error); }
 
 bool IsSafeFileNameByte(char c) {
@@ -31,83 +27,33 @@ bool IsSafeFileNameByte(char c) {
          c == '_' || c == '-';
 }
 
-// A case refused or failed because its result file could not be opened or written says
-// nothing about the case: the result directory (or the null device) is at fault, and the sweep
-// stops rather than fill the summary with the same refusal.
-void ThrowIfTheFileWasAtFault(const TCaseResult& result, const std::string& save_file_name) {
-  const bool not_opened =
-      result.Status == RunStatus::kRefused &&
-      (result.Message == kFileCanNotOpen || result.Message == kSaveFileNameTooLong);
-  const bool not_written = result.Status == RunStatus::kFailed &&
-                           (result.Message == kCanNotWriteResult ||
-                            result.Message.find(save_file_name) != std::string::npos);
-  if (not_opened || not_written) {
-    throw OutputError("case " + std::to_string(result.Case) + ": can not write its result file " +
-                      save_file_name + " (" + result.Message + ")");
-  }
-}
+bool IsStandardOutput(const std::string& path) { return path.empty() || path == "-"; }
 
 }  // namespace
 
-SummaryOutput::SummaryOutput() = default;
-
-SummaryOutput::SummaryOutput(fs::path path) : fd_(-1), path_(std::move(path)) {
-  std::error_code error;
-  if (fs::is_directory(path_, error)) {
-    throw OutputError("can not write the summary " + path_.string() + ": it is a directory");
+SummaryOutput::SummaryOutput(const std::string& path)
+    : shown_(IsStandardOutput(path) ? "the summary to standard output" : "the summary " + path) {
+  const TOutputOptions options{.DashIsStandardOutput = true, .Lock = true};
+  if (const TOutputStatus opened = file_.Open(IsStandardOutput(path) ? "-" : path, options);
+      !opened.Ok()) {
+    throw OutputError("can not write " + shown_ + ": " + opened.Reason);
   }
-  std::string suffix = ".";
-  suffix += std::to_string(::getpid());
-  suffix += ".partial";
-  temporary_ = path_;
-  temporary_ += suffix;
-  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) {
-    const int reason = errno;
-    temporary_.clear();
-    throw OutputError("can not create the summary " + path_.string() + ": " +
-                      SystemMessage(reason));
-  }
-}
-
-SummaryOutput::~SummaryOutput() {
-  if (path_.empty()) return;
-  if (fd_ >= 0) ::close(fd_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
 void SummaryOutput::Write(std::string_view text) {
-  buffer_.append(text);
-  if (buffer_.size() >= kSummaryFlushThreshold) Flush();
+  if (const TOutputStatus written = file_.Write(text); !written.Ok()) Fail(written);
 }
 
 void SummaryOutput::Flush() {
-  std::size_t written = 0;
-  while (written < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int reason = n < 0 ? errno : EIO;
-      buffer_.clear();
-      throw OutputError("can not write the summary " +
-                        (path_.empty() ? std::string("to standard output") : path_.string()) +
-                        ": " + SystemMessage(reason));
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  buffer_.clear();
+  if (const TOutputStatus written = file_.Flush(); !written.Ok()) Fail(written);
 }
 
 void SummaryOutput::Commit() {
-  Flush();
-  if (path_.empty()) return;
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0 || ::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    const int reason = errno;
-    throw OutputError("can not write the summary " + path_.string() + ": " + SystemMessage(reason));
-  }
-  temporary_.clear();
+  if (const TOutputStatus committed = file_.Commit(); !committed.Ok()) Fail(committed);
+}
+
+void SummaryOutput::Fail(const TOutputStatus& status) {
+  throw OutputError("can not write " + shown_ + ": " + status.Reason);
 }
 
 std::string ResultFileName(std::size_t case_number, std::size_t case_count,
@@ -132,35 +78,40 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
   return name;
 }
 
-DiscardedResultFiles::DiscardedResultFiles() {
-  if (::access(kNullDevice, W_OK) != 0) {
-    const int reason = errno;
-    throw OutputError(std::string("can not write to ") + kNullDevice + ": " +
-                      SystemMessage(reason));
-  }
-}
-
-std::string DiscardedResultFiles::SaveFileName(std::size_t /*case_number*/, int /*worker*/) {
-  return kNullDevice;
-}
-
-void DiscardedResultFiles::AfterRun(const TCaseResult& result, int /*worker*/) {
-  ThrowIfTheFileWasAtFault(result, kNullDevice);
-}
-
-ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases, int jobs)
-    : directory_(std::move(directory)),
-      cases_(cases),
-      in_progress_(static_cast<std::size_t>(jobs)) {
+ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases)
+    : directory_(std::move(directory)), cases_(cases) {
   std::error_code error;
   fs::create_directories(directory_, error);
   if (error || !fs::is_directory(directory_)) {
     throw OutputError("can not create the result directory " + directory_.string() + ": " +
                       (error ? error.message() : std::string("it is a file")));
   }
-  temporary_prefix_ =
-      (directory_ / (".vellmor-sweep-" + std::to_string(::getpid()) + "-")).string();
-  if (TemporaryName(cases_.Count()).size() > kMaxSaveFileNameLength) {
+  lock_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock_fd_ < 0) {
+    throw OutputError("can not open the result directory " + directory_.string() + ": " +
+                      SystemMessage(errno));
+  }
+  int locked = 0;
+  do {
+    locked = ::flock(lock_fd_, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0 && errno == EWOULDBLOCK) {
+    ::close(lock_fd_);
+    lock_fd_ = -1;
+    throw OutputError("--result-dir " + directory_.string() +
+                          ": another sweep is writing into it; give each sweep a directory of "
+                          "its own",
+                      kExitUsage);
+  }
+  std::size_t longest_name = 0;
+  for (std::size_t k = 1; k <= cases_.Count() && longest_name < kMaxFileNameBytes; ++k) {
+    longest_name = std::max(
+        longest_name,
+        ResultFileName(k, cases_.Count(), cases_.Columns(), cases_.ColumnTextsOf(k)).size());
+  }
+  if ((directory_ / std::string(longest_name, 'x')).string().size() > kMaxSaveFileNameLength) {
+    ::close(lock_fd_);
+    lock_fd_ = -1;
     throw OutputError("the result directory's name " + directory_.string() +
                       " is too long: its result file names would pass " +
                       std::to_string(kMaxSaveFileNameLength) + " bytes");
@@ -168,38 +119,47 @@ ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases, int j
 }
 
 ResultDirectory::~ResultDirectory() {
-  for (const std::string& name : in_progress_) {
-    if (!name.empty()) ::unlink(name.c_str());
+  if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
+std::string ResultDirectory::SaveFileName(std::size_t case_number, int /*worker*/) {
+  return (directory_ / ResultFileName(case_number, cases_.Count(), cases_.Columns(),
+                                      cases_.ColumnTextsOf(case_number)))
+      .string();
+}
+
+void ResultDirectory::AfterRun(const TCaseResult& result, int /*worker*/) {
+  // A result file that could not be opened or written says nothing about the case: the result
+  // directory is at fault, and the sweep stops rather than fill the summary with the same
+  // refusal.
+  if (result.Failure == RunFailureKind::kResultFileRefused ||
+      result.Failure == RunFailureKind::kWriteFailed) {
+    throw OutputError("case " + std::to_string(result.Case) + ": can not write its result file " +
+                      SaveFileName(result.Case, 0) + " (" +
+                      (result.FileProblem.empty() ? result.Message : result.FileProblem) + ")");
   }
 }
 
-std::string ResultDirectory::TemporaryName(std::size_t case_number) const {
-  return temporary_prefix_ + std::to_string(case_number) + ".partial";
-}
-
-std::string ResultDirectory::SaveFileName(std::size_t case_number, int worker) {
-  std::string name = TemporaryName(case_number);
-  in_progress_[static_cast<std::size_t>(worker)] = name;
-  return name;
-}
-
-void ResultDirectory::AfterRun(const TCaseResult& result, int worker) {
-  std::string& temporary = in_progress_[static_cast<std::size_t>(worker)];
-  ThrowIfTheFileWasAtFault(result, temporary);
-  if (result.Status == RunStatus::kSucceeded) {
-    const fs::path final_name =
-        directory_ / ResultFileName(result.Case, cases_.Count(), cases_.Columns(),
-                                    cases_.ColumnTextsOf(result.Case));
-    if (::rename(temporary.c_str(), final_name.c_str()) != 0) {
-      const int reason = errno;
-      throw OutputError("can not write the result file " + final_name.string() + ": " +
-                        SystemMessage(reason));
+void CheckSummaryPlace(const std::string& summary, const std::string& cases_file,
+                       const std::string& result_directory, const CaseSet& cases) {
+  if (IsStandardOutput(summary)) return;
+  if (!cases_file.empty() && cases_file != "-" && NamesSameFile(summary, cases_file)) {
+    throw OutputError("--summary " + summary + ": names the cases file " + cases_file +
+                          ", which the summary would replace",
+                      kExitUsage);
+  }
+  if (result_directory.empty()) return;
+  const fs::path place = summary;
+  const std::string file_name = place.filename().string();
+  const fs::path directory = place.has_parent_path() ? place.parent_path() : fs::path(".");
+  if (!NamesSameFile(directory.string(), result_directory)) return;
+  for (std::size_t k = 1; k <= cases.Count(); ++k) {
+    if (ResultFileName(k, cases.Count(), cases.Columns(), cases.ColumnTextsOf(k)) == file_name) {
+      throw OutputError("--summary " + summary + ": names the result file of case " +
+                            std::to_string(k) + ", which the summary would replace",
+                        kExitUsage);
     }
-  } else {
-    // A failed case leaves the header alone; the summary row says why it failed.
-    ::unlink(temporary.c_str());
   }
-  temporary.clear();
 }
 
 }  // namespace vellmor::cli

@@ -7,41 +7,44 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/exit_status.h"
+#include "core/base/output_file.h"
 #include "core/sweep/case_set.h"
 #include "core/sweep/sweep_runner.h"
 
 namespace vellmor::cli {
 
-// The summary or a result file could not be written: the sweep stops, whatever case it is at.
+// The summary or a result file could not be written, or an output is refused: the sweep stops,
+// whatever case it is at, with status.
 class OutputError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit OutputError(const std::string& message, int status = kExitExportFailed)
+      : std::runtime_error(message), status_(status) {}
+  int Status() const { return status_; }
+
+ private:
+  int status_;
 };
 
-// The summary CSV, on standard output or in a file. A file is written under a temporary name
-// beside it and renamed over the summary only by Commit, so the summary's name never holds
-// half a summary; without Commit the temporary file goes again.
+// The summary CSV, on standard output or in a file, through the one writer of every output:
+// a file's name keeps what it had until Commit puts the whole summary there.
 class SummaryOutput {
  public:
-  // Standard output.
-  SummaryOutput();
-  // The file path; throws OutputError when its temporary file cannot be created.
-  explicit SummaryOutput(std::filesystem::path path);
-  SummaryOutput(const SummaryOutput&) = delete;
-  SummaryOutput& operator=(const SummaryOutput&) = delete;
-  ~SummaryOutput();
+  // path, or standard output when it is empty or "-". Throws OutputError when the summary
+  // cannot be opened (or another sweep is writing it).
+  explicit SummaryOutput(const std::string& path);
 
   // Buffered; throws OutputError when a write fails.
   void Write(std::string_view text);
   void Flush();
-  // Flush, close and rename into place. Throws OutputError on failure.
+  // Writes out the rest and puts the summary in place. Throws OutputError on failure.
   void Commit();
 
  private:
-  int fd_ = 1;
-  std::filesystem::path path_;       // empty for standard output
-  std::filesystem::path temporary_;  // the file being written
-  std::string buffer_;
+  [[noreturn]] void Fail(const TOutputStatus& status);
+
+  std::string shown_;  // "the summary FILE" or "the summary to standard output"
+  OutputFile file_;
 };
 
 // The name of case_number's result file in a result directory: the case number, zero-padded
@@ -52,40 +55,32 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
                            const std::vector<const TInputField*>& columns,
                            const std::vector<std::string>& texts);
 
-// No result files: every case writes its file to the null device, so the run is the same
-// sequence of opens and writes as a single run's and nothing is left anywhere.
-class DiscardedResultFiles : public CaseFiles {
- public:
-  // Throws OutputError when the null device cannot be written.
-  DiscardedResultFiles();
-  std::string SaveFileName(std::size_t case_number, int worker) override;
-  void AfterRun(const TCaseResult& result, int worker) override;
-};
-
 // Each succeeded case's result file in a directory, byte for byte the file a single run of its
-// texts writes. The run writes it under a hidden temporary name in the directory, which is
-// renamed to ResultFileName once the case has succeeded and removed otherwise, so a name in
-// the directory always holds a whole result file.
+// texts writes, put in place whole once the case has succeeded; a failed case leaves its name
+// as it was. The directory is locked for the whole sweep, so that two sweeps never write into
+// one directory.
 class ResultDirectory : public CaseFiles {
  public:
-  // Creates directory when missing; throws OutputError when it cannot, or when the temporary
-  // names in it would be longer than a result file name may be.
-  ResultDirectory(std::filesystem::path directory, const CaseSet& cases, int jobs);
+  // Creates directory when missing; throws OutputError when it cannot, when another sweep is
+  // writing into it (with the usage status: nothing was run), or when its result file names
+  // would be longer than a result file name may be.
+  ResultDirectory(std::filesystem::path directory, const CaseSet& cases);
   ResultDirectory(const ResultDirectory&) = delete;
   ResultDirectory& operator=(const ResultDirectory&) = delete;
-  // Removes the temporary file of a case that a stopped sweep left half done.
   ~ResultDirectory() override;
 
   std::string SaveFileName(std::size_t case_number, int worker) override;
   void AfterRun(const TCaseResult& result, int worker) override;
 
  private:
-  std::string TemporaryName(std::size_t case_number) const;
-
   std::filesystem::path directory_;
   const CaseSet& cases_;
-  std::string temporary_prefix_;
-  std::vector<std::string> in_progress_;  // per worker: the temporary file it is writing
+  int lock_fd_ = -1;
 };
+
+// Throws OutputError with the usage status when the summary would replace a file the sweep
+// needs: its cases file, or one of the result files it writes into result_directory.
+void CheckSummaryPlace(const std::string& summary, const std::string& cases_file,
+                       const std::string& result_directory, const CaseSet& cases);
 
 }  // namespace vellmor::cli

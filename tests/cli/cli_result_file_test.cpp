@@ -65,7 +65,8 @@ TEST_F(CliTest, FileLockedByAnotherProgramIsRefusedUnchanged) {
 
   const TCliRun run = Run({});
   EXPECT_EQ(run.ExitStatus, 1);
-  EXPECT_EQ(run.Err, "File can not open!\n");
+  EXPECT_EQ(run.Err,
+            "File can not open!\nvellmor-cli: result.txt: another program is writing it\n");
   EXPECT_EQ(ReadBytes(file), "another program's data\r\n");
 }
 
@@ -104,7 +105,8 @@ TEST_F(CliTest, SecondRunnerOnTheSameFileIsRefusedAndTheFirstFileIsWhole) {
   fs::create_directory(second_directory);
   const TCliRun second = RunCli({"--take-up-speed", "5000", "-o", file.string()}, second_directory);
   EXPECT_EQ(second.ExitStatus, 1);
-  EXPECT_EQ(second.Err, "File can not open!\n");
+  EXPECT_EQ(second.Err, "File can not open!\nvellmor-cli: " + file.string() +
+                            ": another program is writing it\n");
 
   // Drain the pipe until the first runner is done with it.
   char buffer[4096];

@@ -160,7 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Value of 2nd Zone Air Velocity is not correct"},
         RefusalCase{"IvAtUpperBound", {"--iv", "0.9"}, "IV is not in the proper range of value"},
         RefusalCase{"EmptySaveFileName", {"--save-file="}, "Save File Name is not correct"},
-        RefusalCase{"MissingDirectory", {"-o", "no such dir/result.txt"}, "File can not open!"}),
+        RefusalCase{"MissingDirectory",
+                    {"-o", "no such dir/result.txt"},
+                    "File can not open!\n"
+                    "vellmor-cli: no such dir/result.txt: No such file or directory"}),
     [](const auto& info) { return info.param.name; });
 
 // The air-temperature hyperbola of zone 1 with A2 = 0 has its pole at the spinneret: the

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -122,6 +126,33 @@ void ExpectCalculationError(CalculationFault fault, std::string_view message_sta
     EXPECT_EQ(error.Fault(), fault) << error.what();
     EXPECT_EQ(std::string_view(error.what()).substr(0, message_start.size()), message_start);
   }
+}
+
+// A character device made at path, such as the always full device (major 1, minor 7), so that
+// a test writes into a device of its own scratch directory rather than one of the system's.
+// False when this process may not make or open one (not root, a mount without devices): the
+// test then skips with that reason.
+inline bool MakeCharacterDevice(const std::filesystem::path& path, unsigned major, unsigned minor) {
+  if (::mknod(path.c_str(), S_IFCHR | 0666, makedev(major, minor)) != 0) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
+    ::unlink(path.c_str());
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+inline constexpr const char* kNoDeviceReason =
+    "a character device can not be made here (needs root and a mount that allows devices)";
+
+// The names in directory, sorted: a test sees that no temporary file was left beside a file.
+inline std::vector<std::string> NamesIn(const std::filesystem::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 // How many descriptors this process holds open, to see that a failed write gives its file back.

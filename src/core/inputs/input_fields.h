@@ -43,7 +43,8 @@ inline constexpr std::array<TInputField, 19> kInputFields{{
     {"iv", "Intrinsic viscosity of the PET (dimensionless; above 0.61, below 0.9)",
      &TInputTexts::Edit17, true},
     {"increment", "Integration step along the spinline (cm)", &TInputTexts::Edit19, true},
-    {"save-file", "Result file, absolute or relative to the current directory",
+    {"save-file",
+     "Result file, absolute or relative to the current directory (- for standard output)",
      &TInputTexts::Edit20, false},
 }};
 

@@ -7,7 +7,6 @@
 
 #include "core/inputs/input_checks.h"
 #include "core/inputs/number_conversion.h"
-#include "core/report/write_header.h"
 
 namespace vellmor {
 namespace {
@@ -57,19 +56,18 @@ bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondit
 }  // namespace
 
 bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition,
-                MessageSink& sink, ResultFileLock& hold) {
+                MessageSink& sink) {
   if (!ConvertFields(texts, decimal_separator, condition)) {
     sink.ShowMessage(kInputValueNotCorrect);
     return false;
   }
-  // The result file is not touched before the last check has passed.
   std::optional<std::string_view> refusal = FailedCheck(condition);
   if (!refusal) refusal = FailedPointCount(condition);
   if (refusal) {
     sink.ShowMessage(*refusal);
     return false;
   }
-  return WriteHeader(condition, decimal_separator, sink, hold);
+  return true;
 }
 
 }  // namespace vellmor

@@ -7,17 +7,14 @@
 
 #include "core/report/format_fixed.h"
 #include "core/report/header_layout.h"
-#include "core/report/result_file.h"
-#include "core/run/run_error.h"
 
 namespace vellmor {
 
-bool WriteHeader(const TSpinCondition& condition, char decimal_separator, MessageSink& sink,
-                 ResultFileLock& hold) {
-  ResultFile file;
-  switch (file.Open(condition.SaveFileName, ResultFile::Mode::kCreate, hold)) {
+bool OpenResultFile(const std::string& name, ResultFile& file, MessageSink& sink,
+                    const TOutputOptions& options) {
+  switch (file.Open(name, options)) {
     case ResultFile::OpenResult::kOpened:
-      break;
+      return true;
     case ResultFile::OpenResult::kNameTooLong:
       sink.ShowMessage(kSaveFileNameTooLong);
       return false;
@@ -25,23 +22,20 @@ bool WriteHeader(const TSpinCondition& condition, char decimal_separator, Messag
       sink.ShowMessage(kFileCanNotOpen);
       return false;
   }
-  try {
-    for (const THeaderLine& line : kHeaderLines) {
-      if (!line.HasValue()) {
-        file.WriteLine(line.Text);
-        continue;
-      }
-      std::string text(line.Text);
-      text += FormatFixed(HeaderValue(condition, line), line.Precision, line.Decimals,
-                          decimal_separator);
-      file.WriteLine(text);
+  return false;
+}
+
+void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultFile& file) {
+  for (const THeaderLine& line : kHeaderLines) {
+    if (!line.HasValue()) {
+      file.WriteLine(line.Text);
+      continue;
     }
-    file.Close();
-  } catch (const FileWriteError&) {
-    hold.Release();  // the run ends here: the file is nobody's any more
-    throw;
+    std::string text(line.Text);
+    text +=
+        FormatFixed(HeaderValue(condition, line), line.Precision, line.Decimals, decimal_separator);
+    file.WriteLine(text);
   }
-  return true;
 }
 
 }  // namespace vellmor

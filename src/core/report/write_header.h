@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/inputs/spin_condition.h"
 #include "core/report/result_file.h"
 #include "core/run/message_sink.h"
@@ -12,13 +14,14 @@ inline constexpr const char* kFileCanNotOpen = "File can not open!";
 inline constexpr const char* kSaveFileNameTooLong =
     "Save File Name is too long (more than 259 bytes)";
 
-// Creates or empties the result file named by condition.SaveFileName and writes the 41 lines
-// of the condition header. Returns false after one message to sink when the file cannot be
-// opened (an existing file then stays as it was) or its name is too long. A relative name is
-// resolved against the current directory. The file stays locked by hold after it is closed,
-// until the run releases it. Throws FileWriteError when a line or the close fails; the file is
-// released either way.
-bool WriteHeader(const TSpinCondition& condition, char decimal_separator, MessageSink& sink,
-                 ResultFileLock& hold);
+// Opens the result file named by name for the run. Returns false after one message to sink
+// when it cannot be opened (an existing file then stays as it was) or its name is too long.
+// A relative name is resolved against the current directory.
+bool OpenResultFile(const std::string& name, ResultFile& file, MessageSink& sink,
+                    const TOutputOptions& options = {});
+
+// Writes the 41 lines of the condition header to the open result file. Throws FileWriteError
+// when a line cannot be written; the file is abandoned then.
+void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultFile& file);
 
 }  // namespace vellmor

@@ -46,24 +46,6 @@ void AppendField(std::string& row, TColumn column, double value, char decimal_se
   row += FormatRight(column.width, column.decimals, value, decimal_separator);
 }
 
-// Writes rows 1 … n. A calculation failure in row p leaves rows 1 … p - 1 in the file.
-void WriteRows(ResultFile& file, const TSpinCondition& condition, TSpinlineProfile& profile, int n,
-               char decimal_separator) {
-  try {
-    for (int p = 1; p <= n; ++p) {
-      file.WriteLine(FormatResultRow(MakeResultRow(condition, profile, p), decimal_separator));
-    }
-  } catch (const CalculationError&) {
-    // The arithmetic failure is the one the run reports; a disk failure on the way out would
-    // only hide it.
-    try {
-      file.Close();
-    } catch (const FileWriteError&) {
-    }
-    throw;
-  }
-}
-
 }  // namespace
 
 TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& profile, int p) {
@@ -104,21 +86,16 @@ std::string FormatResultRow(const TResultRow& row, char decimal_separator) {
   return text;
 }
 
-bool WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, MessageSink& sink, ResultFileLock& hold) {
-  ResultFile file;
-  if (file.Open(condition.SaveFileName, ResultFile::Mode::kAppend, hold) !=
-      ResultFile::OpenResult::kOpened) {
-    sink.ShowMessage(kCanNotWriteResult);
-    return false;
-  }
+void WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
+                  char decimal_separator, ResultFile& file) {
   const int last_point = profile.ZoneEndPoint[3];
   assert(last_point <= MaxPoints);
-  WriteRows(file, condition, profile, std::min(last_point, MaxPoints), decimal_separator);
+  // A calculation failure in row p leaves rows 1 … p - 1 written.
+  for (int p = 1; p <= std::min(last_point, MaxPoints); ++p) {
+    file.WriteLine(FormatResultRow(MakeResultRow(condition, profile, p), decimal_separator));
+  }
   file.WriteLine("");
   file.WriteLine("");
-  file.Close();
-  return true;
 }
 
 }  // namespace vellmor

@@ -4,12 +4,9 @@
 
 #include "core/inputs/spin_condition.h"
 #include "core/report/result_file.h"
-#include "core/run/message_sink.h"
 #include "core/solver/spinline_profile.h"
 
 namespace vellmor {
-
-inline constexpr const char* kCanNotWriteResult = "Can not write result to file";
 
 // The nine values of one row of the table of results.
 struct TResultRow {
@@ -33,11 +30,9 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
 std::string FormatResultRow(const TResultRow& row, char decimal_separator = '.');
 
 // Appends one row per point 1 … ZoneEndPoint[3] and two empty lines to the result file whose
-// header WriteHeader wrote, holding it with hold. Returns false after one message to sink when
-// the file can no longer be opened, or the name no longer leads to the file of the header. Throws
-// FileWriteError or CalculationError with the rows before the failure written; the file is released
-// either way.
-bool WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, MessageSink& sink, ResultFileLock& hold);
+// header WriteHeader wrote. Throws CalculationError with the rows before the failing point
+// written (the file stays open), or FileWriteError (the file is abandoned).
+void WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
+                  char decimal_separator, ResultFile& file);
 
 }  // namespace vellmor

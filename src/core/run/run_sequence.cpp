@@ -1,6 +1,7 @@
 #include "core/run/run_sequence.h"
 
 #include "core/inputs/read_inputs.h"
+#include "core/report/write_header.h"
 #include "core/report/write_results.h"
 #include "core/run/run_error.h"
 
@@ -56,22 +57,54 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   TRunOutcome outcome;
   outcome.Passes.reserve(static_cast<std::size_t>(options.MaxPasses > 0 ? options.MaxPasses : 0));
   PassRecorder recorder(outcome.Passes, options.Observer);
-  // No other run may write the result file from its header to the end of its table.
-  ResultFileLock hold;
-  try {
-    if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink, hold)) {
-      outcome.Status = RunStatus::kRefused;
-      return outcome;
-    }
-    CalculateSpinline(state, &recorder, options.MaxPasses);
-    if (!WriteResults(state.Condition, state.Profile, options.DecimalSeparator, sink, hold)) {
-      outcome.Status = RunStatus::kFailed;
-      return outcome;
-    }
-  } catch (const RunFailure& failure) {
-    sink.ShowMessage(failure.what());
-    outcome.Status = RunStatus::kFailed;
+  const auto fail = [&](RunFailureKind kind, std::string_view message) {
+    sink.ShowMessage(message);
+    outcome.Status =
+        kind == RunFailureKind::kResultFileRefused || kind == RunFailureKind::kInputRefused
+            ? RunStatus::kRefused
+            : RunStatus::kFailed;
+    outcome.Failure = kind;
     return outcome;
+  };
+
+  if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink)) {
+    outcome.Status = RunStatus::kRefused;
+    outcome.Failure = RunFailureKind::kInputRefused;
+    return outcome;
+  }
+  // Held from the header to the end of the table: no other run may write the same name.
+  ResultFile file;
+  const bool writes = options.ResultFile != ResultFileUse::kNone;
+  try {
+    if (writes) {
+      if (!OpenResultFile(state.Condition.SaveFileName, file, sink, options.Output)) {
+        outcome.Status = RunStatus::kRefused;
+        outcome.Failure = RunFailureKind::kResultFileRefused;
+        outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
+        return outcome;
+      }
+      WriteHeader(state.Condition, options.DecimalSeparator, file);
+    }
+    try {
+      CalculateSpinline(state, &recorder, options.MaxPasses);
+      if (writes) WriteResults(state.Condition, state.Profile, options.DecimalSeparator, file);
+    } catch (const CalculationError& error) {
+      // The file keeps what was written before the numerics gave up: the header, and the rows
+      // before a point that could not be tabulated. A disk failure on the way out would only
+      // hide the arithmetic failure, which is the one the run reports.
+      if (writes && options.ResultFile == ResultFileUse::kWrite) {
+        try {
+          file.Commit();
+        } catch (const FileWriteError&) {
+        }
+      }
+      outcome.Fault = error.Fault();
+      return fail(RunFailureKind::kCalculation, error.what());
+    }
+    if (writes) file.Commit();
+  } catch (const FileWriteError& error) {
+    outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
+    return fail(RunFailureKind::kWriteFailed, error.what());
   }
   outcome.Status = RunStatus::kSucceeded;
   outcome.Summary = SummaryOf(state);

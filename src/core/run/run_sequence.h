@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
+#include "core/base/output_file.h"
 #include "core/inputs/input_texts.h"
 #include "core/run/message_sink.h"
+#include "core/run/run_error.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/run_state.h"
 
@@ -17,6 +19,15 @@ enum class RunStatus {
   kSucceeded,  // the result file holds header and table
   kRefused,    // inputs or result file refused; no file was touched
   kFailed,     // calculation or writing failed after the header was written
+};
+
+// Why a run did not succeed, so that no caller has to read its message to know.
+enum class RunFailureKind {
+  kNone,
+  kInputRefused,       // a text is not a number or a value failed its check
+  kResultFileRefused,  // the result file could not be opened, or its name is too long
+  kCalculation,        // the numerics gave up: TRunOutcome::Fault says why
+  kWriteFailed,        // the result file could not be written or put in place
 };
 
 // "succeeded", "refused" or "failed", as the exports and the sweep's summary name a status.
@@ -35,21 +46,36 @@ struct TRunSummary {
 
 struct TRunOutcome {
   RunStatus Status = RunStatus::kRefused;
+  RunFailureKind Failure = RunFailureKind::kNone;
+  std::optional<CalculationFault> Fault;  // with RunFailureKind::kCalculation
+  // With kResultFileRefused and kWriteFailed: the name and the system's reason, as
+  // "result.txt: Permission denied", for a front end to add to the run's own message.
+  std::string FileProblem;
   TRunSummary Summary;              // filled on success
   std::vector<TPassRecord> Passes;  // every pass made, in order
   // What the converged profile means for the fibre; filled on success.
   std::optional<TProcessNumbers> Numbers;
 };
 
+// What becomes of the result file.
+enum class ResultFileUse {
+  kWrite,           // as the window writes it: after a calculation failure, the header alone
+  kWriteOnSuccess,  // only a whole file reaches the name; a failed run leaves it as it was
+  kNone,            // no file at all: the save file name is checked but never opened
+};
+
 struct TRunOptions {
   char DecimalSeparator = '.';       // of input texts and report numbers
   PassObserver* Observer = nullptr;  // told of each pass as it happens
   int MaxPasses = kMaxPasses;
+  ResultFileUse ResultFile = ResultFileUse::kWrite;
+  TOutputOptions Output;  // how the result file's name is opened
 };
 
-// One whole run from the input texts to the finished result file: ReadInputs (with the
-// header), the calculation, WriteResults. Every failure ends the run after exactly one
-// message to sink.
+// One whole run from the input texts to the finished result file: ReadInputs, the result
+// file opened and its header written, the calculation, WriteResults, the file put in place.
+// Every failure ends the run after exactly one message to sink. Until the file is put in
+// place the name keeps what it had: a failed write leaves it so.
 TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink& sink,
                         const TRunOptions& options = {});
 

@@ -50,9 +50,14 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
                        const std::string& save_file_name, const TSweepOptions& sweep,
                        TRunState& state, FirstMessageSink& sink) {
   TInputTexts texts = cases.TextsOf(case_number);
-  texts.Edit20 = save_file_name;
   TRunOptions options;
   options.DecimalSeparator = sweep.DecimalSeparator;
+  if (sweep.Files != nullptr) {
+    texts.Edit20 = save_file_name;
+    options.ResultFile = ResultFileUse::kWriteOnSuccess;
+  } else {
+    options.ResultFile = ResultFileUse::kNone;
+  }
   // The flags are sticky and per thread: whatever the previous case on this thread raised must
   // not be blamed on this one.
   ClearFloatingPointFaults();
@@ -61,6 +66,8 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
   TCaseResult result;
   result.Case = case_number;
   result.Status = outcome.Status;
+  result.Failure = outcome.Failure;
+  result.FileProblem = outcome.FileProblem;
   result.Message = sink.Take();
   result.Passes = static_cast<int>(outcome.Passes.size());
   if (outcome.Status == RunStatus::kSucceeded) {
@@ -93,10 +100,11 @@ class SweepPool {
         if (position >= total_) break;
         // A case once taken is always run, so the finished cases are always the first ones.
         const std::size_t case_number = ShardCase(options_.Shard, position);
-        auto result = std::make_unique<TCaseResult>(
-            RunOneCase(cases_, case_number, options_.Files->SaveFileName(case_number, worker),
-                       options_, *state, sink));
-        options_.Files->AfterRun(*result, worker);
+        CaseFiles* files = options_.Files;
+        auto result = std::make_unique<TCaseResult>(RunOneCase(
+            cases_, case_number, files != nullptr ? files->SaveFileName(case_number, worker) : "",
+            options_, *state, sink));
+        if (files != nullptr) files->AfterRun(*result, worker);
         const std::lock_guard lock(mutex_);
         finished_.emplace(position, std::move(result));
         changed_.notify_one();
@@ -113,15 +121,15 @@ class SweepPool {
   }
 
   // Reports finished cases in order until every worker has ended; returns the cases reported.
+  // After a worker's failure the others finish the case they hold, and the cases before the
+  // first gap are still reported, so that what was finished is not lost.
   std::size_t Report(SweepObserver& observer, bool& stopped) {
     std::size_t reported = 0;
     std::unique_lock lock(mutex_);
     while (true) {
       changed_.wait_for(lock, kTick, [&] {
-        return error_ || running_ == 0 ||
-               (!finished_.empty() && finished_.begin()->first == reported);
+        return running_ == 0 || (!finished_.empty() && finished_.begin()->first == reported);
       });
-      if (error_) break;
       while (!finished_.empty() && finished_.begin()->first == reported) {
         const std::unique_ptr<TCaseResult> result = std::move(finished_.begin()->second);
         finished_.erase(finished_.begin());
@@ -130,7 +138,7 @@ class SweepPool {
         ++reported;
         lock.lock();
       }
-      if (running_ == 0 && finished_.empty()) break;
+      if (running_ == 0) break;
       lock.unlock();
       observer.OnProgress(reported, total_);
       if (!stop_ && observer.StopRequested()) {
@@ -177,7 +185,7 @@ class StopOnExit {
 
 TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options,
                        SweepObserver& observer) {
-  assert(options.Files != nullptr && options.Jobs >= 1);
+  assert(options.Jobs >= 1);
   TSweepOutcome outcome;
   outcome.Total = ShardCaseCount(cases.Count(), options.Shard);
   if (outcome.Total == 0) return outcome;

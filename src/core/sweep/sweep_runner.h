@@ -16,8 +16,10 @@ namespace vellmor {
 struct TCaseResult {
   std::size_t Case = 0;  // 1-based case number
   RunStatus Status = RunStatus::kRefused;
-  std::string Message;                        // the run's one message; empty when it succeeded
-  int Passes = 0;                             // marches made (0 when the inputs were refused)
+  RunFailureKind Failure = RunFailureKind::kNone;
+  std::string FileProblem;  // the result file's name and the system's reason (TRunOutcome)
+  std::string Message;      // the run's one message; empty when it succeeded
+  int Passes = 0;           // marches made (0 when the inputs were refused)
   std::optional<double> SpinneretTensionDyn;  // on success
   std::optional<double> FinalVelocityMMin;    // on success
   std::optional<TProcessNumbers> Numbers;     // on success
@@ -28,7 +30,8 @@ struct TCaseResult {
   std::string AccuracyFailure;
 };
 
-// Where each case writes its result file, and what becomes of the file once the case has run.
+// Where each case writes its result file, and what becomes of it once the case has run. Only a
+// case that succeeds leaves its file at the name; a failed one leaves the name as it was.
 // Called from the worker threads at the same time: implementations must be thread-safe.
 class CaseFiles {
  public:
@@ -59,7 +62,7 @@ struct TSweepOptions {
   int Jobs = 1;  // worker threads, each with its own run state
   char DecimalSeparator = '.';
   TShard Shard;                // the cases to run
-  CaseFiles* Files = nullptr;  // required
+  CaseFiles* Files = nullptr;  // none: no case writes a result file
   // Also solve each succeeded case's condition to convergence, on the case's worker (about
   // 0.3 ms a case): the suggested increment is the first-order estimate, with no check march.
   bool Accuracy = false;
@@ -74,7 +77,8 @@ struct TSweepOutcome {
 // Runs the shard's cases of cases, each an ordinary run (RunSpinline) of its texts with the
 // save file name from options.Files, on options.Jobs threads. A refused or failed case is a
 // result like any other. An exception from Files or observer (or out of memory) stops the
-// sweep and is rethrown here once every worker has ended.
+// sweep: the cases finished before it in case order are still reported, then it is rethrown
+// here once every worker has ended.
 TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options, SweepObserver& observer);
 
 }  // namespace vellmor

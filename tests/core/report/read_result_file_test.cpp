@@ -135,10 +135,12 @@ TEST_P(ReadBackTest, ComputedRunReadsBackToWhatWasPrinted) {
   state->Condition = test::DefaultCondition();
   state->Condition.SaveFileName = (dir / "result.txt").string();
   test::RecordingSink sink;
-  ResultFileLock hold;
-  ASSERT_TRUE(WriteHeader(state->Condition, separator, sink, hold));
+  ResultFile file;
+  ASSERT_TRUE(OpenResultFile(state->Condition.SaveFileName, file, sink));
+  WriteHeader(state->Condition, separator, file);
   CalculateSpinline(*state);
-  ASSERT_TRUE(WriteResults(state->Condition, state->Profile, separator, sink, hold));
+  WriteResults(state->Condition, state->Profile, separator, file);
+  file.Commit();
 
   const TResultFileReading reading = ReadResultFile(state->Condition.SaveFileName);
   ASSERT_TRUE(reading.Contents.has_value()) << Describe(reading.Error);

@@ -33,7 +33,14 @@ class WriteHeaderTest : public testing::Test {
     condition_.SaveFileName = (dir_ / "result.txt").string();
   }
 
-  bool Write() { return WriteHeader(condition_, '.', sink_, hold_); }
+  // Opens the result file, writes the header and puts the file in place.
+  bool Write(char separator = '.') {
+    ResultFile file;
+    if (!OpenResultFile(condition_.SaveFileName, file, sink_)) return false;
+    WriteHeader(condition_, separator, file);
+    file.Commit();
+    return true;
+  }
 
   static void Put(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -42,7 +49,6 @@ class WriteHeaderTest : public testing::Test {
   test::ScratchDirectory dir_;
   TSpinCondition condition_;
   test::RecordingSink sink_;
-  ResultFileLock hold_;
 };
 
 TEST_F(WriteHeaderTest, DefaultCaseGivesTheFortyOneLinesByteForByte) {
@@ -120,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ValueCase>& info) { return info.param.what; });
 
 TEST_F(WriteHeaderTest, UsesTheUsersDecimalSeparator) {
-  ASSERT_TRUE(WriteHeader(condition_, ',', sink_, hold_));
+  ASSERT_TRUE(Write(','));
   const std::vector<std::string> lines = test::CrLfLines(test::ReadBytes(condition_.SaveFileName));
   ASSERT_EQ(lines.size(), 41u);
   EXPECT_EQ(lines[13].substr(49), "-32,5000");
@@ -166,30 +172,33 @@ TEST_F(WriteHeaderTest, FileLockedElsewhereIsRefusedUnchanged) {
   ::close(holder);
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
   EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), earlier);
-  EXPECT_FALSE(hold_.Held());
+  EXPECT_EQ(test::NamesIn(dir_.path()), std::vector<std::string>{"result.txt"});
 }
 
-// The header's lock outlives the header: a second run is refused until the first lets go.
-TEST_F(WriteHeaderTest, HeaderKeepsTheFileLockedUntilReleased) {
-  ASSERT_TRUE(Write());
-  const std::string header = test::ReadBytes(condition_.SaveFileName);
-  ResultFileLock second_hold;
-  condition_.TakeUpSpeed = 4000.0;
-  EXPECT_FALSE(WriteHeader(condition_, '.', sink_, second_hold));
+// The file is held from the header to the end of the table: a second run is refused until the
+// first has put its file in place, and the name keeps the earlier file until then.
+TEST_F(WriteHeaderTest, OpenFileIsRefusedToASecondRunUntilCommitted) {
+  Put(condition_.SaveFileName, "earlier\r\n");
+  ResultFile first;
+  ASSERT_TRUE(OpenResultFile(condition_.SaveFileName, first, sink_));
+  WriteHeader(condition_, '.', first);
+  ResultFile second;
+  EXPECT_FALSE(OpenResultFile(condition_.SaveFileName, second, sink_));
   EXPECT_EQ(sink_.messages, std::vector<std::string>{kFileCanNotOpen});
-  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), header);
-  hold_.Release();
-  EXPECT_TRUE(WriteHeader(condition_, '.', sink_, second_hold));
-  EXPECT_NE(test::ReadBytes(condition_.SaveFileName), header);
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), "earlier\r\n");
+  first.Commit();
+  EXPECT_EQ(test::ReadBytes(condition_.SaveFileName), Joined(kDefaultHeader));
+  EXPECT_TRUE(OpenResultFile(condition_.SaveFileName, second, sink_));
 }
 
-// A device is no one run's file: runs that write into /dev/null at once are not refused.
+// A device is no one run's file: two runs may write into one at once.
 TEST_F(WriteHeaderTest, DeviceIsNotLocked) {
-  if (!fs::exists("/dev/null")) GTEST_SKIP() << "no /dev/null";
-  condition_.SaveFileName = "/dev/null";
-  ASSERT_TRUE(Write());
-  ResultFileLock second_hold;
-  EXPECT_TRUE(WriteHeader(condition_, '.', sink_, second_hold));
+  const fs::path device = dir_ / "full";
+  if (!test::MakeCharacterDevice(device, 1, 7)) GTEST_SKIP() << test::kNoDeviceReason;
+  ResultFile first;
+  ResultFile second;
+  EXPECT_TRUE(OpenResultFile(device.string(), first, sink_));
+  EXPECT_TRUE(OpenResultFile(device.string(), second, sink_));
   EXPECT_TRUE(sink_.messages.empty());
 }
 
@@ -244,16 +253,17 @@ TEST_F(WriteHeaderTest, NameOf259BytesIsWritten) {
 // A full disk: the error's own description, and the descriptor is given back so a later run
 // can write the file again.
 TEST_F(WriteHeaderTest, FullDeviceThrowsWithTheSystemsDescription) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const fs::path device = dir_ / "full";
+  if (!test::MakeCharacterDevice(device, 1, 7)) GTEST_SKIP() << test::kNoDeviceReason;
   const std::string name = condition_.SaveFileName;
-  condition_.SaveFileName = "/dev/full";
+  condition_.SaveFileName = device.string();
   const int descriptors = test::OpenDescriptorCount();
   try {
     Write();
     ADD_FAILURE() << "no FileWriteError";
   } catch (const FileWriteError& error) {
     EXPECT_EQ(std::string(error.what()),
-              "Can not write to file /dev/full: No space left on device");
+              "Can not write to file " + device.string() + ": No space left on device");
   }
   EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
   EXPECT_TRUE(sink_.messages.empty());

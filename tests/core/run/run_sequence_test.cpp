@@ -142,10 +142,58 @@ TEST_F(RunSpinlineTest, PassBoundEndsTheRunWithItsMessage) {
 }
 
 TEST_F(RunSpinlineTest, FullDiskFailsWithTheSystemsDescription) {
-  texts_.Edit20 = "/dev/full";
-  EXPECT_EQ(Run().Status, RunStatus::kFailed);
+  const fs::path device = dir_ / "full";
+  if (!test::MakeCharacterDevice(device, 1, 7)) GTEST_SKIP() << test::kNoDeviceReason;
+  texts_.Edit20 = device.string();
+  const TRunOutcome outcome = Run();
+  EXPECT_EQ(outcome.Status, RunStatus::kFailed);
+  EXPECT_EQ(outcome.Failure, RunFailureKind::kWriteFailed);
+  EXPECT_EQ(outcome.FileProblem, device.string() + ": No space left on device");
   ASSERT_EQ(sink_.messages.size(), 1u);
   EXPECT_NE(sink_.messages[0].find("No space left on device"), std::string::npos);
+}
+
+// Every way a run can end, told by its kind rather than by its message.
+TEST_F(RunSpinlineTest, OutcomeNamesTheKindOfFailure) {
+  EXPECT_EQ(Run().Failure, RunFailureKind::kNone);
+
+  texts_.Edit1 = "0";
+  EXPECT_EQ(Run().Failure, RunFailureKind::kInputRefused);
+  texts_.Edit1 = TInputTexts{}.Edit1;
+
+  texts_.Edit7 = "0";
+  const TRunOutcome fault = Run();
+  EXPECT_EQ(fault.Failure, RunFailureKind::kCalculation);
+  EXPECT_EQ(fault.Fault, CalculationFault::kDivisionByZero);
+  texts_.Edit7 = TInputTexts{}.Edit7;
+
+  texts_.Edit20 = (dir_ / "missing" / "result.txt").string();
+  const TRunOutcome refused = Run();
+  EXPECT_EQ(refused.Status, RunStatus::kRefused);
+  EXPECT_EQ(refused.Failure, RunFailureKind::kResultFileRefused);
+  EXPECT_EQ(refused.FileProblem, texts_.Edit20 + ": No such file or directory");
+  EXPECT_EQ(sink_.messages.back(), "File can not open!");
+}
+
+// A sweep's result file reaches its name only when the case succeeds; without a result file
+// the run touches none, whatever its save file name.
+TEST_F(RunSpinlineTest, ResultFileUseDecidesWhatReachesTheName) {
+  test::WriteBytes(texts_.Edit20, "earlier\r\n");
+  TRunOptions on_success;
+  on_success.ResultFile = ResultFileUse::kWriteOnSuccess;
+  texts_.Edit7 = "0";
+  EXPECT_EQ(Run(on_success).Status, RunStatus::kFailed);
+  EXPECT_EQ(ResultBytes(), "earlier\r\n");
+  texts_.Edit7 = TInputTexts{}.Edit7;
+
+  TRunOptions none;
+  none.ResultFile = ResultFileUse::kNone;
+  texts_.Edit20 = (dir_ / "never.txt").string();
+  EXPECT_EQ(Run(none).Status, RunStatus::kSucceeded);
+  EXPECT_EQ(test::NamesIn(dir_.path()), std::vector<std::string>{"result.txt"});
+
+  EXPECT_EQ(Run(on_success).Status, RunStatus::kSucceeded);
+  EXPECT_EQ(test::CrLfLines(test::ReadBytes(texts_.Edit20)).size(), 144u);
 }
 
 }  // namespace

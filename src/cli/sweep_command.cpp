@@ -10,6 +10,8 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "cli/process_signals.h"
 #include "cli/sweep_arguments.h"
@@ -115,7 +117,10 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   try {
     summary.Commit();
   } catch (const OutputError& error) {
-    if (failure) Complain(failure->what(), failure->Status());
+    // The summary itself could not be written: said once, after what stopped the sweep.
+    if (failure && std::string_view(failure->what()) != error.what()) {
+      Complain(failure->what(), failure->Status());
+    }
     throw;
   }
   progress.Finish(outcome.Finished, outcome.Total, report.tally());

@@ -41,7 +41,7 @@ class StopSignals {
   static bool Raised();
 
  private:
-  struct sigaction old_[16] {};
+  struct sigaction old_[16]{};
 };
 
 }  // namespace vellmor::cli

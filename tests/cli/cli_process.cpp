@@ -59,8 +59,14 @@ pid_t StartCli(const std::vector<std::string>& arguments, const fs::path& workin
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (setting.StandardOutput >= 0) {
+  if (setting.StandardInput >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, setting.StandardInput, 0);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
+  if (setting.CloseStandardOutput) {
+    posix_spawn_file_actions_addclose(&actions, 1);
+  } else if (setting.StandardOutput >= 0) {
     posix_spawn_file_actions_adddup2(&actions, setting.StandardOutput, 1);
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, OutputFile(working_directory, ".out").c_str(),

@@ -25,6 +25,10 @@ struct TCliSetting {
   std::vector<std::string> Environment;
   // A descriptor to use as standard output; -1 collects it into TCliRun::Out.
   int StandardOutput = -1;
+  // Start with standard output closed, as "cmd >&-" does.
+  bool CloseStandardOutput = false;
+  // A descriptor to use as standard input; -1 is an empty one.
+  int StandardInput = -1;
 };
 
 // Starts the runner with arguments in working_directory. Its locale is "C" unless the setting

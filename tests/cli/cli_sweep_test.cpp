@@ -274,6 +274,73 @@ TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {
   EXPECT_EQ(Sweep({"--vary", "iv=0.7", "--result-dir", "file"}).ExitStatus, 73);
 }
 
+// A result file that cannot be written stops the sweep (73), and the cases finished before it
+// are kept in the summary rather than lost with it.
+TEST_F(CliSweepTest, FailedResultFileKeepsTheFinishedCasesInTheSummary) {
+  fs::create_directories(work_ / "out" / "3_take-up-speed=5000.txt");  // in the file's way
+  const TCliRun run = Sweep({"--vary", "take-up-speed=3000,4000,5000,6000", "--jobs", "1",
+                             "--summary", "s.csv", "--result-dir", "out"});
+  EXPECT_EQ(run.ExitStatus, 73);
+  EXPECT_NE(run.Err.find("case 3: can not write its result file"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("Is a directory"), std::string::npos) << run.Err;
+  const std::vector<std::string> lines = Lines(File("s.csv"));
+  ASSERT_EQ(lines.size(), 3u);  // the header and cases 1 and 2
+  EXPECT_TRUE(lines[2].starts_with("2,4000,succeeded,"));
+  EXPECT_EQ(test::NamesIn(work_ / "out"),
+            (std::vector<std::string>{"1_take-up-speed=3000.txt", "2_take-up-speed=4000.txt",
+                                      "3_take-up-speed=5000.txt"}));
+}
+
+// The summary must not replace a file the sweep needs: its cases file, or one of the result
+// files it writes. Refused before anything is run.
+TEST_F(CliSweepTest, SummaryOnTheCasesFileOrAResultFileIsRefused) {
+  test::WriteBytes(work_ / "cases.csv", "take-up-speed\n4000\n");
+  fs::create_symlink("cases.csv", work_ / "alias.csv");
+  for (const Arguments& arguments :
+       {Arguments{"--cases", "cases.csv", "--summary", "alias.csv"},
+        Arguments{"--vary", "take-up-speed=4000", "--result-dir", "out", "--summary",
+                  "out/./1_take-up-speed=4000.txt"}}) {
+    const TCliRun run = Sweep(arguments);
+    EXPECT_EQ(run.ExitStatus, 64) << run.Err;
+    EXPECT_NE(run.Err.find("which the summary would replace"), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(File("cases.csv"), "take-up-speed\n4000\n");
+  EXPECT_FALSE(fs::exists(work_ / "out" / "1_take-up-speed=4000.txt"));
+}
+
+// "--cases -" reads the cases from standard input; an empty name is a usage error.
+TEST_F(CliSweepTest, CasesFromStandardInputAndEmptyNames) {
+  const fs::path cases = scratch_ / "cases.csv";
+  test::WriteBytes(cases, "take-up-speed\n4000\n4500\n");
+  const int fd = ::open(cases.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  TCliSetting from_file;
+  from_file.StandardInput = fd;
+  const TCliRun run = RunCli({"sweep", "--cases", "-"}, work_, from_file);
+  ::close(fd);
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[2].starts_with("2,4500,succeeded,"));
+
+  for (const char* option : {"--summary", "--result-dir", "--cases"}) {
+    const TCliRun empty = Sweep({"--vary", "iv=0.7", option, ""});
+    EXPECT_EQ(empty.ExitStatus, 64) << option;
+    EXPECT_NE(empty.Err.find("the name is empty"), std::string::npos) << empty.Err;
+  }
+}
+
+// A sweep without --result-dir writes no result file anywhere; with one, its summary's
+// permissions are those of the summary it replaces.
+TEST_F(CliSweepTest, NoResultDirectoryWritesNoFileAndASummaryKeepsItsMode) {
+  test::WriteBytes(work_ / "s.csv", "old\n");
+  ::chmod((work_ / "s.csv").c_str(), 0600);
+  ASSERT_EQ(Sweep({"--vary", "iv=0.7", "--summary", "s.csv"}).ExitStatus, 0);
+  EXPECT_EQ(test::NamesIn(work_), std::vector<std::string>{"s.csv"});
+  EXPECT_EQ(fs::status(work_ / "s.csv").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // Starts the sweep without waiting for it, under LC_ALL=C as RunCli starts the runner;
 // standard output and error go to /dev/null.
 pid_t StartSweep(const Arguments& arguments, const fs::path& working_directory) {
@@ -304,8 +371,9 @@ pid_t StartSweep(const Arguments& arguments, const fs::path& working_directory) 
 
 class CliSweepSignalTest : public CliSweepTest, public testing::WithParamInterface<int> {};
 
-// SIGINT (Ctrl-C) or SIGTERM (a batch scheduler's time limit): no case starts any more, the
-// cases finished so far are in the summary, in order from case 1, and no half file is left.
+// SIGINT (Ctrl-C), SIGTERM (a batch scheduler's time limit) or SIGHUP (a closed terminal): no
+// case starts any more, the cases finished so far are in the summary, in order from case 1,
+// and no half file is left.
 TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
   // 4000 cases of a 1001-point profile: far more than can finish before the signal comes.
   const pid_t pid = StartSweep({"--vary", "take-up-speed=3000:6999:1", "--increment", "0.1",
@@ -332,14 +400,38 @@ TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
   }
   std::size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(work_)) {
-    EXPECT_EQ(entry.path().string().find("partial"), std::string::npos) << entry.path();
+    EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     if (entry.path().parent_path().filename() == "out") ++files;
   }
   EXPECT_EQ(files, lines.size() - 1);  // one result file per line
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, CliSweepSignalTest, testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) { return info.param == SIGINT ? "Int" : "Term"; });
+// Two sweeps into one result directory would overwrite each other's files: while one writes
+// there, the other is refused before it runs anything.
+TEST_F(CliSweepTest, SecondSweepIntoTheSameDirectoryIsRefused) {
+  const pid_t first = StartSweep({"--vary", "take-up-speed=3000:6999:1", "--increment", "0.1",
+                                  "--jobs", "1", "--summary", "s.csv", "--result-dir", "out"},
+                                 work_);
+  ASSERT_GT(first, 0);
+  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take-up-speed=3000.txt"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const TCliRun second =
+      Sweep({"--vary", "take-up-speed=3000", "--summary", "t.csv", "--result-dir", "out"});
+  kill(first, SIGTERM);
+  int wait_status = 0;
+  ASSERT_EQ(waitpid(first, &wait_status, 0), first);
+  EXPECT_EQ(second.ExitStatus, 64);
+  EXPECT_NE(second.Err.find("another sweep is writing into it"), std::string::npos) << second.Err;
+  EXPECT_FALSE(fs::exists(work_ / "t.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliSweepSignalTest, testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) {
+                           return info.param == SIGINT    ? "Int"
+                                  : info.param == SIGTERM ? "Term"
+                                                          : "Hup";
+                         });
 
 }  // namespace
 }  // namespace vellmor::cli_test

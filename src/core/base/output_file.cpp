@@ -435,7 +435,8 @@ bool NamesSameFile(std::string_view a, std::string_view b) {
   namespace fs = std::filesystem;
   std::error_code error;
   const auto place = [&error](const std::string& name) {
-    const fs::path absolute = fs::absolute(name, error).lexically_normal();
+    fs::path absolute = fs::absolute(name, error).lexically_normal();
+    if (absolute.filename().empty()) absolute = absolute.parent_path();  // "out/." is "out"
     const fs::path canonical = fs::weakly_canonical(absolute, error);
     return error ? absolute : canonical;
   };

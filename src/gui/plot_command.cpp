@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstring>
@@ -61,10 +62,37 @@ TPlotOptions AddPlotOptions(QCommandLineParser& parser) {
   return options;
 }
 
-int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options) {
-  const QStringList files = parser.positionalArguments();
+std::vector<std::string> FileArguments(int argc, char** argv) {
+  std::vector<std::string> files;
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (!options_ended && argument == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (!options_ended && argument.size() > 1 && argument.front() == '-') {
+      // The options that take their value as the next argument.
+      if ((argument == "--output" || argument == "--screenshot") && i + 1 < argc) ++i;
+      continue;
+    }
+    files.emplace_back(argument);
+  }
+  return files;
+}
+
+int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options,
+                   const std::vector<std::string>& given) {
+  std::vector<std::string> files = given;
+  // Should the two readings of the command line ever differ, the parser's names stand.
+  if (files.size() != static_cast<std::size_t>(parser.positionalArguments().size())) {
+    files.clear();
+    for (const QString& file : parser.positionalArguments()) {
+      files.push_back(QFile::encodeName(file).toStdString());
+    }
+  }
   const QString output = parser.value(options.Output);
-  if (files.isEmpty()) return Fail(kPlotUsage, QStringLiteral("--plot needs a result file"));
+  if (files.empty()) return Fail(kPlotUsage, QStringLiteral("--plot needs a result file"));
   if (output.isEmpty()) {
     return Fail(kPlotUsage, QStringLiteral("--plot needs --output PLOT.png or PLOT.svg"));
   }
@@ -79,10 +107,8 @@ int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.resize(kPlotWindowSize);
   window.show();
-  for (const QString& file : files) {
-    if (const QString failure = window.AddResultFile(file); !failure.isEmpty()) {
-      return Fail(kPlotFileRefused, failure);
-    }
+  if (const QString failure = window.AddResultFiles(files); !failure.isEmpty()) {
+    return Fail(kPlotFileRefused, failure);
   }
   QApplication::processEvents();
   if (const QString failure = window.SaveImage(output); !failure.isEmpty()) {

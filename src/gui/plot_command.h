@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QCommandLineOption>
+#include <string>
+#include <vector>
 
 class QCommandLineParser;
 
@@ -29,8 +31,14 @@ void UseOffscreenPlatform();
 
 TPlotOptions AddPlotOptions(QCommandLineParser& parser);
 
-// Plots the files given as arguments into the image named by --output (PNG or SVG, by its
-// suffix). Messages go to standard error; returns the exit status.
-int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options);
+// The file arguments of the command line as the bytes given, argv being what the application
+// left of it: names that are not UTF-8 reach the files they name unchanged.
+std::vector<std::string> FileArguments(int argc, char** argv);
+
+// Plots the files given as arguments (files: their bytes, from FileArguments) into the image
+// named by --output (PNG or SVG, by its suffix), reading and drawing them all once. Messages go
+// to standard error; returns the exit status.
+int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options,
+                   const std::vector<std::string>& files);
 
 }  // namespace vellmor::gui

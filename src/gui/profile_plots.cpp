@@ -142,8 +142,39 @@ ProfilePlots::ProfilePlots(QWidget* parent)
 
 ProfilePlots::~ProfilePlots() = default;
 
+// Every curve's points are laid out again whenever an axis changes its range: the axes are
+// fitted to all the sets first, so that each curve is laid out once.
+void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
+  for (QChart* chart : charts_) chart->removeAllSeries();
+  std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
+  for (const TCurveSet& set : sets) {
+    curves[0].push_back(&set.Curves.Velocity);
+    curves[1].push_back(&set.Curves.Temperature);
+    curves[1].push_back(&set.Curves.AirTemperature);
+    curves[2].push_back(&set.Curves.Diameter);
+    curves[3].push_back(&set.Curves.Tension);
+  }
+  FitAxes(curves);
+  for (const TCurveSet& set : sets) AddSeriesOf(set);
+  ShowLegend();
+  Layout();
+}
+
 void ProfilePlots::AddCurves(const TProfileCurves& curves, const TCurveStyle& style,
                              std::optional<double> freeze_x) {
+  AddSeriesOf({curves, style, freeze_x});
+  Finish();
+}
+
+void ProfilePlots::Clear() {
+  for (QChart* chart : charts_) chart->removeAllSeries();
+  FitAxes();
+  Layout();
+}
+
+void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
+  const TProfileCurves& curves = set.Curves;
+  const TCurveStyle& style = set.Style;
   const std::array<const QList<QPointF>*, kPlotCount> main_curves{
       &curves.Velocity, &curves.Temperature, &curves.Diameter, &curves.Tension};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
@@ -159,22 +190,23 @@ void ProfilePlots::AddCurves(const TProfileCurves& curves, const TCurveStyle& st
                      style.Colour, air_line),
                 *x_axes_[i], *y_axes_[i]);
     }
-    if (!freeze_x) continue;
-    if (const std::optional<double> y = ValueAt(curve, *freeze_x)) {
-      AddSeries(chart, FreezeMarker(chart, {*freeze_x, *y}, style.Name, style.Colour), *x_axes_[i],
-                *y_axes_[i]);
+    if (!set.FreezeX) continue;
+    if (const std::optional<double> y = ValueAt(curve, *set.FreezeX)) {
+      AddSeries(chart, FreezeMarker(chart, {*set.FreezeX, *y}, style.Name, style.Colour),
+                *x_axes_[i], *y_axes_[i]);
     }
   }
+}
+
+void ProfilePlots::ShowLegend() {
   // One legend entry per set: its velocity line.
   for (QLegendMarker* marker : Chart(TPlot::kVelocity).legend()->markers()) {
     marker->setVisible(marker->series()->type() == QAbstractSeries::SeriesTypeLine);
   }
-  FitAxes();
-  Layout();
 }
 
-void ProfilePlots::Clear() {
-  for (QChart* chart : charts_) chart->removeAllSeries();
+void ProfilePlots::Finish() {
+  ShowLegend();
   FitAxes();
   Layout();
 }
@@ -185,13 +217,31 @@ void ProfilePlots::resizeEvent(QResizeEvent* event) {
 }
 
 void ProfilePlots::FitAxes() {
+  std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
+  std::vector<QList<QPointF>> points;
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    for (QAbstractSeries* series : charts_[i]->series()) {
+      points.push_back(static_cast<QXYSeries*>(series)->points());
+    }
+  }
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    for (std::size_t k = 0; k < charts_[i]->series().size(); ++k) {
+      curves[i].push_back(&points[next++]);
+    }
+  }
+  FitAxes(curves);
+}
+
+void ProfilePlots::FitAxes(
+    const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves) {
   double x_low = std::numeric_limits<double>::infinity();
   double x_high = -x_low;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     double y_low = std::numeric_limits<double>::infinity();
     double y_high = -y_low;
-    for (QAbstractSeries* series : charts_[i]->series()) {
-      for (const QPointF& point : static_cast<QXYSeries*>(series)->points()) {
+    for (const QList<QPointF>* curve : curves[i]) {
+      for (const QPointF& point : *curve) {
         x_low = std::min(x_low, point.x());
         x_high = std::max(x_high, point.x());
         y_low = std::min(y_low, point.y());

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "gui/profile_curves.h"
 
@@ -37,9 +38,18 @@ class ProfilePlots : public QGraphicsView {
   explicit ProfilePlots(QWidget* parent = nullptr);
   ~ProfilePlots() override;
 
-  // Adds one spinline's curves, with its freeze point marked when it has one. Overlays draw
-  // one set per file; another solution of the same file (a converged one, say) is one more
-  // set in another line style.
+  // One spinline's curves, drawn in style, with its freeze point marked when it has one.
+  struct TCurveSet {
+    TProfileCurves Curves;
+    TCurveStyle Style;
+    std::optional<double> FreezeX;
+  };
+
+  // Shows these sets in place of those shown before, fitting the axes and the layout once for
+  // all of them. Overlays draw one set per file; another solution of the same file (a
+  // converged one, say) is one more set in another line style.
+  void Show(const std::vector<TCurveSet>& sets);
+  // Adds one set to those shown.
   void AddCurves(const TProfileCurves& curves, const TCurveStyle& style,
                  std::optional<double> freeze_x);
   // Removes every set of curves.
@@ -51,7 +61,13 @@ class ProfilePlots : public QGraphicsView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void AddSeriesOf(const TCurveSet& set);
+  // The legend, the axes and the layout, after sets were added.
+  void Finish();
+  void ShowLegend();
+  // The axes around the curves shown, or around curves, one list per plot.
   void FitAxes();
+  void FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves);
   void Layout();
 
   QGraphicsScene* scene_;

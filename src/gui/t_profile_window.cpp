@@ -2,17 +2,21 @@
 
 #include <QBoxLayout>
 #include <QBuffer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 
 #include "core/analysis/result_file_numbers.h"
+#include "core/base/output_file.h"
 #include "core/report/header_layout.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_curves.h"
@@ -129,26 +133,44 @@ bool TProfileWindow::OpenResultFile(const QString& path) {
 }
 
 QString TProfileWindow::AddResultFile(const QString& path) {
-  const QFileInfo info(path);
-  const QString name = info.fileName();
-  TResultFileReading reading = ReadResultFile(path.toStdString());
-  if (!reading.Contents) return PlotProblem(name, reading.Error);
-  if (reading.Contents->Rows.empty()) {
-    // A run that failed after its header: nothing to draw.
-    return PlotProblem(name, {kHeaderLineCount + 1,
-                              "expected the first row of the table of results, found none (its "
-                              "run did not finish)"});
+  return AddResultFiles({QFile::encodeName(path).toStdString()});
+}
+
+QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
+  std::vector<TPlottedFile> read;
+  read.reserve(paths.size());
+  for (const std::string& path : paths) {
+    const std::filesystem::path native(path);
+    const QString name = QFile::decodeName(QByteArray::fromStdString(native.filename().string()));
+    TResultFileReading reading = ReadResultFile(native);
+    if (!reading.Contents) return PlotProblem(name, reading.Error);
+    if (reading.Contents->Rows.empty()) {
+      // A run that failed after its header: nothing to draw.
+      return PlotProblem(name, {kHeaderLineCount + 1,
+                                "expected the first row of the table of results, found none "
+                                "(its run did not finish)"});
+    }
+    if (const std::optional<TResultFileError> problem = NotShowable(*reading.Contents)) {
+      return PlotProblem(name, *problem);
+    }
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(native, error);
+    if (error) absolute = native;
+    TPlottedFile file{
+        absolute.lexically_normal().string(), name, std::move(*reading.Contents), {}, {}};
+    file.Numbers = ProcessNumbersOf(file.Contents);
+    // Solved once per reading: a fraction of a millisecond for a profile of 101 points.
+    file.Accuracy = CheckAccuracy(file.Contents);
+    read.push_back(std::move(file));
   }
-  TPlottedFile file{info.absoluteFilePath(), name, std::move(*reading.Contents), {}, {}};
-  file.Numbers = ProcessNumbersOf(file.Contents);
-  // Solved once per reading: a fraction of a millisecond for a profile of 101 points.
-  file.Accuracy = CheckAccuracy(file.Contents);
-  const auto same = std::find_if(files_.begin(), files_.end(),
-                                 [&file](const TPlottedFile& f) { return f.Path == file.Path; });
-  if (same != files_.end()) {
-    *same = std::move(file);
-  } else {
-    files_.push_back(std::move(file));
+  for (TPlottedFile& file : read) {
+    const auto same = std::find_if(files_.begin(), files_.end(),
+                                   [&file](const TPlottedFile& f) { return f.Path == file.Path; });
+    if (same != files_.end()) {
+      *same = std::move(file);
+    } else {
+      files_.push_back(std::move(file));
+    }
   }
   Replot();
   return {};
@@ -166,9 +188,12 @@ QString TProfileWindow::SaveImage(const QString& path) {
     return QStringLiteral("Can not write image %1: %2").arg(path, failure);
   }
   // Written whole or not at all: a script never finds half a picture.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return QStringLiteral("Can not write image %1: %2").arg(path, file.errorString());
+  const TOutputStatus written =
+      WriteWholeOutput(QFile::encodeName(path).toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!written.Ok()) {
+    return QStringLiteral("Can not write image %1: %2")
+        .arg(path, QString::fromStdString(written.Reason));
   }
   return {};
 }
@@ -197,26 +222,28 @@ void TProfileWindow::SaveImageClicked() {
 // Every file again from the start, each in the colour of its place, so that a file read again
 // keeps its colour; its converged solution dashed in the same colour.
 void TProfileWindow::Replot() {
-  plots_->Clear();
+  std::vector<ProfilePlots::TCurveSet> sets;
+  sets.reserve(2 * files_.size());
   std::vector<TNumbersColumn> columns;
   QStringList failures;
   for (std::size_t i = 0; i < files_.size(); ++i) {
     const TPlottedFile& file = files_[i];
     std::optional<double> freeze_x;
     if (file.Numbers.Freeze) freeze_x = file.Numbers.Freeze->PositionCm;
-    plots_->AddCurves(CurvesOf(file.Contents.Rows), {file.Name, FileColour(i), Qt::SolidLine},
-                      freeze_x);
+    sets.push_back(
+        {CurvesOf(file.Contents.Rows), {file.Name, FileColour(i), Qt::SolidLine}, freeze_x});
     const TAccuracyCheck& accuracy = file.Accuracy;
     if (accuracy.Solution) {
-      plots_->AddCurves(CurvesOf(accuracy.Solution->Profile),
-                        {file.Name + QStringLiteral(": converged"), FileColour(i), Qt::DashLine},
-                        accuracy.Solution->FreezePoint);
+      sets.push_back({CurvesOf(accuracy.Solution->Profile),
+                      {file.Name + QStringLiteral(": converged"), FileColour(i), Qt::DashLine},
+                      accuracy.Solution->FreezePoint});
     } else {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
     }
-    columns.push_back({file.Name, file.Path, file.Numbers, accuracy.Report,
-                       QString::fromStdString(accuracy.Failure)});
+    columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
+                       file.Numbers, accuracy.Report, QString::fromStdString(accuracy.Failure)});
   }
+  plots_->Show(sets);
   numbers_->SetColumns(columns);
   converged_note_->setText(failures.join(u'\n'));
   converged_note_->setVisible(!failures.isEmpty());

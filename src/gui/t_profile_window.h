@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <string>
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
@@ -39,6 +40,12 @@ class TProfileWindow : public QWidget {
   // OpenResultFile without a message: the description of the failure, or an empty text.
   QString AddResultFile(const QString& path);
 
+  // Several files at once, each read once and the whole overlay drawn once, so that the time
+  // grows with the number of files and not with its square. paths are the file names' bytes
+  // as the system takes them (a name need not be UTF-8). Stops at the first file that cannot
+  // be shown, leaving the overlay as it was; its description, or an empty text.
+  QString AddResultFiles(const std::vector<std::string>& paths);
+
   // Removes every file from the plots and the table.
   void ClearOverlay();
 
@@ -58,7 +65,7 @@ class TProfileWindow : public QWidget {
  private:
   // One file of the overlay with what was read from it.
   struct TPlottedFile {
-    QString Path;  // absolute
+    std::string Path;  // absolute, the bytes of its name
     QString Name;
     TResultFileContents Contents;
     TProcessNumbers Numbers;

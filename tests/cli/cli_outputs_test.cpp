@@ -79,8 +79,7 @@ TEST_F(CliOutputsTest, StopSignalAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
   int replaced = 0;
   for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
     for (int trial = 0; trial < 12; ++trial) {
-      SCOPED_TRACE("signal " + std::to_string(signal_number) + ", trial " +
-                   std::to_string(trial));
+      SCOPED_TRACE("signal " + std::to_string(signal_number) + ", trial " + std::to_string(trial));
       const pid_t pid = StartCli({"--increment", "0.1"}, work_);
       std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
       ::kill(pid, signal_number);
@@ -186,15 +185,15 @@ TEST_F(CliOutputsTest, FullDiskLeavesThePreviousGoodFile) {
   const fs::path report = scratch_ / "report";
   // The previous file is a short one, so that it fits and the new one (about 10 KB) does not.
   const std::string script =
-      "mount -t tmpfs -o size=12k tmpfs '" + disk.string() + "' || exit 99; cd '" +
-      disk.string() + "' && printf 'previous good file\\r\\n' > result.txt; '" + VELLMOR_CLI_PATH +
+      "mount -t tmpfs -o size=12k tmpfs '" + disk.string() + "' || exit 99; cd '" + disk.string() +
+      "' && printf 'previous good file\\r\\n' > result.txt; '" + VELLMOR_CLI_PATH +
       "' --increment 0.5 > out 2> err; echo \\$? > status; cat status err; ls -a; cat result.txt";
-  const std::string command = "unshare -m sh -c \"" + script + "\" > '" + report.string() +
-                              "' 2>&1";
+  const std::string command =
+      "unshare -m sh -c \"" + script + "\" > '" + report.string() + "' 2>&1";
   const int status = std::system(command.c_str());
   const std::string text = ReadBytes(report);
-  if (status != 0 || text.starts_with("99") || text.find("Operation not permitted") !=
-                                                   std::string::npos) {
+  if (status != 0 || text.starts_with("99") ||
+      text.find("Operation not permitted") != std::string::npos) {
     GTEST_SKIP() << "a private tmpfs can not be mounted here (needs root): " << text;
   }
   EXPECT_TRUE(text.starts_with("2\n")) << text;

@@ -123,6 +123,8 @@ class ProfileViewerTest : public QObject {
   void PlotOptionWritesPngAndSvgWithoutAWindow();
   void PlotOptionNamesTheFileItCannotPlot();
   void ImageThatCannotBeWrittenIsReported();
+  void PlotOptionRefusesAnIncompleteFile();
+  void PlotOptionTakesFileNamesAsTheirBytes();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -355,6 +357,37 @@ void ProfileViewerTest::ImageThatCannotBeWrittenIsReported() {
   QVERIFY2(failure.startsWith("Can not write image no such dir/plot.png: "), qPrintable(failure));
   QVERIFY(Viewer()->SaveImage(QStringLiteral("plot.svg")).isEmpty());
   QVERIFY(ReadAll(QStringLiteral("plot.svg")).contains("<svg"));
+}
+
+// A file cut short (a full disk, an interrupted copy) is refused, naming the file and the line,
+// rather than plotted as if whole with the process numbers of a wrong last row.
+void ProfileViewerTest::PlotOptionRefusesAnIncompleteFile() {
+  const QByteArray whole = ReadAll(QStringLiteral("a.txt"));
+  // Inside the last row (line 142), and in the empty lines after it.
+  for (const int cut : {30, 3}) {
+    WriteAll(QStringLiteral("cut.txt"), whole.left(whole.size() - cut));
+    const PlotRun run = Plot({"a.txt", "cut.txt", "--output", "plot.png"});
+    QCOMPARE(run.exit_code, 1);
+    const QString place = QStringLiteral("cut.txt is not a result file: line %1: ");
+    QVERIFY2(run.error.contains(place.arg(cut == 30 ? 142 : 143)), qPrintable(run.error));
+    if (cut == 3) QVERIFY2(run.error.contains("the file is incomplete"), qPrintable(run.error));
+    QVERIFY(!QFile::exists(QStringLiteral("plot.png")));
+  }
+}
+
+// A name that is not UTF-8 reaches its file unchanged.
+void ProfileViewerTest::PlotOptionTakesFileNamesAsTheirBytes() {
+  QProcess shell;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("VELLMOR"), QStringLiteral(VELLMOR_GUI_PATH));
+  shell.setProcessEnvironment(environment);
+  shell.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"),
+               QStringLiteral("name=$(printf 'r\\377\\376.txt') && cp a.txt \"$name\" && "
+                              "\"$VELLMOR\" --plot \"$name\" --output bytes.png")});
+  QVERIFY(shell.waitForFinished(60000));
+  QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+  QVERIFY(!QImage(QStringLiteral("bytes.png")).isNull());
 }
 
 QTEST_MAIN(ProfileViewerTest)

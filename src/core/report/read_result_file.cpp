@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -134,7 +135,8 @@ std::vector<std::string_view> Fields(std::string_view row) {
 
 class Reader {
  public:
-  explicit Reader(std::string_view bytes) : lines_(SplitLines(bytes)) {}
+  explicit Reader(std::string_view bytes)
+      : lines_(SplitLines(bytes)), ends_with_line_end_(bytes.ends_with('\n')) {}
 
   TResultFileReading Read() {
     TResultFileReading reading;
@@ -219,7 +221,8 @@ class Reader {
                                 std::to_string(end_of_table) + "), found " + Found(number));
       }
     }
-    contents.Complete = line_count - end_of_table + 1 == 2;
+    // A last line without its line end was cut short, even if only its LF is missing.
+    contents.Complete = line_count - end_of_table + 1 == 2 && ends_with_line_end_;
     return true;
   }
 
@@ -245,6 +248,7 @@ class Reader {
   }
 
   std::vector<std::string_view> lines_;
+  bool ends_with_line_end_;
   TResultFileError error_;
 };
 
@@ -253,6 +257,24 @@ class Reader {
 std::string Describe(const TResultFileError& error) {
   if (error.Line <= 0) return error.Message;
   return "line " + std::to_string(error.Line) + ": " + error.Message;
+}
+
+std::optional<TResultFileError> NotShowable(const TResultFileContents& contents) {
+  for (std::size_t i = 0; i < contents.Rows.size(); ++i) {
+    for (std::size_t column = 0; column < kColumnValues.size(); ++column) {
+      const double value = contents.Rows[i].*kColumnValues[column];
+      if (std::isfinite(value) && std::abs(value) <= kLargestPlottableValue) continue;
+      return TResultFileError{kHeaderLineCount + 1 + static_cast<int>(i),
+                              std::string(kColumnNames[column]) +
+                                  " lies beyond any value of a spinline (more than 1E100)"};
+    }
+  }
+  if (!contents.Complete) {
+    return TResultFileError{kHeaderLineCount + 1 + static_cast<int>(contents.Rows.size()),
+                            "expected the two empty lines that end the table: the file is "
+                            "incomplete (cut short while it was written or copied)"};
+  }
+  return std::nullopt;
 }
 
 TResultFileReading ParseResultFile(std::string_view bytes) { return Reader(bytes).Read(); }

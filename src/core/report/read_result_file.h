@@ -22,7 +22,7 @@ struct TResultFileContents {
   TSpinCondition Condition;      // SaveFileName stays empty: a file does not name itself
   char DecimalSeparator = '.';   // the point or the comma, as the header's values show
   std::vector<TResultRow> Rows;  // none when the run failed before its table
-  bool Complete = false;         // the table ends with its two empty lines
+  bool Complete = false;         // the table ends with its two empty lines and their line ends
 };
 
 // Why a text is not a result file: the line (1-based; 0 for the file as a whole) and what
@@ -48,6 +48,16 @@ struct TResultFileReading {
 // converted the file. A table cut short (a run that failed while writing it) is read as far
 // as it goes, without Complete.
 TResultFileReading ParseResultFile(std::string_view bytes);
+
+// The largest magnitude a value of a result file may have to be drawn: far beyond any velocity,
+// tension, temperature or air temperature a spinline takes, and small enough that the span
+// of an axis stays a finite number.
+inline constexpr double kLargestPlottableValue = 1e100;
+
+// Why contents cannot be shown as a whole run: a table without its two closing empty lines
+// (a file cut short while it was written or copied, whose last row may be cut too), or a value
+// beyond kLargestPlottableValue. The error names the line; nullopt when contents can be shown.
+std::optional<TResultFileError> NotShowable(const TResultFileContents& contents);
 
 // Reads and parses the file at path. A file that cannot be read, is not an ordinary file or is
 // larger than kMaxResultFileBytes gives an error for the file as a whole ("can not be read: …").

@@ -272,5 +272,49 @@ TEST(ReadResultFile, FileThatCannotBeReadIsRefusedAsAWhole) {
   EXPECT_EQ(large.Error.Message, "is larger than any result file (4194305 bytes)");
 }
 
+// A file cut short anywhere, as a full disk or an interrupted copy leaves it: nothing short of
+// the whole file may be shown as a whole run, and the refusal names a line of the file.
+TEST(NotShowable, EveryTruncationOfARealFileIsRefused) {
+  test::ScratchDirectory dir;
+  auto state = std::make_unique<TRunState>();
+  state->Condition = test::DefaultCondition();
+  state->Condition.SaveFileName = (dir / "result.txt").string();
+  test::RecordingSink sink;
+  ResultFile file;
+  ASSERT_TRUE(OpenResultFile(state->Condition.SaveFileName, file, sink));
+  WriteHeader(state->Condition, '.', file);
+  CalculateSpinline(*state);
+  WriteResults(state->Condition, state->Profile, '.', file);
+  file.Commit();
+  const std::string whole = test::ReadBytes(state->Condition.SaveFileName);
+  ASSERT_EQ(test::CrLfLines(whole).size(), 144u);
+
+  const TResultFileReading complete = ParseResultFile(whole);
+  ASSERT_TRUE(complete.Contents.has_value());
+  EXPECT_EQ(NotShowable(*complete.Contents), std::nullopt);
+  for (std::size_t size = 0; size < whole.size(); ++size) {
+    const TResultFileReading reading = ParseResultFile(std::string_view(whole).substr(0, size));
+    if (!reading.Contents) {
+      EXPECT_FALSE(reading.Error.Message.empty()) << size;
+      continue;
+    }
+    const std::optional<TResultFileError> problem = NotShowable(*reading.Contents);
+    ASSERT_TRUE(problem.has_value()) << "a file cut after " << size << " bytes is shown";
+    EXPECT_GT(problem->Line, 41) << size;
+    EXPECT_LE(problem->Line, 143) << size;
+  }
+}
+
+TEST(NotShowable, ValuesNoAxisCanSpanAreRefused) {
+  std::vector<std::string> lines = ExampleFileLines();
+  lines[42] = "  20.0  3000.0 1.0E308  151.2  0.00152   25.0  0.00123  0.1741  0.2902";
+  const TResultFileReading reading = ParseResultFile(test::Joined(lines));
+  ASSERT_TRUE(reading.Contents.has_value()) << Describe(reading.Error);
+  const std::optional<TResultFileError> problem = NotShowable(*reading.Contents);
+  ASSERT_TRUE(problem.has_value());
+  EXPECT_EQ(problem->Line, 43);
+  EXPECT_EQ(problem->Message, "F lies beyond any value of a spinline (more than 1E100)");
+}
+
 }  // namespace
 }  // namespace vellmor

@@ -53,6 +53,7 @@ int RunCase(const TCommandLine& command_line) {
     // The run's one message, before the converged solution may add its own.
     const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
     if (!outcome.FileProblem.empty()) sink.ShowMessage("vellmor-cli: " + outcome.FileProblem);
+    for (const std::string& warning : outcome.Warnings) sink.ShowMessage(warning);
     std::optional<TAccuracyCheck> converged;
     std::string summary_lost;
     if (outcome.Status == RunStatus::kSucceeded) {

@@ -74,6 +74,13 @@ void TForm1::BitBtn1Click() {
     return;
   }
   finish_form_->ShowModal(QDate::currentDate());
+  // What the user should know of the result, once the run is done.
+  std::string warnings;
+  for (const std::string& warning : outcome.Warnings) {
+    if (!warnings.empty()) warnings += '\n';
+    warnings += warning;
+  }
+  if (!warnings.empty()) sink_.ShowMessage(warnings);
   RestoreCursors();
   directory_chain_->RefreshFiles();
 }

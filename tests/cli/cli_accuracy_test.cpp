@@ -95,9 +95,14 @@ TEST_F(CliTest, ConvergedFailureKeepsTheRunsResultAndStatus) {
                            "run.json", "--converged-csv", "converged.csv"});
   EXPECT_EQ(run.ExitStatus, 0);
   const std::string failure =
-      "Converged solution failed: step size underflow at x = 5.300000 cm, pass 1 of the "
-      "converged solution";
-  EXPECT_EQ(run.Err, failure + "\n");
+      "Converged solution failed: the air temperature of zone 1 has the pole of A1/(Z + A2) + "
+      "A3 inside the zone, at 5.3 cm";
+  // The air at the points of zone 1, x = 0 … 9 cm: 100 / (x - 5.3) + 765, lowest at x = 5
+  // (431.67) and highest at x = 6 (907.86).
+  const std::string warning =
+      "Zone 1 air temperature: the pole of A1/(Z + A2) + A3 lies at 5.3 cm, inside the zone; "
+      "air temperatures there run from 431.7 to 907.9 °C";
+  EXPECT_EQ(run.Err, warning + "\n" + failure + "\n");
   EXPECT_TRUE(run.Out.ends_with("Result file:        result.txt\n")) << run.Out;
   EXPECT_EQ(ResultLines().size(), 144u);  // 41 header lines, 101 rows, two empty lines
 
@@ -105,6 +110,7 @@ TEST_F(CliTest, ConvergedFailureKeepsTheRunsResultAndStatus) {
   EXPECT_EQ(json["status"], "succeeded");
   EXPECT_EQ(json["converged"]["status"], "failed");
   EXPECT_EQ(json["converged"]["message"], failure);
+  EXPECT_EQ(json["warnings"], Json::array({warning}));
   EXPECT_TRUE(json["converged"]["spinneret_tension_dyn"].is_null());
   EXPECT_EQ(ReadBytes(work_ / "converged.csv"), std::string(kConvergedCsvHeader) + "\r\n");
 }

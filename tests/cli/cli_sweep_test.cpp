@@ -245,7 +245,7 @@ TEST_F(CliSweepTest, AccuracyAddsTheConvergedColumnsAndNothingElse) {
       ",converged_spinneret_tension_dyn,classical_error_percent,converged_freeze_point_cm,"
       "suggested_increment_cm,converged_message";
   EXPECT_EQ(lines[0], plain_lines[0] + added);
-  EXPECT_TRUE(plain_lines[0].ends_with(",final_temperature_C")) << plain_lines[0];
+  EXPECT_TRUE(plain_lines[0].ends_with(",final_temperature_C,warnings")) << plain_lines[0];
 
   const std::vector<std::string> good = Cells(lines[1]);
   ASSERT_EQ(good.size(), Cells(lines[0]).size());
@@ -272,6 +272,22 @@ TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {
   EXPECT_NE(run.Err.find("no such dir/s.csv"), std::string::npos) << run.Err;
   std::ofstream(work_ / "file") << "";
   EXPECT_EQ(Sweep({"--vary", "iv=0.7", "--result-dir", "file"}).ExitStatus, 73);
+}
+
+// A case whose air hyperbola has its pole on the line says so in its warnings cell.
+TEST_F(CliSweepTest, AirPoleOnTheLineIsInTheWarningsColumn) {
+  const TCliRun run = Sweep({"--vary", "zone2-a2=-8,-20.5"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[0].ends_with(",warnings"));
+  EXPECT_TRUE(lines[1].ends_with(",")) << lines[1];
+  // Quoted: the text holds a semicolon, the list separator under a decimal comma.
+  EXPECT_TRUE(
+      lines[2].ends_with(",\"Zone 2 air temperature: the pole of A1/(Z + A2) + A3 lies "
+                         "at 20.5 cm, inside the zone; air temperatures there run from "
+                         "-100.0 to 140.0 °C\""))
+      << lines[2];
 }
 
 // A result file that cannot be written stops the sweep (73), and the cases finished before it

@@ -286,8 +286,8 @@ void ProfileViewerTest::ConvergedFailureIsNotedAndTheFileStillPlotted() {
   QCOMPARE(LineCount(velocity, Qt::DashLine), 1);  // a.txt's
 
   const QString failure = QStringLiteral(
-      "Converged solution failed: step size underflow at x = 5.300000 cm, pass 1 of the "
-      "converged solution");
+      "Converged solution failed: the air temperature of zone 1 has the pole of A1/(Z + A2) + "
+      "A3 inside the zone, at 5.3 cm");
   const auto& table = viewer->NumbersTable();
   for (const int row : {kConvergedTensionRow, kTensionErrorRow, kConvergedFreezeRow}) {
     QCOMPARE(table.CellText(row, 1), QStringLiteral("failed"));

@@ -58,6 +58,7 @@ class RunTest : public QObject {
   void WindowWritesWhatTheCoreWrites_data();
   void WindowWritesWhatTheCoreWrites();
   void FailedCalculationShowsWhereAndNoCompletion();
+  void AirPoleOnTheLineIsShownAfterCompletion();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -211,6 +212,21 @@ void RunTest::FailedCalculationShowsWhereAndNoCompletion() {
   QVERIFY(HasDefaultCursors(Form1(), Go()));
   QVERIFY(QFileInfo::exists(forms_->directory.FilePath("result.txt")));  // the header
   QCOMPARE(FileNames(FileList()), files_before);
+}
+
+// Zone 2's hyperbola 60 / (x - 20.5) + 20 has its pole between the points at 20 and 21 cm: the
+// run succeeds, and once the completion dialog is closed a message says what the air does
+// there (-100 °C at 20 cm, 140 °C at 21 cm).
+void RunTest::AirPoleOnTheLineIsShownAfterCompletion() {
+  ShowWindow();
+  Edit("Edit12").setText(QStringLiteral("-20.5"));
+  ModalCloser closer;
+  QTest::mouseClick(&Go(), Qt::LeftButton);
+  QCOMPARE(closer.Dialogs(), QStringList{"FinishForm"});
+  QCOMPARE(closer.Messages(),
+           QStringList{"Zone 2 air temperature: the pole of A1/(Z + A2) + A3 lies at 20.5 cm, "
+                       "inside the zone; air temperatures there run from -100.0 to 140.0 °C"});
+  QVERIFY(HasDefaultCursors(Form1(), Go()));
 }
 
 QTEST_MAIN(RunTest)

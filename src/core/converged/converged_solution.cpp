@@ -17,6 +17,7 @@
 
 #include <boost/math/tools/toms748_solve.hpp>
 
+#include "core/analysis/air_pole.h"
 #include "core/run/run_error.h"
 #include "core/solver/floating_point_check.h"
 #include "core/solver/init_spinline.h"
@@ -165,6 +166,11 @@ double FindSpinneretTension(Shooting& shooting) {
 
 TConvergedSolution SolveConverged(const TSpinCondition& condition,
                                   const TConvergedOptions& options) {
+  // The air runs to ±infinity at the pole: no error control passes it, and a solution that
+  // stepped over it would be no spinline.
+  if (const std::optional<TAirPole> pole = AirPoleAlongTheLine(condition)) {
+    throw CalculationError(CalculationFault::kAirPoleOnTheLine, AirPoleRefusal(*pole));
+  }
   ClearFloatingPointFaults();
   const TSpinneretExit exit = SpinneretExit(condition);
   ThrowOnFloatingPointFault();

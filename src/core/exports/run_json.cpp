@@ -146,6 +146,7 @@ Json RunJson(const TRunRecord& run) {
   document["message"] = succeeded ? Json(nullptr) : Json(std::string(run.Message));
   document["summary"] = succeeded ? Summary(outcome.Summary) : Json(nullptr);
   document["process_numbers"] = outcome.Numbers ? ProcessNumbers(*outcome.Numbers) : Json(nullptr);
+  document["warnings"] = outcome.Warnings;
   document["passes"] = Passes(outcome.Passes);
   document["profile"] = succeeded && !run.Rows.empty() ? Profile(run.Rows) : Json(nullptr);
   document["converged"] =

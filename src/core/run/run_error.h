@@ -30,6 +30,8 @@ enum class CalculationFault {
   kTooManyPoints,      // the profile would not fit its MaxPoints points
   kTooFewPoints,       // fewer than two points: no step to march
   kStepSizeUnderflow,  // the adaptive integration of the converged solution could not proceed
+  kAirPoleOnTheLine,   // the quench air's hyperbola has its pole where the converged solution
+                       // must integrate
 };
 
 // The numerics gave up: a floating-point fault, a profile that does not fit, a step size that

@@ -1,5 +1,6 @@
 #include "core/run/run_sequence.h"
 
+#include "core/analysis/air_pole.h"
 #include "core/inputs/read_inputs.h"
 #include "core/report/write_header.h"
 #include "core/report/write_results.h"
@@ -109,6 +110,9 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   outcome.Status = RunStatus::kSucceeded;
   outcome.Summary = SummaryOf(state);
   outcome.Numbers = ProcessNumbersOf(state);
+  for (const TAirPole& pole : AirPolesOnTheLine(state.Condition, state.Profile)) {
+    outcome.Warnings.push_back(AirPoleWarning(pole));
+  }
   return outcome;
 }
 

@@ -55,6 +55,9 @@ struct TRunOutcome {
   std::vector<TPassRecord> Passes;  // every pass made, in order
   // What the converged profile means for the fibre; filled on success.
   std::optional<TProcessNumbers> Numbers;
+  // What the user should know of a run that succeeded: the quench air's hyperbola with its
+  // pole on the line (AirPoleWarning). Empty otherwise.
+  std::vector<std::string> Warnings;
 };
 
 // What becomes of the result file.

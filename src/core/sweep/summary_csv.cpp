@@ -74,6 +74,7 @@ std::string SummaryHeader(const std::vector<const TInputField*>& columns, Summar
     line += ',';
     line += number.Name;
   }
+  line += ",warnings";
   if (kind == SummaryColumns::kWithAccuracy) {
     line +=
         ",converged_spinneret_tension_dyn,classical_error_percent,converged_freeze_point_cm,"
@@ -108,6 +109,13 @@ std::string SummaryLine(const TCaseResult& result, const std::vector<std::string
     line += ',';
     if (result.Numbers) line += NumberCell(number.Value);
   }
+  std::string warnings;
+  for (const std::string& warning : result.Warnings) {
+    if (!warnings.empty()) warnings += "; ";
+    warnings += warning;
+  }
+  line += ',';
+  line += CsvCell(OneLine(warnings));
   if (kind == SummaryColumns::kWithAccuracy) line += AccuracyCells(result);
   line += '\n';
   return line;

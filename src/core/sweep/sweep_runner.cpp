@@ -68,6 +68,7 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
   result.Status = outcome.Status;
   result.Failure = outcome.Failure;
   result.FileProblem = outcome.FileProblem;
+  result.Warnings = outcome.Warnings;
   result.Message = sink.Take();
   result.Passes = static_cast<int>(outcome.Passes.size());
   if (outcome.Status == RunStatus::kSucceeded) {

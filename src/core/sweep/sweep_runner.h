@@ -28,6 +28,7 @@ struct TCaseResult {
   // failed: …"). Either way the case's status and message stand as the run left them.
   std::optional<TAccuracyReport> Accuracy;
   std::string AccuracyFailure;
+  std::vector<std::string> Warnings;  // the run's (TRunOutcome::Warnings)
 };
 
 // Where each case writes its result file, and what becomes of it once the case has run. Only a

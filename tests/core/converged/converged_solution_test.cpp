@@ -1,5 +1,7 @@
 #include "core/converged/converged_solution.h"
 
+#include "core/analysis/air_pole.h"
+
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -202,13 +204,46 @@ TEST(SolveConverged, StopsAtItsPassBound) {
 
 // Zone 1's air hyperbola with its pole at 5 cm: the air temperature, and with it the cooling,
 // grows without bound, and the steps shrink to nothing before it.
-TEST(SolveConverged, AirPoleInsideTheLineIsAStepSizeUnderflow) {
-  TSpinCondition condition = DefaultCondition();
-  condition.Zones[1].A1 = 100.0;
-  condition.Zones[1].A2 = -5.0;
-  ExpectCalculationError(CalculationFault::kStepSizeUnderflow,
-                         "Converged solution stopped: step size underflow at x = 5.0",
-                         [&] { SolveConverged(condition); });
+// The air runs to ±infinity at the pole of its hyperbola: where that lies inside the stretch of
+// the line that uses the equation, the converged solution refuses the case rather than step
+// over it. The defaults have their poles at 32.5 cm (zone 1 ends at 10) and 8 cm (zone 2
+// starts at 10).
+TEST(SolveConverged, AirPoleInsideTheLineIsRefused) {
+  const struct {
+    int zone;  // the zone whose A2 is set
+    double a2;
+    const char* message;
+  } cases[] = {
+      {1, 0.0,
+       "the air temperature of zone 1 has the pole of A1/(Z + A2) + A3 inside the zone, "
+       "at 0 cm"},
+      {1, -5.0,
+       "the air temperature of zone 1 has the pole of A1/(Z + A2) + A3 inside the "
+       "zone, at 5 cm"},
+      {1, -10.0,
+       "the air temperature of zone 1 has the pole of A1/(Z + A2) + A3 inside the "
+       "zone, at 10 cm"},
+      {2, -20.5,
+       "the air temperature of zone 2 has the pole of A1/(Z + A2) + A3 inside the "
+       "zone, at 20.5 cm"},
+      {2, -50.0,
+       "the air temperature of zone 3 has the pole of A1/(Z + A2) + A3 inside the "
+       "zone, at 50 cm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    TSpinCondition condition = DefaultCondition();
+    condition.Zones[c.zone].A2 = c.a2;
+    ExpectCalculationError(CalculationFault::kAirPoleOnTheLine, c.message,
+                           [&] { SolveConverged(condition); });
+  }
+  // Beyond the end of the line, or before the spinneret: no pole on it.
+  for (const double a2 : {-100.5, 5.0}) {
+    TSpinCondition condition = DefaultCondition();
+    condition.Zones[2].A2 = a2;
+    EXPECT_EQ(AirPoleAlongTheLine(condition), std::nullopt) << a2;
+  }
+  EXPECT_EQ(AirPoleAlongTheLine(DefaultCondition()), std::nullopt);
 }
 
 // Pushed back at the spinneret, the filament slows down to a standstill, where its weight per
@@ -224,14 +259,8 @@ TEST(AdaptivePass, FilamentComingToAStandstillIsAStepSizeUnderflow) {
 }
 
 TEST(SolveConverged, FloatingPointFaultIsAFailure) {
-  // Zone 1's pole at the spinneret itself: TA = A1 / 0 at the first evaluation.
-  TSpinCondition condition = DefaultCondition();
-  condition.Zones[1].A2 = 0.0;
-  ExpectCalculationError(CalculationFault::kDivisionByZero,
-                         "Calculation stopped: floating-point division by zero at x = 0.0",
-                         [&] { SolveConverged(condition); });
   // No output: the spinneret-exit velocity is 0 / 0.
-  condition = DefaultCondition();
+  TSpinCondition condition = DefaultCondition();
   condition.Output = 0.0;
   ExpectCalculationError(CalculationFault::kInvalidOperation,
                          "Calculation stopped: invalid floating-point operation",

@@ -19,7 +19,7 @@ TEST(SummaryCsv, HeaderNamesTheVariedOptionsThenTheResults) {
             "final_velocity_m_min,freeze_point_cm,freeze_velocity_m_min,freeze_tension_dyn,"
             "freeze_stress_MPa,take_up_tension_dyn,fineness_dtex,fineness_denier,draw_down_ratio,"
             "residence_time_s,max_strain_rate_1_s,max_strain_rate_at_cm,final_diameter_um,"
-            "final_temperature_C\n");
+            "final_temperature_C,warnings\n");
 }
 
 // Tension, final velocity and the thirteen process numbers left are empty.
@@ -30,7 +30,7 @@ TEST(SummaryCsv, RefusedCaseHasItsMessageAndEmptyNumbers) {
   result.Message = "Value of Hole Diameter is not correct";
   EXPECT_EQ(SummaryLine(result, {"4,5", "a\"b"}),
             "12,\"4,5\",\"a\"\"b\",refused,Value of Hole Diameter is not correct,0" +
-                std::string(2 + 13, ',') + "\n");
+                std::string(2 + 13 + 1, ',') + "\n");
 }
 
 // Numbers in the shortest text that reads back to the same double, with a point: 0.1 is
@@ -50,7 +50,19 @@ TEST(SummaryCsv, SucceededCaseWritesRoundTripNumbers) {
   result.Numbers = numbers;
   EXPECT_EQ(SummaryLine(result, {"3000", "20"}),
             "1,3000,20,succeeded,,11,36.5,0.3333333333333333,0.1,2000,1e-07,12.25,-0,2,0,0,0,0,0,"
-            "0,34.2\n");
+            "0,34.2,\n");
+}
+
+// Each warning of the run, in one cell.
+TEST(SummaryCsv, WarningsShareTheirCell) {
+  TCaseResult result;
+  result.Case = 5;
+  result.Status = RunStatus::kSucceeded;
+  result.Numbers = TProcessNumbers{};
+  result.Warnings = {"Zone 1 air temperature: one", "Zone 2 air temperature: two"};
+  const std::string line = SummaryLine(result, {});
+  EXPECT_TRUE(line.ends_with(",\"Zone 1 air temperature: one; Zone 2 air temperature: two\"\n"))
+      << line;
 }
 
 TEST(SummaryCsv, MessageLineBreaksBecomeBlanks) {
@@ -70,7 +82,7 @@ TEST(SummaryCsv, AccuracyHeaderAddsTheConvergedColumnsAtTheEnd) {
             "final_velocity_m_min,freeze_point_cm,freeze_velocity_m_min,freeze_tension_dyn,"
             "freeze_stress_MPa,take_up_tension_dyn,fineness_dtex,fineness_denier,draw_down_ratio,"
             "residence_time_s,max_strain_rate_1_s,max_strain_rate_at_cm,final_diameter_um,"
-            "final_temperature_C,converged_spinneret_tension_dyn,classical_error_percent,"
+            "final_temperature_C,warnings,converged_spinneret_tension_dyn,classical_error_percent,"
             "converged_freeze_point_cm,suggested_increment_cm,converged_message\n");
 }
 
@@ -86,7 +98,8 @@ TCaseResult Succeeded() {
 }
 
 // The thirteen process numbers of a default TProcessNumbers, no freeze point among them.
-const std::string kProcessCells = "3,succeeded,,9,36.5,4000,,,,,0,0,0,0,0,0,0,0,0";
+// And the empty warnings cell.
+const std::string kProcessCells = "3,succeeded,,9,36.5,4000,,,,,0,0,0,0,0,0,0,0,0,";
 
 TEST(SummaryCsv, AccuracyCellsFollowTheProcessNumbers) {
   TCaseResult result = Succeeded();
@@ -124,9 +137,9 @@ TEST(SummaryCsv, RefusedCaseHasEmptyAccuracyCells) {
   result.Case = 4;
   result.Status = RunStatus::kRefused;
   result.Message = "Value of Hole Diameter is not correct";
-  EXPECT_EQ(
-      SummaryLine(result, {"x"}, SummaryColumns::kWithAccuracy),
-      "4,x,refused,Value of Hole Diameter is not correct,0" + std::string(2 + 13 + 5, ',') + "\n");
+  EXPECT_EQ(SummaryLine(result, {"x"}, SummaryColumns::kWithAccuracy),
+            "4,x,refused,Value of Hole Diameter is not correct,0" +
+                std::string(2 + 13 + 1 + 5, ',') + "\n");
 }
 
 }  // namespace

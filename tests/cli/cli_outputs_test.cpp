@@ -97,6 +97,42 @@ TEST_F(CliOutputsTest, StopSignalAtAnyMomentLeavesTheOldFileOrTheWholeNewOne) {
   RecordProperty("runs that finished before the signal", replaced);
 }
 
+// A FIFO gets the whole result file through one descriptor, every time, and stays a FIFO; a
+// link is written through to its target and stays a link.
+TEST_F(CliOutputsTest, FifoAndLinkTargetsGetTheWholeFile) {
+  ASSERT_EQ(Run({"-o", "plain.txt"}).ExitStatus, 0);
+  const std::string whole = ReadBytes(work_ / "plain.txt");
+  const fs::path fifo = scratch_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (int run = 0; run < 10; ++run) {
+    std::string received;
+    // Opened for reading (and writing, so that the open does not wait) before the runner
+    // starts: the runner always finds a reader.
+    const int fd = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    std::thread reader([&] {
+      char buffer[4096];
+      while (received.size() < whole.size()) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) break;
+        received.append(buffer, static_cast<std::size_t>(n));
+      }
+    });
+    const TCliRun written = Run({"-o", fifo.string()});
+    reader.join();
+    ::close(fd);
+    EXPECT_EQ(written.ExitStatus, 0) << written.Err;
+    EXPECT_EQ(received, whole) << "run " << run;
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
+
+  fs::create_symlink("plain.txt", work_ / "link.txt");
+  ASSERT_EQ(Run({"-o", "link.txt", "--take-up-speed", "4000"}).ExitStatus, 0);
+  EXPECT_TRUE(fs::is_symlink(work_ / "link.txt"));
+  EXPECT_TRUE(IsWholeResultFile(ReadBytes(work_ / "plain.txt"), 144));
+  EXPECT_NE(ReadBytes(work_ / "plain.txt"), whole);
+}
+
 // A closed standard output loses the summary: that is an error of its own (74), and the
 // result file is written all the same.
 TEST_F(CliOutputsTest, ClosedStandardOutputIsAnErrorNotASilentSuccess) {

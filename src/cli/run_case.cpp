@@ -52,7 +52,10 @@ int RunCase(const TCommandLine& command_line) {
     const TRunOutcome outcome = RunSpinline(command_line.Texts, *state, messages, options);
     // The run's one message, before the converged solution may add its own.
     const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
-    if (!outcome.FileProblem.empty()) sink.ShowMessage("vellmor-cli: " + outcome.FileProblem);
+    // "File can not open!" does not say why; a failed write's message does.
+    if (outcome.Failure == RunFailureKind::kResultFileRefused) {
+      sink.ShowMessage("vellmor-cli: " + outcome.FileProblem);
+    }
     for (const std::string& warning : outcome.Warnings) sink.ShowMessage(warning);
     std::optional<TAccuracyCheck> converged;
     std::string summary_lost;

@@ -124,6 +124,21 @@ TEST(ReadResultFile, HeaderAloneHasNoRows) {
   EXPECT_FALSE(reading.Contents->Complete);
 }
 
+// The default case calculated and written to path as a run writes it; its state.
+std::unique_ptr<TRunState> WriteDefaultRun(const fs::path& path, char separator) {
+  auto state = std::make_unique<TRunState>();
+  state->Condition = test::DefaultCondition();
+  state->Condition.SaveFileName = path.string();
+  test::RecordingSink sink;
+  ResultFile file;
+  EXPECT_TRUE(OpenResultFile(state->Condition.SaveFileName, file, sink));
+  WriteHeader(state->Condition, separator, file);
+  CalculateSpinline(*state);
+  WriteResults(state->Condition, state->Profile, separator, file);
+  file.Commit();
+  return state;
+}
+
 // A whole run written by the report reads back to the texts it printed: each value read,
 // printed again in its column, gives the column's text of the value computed.
 class ReadBackTest : public testing::TestWithParam<char> {};
@@ -131,16 +146,7 @@ class ReadBackTest : public testing::TestWithParam<char> {};
 TEST_P(ReadBackTest, ComputedRunReadsBackToWhatWasPrinted) {
   const char separator = GetParam();
   test::ScratchDirectory dir;
-  auto state = std::make_unique<TRunState>();
-  state->Condition = test::DefaultCondition();
-  state->Condition.SaveFileName = (dir / "result.txt").string();
-  test::RecordingSink sink;
-  ResultFile file;
-  ASSERT_TRUE(OpenResultFile(state->Condition.SaveFileName, file, sink));
-  WriteHeader(state->Condition, separator, file);
-  CalculateSpinline(*state);
-  WriteResults(state->Condition, state->Profile, separator, file);
-  file.Commit();
+  const std::unique_ptr<TRunState> state = WriteDefaultRun(dir / "result.txt", separator);
 
   const TResultFileReading reading = ReadResultFile(state->Condition.SaveFileName);
   ASSERT_TRUE(reading.Contents.has_value()) << Describe(reading.Error);
@@ -276,17 +282,8 @@ TEST(ReadResultFile, FileThatCannotBeReadIsRefusedAsAWhole) {
 // the whole file may be shown as a whole run, and the refusal names a line of the file.
 TEST(NotShowable, EveryTruncationOfARealFileIsRefused) {
   test::ScratchDirectory dir;
-  auto state = std::make_unique<TRunState>();
-  state->Condition = test::DefaultCondition();
-  state->Condition.SaveFileName = (dir / "result.txt").string();
-  test::RecordingSink sink;
-  ResultFile file;
-  ASSERT_TRUE(OpenResultFile(state->Condition.SaveFileName, file, sink));
-  WriteHeader(state->Condition, '.', file);
-  CalculateSpinline(*state);
-  WriteResults(state->Condition, state->Profile, '.', file);
-  file.Commit();
-  const std::string whole = test::ReadBytes(state->Condition.SaveFileName);
+  WriteDefaultRun(dir / "result.txt", '.');
+  const std::string whole = test::ReadBytes(dir / "result.txt");
   ASSERT_EQ(test::CrLfLines(whole).size(), 144u);
 
   const TResultFileReading complete = ParseResultFile(whole);

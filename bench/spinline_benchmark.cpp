@@ -17,10 +17,10 @@
 #include <system_error>
 #include <utility>
 
+#include "core/base/message_sink.h"
 #include "core/converged/converged_solution.h"
 #include "core/inputs/input_texts.h"
 #include "core/inputs/read_inputs.h"
-#include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/run_state.h"

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "core/analysis/process_numbers.h"
+#include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
-#include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/calculate_spinline.h"
 

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "cli/export_options.h"
+#include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
 #include "core/inputs/input_texts.h"
-#include "core/run/message_sink.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/run_state.h"
 

@@ -11,9 +11,9 @@
 #include "cli/console_output.h"
 #include "cli/export_files.h"
 #include "cli/process_signals.h"
+#include "core/base/message_keeper.h"
 #include "core/converged/accuracy_check.h"
 #include "core/inputs/user_number_format.h"
-#include "core/run/message_keeper.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/run_state.h"
 

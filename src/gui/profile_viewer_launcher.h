@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "core/run/message_sink.h"
+#include "core/base/message_sink.h"
 #include "gui/t_profile_window.h"
 
 class QListWidget;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
+#include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
 #include "core/report/read_result_file.h"
-#include "core/run/message_sink.h"
 
 class QLabel;
 

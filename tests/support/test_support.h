@@ -21,9 +21,9 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/message_sink.h"
+#include "core/base/run_error.h"
 #include "core/inputs/spin_condition.h"
-#include "core/run/message_sink.h"
-#include "core/run/run_error.h"
 
 namespace vellmor::test {
 

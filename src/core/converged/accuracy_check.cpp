@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/analysis/result_file_numbers.h"
+#include "core/base/run_error.h"
 #include "core/inputs/input_checks.h"
-#include "core/run/run_error.h"
 
 namespace vellmor {
 namespace {

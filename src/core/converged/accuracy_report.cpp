@@ -8,9 +8,9 @@
 #include <span>
 
 #include "core/analysis/process_numbers.h"
+#include "core/base/run_error.h"
 #include "core/inputs/spinline_points.h"
 #include "core/report/format_fixed.h"
-#include "core/run/run_error.h"
 #include "core/solver/calculate_spinline.h"
 
 namespace vellmor {

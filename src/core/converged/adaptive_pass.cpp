@@ -14,9 +14,9 @@
 #include <boost/numeric/odeint/stepper/controlled_runge_kutta.hpp>
 #include <boost/numeric/odeint/stepper/runge_kutta_dopri5.hpp>
 
+#include "core/base/floating_point_check.h"
+#include "core/base/run_error.h"
 #include "core/report/format_fixed.h"
-#include "core/run/run_error.h"
-#include "core/solver/floating_point_check.h"
 
 namespace vellmor {
 namespace {

@@ -18,8 +18,8 @@
 #include <boost/math/tools/toms748_solve.hpp>
 
 #include "core/analysis/air_pole.h"
-#include "core/run/run_error.h"
-#include "core/solver/floating_point_check.h"
+#include "core/base/floating_point_check.h"
+#include "core/base/run_error.h"
 #include "core/solver/init_spinline.h"
 
 namespace vellmor {

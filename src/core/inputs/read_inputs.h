@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/base/message_sink.h"
 #include "core/inputs/input_texts.h"
 #include "core/inputs/spin_condition.h"
-#include "core/run/message_sink.h"
 
 namespace vellmor {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/inputs/one_based_array.h"
+#include "core/base/one_based_array.h"
 
 namespace vellmor {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include "core/run/run_error.h"
+#include "core/base/run_error.h"
 
 namespace vellmor {
 

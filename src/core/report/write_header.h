@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/base/message_sink.h"
 #include "core/inputs/spin_condition.h"
 #include "core/report/result_file.h"
-#include "core/run/message_sink.h"
 
 namespace vellmor {
 

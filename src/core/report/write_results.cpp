@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cassert>
 
+#include "core/base/floating_point_check.h"
+#include "core/base/run_error.h"
 #include "core/physics/numerics.h"
 #include "core/report/format_right.h"
 #include "core/report/result_file.h"
-#include "core/run/run_error.h"
-#include "core/solver/floating_point_check.h"
 
 namespace vellmor {
 namespace {

@@ -1,10 +1,10 @@
 #include "core/run/run_sequence.h"
 
 #include "core/analysis/air_pole.h"
+#include "core/base/run_error.h"
 #include "core/inputs/read_inputs.h"
 #include "core/report/write_header.h"
 #include "core/report/write_results.h"
-#include "core/run/run_error.h"
 
 namespace vellmor {
 namespace {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
+#include "core/base/message_sink.h"
 #include "core/base/output_file.h"
+#include "core/base/run_error.h"
 #include "core/inputs/input_texts.h"
-#include "core/run/message_sink.h"
-#include "core/run/run_error.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/run_state.h"
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/base/floating_point_check.h"
+#include "core/base/run_error.h"
 #include "core/inputs/spinline_points.h"
-#include "core/run/run_error.h"
-#include "core/solver/floating_point_check.h"
 #include "core/solver/init_spinline.h"
 #include "core/solver/march_spinline.h"
 

@@ -9,10 +9,10 @@
 
 #include "core/solver/init_spinline.h"
 
+#include "core/base/floating_point_check.h"
 #include "core/inputs/spinline_points.h"
 #include "core/physics/numerics.h"
 #include "core/physics/pet_properties.h"
-#include "core/solver/floating_point_check.h"
 
 namespace vellmor {
 

@@ -5,9 +5,9 @@
 
 #include <cassert>
 
+#include "core/base/run_error.h"
 #include "core/inputs/spinline_points.h"
 #include "core/physics/pet_properties.h"
-#include "core/run/run_error.h"
 #include "core/solver/spinline_step.h"
 
 namespace vellmor {

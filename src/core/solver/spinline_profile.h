@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/inputs/one_based_array.h"
+#include "core/base/one_based_array.h"
 #include "core/inputs/spinline_points.h"
 
 namespace vellmor {

@@ -26,13 +26,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/base/floating_point_check.h"
 #include "core/physics/cooling_air.h"
 #include "core/physics/extended_math.h"
 #include "core/physics/extended_math_kernels.h"
 #include "core/physics/numerics.h"
 #include "core/physics/runge_kutta_gill.h"
 #include "core/physics/spin_derivatives.h"
-#include "core/solver/floating_point_check.h"
 
 namespace vellmor {
 namespace {

@@ -10,8 +10,8 @@
 
 #include <cmath>
 
-#include "core/run/run_error.h"
-#include "core/solver/floating_point_check.h"
+#include "core/base/floating_point_check.h"
+#include "core/base/run_error.h"
 #include "core/solver/march_spinline.h"
 
 namespace vellmor {

@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/floating_point_check.h"
 #include "core/converged/accuracy_check.h"
 #include "core/physics/numerics.h"
-#include "core/solver/floating_point_check.h"
 #include "core/solver/run_state.h"
 
 namespace vellmor {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/run_error.h"
 #include "core/converged/adaptive_pass.h"
-#include "core/run/run_error.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/init_spinline.h"
 #include "core/solver/run_state.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/message_keeper.h"
 #include "core/report/result_rows.h"
-#include "core/run/message_keeper.h"
 #include "support/test_support.h"
 
 namespace vellmor {

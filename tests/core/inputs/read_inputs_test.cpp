@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/run_error.h"
 #include "core/inputs/input_checks.h"
-#include "core/run/run_error.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/run_error.h"
 #include "core/report/result_file.h"
-#include "core/run/run_error.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

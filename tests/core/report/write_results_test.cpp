@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/run_error.h"
 #include "core/report/write_header.h"
-#include "core/run/run_error.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/run_error.h"
 #include "core/inputs/spinline_points.h"
-#include "core/run/run_error.h"
 #include "support/test_support.h"
 
 namespace vellmor {

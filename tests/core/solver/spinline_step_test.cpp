@@ -12,8 +12,8 @@
 #include <memory>
 #include <random>
 
+#include "core/base/floating_point_check.h"
 #include "core/physics/pet_properties.h"
-#include "core/solver/floating_point_check.h"
 #include "core/solver/init_spinline.h"
 #include "core/solver/run_state.h"
 #include "support/test_support.h"

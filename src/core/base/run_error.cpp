@@ -1,4 +1,4 @@
-#include "core/run/run_error.h"
+#include "core/base/run_error.h"
 
 #include <charconv>
 #include <cmath>

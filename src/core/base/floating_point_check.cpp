@@ -1,8 +1,8 @@
-#include "core/solver/floating_point_check.h"
+#include "core/base/floating_point_check.h"
 
 #include <cfenv>
 
-#include "core/run/run_error.h"
+#include "core/base/run_error.h"
 
 namespace vellmor {
 

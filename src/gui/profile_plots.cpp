@@ -217,18 +217,14 @@ void ProfilePlots::resizeEvent(QResizeEvent* event) {
 }
 
 void ProfilePlots::FitAxes() {
+  // The series' points are shared with them, not copied.
+  std::array<std::vector<QList<QPointF>>, kPlotCount> points;
   std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
-  std::vector<QList<QPointF>> points;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     for (QAbstractSeries* series : charts_[i]->series()) {
-      points.push_back(static_cast<QXYSeries*>(series)->points());
+      points[i].push_back(static_cast<QXYSeries*>(series)->points());
     }
-  }
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < charts_.size(); ++i) {
-    for (std::size_t k = 0; k < charts_[i]->series().size(); ++k) {
-      curves[i].push_back(&points[next++]);
-    }
+    for (const QList<QPointF>& curve : points[i]) curves[i].push_back(&curve);
   }
   FitAxes(curves);
 }

@@ -3,7 +3,9 @@
 #include <array>
 
 #include "core/inputs/spin_condition.h"
+#include "core/physics/cooling_air.h"
 #include "core/physics/pet_properties.h"
+#include "core/physics/spinline_laws.h"
 
 namespace vellmor {
 
@@ -11,17 +13,9 @@ namespace vellmor {
 // temperature T (°C), in the order of the classical state vector.
 using TSpinlineState = std::array<double, 3>;
 
-// The quench air of one cooling zone: Tair = A1 / (x + A2) + A3 and the cross-flow velocity.
-struct TZoneAir {
-  double A1 = 0.0;           // °C·cm
-  double A2 = 0.0;           // cm
-  double A3 = 0.0;           // °C
-  double AirVelocity = 0.0;  // cm/s
-};
-
-// The zone that holds position x (cm): zone 1 before the end of zone 1, zone 2 before the end
-// of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end itself belongs
-// to the next zone.
+// The air of the zone that holds position x (cm): zone 1 before the end of zone 1, zone 2
+// before the end of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end
+// itself belongs to the next zone.
 TZoneAir ZoneAirAt(const TSpinCondition& condition, double x);
 
 // The filament and its air at one point, with every coefficient of the local state.
@@ -35,16 +29,18 @@ struct TLocalPoint {
 };
 
 // The spinline equations with every coefficient taken from the state and position where they
-// are evaluated, in double precision: the system of the converged solution. One instance
+// are evaluated, in double precision: the system of the converged solution, the laws of
+// spinline_laws.h with constants k. One instance
 // covers one stretch of the line without a discontinuity: one cooling zone, and one side of
 // the glass point (the viscosity branch is fixed, so that a step that ends just below 70 °C
 // does not switch it halfway; the driver finds the crossing and restarts).
 class LocalSpinlineSystem {
  public:
   // iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass point.
-  // Every evaluation adds one to *evaluations when it is not null.
+  // Every evaluation adds one to *evaluations when it is not null. k must outlive the system.
   LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone, bool glassy,
-                      long* evaluations = nullptr);
+                      long* evaluations = nullptr,
+                      const TSpinlineConstants<double>& k = kBuiltInConstants);
 
   // The coefficients at state y and position x (cm).
   TLocalPoint PointAt(const TSpinlineState& y, double x) const;
@@ -53,7 +49,9 @@ class LocalSpinlineSystem {
   void operator()(const TSpinlineState& y, TSpinlineState& dydx, double x) const;
 
  private:
-  double viscosity_factor_;  // 0.273 IV^5.056, times 100 on the glassy side
+  const TSpinlineConstants<double>& k_;
+  double viscosity_factor_;  // 0.273 IV^5.056
+  bool glassy_;
   double mass_flow_;
   TZoneAir zone_;
   long* evaluations_;

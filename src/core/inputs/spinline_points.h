@@ -16,4 +16,10 @@ inline constexpr int MaxPoints = 1001;
 // The last point of zone 3 is the take-up end of the line.
 int ZoneEndPointFor(double end_position, double increment);
 
+// The zone (1, 2 or 3) of the step that starts at point p: the zone in whose range p lies, a
+// zone's end point starting the next zone. The march decides zones by point number alone.
+inline int ZoneOfPoint(int p, int zone1_end_point, int zone2_end_point) {
+  return p < zone1_end_point ? 1 : (p < zone2_end_point ? 2 : 3);
+}
+
 }  // namespace vellmor

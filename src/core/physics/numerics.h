@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/physics/extended_math.h"
+#include "core/physics/spinline_laws.h"
 
 namespace vellmor {
 
@@ -14,10 +15,10 @@ static_assert(LDBL_MANT_DIG == 64,
 
 // The solver's own constants, shortened as the correlations were fitted with them:
 // pi to eight digits, pi/4 from it, 273 (not 273.15) for kelvin, g in cm/s².
-inline constexpr long double kPi = 3.1415926L;
-inline constexpr long double kQuarterPi = 0.78539815L;
-inline constexpr long double kKelvinOffset = 273.0L;
-inline constexpr long double kGravity = 980.0L;
+inline constexpr long double kPi = kClassicalConstants.Pi;
+inline constexpr long double kQuarterPi = kClassicalConstants.QuarterPi;
+inline constexpr long double kKelvinOffset = kClassicalConstants.KelvinOffset;
+inline constexpr long double kGravity = kClassicalConstants.Gravity;
 
 // base^exponent for a non-integral exponent, as exp(exponent * ln base) in extended precision;
 // a base of exactly 0 gives 0. A negative base is an invalid operation (ln of a negative).

@@ -1,4 +1,5 @@
-// The material model of PET, T in °C:
+// The material model of PET in the classical march's arithmetic, T in °C (the laws in
+// spinline_laws.h, with the constants of kClassicalConstants):
 //
 //   density           ρ  = 1.36 - 0.0005 T                              (g/cm³)
 //   specific heat     Cp = 0.3 + 0.0006 T                               (cal/(g·°C))
@@ -13,18 +14,22 @@
 
 namespace vellmor {
 
-PetMaterial::PetMaterial(double iv) : viscosity_factor_(0.273L * Power(iv, 5.056L)) {}
+PetMaterial::PetMaterial(double iv)
+    : viscosity_factor_(
+          laws::ViscosityFactor(kClassicalConstants, Power(iv, kClassicalConstants.IvExponent))) {}
 
 TPetProperties PetMaterial::At(double t) const { return At(t, ExpExtended(ViscosityExponent(t))); }
 
 TPetProperties PetProperties(double t, double iv) { return PetMaterial(iv).At(t); }
 
 double DieSwell(double tm, double sr, double iv) {
+  const TSpinlineConstants<long double>& k = kClassicalConstants;
   // Equal to 1 at a melt of 275 °C (548 K), the reference of the swell correlation.
   const double temperature_factor =
-      static_cast<double>(ExpExtended(-3650.0L * (1.0L / 548.0L - 1.0L / (tm + kKelvinOffset))));
-  return static_cast<double>(0.575L * temperature_factor * Power(sr, 0.134L) *
-                             Power(iv / 0.61L, 0.85L));
+      static_cast<double>(ExpExtended(laws::SwellTemperatureExponent<long double>(k, tm)));
+  return static_cast<double>(laws::DieSwell<long double>(
+      k, temperature_factor, Power(sr, k.SwellShearRateExponent),
+      Power(laws::SwellIvRatio<long double>(k, iv), k.SwellIvExponent)));
 }
 
 }  // namespace vellmor

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/physics/numerics.h"
+#include "core/physics/spinline_laws.h"
 
 namespace vellmor {
 
 // The glass transition of PET (°C): below it the viscosity is a hundred times higher, the
 // filament hardly draws any more and its structure is frozen in.
-inline constexpr double kGlassTransition = 70.0;
+inline constexpr double kGlassTransition = kBuiltInConstants.SolidificationC;
 
 // Density, specific heat and Trouton viscosity of PET at one temperature.
 struct TPetProperties {
@@ -28,16 +29,19 @@ class PetMaterial {
   // work: its exponent 6802 / (t + 273), then the properties from e^exponent. Inline, as they
   // end every step of the march.
   static long double ViscosityExponent(double t) {
-    return 6802.0L / (static_cast<long double>(t) + kKelvinOffset);
+    return laws::ViscosityExponent<long double>(kClassicalConstants, t);
   }
   TPetProperties At(double t, long double viscosity_exponential) const {
+    const TSpinlineConstants<long double>& k = kClassicalConstants;
     const long double temperature = t;
     TPetProperties properties;
-    properties.Rho = static_cast<double>(1.36L - 0.0005L * temperature);
-    properties.Cp = static_cast<double>(0.3L + 0.0006L * temperature);
-    properties.Eta = static_cast<double>(viscosity_factor_ * viscosity_exponential);
+    properties.Rho = static_cast<double>(laws::Density(k, temperature));
+    properties.Cp = static_cast<double>(laws::SpecificHeat(k, temperature));
+    properties.Eta = static_cast<double>(laws::Viscosity(viscosity_factor_, viscosity_exponential));
     // Below the glass transition the filament hardly draws any more.
-    if (t < kGlassTransition) properties.Eta = static_cast<double>(100.0L * properties.Eta);
+    if (laws::IsSolid(k, temperature)) {
+      properties.Eta = static_cast<double>(laws::SolidViscosity<long double>(k, properties.Eta));
+    }
     return properties;
   }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/physics/numerics.h"
+#include "core/physics/spinline_laws.h"
 #include "core/physics/state_vector.h"
 
 namespace vellmor {
@@ -17,8 +18,7 @@ struct TStepCoefficients {
 // dV/dx = ρ V F / (λ W) alone, as SpinlineSystem gives it; it needs neither the air nor a
 // power law.
 inline double VelocityDerivative(const TStepCoefficients& c, double w, double v, double f) {
-  return static_cast<double>(c.Rho * static_cast<long double>(v) * f /
-                             (c.Eta * static_cast<long double>(w)));
+  return static_cast<double>(laws::VelocityDerivative<long double>(c.Rho, v, f, c.Eta, w));
 }
 
 // The spinline equations over one step: the coefficients c of its start point and the mass
@@ -31,14 +31,14 @@ class SpinlineSystem {
       : SpinlineSystem(c, w, Power(DragBase(c, w), kDragBaseExponent)) {}
   // With the drag law's power (W/ρ)^0.195 evaluated elsewhere, together with others.
   SpinlineSystem(const TStepCoefficients& c, double w, long double drag_power)
-      : c_(c), mass_flow_(w), drag_factor_(2.84e-4L * drag_power) {}
+      : c_(c), mass_flow_(w), drag_factor_(laws::DragFactor(kClassicalConstants, drag_power)) {}
 
   // The drag law 2.84e-4 (W/ρ)^0.195 V^1.195: the base and exponents of its powers.
   static long double DragBase(const TStepCoefficients& c, double w) {
-    return static_cast<long double>(w) / c.Rho;
+    return laws::DragBase<long double>(w, c.Rho);
   }
-  static constexpr long double kDragBaseExponent = 0.195L;
-  static constexpr long double kDragVelocityExponent = 1.195L;
+  static constexpr long double kDragBaseExponent = kClassicalConstants.DragBaseExponent;
+  static constexpr long double kDragVelocityExponent = kClassicalConstants.DragVelocityExponent;
 
   // dV/dx, dF/dx, dT/dx of the state y at position x (cm); the elements beyond the third are
   // those of y.
@@ -56,14 +56,16 @@ class SpinlineSystem {
   double Velocity(double v, double f) const { return VelocityDerivative(c_, mass_flow_, v, f); }
 
   double Tension(double v, double velocity_derivative, long double velocity_power) const {
-    return static_cast<double>(drag_factor_ * velocity_power +
-                               (velocity_derivative - kGravity / v) * W());
+    return static_cast<double>(laws::TensionDerivative<long double>(
+        kClassicalConstants, drag_factor_, velocity_power, velocity_derivative, v, W()));
   }
 
   double Temperature(double v, double t) const {
-    const long double temperature = t;
-    const double diameter = SquareRootByPower(4.0L * W() / (kPi * v * c_.Rho));
-    return static_cast<double>(kPi * diameter * c_.H * (c_.TA - temperature) / (W() * c_.Cp));
+    const TSpinlineConstants<long double>& k = kClassicalConstants;
+    const double diameter =
+        SquareRootByPower(laws::DiameterSquared<long double>(k, W(), v, c_.Rho));
+    return static_cast<double>(
+        laws::TemperatureDerivative<long double>(k, diameter, c_.H, c_.TA, t, W(), c_.Cp));
   }
 
  private:

@@ -32,7 +32,8 @@ TSpinneretExit SpinneretExit(const TSpinCondition& condition) {
 
   exit.Diameter = static_cast<double>(static_cast<long double>(swell) * condition.HoleDiameter);
   exit.Properties = PetProperties(condition.MeltTemperature, condition.IV);
-  exit.Area = static_cast<double>(kQuarterPi * exit.Diameter * exit.Diameter);
+  exit.Area =
+      static_cast<double>(laws::CrossSection<long double>(kClassicalConstants, exit.Diameter));
   exit.Velocity = static_cast<double>(static_cast<long double>(exit.MassFlow) /
                                       exit.Properties.Rho / exit.Area);
   return exit;

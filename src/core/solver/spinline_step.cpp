@@ -27,22 +27,30 @@
 #include <cstdint>
 
 #include "core/base/floating_point_check.h"
+#include "core/inputs/spinline_points.h"
 #include "core/physics/cooling_air.h"
 #include "core/physics/extended_math.h"
 #include "core/physics/extended_math_kernels.h"
 #include "core/physics/numerics.h"
 #include "core/physics/runge_kutta_gill.h"
 #include "core/physics/spin_derivatives.h"
+#include "core/physics/spinline_laws.h"
 
 namespace vellmor {
 namespace {
 
 double CrossSection(double diameter) {
-  return static_cast<double>(kQuarterPi * diameter * diameter);
+  return static_cast<double>(laws::CrossSection<long double>(kClassicalConstants, diameter));
 }
 
 double DiameterOf(double mass_flow, double rho, double v) {
-  return static_cast<double>(std::sqrt(4.0L * mass_flow / (kPi * rho * v)));
+  return static_cast<double>(
+      std::sqrt(laws::DiameterSquared<long double>(kClassicalConstants, mass_flow, rho, v)));
+}
+
+// The air of the zone that holds the step from point p: the march decides by point number.
+TZoneAir AirOfStep(int p, const TSpinCondition& condition, const TSpinlineProfile& profile) {
+  return ZoneAir(condition, ZoneOfPoint(p, profile.ZoneEndPoint[1], profile.ZoneEndPoint[2]));
 }
 
 // Whether |x| is 2^n with -20 <= n <= 20.
@@ -84,7 +92,7 @@ double NextPosition(const TSpinlineProfile& profile, int p, double increment) {
 TAirCondition StorePointAir(int p, const TSpinCondition& condition, TSpinlineProfile& profile) {
   const double area = CrossSection(profile.D[p]);
   const TAirCondition air =
-      AirCondition(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
+      AirCondition(AirOfStep(p, condition, profile), area, profile.X[p], profile.V[p]);
   ThrowOnFloatingPointFault();
   profile.Area = area;
   profile.TA[p] = air.TA;
@@ -204,7 +212,7 @@ template <bool kWithFma>
   const std::array<TPowerLaw, 0> no_powers{};
   const double area = CrossSection(profile.D[p]);
   const TAirLaws air_laws =
-      AirLaws(p, area, profile.X[p], profile.V[p], condition, profile.ZoneEndPoint);
+      AirLaws(AirOfStep(p, condition, profile), area, profile.X[p], profile.V[p]);
   TStepCoefficients coefficients{profile.Rho[p], profile.Eta[p], profile.Cp[p], air_laws.TA, 0.0};
   const double mass_flow = profile.MassFlow;
   TStages stages(condition.Increment, profile.V[p], profile.F[p], profile.T[p]);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/inputs/spinline_points.h"
+
 namespace vellmor {
 namespace {
 
@@ -22,11 +24,6 @@ std::string OneDecimal(double value) {
   return error == std::errc() ? std::string(text.data(), end) : Shortest(value);
 }
 
-// The zone of a point by its number, as the march takes it.
-int ZoneOfPoint(int p, const OneBasedArray<int, 3>& zone_end_point) {
-  return p < zone_end_point[1] ? 1 : (p < zone_end_point[2] ? 2 : 3);
-}
-
 }  // namespace
 
 std::vector<TAirPole> AirPolesOnTheLine(const TSpinCondition& condition,
@@ -38,7 +35,7 @@ std::vector<TAirPole> AirPolesOnTheLine(const TSpinCondition& condition,
     int first = 0;
     int last = 0;
     for (int p = 1; p <= n; ++p) {
-      if (ZoneOfPoint(p, profile.ZoneEndPoint) != zone) continue;
+      if (ZoneOfPoint(p, profile.ZoneEndPoint[1], profile.ZoneEndPoint[2]) != zone) continue;
       if (first == 0) first = p;
       last = p;
     }

@@ -62,9 +62,33 @@ struct TSpinlineConstants {
 // long double is another number (2.84e-4 as a double is not 2.84e-4L), and the result file
 // depends on it.
 inline constexpr TSpinlineConstants<long double> kClassicalConstants{
-    1.36L,  0.0005L,  0.3L,   0.0006L, 0.273L,     5.056L,      6802.0L,  70.0L,  100.0L,
-    0.575L, -3650.0L, 548.0L, 0.134L,  0.61L,      0.85L,       1.37e-4L, 0.259L, 8.0L,
-    0.167L, 2.84e-4L, 0.195L, 1.195L,  3.1415926L, 0.78539815L, 273.0L,   980.0L};
+    .DensityIntercept = 1.36L,
+    .DensitySlope = 0.0005L,
+    .SpecificHeatIntercept = 0.3L,
+    .SpecificHeatSlope = 0.0006L,
+    .ViscosityFactor = 0.273L,
+    .IvExponent = 5.056L,
+    .ActivationK = 6802.0L,
+    .SolidificationC = 70.0L,
+    .SolidFactor = 100.0L,
+    .SwellFactor = 0.575L,
+    .SwellTemperatureK = -3650.0L,
+    .SwellReferenceK = 548.0L,
+    .SwellShearRateExponent = 0.134L,
+    .SwellReferenceIv = 0.61L,
+    .SwellIvExponent = 0.85L,
+    .HeatFactor = 1.37e-4L,
+    .VelocityAreaExponent = 0.259L,
+    .CrossFlowFactor = 8.0L,
+    .CrossFlowExponent = 0.167L,
+    .DragFactor = 2.84e-4L,
+    .DragBaseExponent = 0.195L,
+    .DragVelocityExponent = 1.195L,
+    .Pi = 3.1415926L,
+    .QuarterPi = 0.78539815L,
+    .KelvinOffset = 273.0L,
+    .Gravity = 980.0L,
+};
 
 // The same constants as doubles: each narrows exactly to the double of its decimal literal (a
 // test holds them to it).

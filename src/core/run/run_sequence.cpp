@@ -25,6 +25,15 @@ class PassRecorder : public PassObserver {
   PassObserver* next_;
 };
 
+// Keeps the first message of a calculation.
+class MessageRecorder : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text) override {
+    if (message.empty()) message = text;
+  }
+  std::string message;
+};
+
 TRunSummary SummaryOf(const TRunState& state) {
   const TSpinlineProfile& profile = state.Profile;
   const int n = profile.ZoneEndPoint[3];
@@ -53,65 +62,99 @@ std::string_view StatusName(RunStatus status) {
   return "failed";
 }
 
-TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink& sink,
-                        const TRunOptions& options) {
+TRunOutcome SolveSpinline(TRunState& state, MessageSink& sink, const TRunOptions& options) {
   TRunOutcome outcome;
   outcome.Passes.reserve(static_cast<std::size_t>(options.MaxPasses > 0 ? options.MaxPasses : 0));
   PassRecorder recorder(outcome.Passes, options.Observer);
-  const auto fail = [&](RunFailureKind kind, std::string_view message) {
-    sink.ShowMessage(message);
-    outcome.Status =
-        kind == RunFailureKind::kResultFileRefused || kind == RunFailureKind::kInputRefused
-            ? RunStatus::kRefused
-            : RunStatus::kFailed;
-    outcome.Failure = kind;
-    return outcome;
-  };
-
-  if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink)) {
-    outcome.Status = RunStatus::kRefused;
-    outcome.Failure = RunFailureKind::kInputRefused;
-    return outcome;
-  }
-  // Held from the header to the end of the table: no other run may write the same name.
-  ResultFile file;
-  const bool writes = options.ResultFile != ResultFileUse::kNone;
   try {
-    if (writes) {
-      if (!OpenResultFile(state.Condition.SaveFileName, file, sink, options.Output)) {
-        outcome.Status = RunStatus::kRefused;
-        outcome.Failure = RunFailureKind::kResultFileRefused;
-        outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
-        return outcome;
-      }
-      WriteHeader(state.Condition, options.DecimalSeparator, file);
-    }
-    try {
-      CalculateSpinline(state, &recorder, options.MaxPasses);
-      if (writes) WriteResults(state.Condition, state.Profile, options.DecimalSeparator, file);
-    } catch (const CalculationError& error) {
-      // The file keeps what was written before the numerics gave up: the header, and the rows
-      // before a point that could not be tabulated. A disk failure on the way out would only
-      // hide the arithmetic failure, which is the one the run reports.
-      if (writes && options.ResultFile == ResultFileUse::kWrite) {
-        try {
-          file.Commit();
-        } catch (const FileWriteError&) {
-        }
-      }
-      outcome.Fault = error.Fault();
-      return fail(RunFailureKind::kCalculation, error.what());
-    }
-    if (writes) file.Commit();
-  } catch (const FileWriteError& error) {
-    outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
-    return fail(RunFailureKind::kWriteFailed, error.what());
+    CalculateSpinline(state, &recorder, options.MaxPasses);
+  } catch (const CalculationError& error) {
+    sink.ShowMessage(error.what());
+    outcome.Status = RunStatus::kFailed;
+    outcome.Failure = RunFailureKind::kCalculation;
+    outcome.Fault = error.Fault();
+    return outcome;
   }
   outcome.Status = RunStatus::kSucceeded;
   outcome.Summary = SummaryOf(state);
   outcome.Numbers = ProcessNumbersOf(state);
   for (const TAirPole& pole : AirPolesOnTheLine(state.Condition, state.Profile)) {
     outcome.Warnings.push_back(AirPoleWarning(pole));
+  }
+  return outcome;
+}
+
+TSpinlineSolution SolveSpinline(const TSpinCondition& condition, const TRunOptions& options) {
+  TSpinlineSolution solution;
+  solution.State = std::make_unique<TRunState>();
+  solution.State->Condition = condition;
+  MessageRecorder recorder;
+  solution.Outcome = SolveSpinline(*solution.State, recorder, options);
+  solution.Message = std::move(recorder.message);
+  return solution;
+}
+
+TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink& sink,
+                        const TRunOptions& options) {
+  if (!ReadInputs(texts, options.DecimalSeparator, state.Condition, sink)) {
+    TRunOutcome refused;
+    refused.Failure = RunFailureKind::kInputRefused;
+    return refused;
+  }
+  // Held from the header to the end of the table: no other run may write the same name.
+  ResultFile file;
+  const bool writes = options.ResultFile != ResultFileUse::kNone;
+  // A failure of the file, or of a point of the table, after a calculation that succeeded.
+  const auto fail = [&](TRunOutcome outcome, RunFailureKind kind, std::string_view message) {
+    sink.ShowMessage(message);
+    TRunOutcome failed;
+    failed.Status = RunStatus::kFailed;
+    failed.Failure = kind;
+    failed.Passes = std::move(outcome.Passes);
+    return failed;
+  };
+  TRunOutcome outcome;
+  try {
+    if (writes) {
+      if (!OpenResultFile(state.Condition.SaveFileName, file, sink, options.Output)) {
+        outcome.Failure = RunFailureKind::kResultFileRefused;
+        outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
+        return outcome;
+      }
+      WriteHeader(state.Condition, options.DecimalSeparator, file);
+    }
+    outcome = SolveSpinline(state, sink, options);
+    if (!writes) return outcome;
+    if (outcome.Status != RunStatus::kSucceeded) {
+      // The file keeps the header written before the numerics gave up. A disk failure on the
+      // way out would only hide the arithmetic failure, which is the one the run reports.
+      if (options.ResultFile == ResultFileUse::kWrite) {
+        try {
+          file.Commit();
+        } catch (const FileWriteError&) {
+        }
+      }
+      return outcome;
+    }
+    try {
+      WriteResults(state.Condition, state.Profile, options.DecimalSeparator, file);
+    } catch (const CalculationError& error) {
+      // The rows before a point that could not be tabulated stay with the header.
+      if (options.ResultFile == ResultFileUse::kWrite) {
+        try {
+          file.Commit();
+        } catch (const FileWriteError&) {
+        }
+      }
+      TRunOutcome failed = fail(std::move(outcome), RunFailureKind::kCalculation, error.what());
+      failed.Fault = error.Fault();
+      return failed;
+    }
+    file.Commit();
+  } catch (const FileWriteError& error) {
+    TRunOutcome failed = fail(std::move(outcome), RunFailureKind::kWriteFailed, error.what());
+    failed.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
+    return failed;
   }
   return outcome;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,10 +76,26 @@ struct TRunOptions {
   TOutputOptions Output;  // how the result file's name is opened
 };
 
+// The calculation of the condition in state (read and checked already), without any file:
+// the tension search, and on success the summary, the process numbers and the warnings; the
+// converged profile stays in state. A calculation that gives up is kFailed with its
+// CalculationFault, after its one message to sink. options.ResultFile and Output play no part.
+TRunOutcome SolveSpinline(TRunState& state, MessageSink& sink, const TRunOptions& options = {});
+
+// The same for a condition of the caller's: the outcome, the one message of a failure, and the
+// state that holds the profile.
+struct TSpinlineSolution {
+  TRunOutcome Outcome;
+  std::string Message;
+  std::unique_ptr<TRunState> State;
+};
+TSpinlineSolution SolveSpinline(const TSpinCondition& condition, const TRunOptions& options = {});
+
 // One whole run from the input texts to the finished result file: ReadInputs, the result
-// file opened and its header written, the calculation, WriteResults, the file put in place.
-// Every failure ends the run after exactly one message to sink. Until the file is put in
-// place the name keeps what it had: a failed write leaves it so.
+// file opened and its header written, SolveSpinline, WriteResults, the file put in place: the
+// file is one consumer of the solution. Every failure ends the run after exactly one message
+// to sink. Until the file is put in place the name keeps what it had: a failed write leaves
+// it so.
 TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink& sink,
                         const TRunOptions& options = {});
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/report/result_rows.h"
 #include "support/test_support.h"
 
 namespace vellmor {
@@ -194,6 +195,34 @@ TEST_F(RunSpinlineTest, ResultFileUseDecidesWhatReachesTheName) {
 
   EXPECT_EQ(Run(on_success).Status, RunStatus::kSucceeded);
   EXPECT_EQ(test::CrLfLines(test::ReadBytes(texts_.Edit20)).size(), 144u);
+}
+
+// The file is one consumer of the solution: solving without a file gives the rows of the
+// file's table, the same passes and the same numbers.
+TEST_F(RunSpinlineTest, FileFreeSolveEqualsTheFilesTable) {
+  texts_.Edit3 = "4000.0";
+  const TRunOutcome run = Run();
+  ASSERT_EQ(run.Status, RunStatus::kSucceeded);
+  const std::vector<std::string> lines = test::CrLfLines(ResultBytes());
+
+  TSpinCondition condition = test::DefaultCondition();
+  condition.TakeUpSpeed = 4000.0;
+  const TSpinlineSolution solution = SolveSpinline(condition);
+  ASSERT_EQ(solution.Outcome.Status, RunStatus::kSucceeded) << solution.Message;
+  const std::vector<TResultRow> rows =
+      ResultRowsOf(solution.State->Condition, solution.State->Profile);
+  ASSERT_EQ(rows.size() + 41 + 2, lines.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(FormatResultRow(rows[i]), lines[41 + i]);
+  EXPECT_EQ(solution.Outcome.Passes.size(), run.Passes.size());
+  EXPECT_EQ(solution.Outcome.Summary.Tension, run.Summary.Tension);
+  EXPECT_EQ(solution.Outcome.Numbers->TakeUpTensionDyn, run.Numbers->TakeUpTensionDyn);
+  EXPECT_TRUE(test::NamesIn(dir_.path()) == std::vector<std::string>{"result.txt"});
+
+  condition.Zones[1].A2 = 0.0;  // the air's pole at the spinneret
+  const TSpinlineSolution failed = SolveSpinline(condition);
+  EXPECT_EQ(failed.Outcome.Failure, RunFailureKind::kCalculation);
+  EXPECT_EQ(failed.Outcome.Fault, CalculationFault::kDivisionByZero);
+  EXPECT_TRUE(failed.Message.starts_with("Calculation stopped: floating-point division by zero"));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include "cli/command_line.h"
+
+#include "cli/arguments.h"
 #include "cli/export_options.h"
 
 #include "cli/exit_status.h"
@@ -6,8 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,56 +35,10 @@ constexpr const char* kFooter =
     "  73  the run succeeded but an export could not be written\n"
     "  74  the run succeeded but its summary could not be printed\n";
 
-// Whether argument is an option of the runner rather than a value: a long option, or one of
-// the short ones. A negative number ("-32.5") is a value.
-bool IsOption(std::string_view argument) {
-  return argument.starts_with("--") || argument == "-o" || argument == "-v" || argument == "-h";
-}
-
-// An input option directly followed by another option has lost its value; CLI11 would take
-// the next option as the text. Returns the message for the first such option, or "".
-std::string MissingValue(int argc, const char* const* argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--") break;
-    const bool takes_value = argument == "-o" || (argument.starts_with("--") &&
-                                                  FindInputField(argument.substr(2)) != nullptr);
-    if (!takes_value) continue;
-    if (i + 1 == argc) return std::string(argument) + " needs a value";
-    if (IsOption(argv[i + 1])) {
-      return std::string(argument) + " needs a value, but is followed by " + argv[i + 1];
-    }
-    ++i;  // the value, whatever it looks like
-  }
-  return {};
-}
-
-// The arguments after the program name, in the reversed order CLI11 consumes them. An empty
-// value attached with "=" ("--hole-diameter=") would make CLI11 take the next argument as
-// the value instead, so it is passed as a separate empty argument; a separate value, even one
-// that starts with "-" ("--zone1-a2 -32.5"), is always taken as it stands.
-std::vector<std::string> ReversedArguments(int argc, const char* const* argv) {
-  std::vector<std::string> arguments;
-  for (int i = argc - 1; i >= 1; --i) {
-    const std::string_view argument = argv[i];
-    const bool empty_value =
-        std::any_of(kInputFields.begin(), kInputFields.end(), [argument](const TInputField& field) {
-          return argument == "--" + std::string(field.Name) + "=";
-        });
-    if (empty_value) {
-      arguments.emplace_back();
-      arguments.emplace_back(argument.substr(0, argument.size() - 1));
-    } else {
-      arguments.emplace_back(argument);
-    }
-  }
-  return arguments;
-}
-
 }  // namespace
 
-std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv,
-                                                 char decimal_separator) {
+std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const char* const* argv,
+                                                                char decimal_separator) {
   TCommandLine command_line;
   command_line.Texts = DefaultInputTexts(decimal_separator);
   CLI::App app(kDescription, "vellmor-cli");
@@ -103,16 +58,34 @@ std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* ar
                "Also solve the case to convergence: the summary tells how far the result is "
                "from it and which increment would be within 1 %; --json gets a converged object");
   AddExportOptions(app, command_line.Exports);
+  CLI::App* sweep = app.add_subcommand(std::string(kSweepCommand),
+                                       "Run many cases on every core, one summary line each "
+                                       "(see vellmor-cli sweep --help)");
+  TSweepArguments sweep_arguments;
+  AddSweepOptions(*sweep, sweep_arguments, decimal_separator);
+  sweep->get_formatter()->column_width(36);
+  const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
+  if (sweeps) {
+    if (const std::optional<int> refused = RefusedSweepArgument(argc, argv)) return *refused;
+  }
   try {
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
       throw CLI::ArgumentMismatch(missing);
     }
-    std::vector<std::string> arguments = ReversedArguments(argc, argv);
+    std::vector<std::string> arguments = PreparedArguments(argc, argv);
     app.parse(arguments);
-    CheckExportFiles(command_line.Exports, command_line.Texts.Edit20, app);
+    if (sweep->parsed() && !sweeps) {
+      throw CLI::ArgumentMismatch("sweep: give it first, and its options after it");
+    }
+    if (!sweep->parsed()) CheckExportFiles(command_line.Exports, command_line.Texts.Edit20, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
     return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;
+  }
+  if (sweep->parsed()) {
+    auto request = SweepRequestOf(std::move(sweep_arguments), decimal_separator);
+    if (const int* status = std::get_if<int>(&request)) return *status;
+    return std::get<TSweepRequest>(std::move(request));
   }
   return command_line;
 }

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "cli/export_options.h"
+#include "cli/sweep_arguments.h"
 #include "core/inputs/input_texts.h"
 
 namespace vellmor::cli {
@@ -18,11 +19,12 @@ struct TCommandLine {
   bool WantsConverged() const { return Accuracy || !Exports.ConvergedCsvFile.empty(); }
 };
 
-// Reads the options; a field not given keeps the window's default text, written with the
-// user's decimal separator. Returns the command line, or the exit status when the parse itself
+// Reads the options of a single run, or of the subcommand sweep ("vellmor-cli sweep …"); a
+// field not given keeps the window's default text, written with the user's decimal separator.
+// Returns the command line, the sweep's request, or the exit status when the parse itself
 // ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
 // printed).
-std::variant<TCommandLine, int> ParseCommandLine(int argc, const char* const* argv,
-                                                 char decimal_separator);
+std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const char* const* argv,
+                                                                char decimal_separator);
 
 }  // namespace vellmor::cli

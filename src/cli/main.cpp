@@ -1,7 +1,6 @@
 // vellmor-cli: one spinline run from the command line, the window's input fields as options;
 // "vellmor-cli sweep ..." runs many.
 
-#include <string_view>
 #include <variant>
 
 #include "cli/command_line.h"
@@ -12,10 +11,11 @@
 
 int main(int argc, char** argv) {
   vellmor::cli::PrepareProcess();
-  if (argc > 1 && std::string_view(argv[1]) == "sweep") {
-    return vellmor::cli::RunSweepCommand(argc - 1, argv + 1);
-  }
-  const auto parsed = vellmor::cli::ParseCommandLine(argc, argv, vellmor::UserDecimalSeparator());
+  const char separator = vellmor::UserDecimalSeparator();
+  const auto parsed = vellmor::cli::ParseCommandLine(argc, argv, separator);
   if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
+  if (const auto* sweep = std::get_if<vellmor::cli::TSweepRequest>(&parsed)) {
+    return vellmor::cli::RunSweepCommand(*sweep, separator);
+  }
   return vellmor::cli::RunCase(std::get<vellmor::cli::TCommandLine>(parsed));
 }

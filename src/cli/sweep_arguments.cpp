@@ -57,24 +57,6 @@ int UsageError(const std::string& message) {
   return kSweepExitUsage;
 }
 
-// The arguments after "sweep", reversed as CLI11 consumes them. An empty value attached with
-// "=" ("--increment=") is passed as a separate empty argument, as the single run does, or
-// CLI11 would take the next argument as the value.
-std::vector<std::string> ReversedArguments(int argc, const char* const* argv) {
-  std::vector<std::string> arguments;
-  for (int i = argc - 1; i >= 1; --i) {
-    const std::string_view argument = argv[i];
-    if (argument.starts_with("--") && argument.ends_with("=") &&
-        FindInputField(argument.substr(2, argument.size() - 3)) != nullptr) {
-      arguments.emplace_back();
-      arguments.emplace_back(argument.substr(0, argument.size() - 1));
-    } else {
-      arguments.emplace_back(argument);
-    }
-  }
-  return arguments;
-}
-
 // The result file name is the sweep's to choose, per case.
 bool NamesTheResultFile(std::string_view argument) {
   return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
@@ -112,84 +94,74 @@ int DefaultJobs() {
   return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const* argv,
-                                                     char decimal_separator) {
-  CLI::App app(kDescription, "vellmor-cli sweep");
-  app.footer(kFooter);
-  app.get_formatter()->column_width(36);
-
-  TInputTexts base = DefaultInputTexts(decimal_separator);
-  std::vector<std::pair<const TInputField*, const CLI::Option*>> input_options;
+void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_separator) {
+  // The description is the subcommand's line in vellmor-cli --help; what it does in detail
+  // follows its options in vellmor-cli sweep --help.
+  app.footer(std::string(kDescription) + "\n\n" + kFooter);
+  arguments.Base = DefaultInputTexts(decimal_separator);
+  arguments.Jobs = DefaultJobs();
   for (const TInputField& field : kInputFields) {
     if (!field.Numeric) continue;
-    input_options.emplace_back(&field,
-                               app.add_option("--" + std::string(field.Name), base.*field.Text,
-                                              std::string(field.Description))
-                                   ->capture_default_str());
+    arguments.InputOptions.emplace_back(
+        &field, app.add_option("--" + std::string(field.Name), arguments.Base.*field.Text,
+                               std::string(field.Description))
+                    ->capture_default_str());
   }
-  std::vector<std::string> varies;
-  app.add_option("--vary", varies, "Vary an input option (repeatable; see above)")
+  app.add_option("--vary", arguments.Varies, "Vary an input option (repeatable; see above)")
       ->type_name("OPTION=LIST")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  std::string cases_path;
-  const CLI::Option* cases_option =
-      app.add_option("--cases", cases_path,
+  arguments.CasesOption =
+      app.add_option("--cases", arguments.CasesPath,
                      "Run the cases of a CSV file instead of --vary (- for standard input)")
           ->type_name("FILE.csv");
-  std::string summary_path;
-  const CLI::Option* summary_option =
-      app.add_option("--summary", summary_path,
+  arguments.SummaryOption =
+      app.add_option("--summary", arguments.SummaryPath,
                      "Write the summary CSV there (default and -: standard output)")
           ->type_name("FILE");
-  std::string result_directory;
-  const CLI::Option* result_directory_option =
-      app.add_option("--result-dir", result_directory,
+  arguments.ResultDirectoryOption =
+      app.add_option("--result-dir", arguments.ResultDirectory,
                      "Also write each succeeded case's result file into DIR")
           ->type_name("DIR");
-  int jobs = DefaultJobs();
-  app.add_option("-j,--jobs", jobs, "Cases run at the same time (default: every core)")
+  app.add_option("-j,--jobs", arguments.Jobs, "Cases run at the same time (default: every core)")
       ->type_name("N");
-  std::string shard_text = "1/1";
-  app.add_option("--shard", shard_text, "Run only shard I of N of the cases")
+  app.add_option("--shard", arguments.ShardText, "Run only shard I of N of the cases")
       ->type_name("I/N")
       ->capture_default_str();
-  bool quiet = false;
-  app.add_flag("-q,--quiet", quiet, "No progress line on standard error");
-  bool accuracy = false;
-  app.add_flag("--accuracy", accuracy,
+  app.add_flag("-q,--quiet", arguments.Quiet, "No progress line on standard error");
+  app.add_flag("--accuracy", arguments.Accuracy,
                "Add the converged solution's columns to the summary (see above)");
+}
 
+std::optional<int> RefusedSweepArgument(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     if (NamesTheResultFile(argv[i])) {
       return UsageError(std::string(argv[i]) +
                         ": the sweep names each case's result file itself (see --result-dir)");
     }
   }
-  try {
-    std::vector<std::string> arguments = ReversedArguments(argc, argv);
-    app.parse(arguments);
-  } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : kSweepExitUsage;
-  }
+  return std::nullopt;
+}
 
+std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char decimal_separator) {
   const std::array<std::pair<const CLI::Option*, const std::string*>, 3> names{{
-      {cases_option, &cases_path},
-      {summary_option, &summary_path},
-      {result_directory_option, &result_directory},
+      {arguments.CasesOption, &arguments.CasesPath},
+      {arguments.SummaryOption, &arguments.SummaryPath},
+      {arguments.ResultDirectoryOption, &arguments.ResultDirectory},
   }};
   for (const auto& [option, name] : names) {
     if (option->count() > 0 && name->empty()) {
       return UsageError(option->get_name() + ": the name is empty");
     }
   }
-  if (summary_path == "-") summary_path.clear();
+  if (arguments.SummaryPath == "-") arguments.SummaryPath.clear();
+  const int jobs = arguments.Jobs;
   if (jobs < 1 || jobs > kMaxJobs) {
     return UsageError("--jobs " + std::to_string(jobs) + ": expected 1 to " +
                       std::to_string(kMaxJobs));
   }
-  if (!cases_path.empty() && !varies.empty()) {
+  const std::string& cases_path = arguments.CasesPath;
+  if (!cases_path.empty() && !arguments.Varies.empty()) {
     return UsageError("--cases " + cases_path + ": give the cases either as a file or by --vary");
   }
   std::optional<CaseSet> cases;
@@ -200,39 +172,34 @@ std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const
     if (const auto* problem = std::get_if<TSweepProblem>(&table)) {
       return UsageError(problem->Message);
     }
-    cases = CaseSet::FromTable(base, std::get<TCasesTable>(std::move(table)));
+    cases = CaseSet::FromTable(arguments.Base, std::get<TCasesTable>(std::move(table)));
   } else {
     std::vector<TVariedOption> varied;
-    for (const std::string& vary : varies) {
+    for (const std::string& vary : arguments.Varies) {
       auto option = ParseVary(vary, decimal_separator);
       if (const auto* problem = std::get_if<TSweepProblem>(&option)) {
         return UsageError(problem->Message);
       }
       varied.push_back(std::get<TVariedOption>(std::move(option)));
-      for (const auto& [field, input_option] : input_options) {
+      for (const auto& [field, input_option] : arguments.InputOptions) {
         if (field == varied.back().Field && input_option->count() > 0) {
           return UsageError("--vary " + vary + ": the option is also given as --" +
                             std::string(field->Name));
         }
       }
     }
-    auto product = CaseSet::Product(base, std::move(varied));
+    auto product = CaseSet::Product(arguments.Base, std::move(varied));
     if (const auto* problem = std::get_if<TSweepProblem>(&product)) {
       return UsageError(problem->Message);
     }
     cases = std::get<CaseSet>(std::move(product));
   }
-  const auto shard = ParseShard(shard_text);
+  const auto shard = ParseShard(arguments.ShardText);
   if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
 
-  return TSweepRequest{std::move(*cases),
-                       std::get<TShard>(shard),
-                       cases_path,
-                       summary_path,
-                       result_directory,
-                       jobs,
-                       quiet,
-                       accuracy};
+  return TSweepRequest{std::move(*cases),     std::get<TShard>(shard),   cases_path,
+                       arguments.SummaryPath, arguments.ResultDirectory, jobs,
+                       arguments.Quiet,       arguments.Accuracy};
 }
 
 }  // namespace vellmor::cli

@@ -7,8 +7,14 @@
 #include <variant>
 #include <vector>
 
+#include "core/inputs/input_fields.h"
 #include "core/inputs/input_texts.h"
 #include "core/sweep/case_set.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace vellmor::cli {
 
@@ -38,10 +44,33 @@ struct TSweepRequest {
 // affinity, which taskset and batch schedulers such as Slurm set), at least one.
 int DefaultJobs();
 
-// Reads the arguments after "sweep" (argv[0] being "sweep") and builds the cases, with
-// decimal_separator for ranges. Returns the request, or the exit status when the parse itself
-// ends the program: 0 after --help, kSweepExitUsage after a usage error (both printed).
-std::variant<TSweepRequest, int> ParseSweepArguments(int argc, const char* const* argv,
-                                                     char decimal_separator);
+// The options of the sweep as given, before they are checked and the cases built.
+struct TSweepArguments {
+  TInputTexts Base;  // the window's defaults, with the input options given
+  std::vector<std::pair<const TInputField*, const CLI::Option*>> InputOptions;
+  std::vector<std::string> Varies;
+  std::string CasesPath;
+  std::string SummaryPath;
+  std::string ResultDirectory;
+  int Jobs = 1;
+  std::string ShardText = "1/1";
+  bool Quiet = false;
+  bool Accuracy = false;
+  const CLI::Option* CasesOption = nullptr;
+  const CLI::Option* SummaryOption = nullptr;
+  const CLI::Option* ResultDirectoryOption = nullptr;
+};
+
+// Adds the sweep's options, bound to arguments (which must outlive the parse), to the
+// subcommand app, with its description and exit statuses for --help.
+void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_separator);
+
+// A sweep names each case's result file itself: -o or --save-file among the arguments is a
+// usage error (printed); its status, or nullopt.
+std::optional<int> RefusedSweepArgument(int argc, const char* const* argv);
+
+// The request of the arguments once parsed: the cases built, with decimal_separator for
+// ranges. Or the exit status of a usage error (printed).
+std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char decimal_separator);
 
 }  // namespace vellmor::cli

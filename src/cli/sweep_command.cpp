@@ -17,7 +17,6 @@
 #include "cli/sweep_arguments.h"
 #include "cli/sweep_outputs.h"
 #include "cli/sweep_progress.h"
-#include "core/inputs/user_number_format.h"
 #include "core/sweep/summary_csv.h"
 #include "core/sweep/sweep_runner.h"
 
@@ -140,12 +139,9 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
 
 }  // namespace
 
-int RunSweepCommand(int argc, const char* const* argv) {
+int RunSweepCommand(const TSweepRequest& request, char decimal_separator) {
   try {
-    const char separator = UserDecimalSeparator();
-    auto parsed = ParseSweepArguments(argc, argv, separator);
-    if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
-    return Sweep(std::get<TSweepRequest>(parsed), separator);
+    return Sweep(request, decimal_separator);
   } catch (const OutputError& error) {
     return Complain(error.what(), error.Status());
   } catch (const std::exception& error) {

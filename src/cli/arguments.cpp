@@ -1,0 +1,68 @@
+#include "cli/arguments.h"
+
+#include <array>
+
+#include "core/inputs/input_fields.h"
+
+namespace vellmor::cli {
+namespace {
+
+// The options other than the input fields that take a value.
+constexpr std::array<std::string_view, 11> kValueOptions{
+    "-o",        "--json",       "--csv", "--converged-csv", "--vary", "--cases",
+    "--summary", "--result-dir", "-j",    "--jobs",          "--shard"};
+
+bool TakesValue(std::string_view argument) {
+  for (const std::string_view option : kValueOptions) {
+    if (argument == option) return true;
+  }
+  return argument.starts_with("--") && FindInputField(argument.substr(2)) != nullptr;
+}
+
+// "--field=" with nothing after the "=".
+bool IsEmptyAttachedValue(std::string_view argument) {
+  if (!argument.starts_with("--") || !argument.ends_with("=")) return false;
+  const std::string_view name = argument.substr(2, argument.size() - 3);
+  if (FindInputField(name) != nullptr) return true;
+  for (const std::string_view option : kValueOptions) {
+    if (option.substr(2) == name && option.starts_with("--")) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsOption(std::string_view argument) {
+  return argument.starts_with("--") || argument == "-o" || argument == "-v" || argument == "-h" ||
+         argument == "-j" || argument == "-q";
+}
+
+std::string MissingValue(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--") break;
+    if (!TakesValue(argument)) continue;
+    if (i + 1 == argc) return std::string(argument) + " needs a value";
+    if (IsOption(argv[i + 1])) {
+      return std::string(argument) + " needs a value, but is followed by " + argv[i + 1];
+    }
+    ++i;  // the value, whatever it looks like
+  }
+  return {};
+}
+
+std::vector<std::string> PreparedArguments(int argc, const char* const* argv) {
+  std::vector<std::string> arguments;
+  for (int i = argc - 1; i >= 1; --i) {
+    const std::string_view argument = argv[i];
+    if (IsEmptyAttachedValue(argument)) {
+      arguments.emplace_back();
+      arguments.emplace_back(argument.substr(0, argument.size() - 1));
+    } else {
+      arguments.emplace_back(argument);
+    }
+  }
+  return arguments;
+}
+
+}  // namespace vellmor::cli

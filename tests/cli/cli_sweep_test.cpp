@@ -274,6 +274,23 @@ TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {
   EXPECT_EQ(Sweep({"--vary", "iv=0.7", "--result-dir", "file"}).ExitStatus, 73);
 }
 
+// The sweep is a subcommand of the runner's: its help lists it, and it reads its arguments as
+// the single run does (an option that lost its value is named).
+TEST_F(CliSweepTest, SweepIsASubcommandThatReadsArgumentsAsTheRunDoes) {
+  const TCliRun help = Single({"--help"});
+  EXPECT_EQ(help.ExitStatus, 0);
+  EXPECT_NE(help.Out.find("Subcommands:\n  sweep "), std::string::npos) << help.Out;
+  const TCliRun lost = Sweep({"--vary", "--jobs", "2"});
+  EXPECT_EQ(lost.ExitStatus, 64);
+  EXPECT_TRUE(lost.Err.starts_with("--vary needs a value, but is followed by --jobs\n"))
+      << lost.Err;
+  // An empty value attached with "=" is the empty text, as in a single run.
+  const TCliRun empty = Sweep({"--vary", "iv=0.7", "--increment="});
+  EXPECT_EQ(empty.ExitStatus, 0) << empty.Err;
+  EXPECT_NE(empty.Out.find(",refused,Input value is not correct!,"), std::string::npos)
+      << empty.Out;
+}
+
 // A case whose air hyperbola has its pole on the line says so in its warnings cell.
 TEST_F(CliSweepTest, AirPoleOnTheLineIsInTheWarningsColumn) {
   const TCliRun run = Sweep({"--vary", "zone2-a2=-8,-20.5"});

@@ -60,14 +60,14 @@ class LastMessageSink : public MessageSink {
 // Zone 3 ends at 100 cm: at 0.1 cm per step that is 1001 points, all the profile holds.
 TInputTexts LongestProfileTexts() {
   TInputTexts texts;
-  texts.Edit19 = "0.1";
+  texts.Increment = "0.1";
   return texts;
 }
 
 void BM_WholeRun(benchmark::State& bench) {
   const ScratchDirectory scratch;
   TInputTexts texts;
-  texts.Edit20 = scratch.File("result.txt");
+  texts.SaveFileName = scratch.File("result.txt");
   const auto state = std::make_unique<TRunState>();
   LastMessageSink sink;
   int passes = 0;
@@ -86,7 +86,7 @@ void BM_WholeRun(benchmark::State& bench) {
 // the benchmark why not.
 std::unique_ptr<TRunState> CheckedState(benchmark::State& bench, TInputTexts texts,
                                         const ScratchDirectory& scratch) {
-  texts.Edit20 = scratch.File("result.txt");
+  texts.SaveFileName = scratch.File("result.txt");
   auto state = std::make_unique<TRunState>();
   LastMessageSink sink;
   if (!ReadInputs(texts, '.', state->Condition, sink)) {

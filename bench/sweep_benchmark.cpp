@@ -28,7 +28,7 @@ class CountingObserver : public SweepObserver {
 // The default case kCases times: the default take-up speed text, "varied" over itself.
 CaseSet DefaultCases() {
   const TVariedOption same{FindInputField("take-up-speed"),
-                           std::vector<std::string>(kCases, TInputTexts{}.Edit3)};
+                           std::vector<std::string>(kCases, TInputTexts{}.TakeUpSpeed)};
   return std::get<CaseSet>(CaseSet::Product(TInputTexts{}, {same}));
 }
 

@@ -77,7 +77,8 @@ std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const 
     if (sweep->parsed() && !sweeps) {
       throw CLI::ArgumentMismatch("sweep: give it first, and its options after it");
     }
-    if (!sweep->parsed()) CheckExportFiles(command_line.Exports, command_line.Texts.Edit20, app);
+    if (!sweep->parsed())
+      CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
     return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;

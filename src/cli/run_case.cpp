@@ -36,7 +36,7 @@ int RunCase(const TCommandLine& command_line) {
     const char separator = UserDecimalSeparator();
     // An export or the result file on standard output has it to itself.
     const bool output_taken =
-        command_line.Exports.UsesStandardOutput() || command_line.Texts.Edit20 == "-";
+        command_line.Exports.UsesStandardOutput() || command_line.Texts.SaveFileName == "-";
     std::ostream& report = output_taken ? std::cerr : std::cout;
     ProgressPrinter progress(report, separator);
     TRunOptions options;

@@ -99,7 +99,7 @@ void TForm1::CreateGroups() {
 void TForm1::CreateRows() {
   for (const TRowLayout& row : Form1Rows()) CreateRow(row);
   auto& save_file_group = *findChild<QGroupBox*>(QString::fromLatin1(kSaveFileGroup));
-  AddEdit(save_file_group, "Edit20", &TInputTexts::Edit20, true, kSaveFileEditBounds);
+  AddEdit(save_file_group, "Edit20", &TInputTexts::SaveFileName, true, kSaveFileEditBounds);
   edits_.back().first->setFocusPolicy(Qt::ClickFocus);
 }
 

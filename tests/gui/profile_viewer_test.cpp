@@ -59,10 +59,10 @@ void RunInto(const QString& name, const char* take_up_speed, const char* zone1_a
     void ShowMessage(std::string_view) override {}
   } quiet;
   vellmor::TInputTexts texts;
-  texts.Edit3 = take_up_speed;
-  texts.Edit6 = zone1_a1;
-  texts.Edit7 = zone1_a2;
-  texts.Edit20 = name.toStdString();
+  texts.TakeUpSpeed = take_up_speed;
+  texts.Zone1A1 = zone1_a1;
+  texts.Zone1A2 = zone1_a2;
+  texts.SaveFileName = name.toStdString();
   auto state = std::make_unique<vellmor::TRunState>();
   if (vellmor::RunSpinline(texts, *state, quiet).Status != vellmor::RunStatus::kSucceeded) {
     qFatal("the run into %s failed", qPrintable(name));

@@ -180,8 +180,8 @@ void RunTest::WindowWritesWhatTheCoreWrites() {
   QCOMPARE(closer.Dialogs(), QStringList{"FinishForm"});
 
   vellmor::TInputTexts texts;
-  texts.Edit3 = take_up_speed.toStdString();
-  texts.Edit20 = "core.txt";
+  texts.TakeUpSpeed = take_up_speed.toStdString();
+  texts.SaveFileName = "core.txt";
   auto state = std::make_unique<vellmor::TRunState>();
   RecordingSink sink;
   vellmor::TRunOptions options;

@@ -20,24 +20,24 @@ struct NumericField {
 // air-temperature equation of its own, so its A1, A2 and A3 are not among them.
 std::array<NumericField, 18> NumericFields(const TInputTexts& t, TSpinCondition& c) {
   return {{
-      {&t.Edit1, &c.HoleDiameter},
-      {&t.Edit2, &c.Output},
-      {&t.Edit3, &c.TakeUpSpeed},
-      {&t.Edit4, &c.MeltTemperature},
-      {&t.Edit5, &c.Zones[1].EndPosition},
-      {&t.Edit6, &c.Zones[1].A1},
-      {&t.Edit7, &c.Zones[1].A2},
-      {&t.Edit8, &c.Zones[1].A3},
-      {&t.Edit9, &c.Zones[1].AirVelocity},
-      {&t.Edit10, &c.Zones[2].EndPosition},
-      {&t.Edit11, &c.Zones[2].A1},
-      {&t.Edit12, &c.Zones[2].A2},
-      {&t.Edit13, &c.Zones[2].A3},
-      {&t.Edit14, &c.Zones[2].AirVelocity},
-      {&t.Edit15, &c.Zones[3].EndPosition},
-      {&t.Edit16, &c.Zones[3].AirVelocity},
-      {&t.Edit17, &c.IV},
-      {&t.Edit19, &c.Increment},
+      {&t.HoleDiameter, &c.HoleDiameter},
+      {&t.Output, &c.Output},
+      {&t.TakeUpSpeed, &c.TakeUpSpeed},
+      {&t.MeltTemperature, &c.MeltTemperature},
+      {&t.Zone1End, &c.Zones[1].EndPosition},
+      {&t.Zone1A1, &c.Zones[1].A1},
+      {&t.Zone1A2, &c.Zones[1].A2},
+      {&t.Zone1A3, &c.Zones[1].A3},
+      {&t.Zone1AirVelocity, &c.Zones[1].AirVelocity},
+      {&t.Zone2End, &c.Zones[2].EndPosition},
+      {&t.Zone2A1, &c.Zones[2].A1},
+      {&t.Zone2A2, &c.Zones[2].A2},
+      {&t.Zone2A3, &c.Zones[2].A3},
+      {&t.Zone2AirVelocity, &c.Zones[2].AirVelocity},
+      {&t.Zone3End, &c.Zones[3].EndPosition},
+      {&t.Zone3AirVelocity, &c.Zones[3].AirVelocity},
+      {&t.IV, &c.IV},
+      {&t.Increment, &c.Increment},
   }};
 }
 
@@ -49,7 +49,7 @@ bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondit
     if (!value) return false;
     *field.value = *value;
   }
-  condition.SaveFileName = texts.Edit20;
+  condition.SaveFileName = texts.SaveFileName;
   return true;
 }
 

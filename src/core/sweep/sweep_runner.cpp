@@ -53,7 +53,7 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
   TRunOptions options;
   options.DecimalSeparator = sweep.DecimalSeparator;
   if (sweep.Files != nullptr) {
-    texts.Edit20 = save_file_name;
+    texts.SaveFileName = save_file_name;
     options.ResultFile = ResultFileUse::kWriteOnSuccess;
   } else {
     options.ResultFile = ResultFileUse::kNone;

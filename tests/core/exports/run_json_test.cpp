@@ -23,7 +23,7 @@ using Json = nlohmann::ordered_json;
 // JSON document as text read back, as a script would read it.
 class RunJsonTest : public testing::Test {
  protected:
-  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
+  void SetUp() override { texts_.SaveFileName = (dir_ / "result.txt").string(); }
 
   Json RunAndExport(char separator = '.') {
     MessageKeeper keeper(sink_);
@@ -85,18 +85,18 @@ TEST_F(RunJsonTest, DefaultRunRecordsOutcomeNumbersPassesAndProfile) {
 }
 
 TEST_F(RunJsonTest, InputsKeepTheirTextAndConvertedValue) {
-  texts_.Edit3 = " 4E3 ";
+  texts_.TakeUpSpeed = " 4E3 ";
   const Json json = RunAndExport();
   EXPECT_EQ(json["decimal_separator"], ".");
   ASSERT_EQ(json["inputs"].size(), 19u);
   EXPECT_EQ(json["inputs"]["take-up-speed"]["text"], " 4E3 ");
   EXPECT_EQ(json["inputs"]["take-up-speed"]["value"], 4000.0);
   EXPECT_EQ(json["inputs"]["zone1-a2"]["value"], -32.5);
-  EXPECT_EQ(json["inputs"]["save-file"]["value"], texts_.Edit20);
+  EXPECT_EQ(json["inputs"]["save-file"]["value"], texts_.SaveFileName);
 
   // With the comma of the user's locale the same text is no number, and its own is.
   TRunOutcome refused;
-  texts_.Edit1 = "0,025";
+  texts_.HoleDiameter = "0,025";
   const Json comma = Json::parse(RunJsonText({texts_, ',', refused, "", {}}));
   EXPECT_EQ(comma["decimal_separator"], ",");
   EXPECT_EQ(comma["inputs"]["hole-diameter"]["value"], 0.025);
@@ -104,7 +104,7 @@ TEST_F(RunJsonTest, InputsKeepTheirTextAndConvertedValue) {
 }
 
 TEST_F(RunJsonTest, RefusedRunRecordsItsMessageAndNothingItDidNotReach) {
-  texts_.Edit1 = "0,025";  // not a number where the point is the separator
+  texts_.HoleDiameter = "0,025";  // not a number where the point is the separator
   const Json json = RunAndExport();
   EXPECT_EQ(json["status"], "refused");
   EXPECT_EQ(json["message"], "Input value is not correct!");
@@ -119,7 +119,7 @@ TEST_F(RunJsonTest, RefusedRunRecordsItsMessageAndNothingItDidNotReach) {
 
 // Passes made before the calculation gave up stay in the record.
 TEST_F(RunJsonTest, FailedRunRecordsItsMessageAndThePassesMade) {
-  texts_.Edit7 = "0";  // zone 1's hyperbola has its pole at the spinneret
+  texts_.Zone1A2 = "0";  // zone 1's hyperbola has its pole at the spinneret
   const Json json = RunAndExport();
   EXPECT_EQ(json["status"], "failed");
   EXPECT_EQ(json["message"],
@@ -151,7 +151,7 @@ TEST(RunJson, DoublesReadBackToTheSameBits) {
 // U+FFFD.
 TEST(RunJson, TextThatIsNotUtf8IsReplacedNotRefused) {
   TInputTexts texts;
-  texts.Edit20 = "r\xE9sultat.txt";  // "résultat.txt" in Latin-1
+  texts.SaveFileName = "r\xE9sultat.txt";  // "résultat.txt" in Latin-1
   TRunOutcome outcome;
   const Json json = Json::parse(RunJsonText({texts, '.', outcome, "", {}}));
   EXPECT_EQ(json["inputs"]["save-file"]["text"], "r\xEF\xBF\xBDsultat.txt");

@@ -25,7 +25,7 @@ using Messages = std::vector<std::string>;
 // Each test works in a directory of its own, removed afterwards.
 class ReadInputsTest : public testing::Test {
  protected:
-  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
+  void SetUp() override { texts_.SaveFileName = (dir_ / "result.txt").string(); }
 
   // Runs ReadInputs on texts_ with a point as separator and returns the messages shown.
   Messages Run(bool expected_result) {
@@ -64,25 +64,29 @@ TEST_P(ReadInputsCheck, ShowsTheMessageOfTheFailedCheckAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Checks, ReadInputsCheck,
     testing::Values(
-        CheckCase{&TInputTexts::Edit1, "0", "Value of Hole Diameter is not correct"},
-        CheckCase{&TInputTexts::Edit1, "-0.025", "Value of Hole Diameter is not correct"},
-        CheckCase{&TInputTexts::Edit2, "0", "Value of Output is not correct"},
-        CheckCase{&TInputTexts::Edit3, "-5000", "Value of Take-up Speed is not correct"},
-        CheckCase{&TInputTexts::Edit4, "0", "Value of Polymer Melt Temperature is not correct"},
-        CheckCase{&TInputTexts::Edit5, "0", "Value of 1st Zone End Position is not correct"},
-        CheckCase{&TInputTexts::Edit10, "0", "Value of 2nd Zone End Position is not correct"},
-        CheckCase{&TInputTexts::Edit15, "-1", "Value of 3rd Zone End Position is not correct"},
-        CheckCase{&TInputTexts::Edit9, "-1", "Value of 1st Zone Air Velocity is not correct"},
-        CheckCase{&TInputTexts::Edit14, "-0.1", "Value of 2nd Zone Air Velocity is not correct"},
-        CheckCase{&TInputTexts::Edit16, "-1E-300", "Value of 3rd Zone Air Velocity is not correct"},
-        CheckCase{&TInputTexts::Edit17, "0.9", "IV is not in the proper range of value"},
-        CheckCase{&TInputTexts::Edit17, "0.61", "IV is not in the proper range of value"},
-        CheckCase{&TInputTexts::Edit17, "1.0", "IV is not in the proper range of value"},
-        CheckCase{&TInputTexts::Edit19, "0", "Value of Increment is not correct"},
-        CheckCase{&TInputTexts::Edit20, "", "Save File Name is not correct"},
+        CheckCase{&TInputTexts::HoleDiameter, "0", "Value of Hole Diameter is not correct"},
+        CheckCase{&TInputTexts::HoleDiameter, "-0.025", "Value of Hole Diameter is not correct"},
+        CheckCase{&TInputTexts::Output, "0", "Value of Output is not correct"},
+        CheckCase{&TInputTexts::TakeUpSpeed, "-5000", "Value of Take-up Speed is not correct"},
+        CheckCase{&TInputTexts::MeltTemperature, "0",
+                  "Value of Polymer Melt Temperature is not correct"},
+        CheckCase{&TInputTexts::Zone1End, "0", "Value of 1st Zone End Position is not correct"},
+        CheckCase{&TInputTexts::Zone2End, "0", "Value of 2nd Zone End Position is not correct"},
+        CheckCase{&TInputTexts::Zone3End, "-1", "Value of 3rd Zone End Position is not correct"},
+        CheckCase{&TInputTexts::Zone1AirVelocity, "-1",
+                  "Value of 1st Zone Air Velocity is not correct"},
+        CheckCase{&TInputTexts::Zone2AirVelocity, "-0.1",
+                  "Value of 2nd Zone Air Velocity is not correct"},
+        CheckCase{&TInputTexts::Zone3AirVelocity, "-1E-300",
+                  "Value of 3rd Zone Air Velocity is not correct"},
+        CheckCase{&TInputTexts::IV, "0.9", "IV is not in the proper range of value"},
+        CheckCase{&TInputTexts::IV, "0.61", "IV is not in the proper range of value"},
+        CheckCase{&TInputTexts::IV, "1.0", "IV is not in the proper range of value"},
+        CheckCase{&TInputTexts::Increment, "0", "Value of Increment is not correct"},
+        CheckCase{&TInputTexts::SaveFileName, "", "Save File Name is not correct"},
         // Zone 3 ends before the second point, or holds more points than the profile.
-        CheckCase{&TInputTexts::Edit15, "0.4", kTooFewPoints},
-        CheckCase{&TInputTexts::Edit15, "1E300", kTooManyPoints}));
+        CheckCase{&TInputTexts::Zone3End, "0.4", kTooFewPoints},
+        CheckCase{&TInputTexts::Zone3End, "1E300", kTooManyPoints}));
 
 // Every one of the eighteen numeric fields is converted: beyond the range of a double in any
 // of them stops the run.
@@ -105,30 +109,33 @@ TEST_P(ReadInputsConversion, RefusesANumberBeyondADouble) {
 INSTANTIATE_TEST_SUITE_P(
     NumericFields, ReadInputsConversion,
     testing::Values(
-        FieldCase{"Edit1", &TInputTexts::Edit1}, FieldCase{"Edit2", &TInputTexts::Edit2},
-        FieldCase{"Edit3", &TInputTexts::Edit3}, FieldCase{"Edit4", &TInputTexts::Edit4},
-        FieldCase{"Edit5", &TInputTexts::Edit5}, FieldCase{"Edit6", &TInputTexts::Edit6},
-        FieldCase{"Edit7", &TInputTexts::Edit7}, FieldCase{"Edit8", &TInputTexts::Edit8},
-        FieldCase{"Edit9", &TInputTexts::Edit9}, FieldCase{"Edit10", &TInputTexts::Edit10},
-        FieldCase{"Edit11", &TInputTexts::Edit11}, FieldCase{"Edit12", &TInputTexts::Edit12},
-        FieldCase{"Edit13", &TInputTexts::Edit13}, FieldCase{"Edit14", &TInputTexts::Edit14},
-        FieldCase{"Edit15", &TInputTexts::Edit15}, FieldCase{"Edit16", &TInputTexts::Edit16},
-        FieldCase{"Edit17", &TInputTexts::Edit17}, FieldCase{"Edit19", &TInputTexts::Edit19}));
+        FieldCase{"Edit1", &TInputTexts::HoleDiameter}, FieldCase{"Edit2", &TInputTexts::Output},
+        FieldCase{"Edit3", &TInputTexts::TakeUpSpeed},
+        FieldCase{"Edit4", &TInputTexts::MeltTemperature},
+        FieldCase{"Edit5", &TInputTexts::Zone1End}, FieldCase{"Edit6", &TInputTexts::Zone1A1},
+        FieldCase{"Edit7", &TInputTexts::Zone1A2}, FieldCase{"Edit8", &TInputTexts::Zone1A3},
+        FieldCase{"Edit9", &TInputTexts::Zone1AirVelocity},
+        FieldCase{"Edit10", &TInputTexts::Zone2End}, FieldCase{"Edit11", &TInputTexts::Zone2A1},
+        FieldCase{"Edit12", &TInputTexts::Zone2A2}, FieldCase{"Edit13", &TInputTexts::Zone2A3},
+        FieldCase{"Edit14", &TInputTexts::Zone2AirVelocity},
+        FieldCase{"Edit15", &TInputTexts::Zone3End},
+        FieldCase{"Edit16", &TInputTexts::Zone3AirVelocity}, FieldCase{"Edit17", &TInputTexts::IV},
+        FieldCase{"Edit19", &TInputTexts::Increment}));
 
 TEST_F(ReadInputsTest, EmptyHoleDiameterIsNotANumber) {
-  texts_.Edit1 = "";
+  texts_.HoleDiameter = "";
   EXPECT_EQ(Run(false), kNotCorrect);
 }
 
 TEST_F(ReadInputsTest, ConvertsEveryFieldBeforeTheFirstCheck) {
-  texts_.Edit1 = "0";
-  texts_.Edit19 = "abc";
+  texts_.HoleDiameter = "0";
+  texts_.Increment = "abc";
   EXPECT_EQ(Run(false), kNotCorrect);
 }
 
 TEST_F(ReadInputsTest, ShowsOnlyTheFirstFailedCheck) {
-  texts_.Edit1 = "0";
-  texts_.Edit19 = "0";
+  texts_.HoleDiameter = "0";
+  texts_.Increment = "0";
   EXPECT_EQ(Run(false), Messages{"Value of Hole Diameter is not correct"});
 }
 
@@ -165,7 +172,7 @@ TEST_F(ReadInputsTest, StopsReadingAtTheFirstFieldThatIsNotANumber) {
   condition_.Zones[1].EndPosition = 7.0;
   condition_.Zones[1].A1 = 7.0;
   condition_.SaveFileName = "earlier.txt";
-  texts_.Edit5 = "10 cm";
+  texts_.Zone1End = "10 cm";
   EXPECT_EQ(Run(false), kNotCorrect);
   EXPECT_EQ(condition_.HoleDiameter, 0.025);
   EXPECT_EQ(condition_.MeltTemperature, 290.0);
@@ -190,17 +197,18 @@ TEST_P(ReadInputsRefusal, LeavesAnExistingResultFileUnchanged) {
 }
 
 // 100.0001 / 0.09 gives 1111 steps: 1112 points. One step fewer than two points at 0.4 cm.
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, ReadInputsRefusal,
-    testing::Values(CheckCase{&TInputTexts::Edit3, "5000 m/min", "Input value is not correct!"},
-                    CheckCase{&TInputTexts::Edit1, "0", "Value of Hole Diameter is not correct"},
-                    CheckCase{&TInputTexts::Edit19, "0.09", kTooManyPoints},
-                    CheckCase{&TInputTexts::Edit15, "0.4", kTooFewPoints}));
+INSTANTIATE_TEST_SUITE_P(Refusals, ReadInputsRefusal,
+                         testing::Values(CheckCase{&TInputTexts::TakeUpSpeed, "5000 m/min",
+                                                   "Input value is not correct!"},
+                                         CheckCase{&TInputTexts::HoleDiameter, "0",
+                                                   "Value of Hole Diameter is not correct"},
+                                         CheckCase{&TInputTexts::Increment, "0.09", kTooManyPoints},
+                                         CheckCase{&TInputTexts::Zone3End, "0.4", kTooFewPoints}));
 
 TEST_F(ReadInputsTest, PassesEveryCheckWithoutTouchingAnyFile) {
   EXPECT_EQ(Run(true), Messages{});
   TSpinCondition expected = test::DefaultCondition();
-  expected.SaveFileName = texts_.Edit20;
+  expected.SaveFileName = texts_.SaveFileName;
   EXPECT_EQ(condition_, expected);
   EXPECT_FALSE(fs::exists(dir_ / "result.txt"));
 }

@@ -17,12 +17,12 @@ namespace fs = std::filesystem;
 
 class RunSpinlineTest : public ::testing::Test {
  protected:
-  void SetUp() override { texts_.Edit20 = (dir_ / "result.txt").string(); }
+  void SetUp() override { texts_.SaveFileName = (dir_ / "result.txt").string(); }
 
   TRunOutcome Run(const TRunOptions& options = {}) {
     return RunSpinline(texts_, *state_, sink_, options);
   }
-  std::string ResultBytes() const { return test::ReadBytes(texts_.Edit20); }
+  std::string ResultBytes() const { return test::ReadBytes(texts_.SaveFileName); }
 
   test::ScratchDirectory dir_;
   TInputTexts texts_;
@@ -69,7 +69,7 @@ TEST_F(RunSpinlineTest, SummaryAndPassHistory) {
   EXPECT_DOUBLE_EQ(outcome.Summary.TakeUpVelocity, 5000.0 / 0.6);
   EXPECT_GT(outcome.Summary.FinalDiameter, 0.0);
   EXPECT_LT(outcome.Summary.FinalTemperature, 290.0);
-  EXPECT_EQ(outcome.Summary.SaveFileName, texts_.Edit20);
+  EXPECT_EQ(outcome.Summary.SaveFileName, texts_.SaveFileName);
   ASSERT_EQ(outcome.Passes.size(), 11u);
   EXPECT_EQ(outcome.Passes[5].LastPoint, 31);
   EXPECT_TRUE(outcome.Passes[5].RanAway);
@@ -82,7 +82,7 @@ TEST_F(RunSpinlineTest, ProcessNumbersComeWithSuccessOnly) {
   EXPECT_EQ(outcome.Numbers->Passes, 11);
   EXPECT_DOUBLE_EQ(outcome.Numbers->FinenessDtex, 2.0);  // 10 000 × 1 g/min / 5000 m/min
   EXPECT_EQ(outcome.Numbers->SpinneretTensionDyn, outcome.Summary.Tension);
-  texts_.Edit1 = "0";
+  texts_.HoleDiameter = "0";
   EXPECT_FALSE(Run().Numbers.has_value());
 }
 
@@ -99,7 +99,7 @@ TEST_F(RunSpinlineTest, ObserverHearsEveryPassAsItHappens) {
 
 TEST_F(RunSpinlineTest, SecondRunReplacesTheFirst) {
   ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
-  texts_.Edit3 = "4000.0";
+  texts_.TakeUpSpeed = "4000.0";
   ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
   const std::string bytes = ResultBytes();
   EXPECT_EQ(test::CrLfLines(bytes).size(), 144u);
@@ -110,21 +110,21 @@ TEST_F(RunSpinlineTest, SecondRunReplacesTheFirst) {
 TEST_F(RunSpinlineTest, RefusedInputLeavesAnEarlierFileAlone) {
   ASSERT_EQ(Run().Status, RunStatus::kSucceeded);
   const std::string before = ResultBytes();
-  texts_.Edit1 = "0";
+  texts_.HoleDiameter = "0";
   EXPECT_EQ(Run().Status, RunStatus::kRefused);
   EXPECT_EQ(sink_.messages, std::vector<std::string>{"Value of Hole Diameter is not correct"});
   EXPECT_EQ(ResultBytes(), before);
 }
 
 TEST_F(RunSpinlineTest, ProfileTooLongIsRefusedBeforeTheFileIsTouched) {
-  texts_.Edit19 = "0.05";  // 2001 points
+  texts_.Increment = "0.05";  // 2001 points
   EXPECT_EQ(Run().Status, RunStatus::kRefused);
   ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_FALSE(fs::exists(texts_.Edit20));
+  EXPECT_FALSE(fs::exists(texts_.SaveFileName));
 }
 
 TEST_F(RunSpinlineTest, ArithmeticFailureLeavesTheHeaderOnly) {
-  texts_.Edit7 = "0";  // zone 1's hyperbola has its pole at the spinneret
+  texts_.Zone1A2 = "0";  // zone 1's hyperbola has its pole at the spinneret
   EXPECT_EQ(Run().Status, RunStatus::kFailed);
   // The message says where: the step from x = 0 of the very first pass.
   EXPECT_EQ(sink_.messages, std::vector<std::string>{
@@ -145,7 +145,7 @@ TEST_F(RunSpinlineTest, PassBoundEndsTheRunWithItsMessage) {
 TEST_F(RunSpinlineTest, FullDiskFailsWithTheSystemsDescription) {
   const fs::path device = dir_ / "full";
   if (!test::MakeCharacterDevice(device, 1, 7)) GTEST_SKIP() << test::kNoDeviceReason;
-  texts_.Edit20 = device.string();
+  texts_.SaveFileName = device.string();
   const TRunOutcome outcome = Run();
   EXPECT_EQ(outcome.Status, RunStatus::kFailed);
   EXPECT_EQ(outcome.Failure, RunFailureKind::kWriteFailed);
@@ -158,49 +158,49 @@ TEST_F(RunSpinlineTest, FullDiskFailsWithTheSystemsDescription) {
 TEST_F(RunSpinlineTest, OutcomeNamesTheKindOfFailure) {
   EXPECT_EQ(Run().Failure, RunFailureKind::kNone);
 
-  texts_.Edit1 = "0";
+  texts_.HoleDiameter = "0";
   EXPECT_EQ(Run().Failure, RunFailureKind::kInputRefused);
-  texts_.Edit1 = TInputTexts{}.Edit1;
+  texts_.HoleDiameter = TInputTexts{}.HoleDiameter;
 
-  texts_.Edit7 = "0";
+  texts_.Zone1A2 = "0";
   const TRunOutcome fault = Run();
   EXPECT_EQ(fault.Failure, RunFailureKind::kCalculation);
   EXPECT_EQ(fault.Fault, CalculationFault::kDivisionByZero);
-  texts_.Edit7 = TInputTexts{}.Edit7;
+  texts_.Zone1A2 = TInputTexts{}.Zone1A2;
 
-  texts_.Edit20 = (dir_ / "missing" / "result.txt").string();
+  texts_.SaveFileName = (dir_ / "missing" / "result.txt").string();
   const TRunOutcome refused = Run();
   EXPECT_EQ(refused.Status, RunStatus::kRefused);
   EXPECT_EQ(refused.Failure, RunFailureKind::kResultFileRefused);
-  EXPECT_EQ(refused.FileProblem, texts_.Edit20 + ": No such file or directory");
+  EXPECT_EQ(refused.FileProblem, texts_.SaveFileName + ": No such file or directory");
   EXPECT_EQ(sink_.messages.back(), "File can not open!");
 }
 
 // A sweep's result file reaches its name only when the case succeeds; without a result file
 // the run touches none, whatever its save file name.
 TEST_F(RunSpinlineTest, ResultFileUseDecidesWhatReachesTheName) {
-  test::WriteBytes(texts_.Edit20, "earlier\r\n");
+  test::WriteBytes(texts_.SaveFileName, "earlier\r\n");
   TRunOptions on_success;
   on_success.ResultFile = ResultFileUse::kWriteOnSuccess;
-  texts_.Edit7 = "0";
+  texts_.Zone1A2 = "0";
   EXPECT_EQ(Run(on_success).Status, RunStatus::kFailed);
   EXPECT_EQ(ResultBytes(), "earlier\r\n");
-  texts_.Edit7 = TInputTexts{}.Edit7;
+  texts_.Zone1A2 = TInputTexts{}.Zone1A2;
 
   TRunOptions none;
   none.ResultFile = ResultFileUse::kNone;
-  texts_.Edit20 = (dir_ / "never.txt").string();
+  texts_.SaveFileName = (dir_ / "never.txt").string();
   EXPECT_EQ(Run(none).Status, RunStatus::kSucceeded);
   EXPECT_EQ(test::NamesIn(dir_.path()), std::vector<std::string>{"result.txt"});
 
   EXPECT_EQ(Run(on_success).Status, RunStatus::kSucceeded);
-  EXPECT_EQ(test::CrLfLines(test::ReadBytes(texts_.Edit20)).size(), 144u);
+  EXPECT_EQ(test::CrLfLines(test::ReadBytes(texts_.SaveFileName)).size(), 144u);
 }
 
 // The file is one consumer of the solution: solving without a file gives the rows of the
 // file's table, the same passes and the same numbers.
 TEST_F(RunSpinlineTest, FileFreeSolveEqualsTheFilesTable) {
-  texts_.Edit3 = "4000.0";
+  texts_.TakeUpSpeed = "4000.0";
   const TRunOutcome run = Run();
   ASSERT_EQ(run.Status, RunStatus::kSucceeded);
   const std::vector<std::string> lines = test::CrLfLines(ResultBytes());

@@ -20,7 +20,7 @@ CaseSet Product(std::vector<TVariedOption> varied, TInputTexts base = {}) {
 
 TEST(CaseSet, ProductVariesTheFirstOptionSlowest) {
   TInputTexts base;
-  base.Edit19 = "0.5";
+  base.Increment = "0.5";
   const CaseSet set = Product(
       {Varied("take-up-speed", {"3000", "4000"}), Varied("zone2-air-velocity", {"20", "50", "80"})},
       base);
@@ -29,10 +29,10 @@ TEST(CaseSet, ProductVariesTheFirstOptionSlowest) {
                                        {"4000", "20"}, {"4000", "50"}, {"4000", "80"}};
   for (std::size_t k = 1; k <= 6; ++k) EXPECT_EQ(set.ColumnTextsOf(k), expected[k - 1]) << k;
   const TInputTexts fifth = set.TextsOf(5);
-  EXPECT_EQ(fifth.Edit3, "4000");
-  EXPECT_EQ(fifth.Edit14, "50");
-  EXPECT_EQ(fifth.Edit19, "0.5");  // the rest from base
-  EXPECT_EQ(fifth.Edit1, TInputTexts{}.Edit1);
+  EXPECT_EQ(fifth.TakeUpSpeed, "4000");
+  EXPECT_EQ(fifth.Zone2AirVelocity, "50");
+  EXPECT_EQ(fifth.Increment, "0.5");  // the rest from base
+  EXPECT_EQ(fifth.HoleDiameter, TInputTexts{}.HoleDiameter);
 }
 
 TEST(CaseSet, ProductRefusesAnOptionVariedTwiceAndTooManyCases) {
@@ -53,13 +53,13 @@ TEST(CaseSet, ProductRefusesAnOptionVariedTwiceAndTooManyCases) {
 
 TEST(CaseSet, EmptyTableCellKeepsTheBaseText) {
   TInputTexts base;
-  base.Edit3 = "4500";
+  base.TakeUpSpeed = "4500";
   const CaseSet set = CaseSet::FromTable(
       base, {{FindInputField("take-up-speed"), FindInputField("iv")}, {{"", "0.7"}, {"3000", ""}}});
   ASSERT_EQ(set.Count(), 2u);
   EXPECT_EQ(set.ColumnTextsOf(1), (Texts{"4500", "0.7"}));
   EXPECT_EQ(set.ColumnTextsOf(2), (Texts{"3000", "0.67"}));
-  EXPECT_EQ(set.TextsOf(2).Edit3, "3000");
+  EXPECT_EQ(set.TextsOf(2).TakeUpSpeed, "3000");
 }
 
 // Every case lands in exactly one shard, and shard I holds the cases k ≡ I (mod N).

@@ -87,7 +87,7 @@ TEST_F(SweepRunnerTest, EveryCaseEqualsItsLoneRunWhateverRanBeforeOnItsThread) {
     ASSERT_EQ(swept.Case, k);  // in case order
 
     TInputTexts texts = cases.TextsOf(k);
-    texts.Edit20 = (dir_ / "lone.txt").string();
+    texts.SaveFileName = (dir_ / "lone.txt").string();
     test::RecordingSink sink;
     const auto state = std::make_unique<TRunState>();
     const TRunOutcome lone = RunSpinline(texts, *state, sink);
@@ -97,7 +97,7 @@ TEST_F(SweepRunnerTest, EveryCaseEqualsItsLoneRunWhateverRanBeforeOnItsThread) {
     if (lone.Status != RunStatus::kSucceeded) continue;
     EXPECT_EQ(swept.Passes, lone.Summary.Passes);
     EXPECT_EQ(swept.SpinneretTensionDyn, lone.Summary.Tension);
-    EXPECT_EQ(test::ReadBytes(files_.SaveFileName(k, 0)), test::ReadBytes(texts.Edit20));
+    EXPECT_EQ(test::ReadBytes(files_.SaveFileName(k, 0)), test::ReadBytes(texts.SaveFileName));
   }
   EXPECT_EQ(failed, 16);
   EXPECT_EQ(recorder_.results[0].Message,
@@ -188,7 +188,7 @@ TEST_F(SweepRunnerTest, AccuracyOfEachCaseEqualsItsLoneCheck) {
       continue;
     }
     TInputTexts texts = cases.TextsOf(swept.Case);
-    texts.Edit20 = (dir_ / "lone.txt").string();
+    texts.SaveFileName = (dir_ / "lone.txt").string();
     test::RecordingSink sink;
     const auto state = std::make_unique<TRunState>();
     ASSERT_EQ(RunSpinline(texts, *state, sink).Status, RunStatus::kSucceeded);

@@ -1,9 +1,8 @@
 #include "core/analysis/air_pole.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
-#include <cmath>
+
+#include "core/base/number_text.h"
 
 #include "core/inputs/spinline_points.h"
 
@@ -11,18 +10,9 @@ namespace vellmor {
 namespace {
 
 // The shortest text that reads back as value: -A2 as the user typed it, in most cases.
-std::string Shortest(double value) {
-  std::array<char, 32> text{};
-  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() ? std::string(text.data(), end) : std::string("?");
-}
+std::string Shortest(double value) { return ShortestText(value).value_or("?"); }
 
-std::string OneDecimal(double value) {
-  std::array<char, 512> text{};
-  const auto [end, error] =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 1);
-  return error == std::errc() ? std::string(text.data(), end) : Shortest(value);
-}
+std::string OneDecimal(double value) { return FixedPointText(value, 1); }
 
 }  // namespace
 

@@ -1,18 +1,20 @@
 #include "core/exports/profile_csv.h"
 
-#include <charconv>
 #include <cstddef>
+#include <optional>
+#include <string>
+
+#include "core/base/number_text.h"
 
 #include "core/exports/profile_columns.h"
 
 namespace vellmor {
 namespace {
 
-// Shortest round-trip text of a double; std::to_chars ignores the locale.
+// Shortest round-trip text of a double with a point; a value that is not finite leaves the
+// cell empty.
 void AppendNumber(std::string& out, double value) {
-  char buffer[32];
-  const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+  if (const std::optional<std::string> text = ShortestText(value)) out += *text;
 }
 
 // The header record of columns, then one record per row of the values each column takes.

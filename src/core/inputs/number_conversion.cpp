@@ -1,13 +1,7 @@
-// Reading a number typed into an input field.
-//
-//   field    = blank* [sign] mantissa [exponent] blank*
-//   mantissa = digit+ [separator digit*] | separator digit+
-//   exponent = ("E" | "e") [sign] digit+
-//
-// blank is the ordinary space only, sign "+" or "-", digit the ASCII digits 0 to 9, separator
-// the user's decimal separator. The field is rewritten as a plain ASCII number with a point
-// and converted with the "C" locale, so the locale the window sets for the whole process never
-// changes what a field means.
+// Reading a number typed into an input field, in the grammar of SplitNumberText
+// (base/number_text.h) with the user's decimal separator. The field is rewritten as a plain ASCII
+// number with a point and converted with the "C" locale, so the locale the window sets for the
+// whole process never changes what a field means.
 
 #include "core/inputs/number_conversion.h"
 
@@ -20,11 +14,10 @@
 #include <new>
 #include <string>
 
+#include "core/base/number_text.h"
+
 namespace vellmor {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSign(char c) { return c == '+' || c == '-'; }
 
 // Restores the floating-point exception flags and errno on leaving the scope: a conversion
 // that overflows must not leave a flag behind for the next fault check of a run.
@@ -45,47 +38,19 @@ class FloatingPointStateGuard {
   int saved_errno_;
 };
 
-// Appends the run of digits starting at pos to canonical; returns the position after it.
-std::size_t CopyDigits(std::string_view text, std::size_t pos, std::string& canonical) {
-  const std::size_t start = pos;
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  canonical.append(text.substr(start, pos - start));
-  return pos;
-}
-
 // The field rewritten as sign, digits, point, digits, "e", sign, digits; empty when the field
 // does not have the accepted form.
 std::string CanonicalNumber(std::string_view text, char decimal_separator) {
-  std::size_t pos = 0;
-  std::size_t end = text.size();
-  while (pos < end && text[pos] == ' ') ++pos;
-  while (end > pos && text[end - 1] == ' ') --end;
-  text = text.substr(0, end);
-
-  std::string canonical;
-  canonical.reserve(text.size() - pos + 2);
-  if (pos < text.size() && IsSign(text[pos])) canonical.push_back(text[pos++]);
-
-  std::size_t digits_start = pos;
-  pos = CopyDigits(text, pos, canonical);
-  std::size_t mantissa_digits = pos - digits_start;
-  if (pos < text.size() && text[pos] == decimal_separator) {
-    canonical.push_back('.');
-    digits_start = ++pos;
-    pos = CopyDigits(text, pos, canonical);
-    mantissa_digits += pos - digits_start;
+  const std::optional<TNumberParts> parts = SplitNumberText(text, decimal_separator);
+  if (!parts) return {};
+  std::string canonical = parts->Negative ? "-" : "";
+  canonical += parts->Whole;
+  canonical += '.';
+  canonical += parts->Fraction;
+  if (!parts->Exponent.empty()) {
+    canonical += parts->NegativeExponent ? "e-" : "e";
+    canonical += parts->Exponent;
   }
-  if (mantissa_digits == 0) return {};
-
-  if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
-    canonical.push_back('e');
-    ++pos;
-    if (pos < text.size() && IsSign(text[pos])) canonical.push_back(text[pos++]);
-    digits_start = pos;
-    pos = CopyDigits(text, pos, canonical);
-    if (pos == digits_start) return {};
-  }
-  if (pos != text.size()) return {};
   return canonical;
 }
 

@@ -1,9 +1,9 @@
 #include "core/sweep/summary_csv.h"
 
-#include <array>
-#include <charconv>
-#include <cmath>
 #include <optional>
+#include <string>
+
+#include "core/base/number_text.h"
 
 namespace vellmor {
 namespace {
@@ -25,11 +25,8 @@ std::string OneLine(std::string text) {
 // The shortest text that reads back as the same double, always with a point; empty for no
 // number or one that is not finite (an error relative to a converged value of 0).
 std::string NumberCell(std::optional<double> value) {
-  if (!value || !std::isfinite(*value)) return {};
-  std::array<char, 32> buffer{};
-  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value);
-  if (error != std::errc()) return {};
-  return std::string(buffer.data(), end);
+  if (!value) return {};
+  return ShortestText(*value).value_or(std::string());
 }
 
 // The converged solution's cells of one case, each after its comma.

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/base/number_text.h"
+
 namespace vellmor {
 namespace {
 
@@ -23,55 +25,28 @@ struct TDecimal {
   int Exponent = 0;
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // A number in the grammar of an input field (blanks, sign, digits with one separator, an
 // exponent) as units × 10^exponent; nullopt when it has another form or too many digits.
 std::optional<TDecimal> ReadDecimal(std::string_view text, char separator) {
-  std::size_t pos = 0;
-  std::size_t end = text.size();
-  while (pos < end && text[pos] == ' ') ++pos;
-  while (end > pos && text[end - 1] == ' ') --end;
-  text = text.substr(0, end);
-
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  const std::optional<TNumberParts> parts = SplitNumberText(text, separator);
+  if (!parts) return std::nullopt;
   std::int64_t units = 0;
   int significant = 0;
-  int mantissa_digits = 0;
-  int exponent = 0;
-  bool after_separator = false;
-  for (; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    if (c == separator && !after_separator) {
-      after_separator = true;
-      continue;
+  int exponent = -static_cast<int>(parts->Fraction.size());
+  for (const std::string_view digits : {parts->Whole, parts->Fraction}) {
+    for (const char c : digits) {
+      if (significant == 0 && c == '0') continue;
+      if (++significant > kMaxDigits) return std::nullopt;
+      units = units * 10 + (c - '0');
     }
-    if (!IsDigit(c)) break;
-    ++mantissa_digits;
-    if (after_separator) --exponent;
-    if (significant == 0 && c == '0') continue;
-    if (++significant > kMaxDigits) return std::nullopt;
-    units = units * 10 + (c - '0');
   }
-  if (mantissa_digits == 0) return std::nullopt;
-  if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
-    ++pos;
-    bool negative_exponent = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-      negative_exponent = text[pos++] == '-';
-    }
-    const std::size_t digits_start = pos;
-    int written = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-      written = written * 10 + (text[pos] - '0');
-      if (written > 400) return std::nullopt;  // far outside a double anyway
-    }
-    if (pos == digits_start) return std::nullopt;
-    exponent += negative_exponent ? -written : written;
+  int written = 0;
+  for (const char c : parts->Exponent) {
+    written = written * 10 + (c - '0');
+    if (written > 400) return std::nullopt;  // far outside a double anyway
   }
-  if (pos != text.size()) return std::nullopt;
-  return TDecimal{negative ? -units : units, exponent};
+  exponent += parts->NegativeExponent ? -written : written;
+  return TDecimal{parts->Negative ? -units : units, exponent};
 }
 
 // A bound in the user's decimal separator, or else with the point, so that scripts written
@@ -89,25 +64,6 @@ std::optional<std::int64_t> Scaled(TDecimal value, int scale) {
     if (__builtin_mul_overflow(units, std::int64_t{10}, &units)) return std::nullopt;
   }
   return units;
-}
-
-// units × 10^-decimals written out in fixed notation with decimal_separator.
-std::string FixedText(std::int64_t units, int decimals, char decimal_separator) {
-  const bool negative = units < 0;
-  // The magnitude as unsigned, so that the most negative 64-bit value has one too.
-  std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(units)
-                                     : static_cast<std::uint64_t>(units);
-  std::string digits = std::to_string(magnitude);
-  if (digits.size() <= static_cast<std::size_t>(decimals)) {
-    digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
-  }
-  std::string text = negative ? "-" : "";
-  text += digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
-  if (decimals > 0) {
-    text += decimal_separator;
-    text += digits.substr(digits.size() - static_cast<std::size_t>(decimals));
-  }
-  return text;
 }
 
 std::vector<std::string_view> Split(std::string_view text, char delimiter) {
@@ -181,7 +137,7 @@ OrProblem<std::vector<std::string>> ExpandRange(std::string_view range, char dec
   texts.reserve(intervals + 1);
   for (std::uint64_t i = 0; i <= intervals; ++i) {
     const std::int64_t value = *start + static_cast<std::int64_t>(i) * *step;
-    texts.push_back(FixedText(value / spare, decimals, decimal_separator));
+    texts.push_back(ScaledIntegerText(value / spare, decimals, decimal_separator));
   }
   return texts;
 }

@@ -31,6 +31,15 @@ TEST(ProfileCsv, RowsAreRecordsOfTheShortestNumbers) {
                                   "100,-5000.1,1e-07,34.1,1.5e+21,20,0.04586,0.3262,0.3262\r\n");
 }
 
+// A value that is not finite has no number to write: its cell is empty, as in the sweep's
+// summary.
+TEST(ProfileCsv, NonFiniteValuesLeaveTheirCellEmpty) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<TResultRow> rows = {
+      {1.0, inf, -inf, std::numeric_limits<double>::quiet_NaN(), 1.0, 2.0, 3.0, 4.0, 5.0}};
+  EXPECT_EQ(ProfileCsv(rows), std::string(kHeaderRecord) + "1,,,,1,2,3,4,5\r\n");
+}
+
 // Every field, parsed as the C locale parses it, gives the double written to the bit.
 TEST(ProfileCsv, NumbersReadBackToTheSameBits) {
   const std::vector<double> values = {0.1 + 0.2, 1.0 / 3.0, 5e-324,

@@ -24,7 +24,7 @@ std::string Csv(std::span<const Row> rows, const Columns& columns, Value value) 
   csv.reserve(64 + rows.size() * columns.size() * 20);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) csv += ',';
-    csv += columns[i].Name;
+    csv += columns[i].ExportName;
   }
   csv += "\r\n";
   for (const Row& row : rows) {
@@ -40,8 +40,8 @@ std::string Csv(std::span<const Row> rows, const Columns& columns, Value value) 
 }  // namespace
 
 std::string ProfileCsv(std::span<const TResultRow> rows) {
-  return Csv(rows, kProfileColumns,
-             [](const TProfileColumn& column, const TResultRow& row) { return row.*column.Value; });
+  return Csv(rows, kResultColumns,
+             [](const TResultColumn& column, const TResultRow& row) { return row.*column.Value; });
 }
 
 std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples) {

@@ -9,7 +9,7 @@
 namespace vellmor {
 
 // The profile as CSV (RFC 4180): a header record of the column names with their units
-// (kProfileColumns), then one record per row; every record ends with CR LF. Numbers use a
+// (kResultColumns), then one record per row; every record ends with CR LF. Numbers use a
 // point whatever the user's locale and are the shortest text that reads back to the same
 // double. No rows give the header record alone.
 std::string ProfileCsv(std::span<const TResultRow> rows);

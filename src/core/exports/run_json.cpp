@@ -70,10 +70,10 @@ Json Passes(const std::vector<TPassRecord>& passes) {
 
 Json Profile(std::span<const TResultRow> rows) {
   Json out = Json::object();
-  for (const TProfileColumn& column : kProfileColumns) {
+  for (const TResultColumn& column : kResultColumns) {
     Json values = Json::array();
     for (const TResultRow& row : rows) values.push_back(row.*column.Value);
-    out[std::string(column.Name)] = std::move(values);
+    out[std::string(column.ExportName)] = std::move(values);
   }
   return out;
 }
@@ -88,7 +88,7 @@ Json ConvergedProfile(std::span<const TConvergedSample> samples) {
   for (const TConvergedColumn& column : kConvergedColumns) {
     Json values = Json::array();
     for (const TConvergedSample& sample : samples) values.push_back(column.Value(sample));
-    out[std::string(column.Name)] = std::move(values);
+    out[std::string(column.ExportName)] = std::move(values);
   }
   return out;
 }

@@ -21,12 +21,6 @@ constexpr std::string_view kUtf8DegreeSign = "\xE2\x84\x83";  // ℃
 // Long enough for a whole row of the table.
 constexpr std::size_t kShownLength = 80;
 
-constexpr std::array<std::string_view, 9> kColumnNames = {"X",  "V", "F",       "T",      "D",
-                                                          "TA", "H", "TEN(RE)", "TEN(AP)"};
-constexpr std::array<double TResultRow::*, 9> kColumnValues = {
-    &TResultRow::X,  &TResultRow::VOut, &TResultRow::F,     &TResultRow::T,    &TResultRow::D,
-    &TResultRow::TA, &TResultRow::H,    &TResultRow::TenRE, &TResultRow::TenAP};
-
 // The file's lines without their line ends; text after the last line end is a last line.
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
   std::vector<std::string_view> lines;
@@ -229,7 +223,7 @@ class Reader {
   bool ReadRow(int number, TResultFileContents& contents) {
     const std::string line = *Line(number);
     const std::vector<std::string_view> fields = Fields(line);
-    if (fields.size() != kColumnNames.size()) {
+    if (fields.size() != kResultColumns.size()) {
       return Fail(number, "expected a row of 9 numbers (X V F T D TA H TEN(RE) TEN(AP)), found " +
                               std::to_string(fields.size()) + " in " + Found(number));
     }
@@ -238,10 +232,10 @@ class Reader {
       const std::optional<double> value = ParseNumber(fields[column], contents.DecimalSeparator);
       if (!value) {
         return Fail(number, "expected a number with " + SeparatorName(contents.DecimalSeparator) +
-                                " for " + std::string(kColumnNames[column]) + ", found " +
+                                " for " + std::string(kResultColumns[column].Head) + ", found " +
                                 Shown(fields[column]));
       }
-      row.*kColumnValues[column] = *value;
+      row.*kResultColumns[column].Value = *value;
     }
     contents.Rows.push_back(row);
     return true;
@@ -261,12 +255,12 @@ std::string Describe(const TResultFileError& error) {
 
 std::optional<TResultFileError> NotShowable(const TResultFileContents& contents) {
   for (std::size_t i = 0; i < contents.Rows.size(); ++i) {
-    for (std::size_t column = 0; column < kColumnValues.size(); ++column) {
-      const double value = contents.Rows[i].*kColumnValues[column];
+    for (const TResultColumn& column : kResultColumns) {
+      const double value = contents.Rows[i].*column.Value;
       if (std::isfinite(value) && std::abs(value) <= kLargestPlottableValue) continue;
-      return TResultFileError{kHeaderLineCount + 1 + static_cast<int>(i),
-                              std::string(kColumnNames[column]) +
-                                  " lies beyond any value of a spinline (more than 1E100)"};
+      return TResultFileError{
+          kHeaderLineCount + 1 + static_cast<int>(i),
+          std::string(column.Head) + " lies beyond any value of a spinline (more than 1E100)"};
     }
   }
   if (!contents.Complete) {

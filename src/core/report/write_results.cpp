@@ -19,31 +19,11 @@
 namespace vellmor {
 namespace {
 
-// Width and decimals of one column; the width is also the column's precision.
-struct TColumn {
-  int width;
-  int decimals;
-};
-
-constexpr TColumn kX{5, 1};
-constexpr TColumn kV{7, 1};
-constexpr TColumn kF{8, 3};
-constexpr TColumn kT{6, 1};
-constexpr TColumn kD{8, 5};
-constexpr TColumn kTA{6, 1};
-constexpr TColumn kH{8, 5};
-constexpr TColumn kTen{7, 4};
-
 constexpr long double kGramForcePerDyn = 0.00101972L;
 constexpr long double kMetresPerDenierGram = 9000.0L;  // denier: grams per 9000 m
 
 long double Tenacity(double tension, double output, double velocity) {
   return (kGramForcePerDyn * tension) / ((output * kMetresPerDenierGram) / velocity);
-}
-
-void AppendField(std::string& row, TColumn column, double value, char decimal_separator) {
-  row += ' ';
-  row += FormatRight(column.width, column.decimals, value, decimal_separator);
 }
 
 }  // namespace
@@ -74,15 +54,10 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
 std::string FormatResultRow(const TResultRow& row, char decimal_separator) {
   std::string text;
   text.reserve(80);
-  AppendField(text, kX, row.X, decimal_separator);
-  AppendField(text, kV, row.VOut, decimal_separator);
-  AppendField(text, kF, row.F, decimal_separator);
-  AppendField(text, kT, row.T, decimal_separator);
-  AppendField(text, kD, row.D, decimal_separator);
-  AppendField(text, kTA, row.TA, decimal_separator);
-  AppendField(text, kH, row.H, decimal_separator);
-  AppendField(text, kTen, row.TenRE, decimal_separator);
-  AppendField(text, kTen, row.TenAP, decimal_separator);
+  for (const TResultColumn& column : kResultColumns) {
+    text += ' ';
+    text += FormatRight(column.Width, column.Decimals, row.*column.Value, decimal_separator);
+  }
   return text;
 }
 

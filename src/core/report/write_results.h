@@ -3,23 +3,11 @@
 #include <string>
 
 #include "core/inputs/spin_condition.h"
+#include "core/report/result_columns.h"
 #include "core/report/result_file.h"
 #include "core/solver/spinline_profile.h"
 
 namespace vellmor {
-
-// The nine values of one row of the table of results.
-struct TResultRow {
-  double X = 0.0;      // cm
-  double VOut = 0.0;   // m/min
-  double F = 0.0;      // dyn
-  double T = 0.0;      // °C
-  double D = 0.0;      // cm
-  double TA = 0.0;     // °C
-  double H = 0.0;      // cal/(cm²·s·°C)
-  double TenRE = 0.0;  // tenacity on the fineness at the point's own velocity (G/den)
-  double TenAP = 0.0;  // tenacity on the fineness at the take-up speed (G/den)
-};
 
 // Row p of the converged profile: stores VOut[p] = V[p] × 60 / 100 back into the profile and
 // computes the two tenacities. Throws CalculationError on a floating-point fault (a zero

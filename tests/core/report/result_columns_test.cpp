@@ -1,0 +1,56 @@
+// Every column of the table of results reaches every output that lists it: the result file's
+// row and its reader, the CSV and the JSON exports.
+
+#include "core/report/result_columns.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/exports/profile_csv.h"
+#include "core/exports/run_json.h"
+#include "core/report/read_result_file.h"
+#include "core/report/write_results.h"
+#include "support/default_result_header.h"
+#include "support/test_support.h"
+
+namespace vellmor {
+namespace {
+
+TEST(ResultColumns, EachColumnReachesTheFileTheReaderAndTheExports) {
+  for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+    const TResultColumn& column = kResultColumns[i];
+    SCOPED_TRACE(std::string(column.Head));
+    // 0.5 in every column but this one, which holds 12.5, a value every column prints exactly.
+    TResultRow row{0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5};
+    row.*column.Value = 12.5;
+
+    std::vector<std::string> lines = test::kDefaultHeader;
+    lines.push_back(FormatResultRow(row));
+    lines.insert(lines.end(), {"", ""});
+    const TResultFileReading reading = ParseResultFile(test::Joined(lines));
+    ASSERT_TRUE(reading.Contents.has_value()) << Describe(reading.Error);
+    ASSERT_EQ(reading.Contents->Rows.size(), 1u);
+    EXPECT_EQ(reading.Contents->Rows[0].*column.Value, 12.5);
+
+    const std::vector<std::string> records = test::CrLfLines(ProfileCsv({&row, 1}));
+    ASSERT_EQ(records.size(), 2u);
+    std::string expected_record;
+    for (std::size_t j = 0; j < kResultColumns.size(); ++j) {
+      if (j > 0) expected_record += ',';
+      expected_record += j == i ? "12.5" : "0.5";
+    }
+    EXPECT_EQ(records[1], expected_record);
+    EXPECT_NE(records[0].find(std::string(column.ExportName)), std::string::npos);
+
+    const TInputTexts texts;
+    TRunOutcome outcome;
+    outcome.Status = RunStatus::kSucceeded;
+    const TRunRecord record{texts, '.', outcome, "", {&row, 1}};
+    EXPECT_EQ(RunJson(record)["profile"][std::string(column.ExportName)][0], 12.5);
+  }
+}
+
+}  // namespace
+}  // namespace vellmor

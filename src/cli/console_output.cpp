@@ -48,23 +48,26 @@ void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_se
 
 void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,
                          char decimal_separator) {
+  // Each number with the decimals of the one table of process numbers; the precision only
+  // leaves room for its integer digits.
+  const auto text = [&](std::string_view key, int precision) {
+    const TProcessNumberInfo& info = ProcessNumberInfo(key);
+    return FormatFixed(info.Value(numbers).value_or(0.0), precision, info.Decimals,
+                       decimal_separator);
+  };
   if (numbers.Freeze) {
-    out << "Freeze point:       "
-        << FormatFixed(numbers.Freeze->PositionCm, 7, 2, decimal_separator) << " cm (filament at "
+    out << "Freeze point:       " << text("freeze_point_cm", 7) << " cm (filament at "
         << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n"
-        << "Stress at freeze:   " << FormatFixed(numbers.Freeze->StressMPa, 8, 3, decimal_separator)
-        << " MPa\n";
+        << "Stress at freeze:   " << text("freeze_stress_MPa", 8) << " MPa\n";
   } else {
     out << "Freeze point:       none (the filament stays above "
         << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n";
   }
-  out << "Take-up tension:    " << Tension(numbers.TakeUpTensionDyn, decimal_separator) << '\n'
-      << "Fineness:           " << FormatFixed(numbers.FinenessDtex, 8, 3, decimal_separator)
-      << " dtex (" << FormatFixed(numbers.FinenessDenier, 8, 3, decimal_separator) << " den)\n"
-      << "Draw-down ratio:    " << FormatFixed(numbers.DrawDownRatio, 8, 1, decimal_separator)
-      << '\n'
-      << "Residence time:     " << FormatFixed(numbers.ResidenceTimeS, 8, 4, decimal_separator)
-      << " s\n";
+  out << "Take-up tension:    " << text("take_up_tension_dyn", 8) << " dyn\n"
+      << "Fineness:           " << text("fineness_dtex", 8) << " dtex ("
+      << text("fineness_denier", 8) << " den)\n"
+      << "Draw-down ratio:    " << text("draw_down_ratio", 8) << '\n'
+      << "Residence time:     " << text("residence_time_s", 8) << " s\n";
 }
 
 void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_separator,

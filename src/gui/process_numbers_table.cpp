@@ -11,40 +11,6 @@
 namespace vellmor::gui {
 namespace {
 
-struct TNumberRow {
-  const char* label;  // with its unit
-  std::optional<double> (*value)(const TProcessNumbers&);
-  int decimals;
-};
-
-constexpr std::array<TNumberRow, 8> kRows{{
-    {"Freeze point (cm)",
-     [](const TProcessNumbers& n) -> std::optional<double> {
-       return n.Freeze ? std::optional(n.Freeze->PositionCm) : std::nullopt;
-     },
-     2},
-    {"Velocity there (m/min)",
-     [](const TProcessNumbers& n) -> std::optional<double> {
-       return n.Freeze ? std::optional(n.Freeze->VelocityMMin) : std::nullopt;
-     },
-     1},
-    {"Stress there (MPa)",
-     [](const TProcessNumbers& n) -> std::optional<double> {
-       return n.Freeze ? std::optional(n.Freeze->StressMPa) : std::nullopt;
-     },
-     3},
-    {"Take-up tension (dyn)",
-     [](const TProcessNumbers& n) -> std::optional<double> { return n.TakeUpTensionDyn; }, 3},
-    {"Fineness (dtex)",
-     [](const TProcessNumbers& n) -> std::optional<double> { return n.FinenessDtex; }, 3},
-    {"Draw-down ratio",
-     [](const TProcessNumbers& n) -> std::optional<double> { return n.DrawDownRatio; }, 1},
-    {"Residence time (s)",
-     [](const TProcessNumbers& n) -> std::optional<double> { return n.ResidenceTimeS; }, 4},
-    {"Final diameter (µm)",
-     [](const TProcessNumbers& n) -> std::optional<double> { return n.FinalDiameterUm; }, 2},
-}};
-
 // The comparison with the converged solution, under the process numbers.
 struct TAccuracyRow {
   const char* label;
@@ -83,9 +49,11 @@ QTableWidgetItem* NumberItem(std::optional<double> value, int decimals, char sep
 
 ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("ProcessNumbersTable"));
-  setRowCount(static_cast<int>(kRows.size() + kAccuracyRows.size()));
   QStringList labels;
-  for (const TNumberRow& row : kRows) labels << QString::fromUtf8(row.label);
+  for (const TProcessNumberInfo& number : kProcessNumberTable) {
+    if (number.InViewer) labels << QString::fromUtf8(number.Label);
+  }
+  setRowCount(static_cast<int>(labels.size() + kAccuracyRows.size()));
   for (const TAccuracyRow& row : kAccuracyRows) labels << QString::fromUtf8(row.label);
   setVerticalHeaderLabels(labels);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -107,8 +75,9 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
     head->setToolTip(column.ToolTip);
     setHorizontalHeaderItem(c, head);
     int r = 0;
-    for (const TNumberRow& row : kRows) {
-      setItem(r++, c, NumberItem(row.value(column.Numbers), row.decimals, separator));
+    for (const TProcessNumberInfo& number : kProcessNumberTable) {
+      if (!number.InViewer) continue;
+      setItem(r++, c, NumberItem(number.Value(column.Numbers), number.Decimals, separator));
     }
     for (const TAccuracyRow& row : kAccuracyRows) {
       if (column.Accuracy) {

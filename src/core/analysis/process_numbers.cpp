@@ -101,28 +101,62 @@ TProcessNumbers ProcessNumbersOf(const TRunState& state) {
   return numbers;
 }
 
+namespace {
+
+std::optional<double> FreezeValue(const TProcessNumbers& n, double TFreezePoint::*field) {
+  if (!n.Freeze) return std::nullopt;
+  return (*n.Freeze).*field;
+}
+
+using N = const TProcessNumbers&;
+using Number = std::optional<double>;
+
+}  // namespace
+
+const std::array<TProcessNumberInfo, 15> kProcessNumberTable{{
+    {"freeze_point_cm", "Freeze point (cm)", 2, true,
+     [](N n) { return FreezeValue(n, &TFreezePoint::PositionCm); }},
+    {"freeze_velocity_m_min", "Velocity there (m/min)", 1, true,
+     [](N n) { return FreezeValue(n, &TFreezePoint::VelocityMMin); }},
+    {"freeze_tension_dyn", "Tension there (dyn)", 3, false,
+     [](N n) { return FreezeValue(n, &TFreezePoint::TensionDyn); }},
+    {"freeze_stress_MPa", "Stress there (MPa)", 3, true,
+     [](N n) { return FreezeValue(n, &TFreezePoint::StressMPa); }},
+    {"take_up_tension_dyn", "Take-up tension (dyn)", 3, true,
+     [](N n) -> Number { return n.TakeUpTensionDyn; }},
+    {"fineness_dtex", "Fineness (dtex)", 3, true, [](N n) -> Number { return n.FinenessDtex; }},
+    {"fineness_denier", "Fineness (den)", 3, false, [](N n) -> Number { return n.FinenessDenier; }},
+    {"draw_down_ratio", "Draw-down ratio", 1, true, [](N n) -> Number { return n.DrawDownRatio; }},
+    {"residence_time_s", "Residence time (s)", 4, true,
+     [](N n) -> Number { return n.ResidenceTimeS; }},
+    {"max_strain_rate_1_s", "Largest strain rate (1/s)", 1, false,
+     [](N n) -> Number { return n.MaxStrainRate1S; }},
+    {"max_strain_rate_at_cm", "Largest strain rate at (cm)", 2, false,
+     [](N n) -> Number { return n.MaxStrainRateAtCm; }},
+    {"final_diameter_um", "Final diameter (µm)", 2, true,
+     [](N n) -> Number { return n.FinalDiameterUm; }},
+    {"final_temperature_C", "Final temperature (°C)", 1, false,
+     [](N n) -> Number { return n.FinalTemperatureC; }},
+    {"spinneret_tension_dyn", "Spinneret tension (dyn)", 3, false,
+     [](N n) -> Number { return n.SpinneretTensionDyn; }},
+    {"passes", "Passes", 0, false, [](N n) -> Number { return static_cast<double>(n.Passes); }},
+}};
+
+const TProcessNumberInfo& ProcessNumberInfo(std::string_view key) {
+  for (const TProcessNumberInfo& info : kProcessNumberTable) {
+    if (info.Key == key) return info;
+  }
+  assert(false && "not a process number");
+  return kProcessNumberTable.front();
+}
+
 std::vector<TNamedNumber> NamedProcessNumbers(const TProcessNumbers& n) {
-  auto freeze = [&n](double TFreezePoint::*field) -> std::optional<double> {
-    if (!n.Freeze) return std::nullopt;
-    return (*n.Freeze).*field;
-  };
-  return {
-      {"freeze_point_cm", freeze(&TFreezePoint::PositionCm)},
-      {"freeze_velocity_m_min", freeze(&TFreezePoint::VelocityMMin)},
-      {"freeze_tension_dyn", freeze(&TFreezePoint::TensionDyn)},
-      {"freeze_stress_MPa", freeze(&TFreezePoint::StressMPa)},
-      {"take_up_tension_dyn", n.TakeUpTensionDyn},
-      {"fineness_dtex", n.FinenessDtex},
-      {"fineness_denier", n.FinenessDenier},
-      {"draw_down_ratio", n.DrawDownRatio},
-      {"residence_time_s", n.ResidenceTimeS},
-      {"max_strain_rate_1_s", n.MaxStrainRate1S},
-      {"max_strain_rate_at_cm", n.MaxStrainRateAtCm},
-      {"final_diameter_um", n.FinalDiameterUm},
-      {"final_temperature_C", n.FinalTemperatureC},
-      {"spinneret_tension_dyn", n.SpinneretTensionDyn},
-      {"passes", static_cast<double>(n.Passes)},
-  };
+  std::vector<TNamedNumber> named;
+  named.reserve(kProcessNumberTable.size());
+  for (const TProcessNumberInfo& info : kProcessNumberTable) {
+    named.push_back({info.Key, info.Value(n)});
+  }
+  return named;
 }
 
 }  // namespace vellmor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -67,9 +68,25 @@ struct TNamedNumber {
   std::optional<double> Value;
 };
 
+// One process number as every front end shows it: the one list the runner's summary, the
+// sweep's columns, the JSON and the viewer's table take theirs from.
+struct TProcessNumberInfo {
+  std::string_view Key;    // "freeze_point_cm": the exports' name, with its unit
+  std::string_view Label;  // "Freeze point (cm)": a reader's, with its unit
+  int Decimals;            // as the runner's summary and the viewer show it
+  bool InViewer;           // the viewer's table has a row for it
+  std::optional<double> (*Value)(const TProcessNumbers&);  // nullopt: no freeze point
+};
+
 // Every process number in the exports' order: the freeze point and the state there,
 // take-up tension, fineness, draw-down ratio, residence time, strain rate, final diameter and
 // temperature, spinneret tension, passes.
+extern const std::array<TProcessNumberInfo, 15> kProcessNumberTable;
+
+// The entry of key; key must be one of the table's.
+const TProcessNumberInfo& ProcessNumberInfo(std::string_view key);
+
+// Every process number in the exports' order, with its value.
 std::vector<TNamedNumber> NamedProcessNumbers(const TProcessNumbers& numbers);
 
 }  // namespace vellmor

@@ -20,10 +20,7 @@ QString DateCaption(const QDate& date) {
   return QStringLiteral("%1.%2.%3  ").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
-TFinishForm::TFinishForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent, FixedDialogBorder(Qt::Dialog)) {
   setObjectName(QStringLiteral("FinishForm"));
   setWindowTitle(QStringLiteral("FinishForm"));
   setFont(FormFont(12));

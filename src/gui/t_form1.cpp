@@ -27,15 +27,10 @@ namespace {
 
 constexpr QSize kClientSize{688, 452};
 
-// A fixed dialog border: a title with its close box, no minimise or maximise box.
-constexpr Qt::WindowFlags kFixedDialogBorder =
-    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
 }  // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QWidget(parent, kFixedDialogBorder), run_state_(std::make_unique<TRunState>()) {
+    : QWidget(parent, FixedDialogBorder(Qt::Window)), run_state_(std::make_unique<TRunState>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("VELLMOR"));
   setFont(FormFont(12));

@@ -76,10 +76,7 @@ void FitWithinParent(QLabel& label) {
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+TForm2::TForm2(QWidget* parent) : QDialog(parent, FixedDialogBorder(Qt::Dialog)) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Reference Information of PET"));
   setFont(FormFont(12));

@@ -13,7 +13,6 @@
 #include "support/test_support.h"
 
 namespace vellmor::cli_test {
-using test::CrLfLines;
 using test::ReadBytes;
 namespace {
 
@@ -71,7 +70,7 @@ TEST_F(CliTest, ConvergedCsvHoldsTheProfileAtTheResultsPositions) {
   const TCliRun run = Run({"--converged-csv", "converged.csv"});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   EXPECT_TRUE(run.Out.ends_with(kDefaultAccuracyLine)) << run.Out;  // it implies --accuracy
-  const std::vector<std::string> records = CrLfLines(ReadBytes(work_ / "converged.csv"));
+  const std::vector<std::string> records = test::LfLines(ReadBytes(work_ / "converged.csv"));
   ASSERT_EQ(records.size(), 102u);
   EXPECT_EQ(records[0], kConvergedCsvHeader);
   // x, V (m/min), F: the spinneret tension first, the take-up speed last.
@@ -112,7 +111,7 @@ TEST_F(CliTest, ConvergedFailureKeepsTheRunsResultAndStatus) {
   EXPECT_EQ(json["converged"]["message"], failure);
   EXPECT_EQ(json["warnings"], Json::array({warning}));
   EXPECT_TRUE(json["converged"]["spinneret_tension_dyn"].is_null());
-  EXPECT_EQ(ReadBytes(work_ / "converged.csv"), std::string(kConvergedCsvHeader) + "\r\n");
+  EXPECT_EQ(ReadBytes(work_ / "converged.csv"), std::string(kConvergedCsvHeader) + "\n");
 }
 
 }  // namespace

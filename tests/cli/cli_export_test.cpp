@@ -98,10 +98,10 @@ TEST_F(CliExportTest, JsonOnStandardOutputDescribesTheDefaultRun) {
   }
 }
 
-TEST_F(CliExportTest, CsvHoldsTheProfileWithAPointAndCrLf) {
+TEST_F(CliExportTest, CsvHoldsTheProfileWithAPointAndLf) {
   const TCliRun run = Run({"--csv", "profile.csv"});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
-  const std::vector<std::string> records = CrLfLines(ReadBytes(work_ / "profile.csv"));
+  const std::vector<std::string> records = test::LfLines(ReadBytes(work_ / "profile.csv"));
   const std::vector<TResultRow> rows = ResultRows();
   ASSERT_EQ(records.size(), rows.size() + 1);
   EXPECT_EQ(records[0], kCsvHeader);
@@ -153,7 +153,7 @@ TEST_F(CliExportTest, RefusedRunStillWritesItsExports) {
   EXPECT_EQ(json["message"], "Value of Hole Diameter is not correct");
   EXPECT_EQ(json["inputs"]["hole-diameter"]["value"], 0.0);
   EXPECT_TRUE(json["profile"].is_null());
-  EXPECT_EQ(ReadBytes(work_ / "run.csv"), std::string(kCsvHeader) + "\r\n");
+  EXPECT_EQ(ReadBytes(work_ / "run.csv"), std::string(kCsvHeader) + "\n");
   EXPECT_EQ(Names(), (std::vector<std::string>{"run.csv", "run.json"}));
 }
 

@@ -114,6 +114,19 @@ inline std::vector<std::string> CrLfLines(const std::string& bytes) {
   return lines;
 }
 
+// The records of a CSV table without their LF; a CR anywhere or text after the last LF fails
+// the test.
+inline std::vector<std::string> LfLines(const std::string& bytes) {
+  EXPECT_EQ(bytes.find('\r'), std::string::npos) << "a CR in a table that ends its lines with LF";
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(bytes.substr(start, end - start));
+  }
+  EXPECT_EQ(start, bytes.size()) << "text after the last LF";
+  return lines;
+}
+
 // Runs calculation and expects it to throw CalculationError of the given fault whose message
 // begins with message_start.
 template <class Calculation>

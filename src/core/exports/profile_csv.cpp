@@ -1,38 +1,25 @@
 #include "core/exports/profile_csv.h"
 
-#include <cstddef>
-#include <optional>
 #include <string>
 
-#include "core/base/number_text.h"
+#include "core/base/csv.h"
 
 #include "core/exports/profile_columns.h"
 
 namespace vellmor {
 namespace {
 
-// Shortest round-trip text of a double with a point; a value that is not finite leaves the
-// cell empty.
-void AppendNumber(std::string& out, double value) {
-  if (const std::optional<std::string> text = ShortestText(value)) out += *text;
-}
-
 // The header record of columns, then one record per row of the values each column takes.
 template <typename Row, typename Columns, typename Value>
 std::string Csv(std::span<const Row> rows, const Columns& columns, Value value) {
-  std::string csv;
+  CsvRecord header;
+  for (const auto& column : columns) header.Plain(column.ExportName);
+  std::string csv = std::move(header).End();
   csv.reserve(64 + rows.size() * columns.size() * 20);
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) csv += ',';
-    csv += columns[i].ExportName;
-  }
-  csv += "\r\n";
   for (const Row& row : rows) {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (i > 0) csv += ',';
-      AppendNumber(csv, value(columns[i], row));
-    }
-    csv += "\r\n";
+    CsvRecord record;
+    for (const auto& column : columns) record.Number(value(column, row));
+    csv += std::move(record).End();
   }
   return csv;
 }

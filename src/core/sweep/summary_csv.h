@@ -9,7 +9,8 @@
 
 namespace vellmor {
 
-// The sweep's summary is CSV (RFC 4180 quoting, LF line ends), one line per case:
+// The sweep's summary is CSV as base/csv.h writes it (RFC 4180 quoting, LF line ends), one
+// line per case:
 //
 //   case, one column per varied option (its text in the case), status, message, passes,
 //   spinneret_tension_dyn, final_velocity_m_min, the process numbers, warnings
@@ -38,9 +39,5 @@ std::string SummaryHeader(const std::vector<const TInputField*>& columns,
 // The line of one case, LF included; column_texts are the case's texts of the varied options.
 std::string SummaryLine(const TCaseResult& result, const std::vector<std::string>& column_texts,
                         SummaryColumns kind = SummaryColumns::kProcess);
-
-// A cell as RFC 4180 writes it: in double quotes, inner quotes doubled, when it holds a comma,
-// a quote, a semicolon or a line break; as it is otherwise.
-std::string CsvCell(std::string_view text);
 
 }  // namespace vellmor

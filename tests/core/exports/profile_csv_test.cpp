@@ -16,7 +16,7 @@ namespace vellmor {
 namespace {
 
 constexpr const char* kHeaderRecord =
-    "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C,ten_re_g_den,ten_ap_g_den\r\n";
+    "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C,ten_re_g_den,ten_ap_g_den\n";
 
 TEST(ProfileCsv, NoRowsGiveTheHeaderRecordAlone) { EXPECT_EQ(ProfileCsv({}), kHeaderRecord); }
 
@@ -27,8 +27,8 @@ TEST(ProfileCsv, RowsAreRecordsOfTheShortestNumbers) {
       {0.0, 8.88, 112.5, 290.0, 0.035, 270.0, 0.00061, 0.000113, 0.063732},
       {100.0, -5000.1, 1e-7, 34.1, 1.5e21, 20.0, 0.04586, 0.3262, 0.3262}};
   EXPECT_EQ(ProfileCsv(rows), std::string(kHeaderRecord) +
-                                  "0,8.88,112.5,290,0.035,270,0.00061,0.000113,0.063732\r\n"
-                                  "100,-5000.1,1e-07,34.1,1.5e+21,20,0.04586,0.3262,0.3262\r\n");
+                                  "0,8.88,112.5,290,0.035,270,0.00061,0.000113,0.063732\n"
+                                  "100,-5000.1,1e-07,34.1,1.5e+21,20,0.04586,0.3262,0.3262\n");
 }
 
 // A value that is not finite has no number to write: its cell is empty, as in the sweep's
@@ -37,7 +37,7 @@ TEST(ProfileCsv, NonFiniteValuesLeaveTheirCellEmpty) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<TResultRow> rows = {
       {1.0, inf, -inf, std::numeric_limits<double>::quiet_NaN(), 1.0, 2.0, 3.0, 4.0, 5.0}};
-  EXPECT_EQ(ProfileCsv(rows), std::string(kHeaderRecord) + "1,,,,1,2,3,4,5\r\n");
+  EXPECT_EQ(ProfileCsv(rows), std::string(kHeaderRecord) + "1,,,,1,2,3,4,5\n");
 }
 
 // Every field, parsed as the C locale parses it, gives the double written to the bit.
@@ -46,7 +46,7 @@ TEST(ProfileCsv, NumbersReadBackToTheSameBits) {
                                       -std::numeric_limits<double>::max(), 8333.233333333334};
   std::vector<TResultRow> rows;
   for (double v : values) rows.push_back({v, v, v, v, v, v, v, v, v});
-  const std::vector<std::string> records = test::CrLfLines(ProfileCsv(rows));
+  const std::vector<std::string> records = test::LfLines(ProfileCsv(rows));
   ASSERT_EQ(records.size(), values.size() + 1);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const std::string& record = records[i + 1];

@@ -34,7 +34,7 @@ TEST(ResultColumns, EachColumnReachesTheFileTheReaderAndTheExports) {
     ASSERT_EQ(reading.Contents->Rows.size(), 1u);
     EXPECT_EQ(reading.Contents->Rows[0].*column.Value, 12.5);
 
-    const std::vector<std::string> records = test::CrLfLines(ProfileCsv({&row, 1}));
+    const std::vector<std::string> records = test::LfLines(ProfileCsv({&row, 1}));
     ASSERT_EQ(records.size(), 2u);
     std::string expected_record;
     for (std::size_t j = 0; j < kResultColumns.size(); ++j) {

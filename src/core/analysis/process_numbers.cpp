@@ -15,6 +15,7 @@
 #include <cstddef>
 
 #include "core/physics/numerics.h"
+#include "core/physics/spinline_laws.h"
 
 namespace vellmor {
 namespace {
@@ -31,7 +32,7 @@ TFreezePoint FreezeAt(const TSpinlineSamples& s, std::size_t before, std::size_t
   freeze.VelocityMMin = MetresPerMinute(Between(s.V[before], s.V[after], weight));
   freeze.TensionDyn = Between(s.F[before], s.F[after], weight);
   const double diameter = Between(s.D[before], s.D[after], weight);
-  const double area = static_cast<double>(kQuarterPi) * diameter * diameter;
+  const double area = laws::CrossSection(kBuiltInConstants, diameter);
   freeze.StressMPa = freeze.TensionDyn / area * kMPaPerDynPerSquareCm;
   return freeze;
 }

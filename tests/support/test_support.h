@@ -102,29 +102,28 @@ inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The lines of a result file without their CR LF. A bare CR or LF stays inside its line, where
-// a check of the line sees it; text after the last CR LF fails the test.
-inline std::vector<std::string> CrLfLines(const std::string& bytes) {
+// The lines of bytes without their line_end; text after the last line end fails the test.
+inline std::vector<std::string> LinesEndedBy(const std::string& bytes, std::string_view line_end) {
   std::vector<std::string> lines;
   std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+  for (std::size_t end; (end = bytes.find(line_end, start)) != std::string::npos;
+       start = end + line_end.size()) {
     lines.push_back(bytes.substr(start, end - start));
   }
-  EXPECT_EQ(start, bytes.size()) << "text after the last CR LF";
+  EXPECT_EQ(start, bytes.size()) << "text after the last line end";
   return lines;
 }
 
-// The records of a CSV table without their LF; a CR anywhere or text after the last LF fails
-// the test.
+// The lines of a result file without their CR LF. A bare CR or LF stays inside its line, where
+// a check of the line sees it.
+inline std::vector<std::string> CrLfLines(const std::string& bytes) {
+  return LinesEndedBy(bytes, "\r\n");
+}
+
+// The records of a CSV table without their LF; a CR anywhere fails the test.
 inline std::vector<std::string> LfLines(const std::string& bytes) {
   EXPECT_EQ(bytes.find('\r'), std::string::npos) << "a CR in a table that ends its lines with LF";
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(bytes.substr(start, end - start));
-  }
-  EXPECT_EQ(start, bytes.size()) << "text after the last LF";
-  return lines;
+  return LinesEndedBy(bytes, "\n");
 }
 
 // Runs calculation and expects it to throw CalculationError of the given fault whose message

@@ -12,6 +12,7 @@
 #include "cli/export_files.h"
 #include "cli/process_signals.h"
 #include "core/base/message_keeper.h"
+#include "core/base/output_file.h"
 #include "core/converged/accuracy_check.h"
 #include "core/inputs/user_number_format.h"
 #include "core/run/run_sequence.h"
@@ -44,8 +45,18 @@ int RunCase(const TCommandLine& command_line) {
     options.Output.DashIsStandardOutput = true;
     if (command_line.Verbose) options.Observer = &progress;
 
-    // A stop signal waits until the result file and the exports are in place, whole.
-    const DeferredStopSignals deferred;
+    // A stop signal waits until the result file and the exports are in place, whole: a run
+    // takes milliseconds. Not where an output is a pipe, a FIFO or a device, whose reader may
+    // keep a write waiting as long as it likes; there Ctrl-C must still end the runner, and
+    // such an output has no temporary file to leave behind.
+    std::optional<DeferredStopSignals> deferred;
+    const TOutputOptions output_options{.DashIsStandardOutput = true};
+    bool in_place = WrittenInPlace(command_line.Texts.SaveFileName, output_options);
+    for (const std::string* name : {&command_line.Exports.JsonFile, &command_line.Exports.CsvFile,
+                                    &command_line.Exports.ConvergedCsvFile}) {
+      in_place = in_place || (!name->empty() && WrittenInPlace(*name, output_options));
+    }
+    if (!in_place) deferred.emplace();
     // The profile is large; the state lives on the heap.
     const auto state = std::make_unique<TRunState>();
     MessageKeeper messages(sink);

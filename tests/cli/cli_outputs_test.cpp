@@ -133,6 +133,32 @@ TEST_F(CliOutputsTest, FifoAndLinkTargetsGetTheWholeFile) {
   EXPECT_NE(ReadBytes(work_ / "plain.txt"), whole);
 }
 
+// A FIFO whose reader stops reading keeps the runner's write waiting: a stop signal must still
+// end the runner there (the signals wait only for regular files, which take milliseconds).
+TEST_F(CliOutputsTest, StopSignalEndsARunWaitingOnAFifo) {
+  const fs::path fifo = scratch_ / "stalled";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Open at both ends and never read: a pipe holds 64 KiB, the table of 1001 points more.
+  const int fd = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const pid_t pid = StartCli({"--increment", "0.1", "-o", fifo.string()}, work_);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 1000 && ended == 0; ++i) {  // ten seconds at most
+    ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (ended == 0) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  ::close(fd);
+  EXPECT_NE(ended, 0) << "the runner did not end on SIGTERM";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+}
+
 // A closed standard output loses the summary: that is an error of its own (74), and the
 // result file is written all the same.
 TEST_F(CliOutputsTest, ClosedStandardOutputIsAnErrorNotASilentSuccess) {

@@ -423,6 +423,15 @@ void OutputFile::Abandon() noexcept {
   keep_owner_ = false;
 }
 
+bool WrittenInPlace(std::string_view name, const TOutputOptions& options) {
+  if (options.DashIsStandardOutput && name == "-") return true;
+  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
+  TTarget target;
+  if (!Resolve(std::string(name), target).Ok()) return false;
+  return target.Kind == TTarget::Kind::kDescriptor || target.Kind == TTarget::Kind::kSpecial ||
+         target.Kind == TTarget::Kind::kMagicLink;
+}
+
 bool NamesSameFile(std::string_view a, std::string_view b) {
   if (a.empty() || b.empty()) return false;
   const std::string first(a);

@@ -105,6 +105,11 @@ class OutputFile {
   TOutputStatus failure_;
 };
 
+// Whether name would be written in place (a device, FIFO, socket, standard output), where a
+// write may wait on a reader for as long as the reader likes; false for a regular file, a new
+// name, or a name that cannot be opened at all.
+bool WrittenInPlace(std::string_view name, const TOutputOptions& options = {});
+
 // Whether two names lead to one file once their links are followed: the same file where both
 // exist, else the same place.
 bool NamesSameFile(std::string_view a, std::string_view b);

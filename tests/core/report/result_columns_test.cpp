@@ -10,6 +10,7 @@
 
 #include "core/exports/profile_csv.h"
 #include "core/exports/run_json.h"
+#include "core/report/header_layout.h"
 #include "core/report/read_result_file.h"
 #include "core/report/write_results.h"
 #include "support/default_result_header.h"
@@ -50,6 +51,21 @@ TEST(ResultColumns, EachColumnReachesTheFileTheReaderAndTheExports) {
     const TRunRecord record{texts, '.', outcome, "", {&row, 1}};
     EXPECT_EQ(RunJson(record)["profile"][std::string(column.ExportName)][0], 12.5);
   }
+}
+
+// The head of the table is the header's own text, laid out by hand: each column's name stands
+// inside that column's field of a row, so the two cannot drift apart.
+TEST(ResultColumns, TheHeadNamesEachColumnInsideItsField) {
+  std::size_t field_start = 0;
+  for (const TResultColumn& column : kResultColumns) {
+    field_start += 1;  // the blank before every field
+    const std::size_t at = header_layout::kColumnNames.find(column.Head, field_start);
+    EXPECT_NE(at, std::string_view::npos) << column.Head;
+    EXPECT_LE(at + column.Head.size(), field_start + static_cast<std::size_t>(column.Width))
+        << column.Head;
+    field_start += static_cast<std::size_t>(column.Width);
+  }
+  EXPECT_EQ(field_start, header_layout::kColumnNames.size());
 }
 
 }  // namespace

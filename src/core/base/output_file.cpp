@@ -235,7 +235,9 @@ TOutputStatus OutputFile::Open(std::string_view name, const TOutputOptions& opti
     opened = OpenReplacement(target.Path, options);
     // Taken or replaced by someone else since it was looked at: look again.
     if (opened.Error != kLookAgain) break;
-    if (TOutputStatus resolved = Resolve(name_, target); !resolved.Ok()) return resolved;
+    if (TOutputStatus resolved = Resolve(name_, target); !resolved.Ok()) {
+      return failure_ = resolved;
+    }
     if (target.Kind != TTarget::Kind::kRegular && target.Kind != TTarget::Kind::kMissing) {
       const std::string again = name_;
       return target.Kind == TTarget::Kind::kDescriptor ? Open(again, options)

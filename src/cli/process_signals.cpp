@@ -61,8 +61,14 @@ StopSignals::StopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
+  // Once: a second signal ends the sweep at once, even while a write waits on a reader that
+  // stopped reading.
+  action.sa_flags = SA_RESETHAND;
   for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
-    sigaction(kStopSignals[i], &action, &old_[i]);
+    sigaction(kStopSignals[i], nullptr, &old_[i]);
+    // A signal the caller ignores (nohup, a background job's SIGINT) stays ignored.
+    if (old_[i].sa_handler == SIG_IGN) continue;
+    sigaction(kStopSignals[i], &action, nullptr);
   }
 }
 

@@ -113,6 +113,17 @@ struct TTarget {
   struct stat Status {};
 };
 
+// The kernel's rule for links in shared directories (fs.protected_symlinks), which following
+// links by hand would skip: a link in a sticky, world-writable directory such as /tmp is
+// followed only when it is the writer's own or the directory owner's, so that a link planted
+// there by another user leads nowhere.
+bool MayFollow(const std::string& link, const struct stat& link_status) {
+  struct stat directory {};
+  if (::stat(DirectoryOf(link).c_str(), &directory) != 0) return true;
+  const bool shared = (directory.st_mode & S_ISVTX) != 0 && (directory.st_mode & S_IWOTH) != 0;
+  return !shared || link_status.st_uid == ::geteuid() || link_status.st_uid == directory.st_uid;
+}
+
 TOutputStatus Resolve(const std::string& name, TTarget& target) {
   std::string path = name;
   for (int hop = 0; hop <= kMaxLinks; ++hop) {
@@ -141,6 +152,9 @@ TOutputStatus Resolve(const std::string& name, TTarget& target) {
           S_ISREG(target.Status.st_mode) ? TTarget::Kind::kRegular : TTarget::Kind::kSpecial;
       target.Path = path;
       return {};
+    }
+    if (!MayFollow(path, target.Status)) {
+      return {EACCES, "it is another user's link in a shared directory"};
     }
     std::string link(static_cast<std::size_t>(target.Status.st_size) + 256, '\0');
     const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
@@ -257,6 +271,14 @@ TOutputStatus OutputFile::OpenInPlace(const std::string& target) {
     if (error == ENXIO) return failure_ = {error, "no program is reading from it"};
     return failure_ = SystemFailure(error);
   }
+  // Another process's descriptor or a /proc path that leads to a regular file would be
+  // written over from its start, leaving the old file's tail: such a file is named by its
+  // own name or not at all.
+  struct stat status {};
+  if (::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode)) {
+    Close();
+    return failure_ = {EINVAL, "a regular file named through /proc: give its own name"};
+  }
   const int flags = ::fcntl(fd_, F_GETFL);
   if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) return Fail(errno);
   place_ = OutputPlace::kInPlace;
@@ -278,7 +300,7 @@ TOutputStatus OutputFile::OpenReplacement(const std::string& target,
     if ((status.st_mode & kAnyWriteBit) == 0) return SystemFailure(EACCES);
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return SystemFailure(errno);
     mode_ = status.st_mode & 07777;
-    keep_owner_ = ::geteuid() == 0 && (status.st_uid != 0 || status.st_gid != ::getegid());
+    keep_owner_ = status.st_uid != ::geteuid() || status.st_gid != ::getegid();
     owner_ = status.st_uid;
     group_ = status.st_gid;
   }
@@ -376,8 +398,12 @@ TOutputStatus OutputFile::Commit() {
     Abandon();
     return {};
   }
-  // Root gives a replaced file back to its owner; chown clears set-id bits, so mode after it.
-  if (keep_owner_ && ::fchown(fd_, owner_, group_) != 0) keep_owner_ = false;
+  // The replaced file's owner and group come back: root may give back both, anyone else the
+  // group, where they belong to it (a shared project file stays the project's). chown clears
+  // set-id bits, so the mode comes after it.
+  if (keep_owner_ && ::fchown(fd_, owner_, group_) != 0) {
+    if (::fchown(fd_, static_cast<uid_t>(-1), group_) != 0) keep_owner_ = false;
+  }
   if (set_mode_ && ::fchmod(fd_, mode_) != 0) return Fail(errno);
   // On the disk before the rename, so that a crash leaves the old file rather than an empty
   // one. A file system that cannot sync says so with EINVAL, which is no failure of the data.

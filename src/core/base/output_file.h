@@ -97,7 +97,7 @@ class OutputFile {
   bool created_target_ = false;  // the empty file that carries the lock of a new name
   dev_t target_device_ = 0;
   ino_t target_inode_ = 0;
-  bool keep_owner_ = false;  // the replaced file's owner, as root may give it back
+  bool keep_owner_ = false;  // the replaced file's owner and group, to be given back
   uid_t owner_ = 0;
   gid_t group_ = 0;
   bool set_mode_ = false;  // the output's permissions are set rather than left to the umask

@@ -167,6 +167,31 @@ TEST_F(OutputFileTest, DeviceStaysADevice) {
   EXPECT_EQ(test::NamesIn(dir_.path()), (Names{"link", "null"}));
 }
 
+// A link another user planted in a shared directory such as /tmp is not followed, as the
+// kernel would not follow it; a regular file reached through /proc is refused rather than
+// written over from its start.
+TEST_F(OutputFileTest, PlantedLinksAndProcPathsAreRefused) {
+  test::WriteBytes(Path("victim.txt"), "precious\n");
+  const TOutputStatus through_proc =
+      WriteWholeOutput("/proc/self/root" + Path("victim.txt").string(), "x");
+  EXPECT_EQ(through_proc.Error, EINVAL);
+  EXPECT_EQ(test::ReadBytes(Path("victim.txt")), "precious\n");
+
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link owned by another user";
+  fs::create_directory(Path("shared"));
+  ASSERT_EQ(::chmod(Path("shared").c_str(), 01777), 0);
+  fs::create_symlink("../victim.txt", Path("shared/r.txt"));
+  ASSERT_EQ(::lchown(Path("shared/r.txt").c_str(), 4321, 4321), 0);
+  const TOutputStatus planted = WriteWholeOutput(Path("shared/r.txt").string(), "x");
+  EXPECT_EQ(planted.Error, EACCES);
+  EXPECT_EQ(planted.Reason, "it is another user's link in a shared directory");
+  EXPECT_EQ(test::ReadBytes(Path("victim.txt")), "precious\n");
+  // The writer's own link there is followed.
+  ASSERT_EQ(::lchown(Path("shared/r.txt").c_str(), 0, 0), 0);
+  EXPECT_TRUE(WriteWholeOutput(Path("shared/r.txt").string(), "mine\n").Ok());
+  EXPECT_EQ(test::ReadBytes(Path("victim.txt")), "mine\n");
+}
+
 // One of the process's own descriptors named through /proc or /dev/fd is written through the
 // descriptor: an appending redirection ("cmd --json /dev/stdout >> log") keeps the log.
 TEST_F(OutputFileTest, OwnDescriptorIsWrittenWhereItStands) {

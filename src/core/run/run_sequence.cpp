@@ -113,6 +113,15 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
     failed.Passes = std::move(outcome.Passes);
     return failed;
   };
+  // After a calculation failure the window's file holds what was written before it; a disk
+  // failure on the way out would only hide the arithmetic failure, which the run reports.
+  const auto keep_what_was_written = [&] {
+    if (options.ResultFile != ResultFileUse::kWrite) return;
+    try {
+      file.Commit();
+    } catch (const FileWriteError&) {
+    }
+  };
   TRunOutcome outcome;
   try {
     if (writes) {
@@ -126,26 +135,15 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
     outcome = SolveSpinline(state, sink, options);
     if (!writes) return outcome;
     if (outcome.Status != RunStatus::kSucceeded) {
-      // The file keeps the header written before the numerics gave up. A disk failure on the
-      // way out would only hide the arithmetic failure, which is the one the run reports.
-      if (options.ResultFile == ResultFileUse::kWrite) {
-        try {
-          file.Commit();
-        } catch (const FileWriteError&) {
-        }
-      }
+      // The file keeps the header written before the numerics gave up.
+      keep_what_was_written();
       return outcome;
     }
     try {
       WriteResults(state.Condition, state.Profile, options.DecimalSeparator, file);
     } catch (const CalculationError& error) {
       // The rows before a point that could not be tabulated stay with the header.
-      if (options.ResultFile == ResultFileUse::kWrite) {
-        try {
-          file.Commit();
-        } catch (const FileWriteError&) {
-        }
-      }
+      keep_what_was_written();
       TRunOutcome failed = fail(std::move(outcome), RunFailureKind::kCalculation, error.what());
       failed.Fault = error.Fault();
       return failed;

@@ -35,7 +35,7 @@ class FiniteErrorChecker {
   double error(Algebra& /*algebra*/, const TSpinlineState& y_old, const TSpinlineState& dydx_old,
                TSpinlineState& y_err, double dt) const {
     double worst = 0.0;
-    for (std::size_t i = 0; i < y_old.size(); ++i) {
+    for (std::size_t i = 0; i < kControlledComponents; ++i) {
       const double scale =
           tolerance_.Absolute +
           tolerance_.Relative * (std::fabs(y_old[i]) + std::fabs(dt * dydx_old[i]));
@@ -88,7 +88,7 @@ double StartingStep(const TSpinlineState& y, const TSpinlineState& dydx,
                     const TIntegrationTolerance& tolerance, double room) {
   double state_norm = 0.0;
   double rate_norm = 0.0;
-  for (std::size_t i = 0; i < y.size(); ++i) {
+  for (std::size_t i = 0; i < kControlledComponents; ++i) {
     const double scale = tolerance.Absolute + tolerance.Relative * std::fabs(y[i]);
     state_norm = std::max(state_norm, std::fabs(y[i]) / scale);
     rate_norm = std::max(rate_norm, std::fabs(dydx[i]) / scale);
@@ -97,11 +97,57 @@ double StartingStep(const TSpinlineState& y, const TSpinlineState& dydx,
   return std::min(step, room);
 }
 
+// Follows dV/dx along a pass for its peak. Within one stretch on one side of the glass point
+// the rate is smooth, and a peak between step ends lies at the vertex of the parabola through
+// the three around it; across those boundaries the points are only compared.
+class PeakFinder {
+ public:
+  // The rate at x; new_piece when x starts another smooth piece of the line.
+  void Add(double x, double rate, bool new_piece) {
+    if (new_piece) count_ = 0;
+    if (!found_ || rate > peak_.Rate) {
+      peak_ = {rate, x};
+      found_ = true;
+    }
+    x_[0] = x_[1];
+    x_[1] = x_[2];
+    rate_[0] = rate_[1];
+    rate_[1] = rate_[2];
+    x_[2] = x;
+    rate_[2] = rate;
+    if (++count_ >= 3 && rate_[1] >= rate_[0] && rate_[1] >= rate_[2]) Refine();
+  }
+
+  TStrainRatePeak Peak() const { return peak_; }
+
+ private:
+  void Refine() {
+    // Divided differences of the three points; the vertex where the parabola's slope is 0.
+    const double d01 = (rate_[1] - rate_[0]) / (x_[1] - x_[0]);
+    const double d12 = (rate_[2] - rate_[1]) / (x_[2] - x_[1]);
+    const double curvature = (d12 - d01) / (x_[2] - x_[0]);
+    if (!(curvature < 0.0)) return;
+    const double vertex = 0.5 * (x_[0] + x_[1]) - d01 / (2.0 * curvature);
+    if (!(vertex > x_[0] && vertex < x_[2])) return;
+    const double rate =
+        rate_[0] + d01 * (vertex - x_[0]) + curvature * (vertex - x_[0]) * (vertex - x_[1]);
+    if (rate >= peak_.Rate) peak_ = {rate, vertex};
+  }
+
+  double x_[3] = {};
+  double rate_[3] = {};
+  int count_ = 0;
+  bool found_ = false;
+  TStrainRatePeak peak_;
+};
+
 }  // namespace
 
 AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
-                           const TIntegrationTolerance& tolerance)
-    : iv_(condition.IV),
+                           const TIntegrationTolerance& tolerance,
+                           const TSpinlineConstants<double>& k)
+    : k_(k),
+      iv_(condition.IV),
       mass_flow_(exit.MassFlow),
       length_(condition.Zones[3].EndPosition),
       runaway_velocity_(1.2 * exit.TakeUpVelocity),
@@ -142,17 +188,25 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
   TSpinlineState y = exit_state_without_tension_;
   y[1] = spinneret_tension;
   double x = 0.0;
-  bool glassy = y[2] < kGlassTransition;
+  const double solidification = k_.SolidificationC;
+  bool glassy = y[2] < solidification;
   TAdaptivePassEnd end;
-  if (glassy) end.FreezePoint = 0.0;
+  if (glassy) {
+    end.FreezePoint = 0.0;
+    end.FreezeState = y;
+  }
+  PeakFinder peak;
   emit_samples(0.0, [&](double) { return y; });
   auto stop = [&](bool ran_away) {
+    end.PeakStrainRate = peak.Peak();
     end.RanAway = ran_away;
     end.X = x;
     end.State = y;
     return end;
   };
   if (y[0] > runaway_velocity_) return stop(true);
+  // The rate at the spinneret starts the peak's search.
+  bool new_piece = true;
 
   ControlledDopri5 stepper{FiniteErrorChecker(tolerance_)};
   // Steps shorter than this no longer move x by much more than its rounding.
@@ -164,10 +218,12 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
     while (x < stretch.End) {
       // A new system at every stretch and every glass-point crossing: the step before it
       // used other coefficients, so its last derivative is not this system's first.
-      const LocalSpinlineSystem system(iv_, mass_flow_, stretch.Air, glassy, &evaluations);
+      const LocalSpinlineSystem system(iv_, mass_flow_, stretch.Air, glassy, &evaluations, k_);
       TSpinlineState dydx;
       system(y, dydx, x);
       CheckAccepted(y, dydx, x);
+      peak.Add(x, dydx[0], new_piece);
+      new_piece = false;
       if (dt == 0.0) dt = StartingStep(y, dydx, tolerance_, stretch.End - x);
 
       bool crossed = false;
@@ -208,22 +264,32 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
         };
         double x_reached = x_new;
         TSpinlineState y_reached = y_new;
-        if ((y_new[2] < kGlassTransition) != glassy) {
+        if ((y_new[2] < solidification) != glassy) {
           // The glass point lies in this step: find it on the dense output to round-off and
           // restart there with the viscosity of the other side.
           if (++crossings > kMaxCrossingsPerPass) ThrowStalled("no way past the glass point", x);
-          auto excess = [&](double s) { return dense(s)[2] - kGlassTransition; };
+          auto excess = [&](double s) { return dense(s)[2] - solidification; };
           std::uintmax_t iterations = 200;
           const auto bracket = boost::math::tools::toms748_solve(
-              excess, x, x_new, y[2] - kGlassTransition, y_new[2] - kGlassTransition,
+              excess, x, x_new, y[2] - solidification, y_new[2] - solidification,
               [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
               iterations);
           // The first position on the new side.
           x_reached = bracket.second;
           y_reached = dense(x_reached);
-          if (!glassy && !end.FreezePoint) end.FreezePoint = x_reached;
+          if (!glassy && !end.FreezePoint) {
+            end.FreezePoint = x_reached;
+            end.FreezeState = y_reached;
+          }
+          // The rate on this step's side of the crossing, which the peak may be.
+          TSpinlineState dydx_reached;
+          system(y_reached, dydx_reached, x_reached);
+          peak.Add(x_reached, dydx_reached[0], false);
           glassy = !glassy;
           crossed = true;
+          new_piece = true;
+        } else {
+          peak.Add(x_new, dydx_new[0], false);
         }
         emit_samples(x_reached, dense);
         CheckAccepted(y_reached, dydx_new, x_reached);
@@ -232,6 +298,7 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
         x = x_reached;
         if (y[0] > runaway_velocity_) return stop(true);
       }
+      new_piece = true;  // the next system starts another smooth piece
     }
   }
   emit_samples(HUGE_VAL, [&](double) { return y; });

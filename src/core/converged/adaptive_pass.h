@@ -25,19 +25,33 @@ class SpinlineStateObserver {
   virtual void OnState(double x, const TSpinlineState& y) = 0;
 };
 
+// The largest strain rate dV/dx of a pass and where it is (cm).
+struct TStrainRatePeak {
+  double Rate = 0.0;  // 1/s
+  double X = 0.0;
+};
+
 // How a pass ended.
 struct TAdaptivePassEnd {
   bool RanAway = false;    // stopped where the filament passed 1.2 × the take-up velocity
   double X = 0.0;          // where the pass stopped: the take-up end unless it ran away (cm)
-  TSpinlineState State{};  // V, F, T there
-  std::optional<double> FreezePoint;  // where T first fell below 70 °C (cm), if it did
+  TSpinlineState State{};  // V, F, T and the time there
+  // Where T first fell below the solidification temperature (cm), if it did, and the state
+  // there.
+  std::optional<double> FreezePoint;
+  TSpinlineState FreezeState{};
+  // The largest dV/dx: at the accepted steps' ends and the solidification crossing, where the
+  // rate peaks inside a stretch at the vertex of the parabola through the three steps' ends
+  // around it.
+  TStrainRatePeak PeakStrainRate;
 };
 
 // One pass down the spinline at a given spinneret tension with an adaptive embedded
 // Runge–Kutta method (Dormand–Prince 5(4) with its dense output), every coefficient taken from
-// the current state. The line is integrated stretch by stretch between the zone ends, which
-// are discontinuities of the air; the glass point is an event located on the dense output, and
-// the integration restarts there with the other viscosity. The pass stops at the end of the
+// the current state and the laws' constants k. The line is integrated stretch by stretch
+// between the zone ends, which are discontinuities of the air; the solidification crossing
+// (the glass point) is an event located on the dense output, and the integration restarts
+// there with the other viscosity. The pass stops at the end of the
 // first step where the filament runs away (faster than 1.2 × the take-up velocity); a melt
 // that leaves the spinneret faster than that has run away at x = 0, whatever the tension.
 //
@@ -46,7 +60,8 @@ struct TAdaptivePassEnd {
 class AdaptivePass {
  public:
   AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
-               const TIntegrationTolerance& tolerance);
+               const TIntegrationTolerance& tolerance,
+               const TSpinlineConstants<double>& k = kBuiltInConstants);
 
   // The pass at spinneret_tension (dyn); each evaluation of the equations adds one to
   // evaluations. If observer is given, it is told the state at each of sample_x (cm, in
@@ -66,6 +81,7 @@ class AdaptivePass {
     TZoneAir Air;
   };
 
+  TSpinlineConstants<double> k_;
   double iv_;
   double mass_flow_;
   double length_;

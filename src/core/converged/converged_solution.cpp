@@ -34,19 +34,27 @@ constexpr TIntegrationTolerance kBracketingTolerance{1e-5, 1e-5};
 class SampleRecorder : public SpinlineStateObserver {
  public:
   SampleRecorder(const TSpinCondition& condition, double mass_flow,
-                 std::vector<TConvergedSample>& samples)
-      : condition_(condition), mass_flow_(mass_flow), samples_(samples) {}
+                 const TSpinlineConstants<double>& k, std::vector<TConvergedSample>& samples)
+      : condition_(condition), mass_flow_(mass_flow), k_(k), samples_(samples) {}
 
   void OnState(double x, const TSpinlineState& y) override {
-    const LocalSpinlineSystem system(condition_.IV, mass_flow_, ZoneAirAt(condition_, x),
-                                     y[2] < kGlassTransition);
+    samples_.push_back(SampleOf(condition_, mass_flow_, k_, x, y));
+  }
+
+  // The sample of state y at x, with the air of the zone that holds x.
+  static TConvergedSample SampleOf(const TSpinCondition& condition, double mass_flow,
+                                   const TSpinlineConstants<double>& k, double x,
+                                   const TSpinlineState& y) {
+    const LocalSpinlineSystem system(condition.IV, mass_flow, ZoneAirAt(condition, x),
+                                     y[2] < k.SolidificationC, nullptr, k);
     const TLocalPoint point = system.PointAt(y, x);
-    samples_.push_back({x, y[0], y[1], y[2], point.D, point.TA, point.H});
+    return {x, y[0], y[1], y[2], point.D, point.TA, point.H};
   }
 
  private:
   const TSpinCondition& condition_;
   double mass_flow_;
+  const TSpinlineConstants<double>& k_;
   std::vector<TConvergedSample>& samples_;
 };
 
@@ -75,6 +83,12 @@ class Shooting {
   double Residual(double tension) { return Residual(pass_, tension); }
 
   const std::optional<double>& Root() const { return root_; }
+  // The slope of r between the last two passes at the full tolerance that reached the take-up
+  // end at different tensions; 0 without two such passes.
+  double Slope() const {
+    if (full_count_ < 2 || full_[0].Tension == full_[1].Tension) return 0.0;
+    return (full_[1].Residual - full_[0].Residual) / (full_[1].Tension - full_[0].Tension);
+  }
   const TAdaptivePassEnd& RootEnd() const { return root_end_; }
   int Passes() const { return passes_; }
 
@@ -102,6 +116,11 @@ class Shooting {
     const TAdaptivePassEnd end = pass.Run(tension, evaluations_);
     const double ratio = end.State[0] / take_up_velocity_;
     if (!end.RanAway) {
+      if (&pass == &pass_) {
+        full_[0] = full_[1];
+        full_[1] = {tension, std::log(ratio)};
+        ++full_count_;
+      }
       if (&pass == &pass_ && std::fabs(ratio - 1.0) < options_.VelocityTolerance) {
         root_ = tension;
         root_end_ = end;
@@ -121,30 +140,20 @@ class Shooting {
   const TConvergedOptions& options_;
   long& evaluations_;
   int passes_ = 0;
+  struct TFullPass {
+    double Tension = 0.0;
+    double Residual = 0.0;
+  };
+  TFullPass full_[2];  // the last two full passes that reached the end, the latest second
+  int full_count_ = 0;
   bool bracketed_ = false;
   std::optional<double> root_;
   TAdaptivePassEnd root_end_;
 };
 
-// The spinneret tension that meets the take-up velocity.
-double FindSpinneretTension(Shooting& shooting) {
-  // Fixed steps until one pass arrives too fast and one too slow, as the classical search.
-  double tension = kFirstTension;
-  double residual = shooting.BracketingResidual(tension);
-  double other_tension = tension;
-  double other_residual = residual;
-  while (residual != 0.0 && std::signbit(residual) == std::signbit(other_residual)) {
-    other_tension = tension;
-    other_residual = residual;
-    tension += residual > 0.0 ? -kTensionStep : kTensionStep;
-    residual = shooting.BracketingResidual(tension);
-  }
-  if (residual == 0.0) return tension;
-
-  double low = tension;
-  double high = other_tension;
-  double low_residual = residual;
-  double high_residual = other_residual;
+// The root inside the bracket [low, high] whose residuals have opposite signs, by TOMS 748.
+double RootInBracket(Shooting& shooting, double low, double low_residual, double high,
+                     double high_residual) {
   if (low > high) {
     std::swap(low, high);
     std::swap(low_residual, high_residual);
@@ -162,6 +171,52 @@ double FindSpinneretTension(Shooting& shooting) {
   return *shooting.Root();
 }
 
+// Secant steps from a neighbour's root until the root is met or bracketed; nullopt when they
+// wander off, and the usual bracketing takes over.
+std::optional<double> RootFromNeighbour(Shooting& shooting,
+                                        const TConvergedOptions::TStart& start) {
+  constexpr int kSecantSteps = 6;
+  double a = start.Tension;
+  double residual_a = shooting.Residual(a);
+  if (residual_a == 0.0) return a;
+  if (!(start.Slope > 0.0)) return std::nullopt;
+  double b = a - residual_a / start.Slope;
+  for (int step = 0; step < kSecantSteps && std::isfinite(b); ++step) {
+    const double residual_b = shooting.Residual(b);
+    if (residual_b == 0.0) return b;
+    if (std::signbit(residual_a) != std::signbit(residual_b)) {
+      return RootInBracket(shooting, a, residual_a, b, residual_b);
+    }
+    const double next = b - residual_b * (b - a) / (residual_b - residual_a);
+    a = b;
+    residual_a = residual_b;
+    b = next;
+  }
+  return std::nullopt;
+}
+
+// The spinneret tension that meets the take-up velocity.
+double FindSpinneretTension(Shooting& shooting, const TConvergedOptions& options) {
+  if (options.Start) {
+    if (const std::optional<double> root = RootFromNeighbour(shooting, *options.Start)) {
+      return *root;
+    }
+  }
+  // Fixed steps until one pass arrives too fast and one too slow, as the classical search.
+  double tension = kFirstTension;
+  double residual = shooting.BracketingResidual(tension);
+  double other_tension = tension;
+  double other_residual = residual;
+  while (residual != 0.0 && std::signbit(residual) == std::signbit(other_residual)) {
+    other_tension = tension;
+    other_residual = residual;
+    tension += residual > 0.0 ? -kTensionStep : kTensionStep;
+    residual = shooting.BracketingResidual(tension);
+  }
+  if (residual == 0.0) return tension;
+  return RootInBracket(shooting, tension, residual, other_tension, other_residual);
+}
+
 }  // namespace
 
 TConvergedSolution SolveConverged(const TSpinCondition& condition,
@@ -172,18 +227,20 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
     throw CalculationError(CalculationFault::kAirPoleOnTheLine, AirPoleRefusal(*pole));
   }
   ClearFloatingPointFaults();
-  const TSpinneretExit exit = SpinneretExit(condition);
+  const TSpinlineConstants<double>& k = options.Model.Laws;
+  const TSpinneretExit exit = SpinneretExit(condition, options.Model.Exit);
   ThrowOnFloatingPointFault();
-  const AdaptivePass pass(condition, exit, options.Tolerance);
+  const AdaptivePass pass(condition, exit, options.Tolerance, k);
   const AdaptivePass bracketing_pass(
       condition, exit,
       {std::max(options.Tolerance.Relative, kBracketingTolerance.Relative),
-       std::max(options.Tolerance.Absolute, kBracketingTolerance.Absolute)});
+       std::max(options.Tolerance.Absolute, kBracketingTolerance.Absolute)},
+      k);
 
   TConvergedSolution solution;
   Shooting shooting(bracketing_pass, pass, exit.TakeUpVelocity, options, solution.Evaluations);
   try {
-    solution.SpinneretTension = FindSpinneretTension(shooting);
+    solution.SpinneretTension = FindSpinneretTension(shooting, options);
   } catch (CalculationError& error) {
     if (error.Fault() != CalculationFault::kNoConvergence) {
       error.AddPlace(", pass " + std::to_string(shooting.Passes()) + " of the converged solution");
@@ -191,12 +248,13 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
     throw;
   }
   solution.Passes = shooting.Passes();
+  solution.ResidualSlope = shooting.Slope();
 
   // The pass of the root once more if samples are wanted, now telling the recorder of them.
   TAdaptivePassEnd end = shooting.RootEnd();
   if (!options.SampleX.empty()) {
     solution.Profile.reserve(options.SampleX.size());
-    SampleRecorder recorder(condition, exit.MassFlow, solution.Profile);
+    SampleRecorder recorder(condition, exit.MassFlow, k, solution.Profile);
     end = pass.Run(solution.SpinneretTension, solution.Evaluations, options.SampleX, &recorder);
   }
   solution.FinalVelocity = end.State[0];
@@ -204,9 +262,15 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   solution.FinalTemperature = end.State[2];
   solution.Length = pass.Length();
   solution.FreezePoint = end.FreezePoint;
-  const LocalSpinlineSystem system(condition.IV, exit.MassFlow, ZoneAirAt(condition, end.X),
-                                   end.State[2] < kGlassTransition);
-  solution.FinalDiameter = system.PointAt(end.State, end.X).D;
+  if (end.FreezePoint) {
+    solution.FreezeState =
+        SampleRecorder::SampleOf(condition, exit.MassFlow, k, *end.FreezePoint, end.FreezeState);
+  }
+  solution.FinalDiameter =
+      SampleRecorder::SampleOf(condition, exit.MassFlow, k, end.X, end.State).D;
+  solution.ExitVelocity = exit.Velocity;
+  solution.ResidenceTime = end.State[3];
+  solution.PeakStrainRate = end.PeakStrainRate;
   ThrowOnFloatingPointFault();
   return solution;
 }

@@ -23,6 +23,7 @@
 
 #include "core/converged/adaptive_pass.h"
 #include "core/inputs/spin_condition.h"
+#include "core/model_card/model_card.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/spinline_profile.h"
 
@@ -40,6 +41,16 @@ struct TConvergedOptions {
   // Positions outside 0 … the take-up end are taken at the nearer end. Sampling costs one
   // more pass at the spinneret tension found.
   std::vector<double> SampleX;
+  // The constants of the laws and of the spinneret exit: a model card's.
+  TModelConstants Model;
+  // Where to start the shooting for a condition next to one already solved: that solution's
+  // spinneret tension and residual slope. Secant steps from there at the full tolerance, a
+  // few passes in all, instead of the bracketing from 25 dyn.
+  struct TStart {
+    double Tension = 0.0;  // dyn
+    double Slope = 0.0;    // of r(F0) = ln(V_end / V_takeup), 1/dyn
+  };
+  std::optional<TStart> Start;
 };
 
 // The converged solution at one position.
@@ -60,9 +71,16 @@ struct TConvergedSolution {
   double FinalTemperature = 0.0;  // T at the take-up end (°C)
   double FinalDiameter = 0.0;     // D at the take-up end (cm)
   double Length = 0.0;            // the take-up end: the end position of zone 3 (cm)
-  // Where the filament first falls below 70 °C (cm): 0 when it leaves the spinneret colder,
-  // empty when it never does.
+  // Where the filament first falls below the solidification temperature (cm): 0 when it
+  // leaves the spinneret colder, empty when it never does.
   std::optional<double> FreezePoint;
+  TConvergedSample FreezeState;    // the filament there (X, V, F, T, D; TA and H of its air)
+  double ExitVelocity = 0.0;       // V at the spinneret exit (cm/s)
+  double ResidenceTime = 0.0;      // the filament's time from the spinneret to the end (s)
+  TStrainRatePeak PeakStrainRate;  // the largest dV/dx (1/s) and where (cm)
+  // ∂ ln(V_end / V_takeup) / ∂F0 near the root (1/dyn), from the last two passes at the full
+  // tolerance: where a neighbouring condition starts its shooting. 0 when unknown.
+  double ResidualSlope = 0.0;
   // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the
   // take-up velocity and is repeated at the full tolerance counts twice.
   int Passes = 0;

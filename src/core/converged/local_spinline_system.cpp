@@ -11,9 +11,10 @@
 //   dV/dx = ρ V F / (λ W)
 //   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (dV/dx - g/V) W
 //   dT/dx = π D H (TA - T) / (W Cp)
+//   dt/dx = 1 / V                       (the filament's time from the spinneret)
 //
-// with the built-in constants, those of the march (π = 3.1415926, π/4 = 0.78539815,
-// g = 980 cm/s², 273 K) as doubles.
+// with the constants of a model card; the built-in card's are those of the march
+// (π = 3.1415926, π/4 = 0.78539815, g = 980 cm/s², 273 K) as doubles.
 
 #include "core/converged/local_spinline_system.h"
 
@@ -74,7 +75,7 @@ void LocalSpinlineSystem::operator()(const TSpinlineState& y, TSpinlineState& dy
   const double df =
       laws::TensionDerivative(k_, drag_factor, std::pow(v, k_.DragVelocityExponent), dv, v, w);
   const double dt = laws::TemperatureDerivative(k_, point.D, point.H, point.TA, t, w, point.Cp);
-  dydx = {dv, df, dt};
+  dydx = {dv, df, dt, 1.0 / v};
 }
 
 }  // namespace vellmor

@@ -10,8 +10,13 @@
 namespace vellmor {
 
 // The state of the filament in the converged solution: velocity V (cm/s), tension F (dyn) and
-// temperature T (°C), in the order of the classical state vector.
-using TSpinlineState = std::array<double, 3>;
+// temperature T (°C), in the order of the classical state vector, then the time the filament
+// has taken from the spinneret (s), a quadrature (dt/dx = 1/V) that no equation depends on.
+using TSpinlineState = std::array<double, 4>;
+
+// The components of the state whose errors the step-size control watches: the time follows
+// from the others to the same order and needs no step of its own.
+inline constexpr std::size_t kControlledComponents = 3;
 
 // The air of the zone that holds position x (cm): zone 1 before the end of zone 1, zone 2
 // before the end of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end
@@ -45,7 +50,7 @@ class LocalSpinlineSystem {
   // The coefficients at state y and position x (cm).
   TLocalPoint PointAt(const TSpinlineState& y, double x) const;
 
-  // dV/dx, dF/dx, dT/dx at state y and position x, in odeint's form of a system.
+  // dV/dx, dF/dx, dT/dx and dt/dx at state y and position x, in odeint's form of a system.
   void operator()(const TSpinlineState& y, TSpinlineState& dydx, double x) const;
 
  private:

@@ -1,5 +1,7 @@
 #include "core/exports/run_json.h"
 
+#include "core/exports/json_parts.h"
+
 #include <cmath>
 #include <optional>
 #include <string>
@@ -11,11 +13,10 @@
 #include "core/physics/numerics.h"
 
 namespace vellmor {
-namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr double kMicrometresPerCm = 1e4;
+namespace json_parts {
 
 // Each field's text as typed and what it converts to; the save file name is its own value.
 Json Inputs(const TInputTexts& texts, char decimal_separator) {
@@ -32,6 +33,36 @@ Json Inputs(const TInputTexts& texts, char decimal_separator) {
   return inputs;
 }
 
+Json ProcessNumbers(const TProcessNumbers& numbers) {
+  Json out = Json::object();
+  for (const TNamedNumber& named : NamedProcessNumbers(numbers)) {
+    out[std::string(named.Name)] = named.Value ? Json(*named.Value) : Json(nullptr);
+  }
+  // A count, not a measurement.
+  out["passes"] = numbers.Passes;
+  return out;
+}
+
+Json ConvergedProfile(std::span<const TConvergedSample> samples) {
+  Json out = Json::object();
+  for (const TConvergedColumn& column : kConvergedColumns) {
+    Json values = Json::array();
+    for (const TConvergedSample& sample : samples) values.push_back(column.Value(sample));
+    out[std::string(column.ExportName)] = std::move(values);
+  }
+  return out;
+}
+
+}  // namespace json_parts
+
+namespace {
+
+using json_parts::ConvergedProfile;
+using json_parts::Inputs;
+using json_parts::ProcessNumbers;
+
+constexpr double kMicrometresPerCm = 1e4;
+
 Json Summary(const TRunSummary& summary) {
   return {
       {"passes", summary.Passes},
@@ -42,16 +73,6 @@ Json Summary(const TRunSummary& summary) {
       {"final_temperature_C", summary.FinalTemperature},
       {"result_file", summary.SaveFileName},
   };
-}
-
-Json ProcessNumbers(const TProcessNumbers& numbers) {
-  Json out = Json::object();
-  for (const TNamedNumber& named : NamedProcessNumbers(numbers)) {
-    out[std::string(named.Name)] = named.Value ? Json(*named.Value) : Json(nullptr);
-  }
-  // A count, not a measurement.
-  out["passes"] = numbers.Passes;
-  return out;
 }
 
 Json Passes(const std::vector<TPassRecord>& passes) {
@@ -81,16 +102,6 @@ Json Profile(std::span<const TResultRow> rows) {
 // A number, or null where there is none or it is not finite (an error relative to 0).
 Json NumberOrNull(std::optional<double> value) {
   return value && std::isfinite(*value) ? Json(*value) : Json(nullptr);
-}
-
-Json ConvergedProfile(std::span<const TConvergedSample> samples) {
-  Json out = Json::object();
-  for (const TConvergedColumn& column : kConvergedColumns) {
-    Json values = Json::array();
-    for (const TConvergedSample& sample : samples) values.push_back(column.Value(sample));
-    out[std::string(column.ExportName)] = std::move(values);
-  }
-  return out;
 }
 
 // The same keys whatever the outcome; a failure has its message and nulls.

@@ -56,13 +56,13 @@ bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondit
 }  // namespace
 
 bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition,
-                MessageSink& sink) {
+                MessageSink& sink, InputUse use) {
   if (!ConvertFields(texts, decimal_separator, condition)) {
     sink.ShowMessage(kInputValueNotCorrect);
     return false;
   }
   std::optional<std::string_view> refusal = FailedCheck(condition);
-  if (!refusal) refusal = FailedPointCount(condition);
+  if (!refusal && use == InputUse::kMarch) refusal = FailedPointCount(condition);
   if (refusal) {
     sink.ShowMessage(*refusal);
     return false;

@@ -14,16 +14,16 @@
 
 namespace vellmor {
 
-PetMaterial::PetMaterial(double iv)
-    : viscosity_factor_(
-          laws::ViscosityFactor(kClassicalConstants, Power(iv, kClassicalConstants.IvExponent))) {}
+PetMaterial::PetMaterial(double iv, const TSpinlineConstants<long double>& k)
+    : k_(&k), viscosity_factor_(laws::ViscosityFactor(k, Power(iv, k.IvExponent))) {}
 
-TPetProperties PetMaterial::At(double t) const { return At(t, ExpExtended(ViscosityExponent(t))); }
+TPetProperties PetMaterial::At(double t) const {
+  return At(t, ExpExtended(laws::ViscosityExponent<long double>(*k_, t)));
+}
 
 TPetProperties PetProperties(double t, double iv) { return PetMaterial(iv).At(t); }
 
-double DieSwell(double tm, double sr, double iv) {
-  const TSpinlineConstants<long double>& k = kClassicalConstants;
+double DieSwell(double tm, double sr, double iv, const TSpinlineConstants<long double>& k) {
   // Equal to 1 at a melt of 275 °C (548 K), the reference of the swell correlation.
   const double temperature_factor =
       static_cast<double>(ExpExtended(laws::SwellTemperatureExponent<long double>(k, tm)));

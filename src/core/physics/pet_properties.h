@@ -17,22 +17,23 @@ struct TPetProperties {
 };
 
 // The property correlations of PET of one intrinsic viscosity; its IV factor of the
-// viscosity is worked out once, not at every point of the spinline.
+// viscosity is worked out once, not at every point of the spinline. The classical march's
+// constants unless a model card gives others (k must outlive the material).
 class PetMaterial {
  public:
-  explicit PetMaterial(double iv);
+  explicit PetMaterial(double iv, const TSpinlineConstants<long double>& k = kClassicalConstants);
 
   // The properties at filament temperature t (°C).
   TPetProperties At(double t) const;
 
   // The same in two halves, for evaluating the viscosity's exponential together with other
   // work: its exponent 6802 / (t + 273), then the properties from e^exponent. Inline, as they
-  // end every step of the march.
+  // end every step of the march, which has the classical constants.
   static long double ViscosityExponent(double t) {
     return laws::ViscosityExponent<long double>(kClassicalConstants, t);
   }
   TPetProperties At(double t, long double viscosity_exponential) const {
-    const TSpinlineConstants<long double>& k = kClassicalConstants;
+    const TSpinlineConstants<long double>& k = *k_;
     const long double temperature = t;
     TPetProperties properties;
     properties.Rho = static_cast<double>(laws::Density(k, temperature));
@@ -46,6 +47,7 @@ class PetMaterial {
   }
 
  private:
+  const TSpinlineConstants<long double>* k_;
   long double viscosity_factor_;  // 0.273 IV^5.056
 };
 
@@ -54,6 +56,7 @@ TPetProperties PetProperties(double t, double iv);
 
 // Die swell ratio of the melt leaving the hole at melt temperature tm (°C) and wall shear
 // rate sr (1/s): swollen extrudate diameter over hole diameter.
-double DieSwell(double tm, double sr, double iv);
+double DieSwell(double tm, double sr, double iv,
+                const TSpinlineConstants<long double>& k = kClassicalConstants);
 
 }  // namespace vellmor

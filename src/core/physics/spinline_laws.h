@@ -56,6 +56,8 @@ struct TSpinlineConstants {
   Real QuarterPi;
   Real KelvinOffset;
   Real Gravity;  // cm/s²
+
+  friend bool operator==(const TSpinlineConstants&, const TSpinlineConstants&) = default;
 };
 
 // The classical march's: decimal literals in extended precision. A double constant widened to

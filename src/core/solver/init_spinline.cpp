@@ -16,24 +16,25 @@
 
 namespace vellmor {
 
-TSpinneretExit SpinneretExit(const TSpinCondition& condition) {
+TSpinneretExit SpinneretExit(const TSpinCondition& condition,
+                             const TSpinlineConstants<long double>& k) {
   TSpinneretExit exit;
   exit.TakeUpVelocity =
       static_cast<double>(condition.TakeUpSpeed * 100.0L / 60.0L);  // m/min to cm/s
   exit.MassFlow = static_cast<double>(condition.Output / 60.0L);    // g/min to g/s
 
-  const double melt_density = PetProperties(condition.MeltTemperature, condition.IV).Rho;
+  const PetMaterial melt(condition.IV, k);
+  const double melt_density = melt.At(condition.MeltTemperature).Rho;
   const double radius = condition.HoleDiameter / 2.0;
   // Newtonian wall shear rate of the melt in the hole (1/s).
   const double shear_rate =
       static_cast<double>((4.0L * exit.MassFlow / melt_density) /
-                          (kPi * (static_cast<long double>(radius) * radius * radius)));
-  const double swell = DieSwell(condition.MeltTemperature, shear_rate, condition.IV);
+                          (k.Pi * (static_cast<long double>(radius) * radius * radius)));
+  const double swell = DieSwell(condition.MeltTemperature, shear_rate, condition.IV, k);
 
   exit.Diameter = static_cast<double>(static_cast<long double>(swell) * condition.HoleDiameter);
-  exit.Properties = PetProperties(condition.MeltTemperature, condition.IV);
-  exit.Area =
-      static_cast<double>(laws::CrossSection<long double>(kClassicalConstants, exit.Diameter));
+  exit.Properties = melt.At(condition.MeltTemperature);
+  exit.Area = static_cast<double>(laws::CrossSection<long double>(k, exit.Diameter));
   exit.Velocity = static_cast<double>(static_cast<long double>(exit.MassFlow) /
                                       exit.Properties.Rho / exit.Area);
   return exit;

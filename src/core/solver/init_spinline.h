@@ -18,8 +18,10 @@ struct TSpinneretExit {
   double Velocity = 0.0;        // W / ρ / area (cm/s)
 };
 
-// The exit state of a validated condition. Floating-point faults are left in the flags.
-TSpinneretExit SpinneretExit(const TSpinCondition& condition);
+// The exit state of a validated condition, with the classical constants or a model card's.
+// Floating-point faults are left in the flags.
+TSpinneretExit SpinneretExit(const TSpinCondition& condition,
+                             const TSpinlineConstants<long double>& k = kClassicalConstants);
 
 // Unit conversions, zone end points, the spinneret-exit state (point 1) from the melt
 // properties and the die swell, and the starting state of the tension search.

@@ -1,0 +1,77 @@
+#include "core/exports/converged_json.h"
+
+#include "core/exports/json_parts.h"
+#include "core/exports/run_json.h"
+#include "core/physics/numerics.h"
+
+namespace vellmor {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json Summary(const TConvergedSolution& solution, const TSpinCondition& condition) {
+  return {
+      {"passes", solution.Passes},
+      {"spinneret_tension_dyn", solution.SpinneretTension},
+      {"take_up_tension_dyn", solution.TakeUpTension},
+      {"final_velocity_m_min", MetresPerMinute(solution.FinalVelocity)},
+      {"take_up_velocity_m_min", condition.TakeUpSpeed},
+      {"final_diameter_cm", solution.FinalDiameter},
+      {"final_temperature_C", solution.FinalTemperature},
+  };
+}
+
+Json SensitivitiesJson(const TSensitivities& sensitivities) {
+  Json out = Json::object();
+  for (std::size_t i = 0; i < kSensitivityOutputs.size(); ++i) {
+    Json row = Json::object();
+    for (std::size_t j = 0; j < sensitivities.Parameters.size(); ++j) {
+      const std::optional<double>& elasticity = sensitivities.Elasticity[i][j];
+      row[std::string(sensitivities.Parameters[j].Name)] =
+          elasticity ? Json(*elasticity) : Json(nullptr);
+    }
+    out[std::string(kSensitivityOutputs[i])] = std::move(row);
+  }
+  return out;
+}
+
+}  // namespace
+
+Json ModelCardJson(const ModelCard& card) {
+  Json out = Json::object();
+  out["name"] = card.Name();
+  for (const TModelKey& key : kModelKeys) {
+    if (key.Section().empty()) {
+      out[std::string(key.Key())] = card.Value(key);
+    } else {
+      out[std::string(key.Section())][std::string(key.Key())] = card.Value(key);
+    }
+  }
+  return out;
+}
+
+Json ConvergedRunJson(const TConvergedRecord& record) {
+  const TConvergedRun& run = record.Run;
+  const bool succeeded = run.Status == RunStatus::kSucceeded;
+  Json document;
+  document["format_version"] = kRunJsonFormatVersion;
+  document["decimal_separator"] = std::string(1, record.DecimalSeparator);
+  document["inputs"] = json_parts::Inputs(record.Texts, record.DecimalSeparator);
+  document["status"] = StatusName(run.Status);
+  document["message"] = succeeded ? Json(nullptr) : Json(run.Message);
+  document["summary"] = succeeded ? Summary(*run.Solution, run.Condition) : Json(nullptr);
+  document["process_numbers"] =
+      run.Numbers ? json_parts::ProcessNumbers(*run.Numbers) : Json(nullptr);
+  document["profile"] =
+      succeeded ? json_parts::ConvergedProfile(run.Solution->Profile) : Json(nullptr);
+  document["model"] = ModelCardJson(record.Card);
+  document["sensitivities"] =
+      record.Sensitivities != nullptr ? SensitivitiesJson(*record.Sensitivities) : Json(nullptr);
+  return document;
+}
+
+std::string ConvergedRunJsonText(const TConvergedRecord& record) {
+  return ConvergedRunJson(record).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
+}  // namespace vellmor

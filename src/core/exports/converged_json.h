@@ -1,0 +1,38 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <string_view>
+
+#include "core/converged/converged_run.h"
+#include "core/inputs/input_texts.h"
+#include "core/model_card/model_card.h"
+#include "core/sensitivity/sensitivities.h"
+
+namespace vellmor {
+
+// The card as used, every key: {"name": …, "density": {"intercept_g_cm3": 1.36, …}, …,
+// "gravity_cm_s2": 980}, doubles to the bit.
+nlohmann::ordered_json ModelCardJson(const ModelCard& card);
+
+// Everything the JSON document of one converged run records.
+struct TConvergedRecord {
+  const TInputTexts& Texts;  // as typed
+  char DecimalSeparator;     // the texts were converted with
+  const TConvergedRun& Run;
+  const ModelCard& Card;
+  const TSensitivities* Sensitivities = nullptr;  // when they were asked for
+};
+
+// The converged run in the layout of the classical run's document (format_version,
+// decimal_separator, inputs, status, message, summary, process_numbers with the same keys,
+// profile), with the card as used (model) and the elasticities (sensitivities:
+// {output: {parameter: elasticity}}, null where there is none) when asked for. What the run
+// did not reach is null. docs/json-export.md describes the keys.
+nlohmann::ordered_json ConvergedRunJson(const TConvergedRecord& record);
+
+// The document as the exports write it: indented by two blanks, ending with a line break.
+std::string ConvergedRunJsonText(const TConvergedRecord& record);
+
+}  // namespace vellmor

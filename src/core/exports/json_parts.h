@@ -1,0 +1,25 @@
+#pragma once
+
+// The parts that the JSON documents of the classical run and of the converged run share, so
+// that a key means the same in both.
+
+#include <nlohmann/json.hpp>
+
+#include <span>
+
+#include "core/analysis/process_numbers.h"
+#include "core/converged/converged_solution.h"
+#include "core/inputs/input_texts.h"
+
+namespace vellmor::json_parts {
+
+// Each input field under its script name: the text as typed and the number it converts to.
+nlohmann::ordered_json Inputs(const TInputTexts& texts, char decimal_separator);
+
+// The process numbers under their keys, null where there is none; passes as a count.
+nlohmann::ordered_json ProcessNumbers(const TProcessNumbers& numbers);
+
+// A converged profile as arrays of the exported columns.
+nlohmann::ordered_json ConvergedProfile(std::span<const TConvergedSample> samples);
+
+}  // namespace vellmor::json_parts

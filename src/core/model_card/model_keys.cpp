@@ -1,0 +1,95 @@
+// The constants of the card in its order, each with what it means and where the built-in
+// value comes from: the correlations of the classical model, which its reference dialog shows.
+
+#include <algorithm>
+
+#include "core/model_card/model_card.h"
+
+namespace vellmor {
+namespace {
+
+using D = TSpinlineConstants<double>;
+using L = TSpinlineConstants<long double>;
+
+}  // namespace
+
+std::string_view TModelKey::Section() const {
+  const std::size_t point = Path.find('.');
+  return point == std::string_view::npos ? std::string_view() : Path.substr(0, point);
+}
+
+std::string_view TModelKey::Key() const {
+  const std::size_t point = Path.find('.');
+  return point == std::string_view::npos ? Path : Path.substr(point + 1);
+}
+
+const std::array<TModelKey, 23> kModelKeys{{
+    {"density.intercept_g_cm3", "density at 0 °C (g/cm³)",
+     "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
+     &L::DensityIntercept},
+    {"density.slope_g_cm3_per_C", "fall of the density per °C (g/(cm³·°C))",
+     "thermal expansion along PET's melt line", &D::DensitySlope, &L::DensitySlope},
+    {"specific_heat.intercept_cal_g_C", "specific heat at 0 °C (cal/(g·°C))",
+     "PET, extrapolated; 0.474 cal/(g·°C) at 290 °C", &D::SpecificHeatIntercept,
+     &L::SpecificHeatIntercept},
+    {"specific_heat.slope_cal_g_C_per_C", "rise of the specific heat per °C (cal/(g·°C²))",
+     "PET's heat capacity, linear over the spinline's range", &D::SpecificHeatSlope,
+     &L::SpecificHeatSlope},
+    {"viscosity.factor_P", "factor of the Trouton viscosity (poise)",
+     "fitted with the two below to PET melts; 6365 poise at IV 0.67 and 290 °C",
+     &D::ViscosityFactor, &L::ViscosityFactor},
+    {"viscosity.iv_exponent", "power of the intrinsic viscosity",
+     "the melt's dependence on molecular weight, through IV", &D::IvExponent, &L::IvExponent},
+    {"viscosity.activation_K", "activation temperature of flow (K)",
+     "Arrhenius law of PET melt flow, about 56.6 kJ/mol", &D::ActivationK, &L::ActivationK},
+    {"viscosity.solidification_C",
+     "solidification temperature (°C); the freeze point is taken here",
+     "the glass transition of PET", &D::SolidificationC, &L::SolidificationC},
+    {"viscosity.solid_factor", "the viscosity's factor below the solidification temperature",
+     "the model's glassy filament, which hardly draws any more", &D::SolidFactor, &L::SolidFactor},
+    {"die_swell.factor", "factor of the swell ratio",
+     "empirical swell of PET from a capillary; 1.765 for the default hole and melt",
+     &D::SwellFactor, &L::SwellFactor},
+    {"die_swell.temperature_K", "temperature constant of the swell (K)",
+     "a hotter melt relaxes sooner and swells less", &D::SwellTemperatureK, &L::SwellTemperatureK},
+    {"die_swell.reference_K", "reference melt temperature of the swell (K)",
+     "548 K, a melt of 275 °C, where the temperature factor is 1", &D::SwellReferenceK,
+     &L::SwellReferenceK},
+    {"die_swell.shear_rate_exponent", "power of the wall shear rate in the hole (1/s)",
+     "more shear, more elastic recovery", &D::SwellShearRateExponent, &L::SwellShearRateExponent},
+    {"die_swell.reference_iv", "reference intrinsic viscosity of the swell",
+     "the lowest IV the model admits", &D::SwellReferenceIv, &L::SwellReferenceIv},
+    {"die_swell.iv_exponent", "power of IV over the reference IV",
+     "longer chains, more elastic recovery", &D::SwellIvExponent, &L::SwellIvExponent},
+    {"heat_transfer.factor", "factor of the heat-transfer coefficient (cal/(cm²·s·°C))",
+     "forced convection from a thin filament running through air, in the model's units",
+     &D::HeatFactor, &L::HeatFactor},
+    {"heat_transfer.velocity_area_exponent", "power of V/A (V in cm/s, A in cm²)",
+     "the same correlation: a faster, thinner filament loses heat faster", &D::VelocityAreaExponent,
+     &L::VelocityAreaExponent},
+    {"heat_transfer.cross_flow_factor", "factor of the ratio of air to filament velocity",
+     "the rise of heat transfer in a cross flow of quench air", &D::CrossFlowFactor,
+     &L::CrossFlowFactor},
+    {"heat_transfer.cross_flow_exponent", "power of the cross-flow term",
+     "the same rise; the decimal 0.167, not 1/6", &D::CrossFlowExponent, &L::CrossFlowExponent},
+    {"air_drag.factor", "factor of the air drag per length (dyn/cm)",
+     "skin friction of the filament on the air, in the model's units", &D::DragFactor,
+     &L::DragFactor},
+    {"air_drag.flow_exponent", "power of W/ρ, the volume flow (cm³/s)",
+     "the same correlation, through the filament's size", &D::DragBaseExponent,
+     &L::DragBaseExponent},
+    {"air_drag.velocity_exponent", "power of the filament velocity (cm/s)",
+     "drag grows a little faster than the velocity", &D::DragVelocityExponent,
+     &L::DragVelocityExponent},
+    {"gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
+     "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
+     &L::Gravity},
+}};
+
+const TModelKey* FindModelKey(std::string_view path) {
+  const auto found = std::find_if(kModelKeys.begin(), kModelKeys.end(),
+                                  [path](const TModelKey& key) { return key.Path == path; });
+  return found == kModelKeys.end() ? nullptr : &*found;
+}
+
+}  // namespace vellmor

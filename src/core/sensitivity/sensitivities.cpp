@@ -1,0 +1,122 @@
+#include "core/sensitivity/sensitivities.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "core/analysis/process_numbers.h"
+#include "core/base/run_error.h"
+#include "core/converged/converged_numbers.h"
+
+namespace vellmor {
+namespace {
+
+// A numeric input of the condition under its option's name.
+struct TInputParameter {
+  std::string_view Name;
+  double& (*Of)(TSpinCondition&);
+};
+
+// Every input that the converged model reads (the increment is the march's alone).
+const std::array<TInputParameter, 17> kInputParameters{{
+    {"take-up-speed", [](TSpinCondition& c) -> double& { return c.TakeUpSpeed; }},
+    {"polymer-output", [](TSpinCondition& c) -> double& { return c.Output; }},
+    {"hole-diameter", [](TSpinCondition& c) -> double& { return c.HoleDiameter; }},
+    {"melt-temperature", [](TSpinCondition& c) -> double& { return c.MeltTemperature; }},
+    {"iv", [](TSpinCondition& c) -> double& { return c.IV; }},
+    {"zone1-end", [](TSpinCondition& c) -> double& { return c.Zones[1].EndPosition; }},
+    {"zone2-end", [](TSpinCondition& c) -> double& { return c.Zones[2].EndPosition; }},
+    {"zone3-end", [](TSpinCondition& c) -> double& { return c.Zones[3].EndPosition; }},
+    {"zone1-a1", [](TSpinCondition& c) -> double& { return c.Zones[1].A1; }},
+    {"zone1-a2", [](TSpinCondition& c) -> double& { return c.Zones[1].A2; }},
+    {"zone1-a3", [](TSpinCondition& c) -> double& { return c.Zones[1].A3; }},
+    {"zone2-a1", [](TSpinCondition& c) -> double& { return c.Zones[2].A1; }},
+    {"zone2-a2", [](TSpinCondition& c) -> double& { return c.Zones[2].A2; }},
+    {"zone2-a3", [](TSpinCondition& c) -> double& { return c.Zones[2].A3; }},
+    {"zone1-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[1].AirVelocity; }},
+    {"zone2-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[2].AirVelocity; }},
+    {"zone3-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[3].AirVelocity; }},
+}};
+
+using TOutputValues = std::array<std::optional<double>, kSensitivityOutputs.size()>;
+
+TOutputValues OutputsOf(const TConvergedSolution& solution, const TSpinCondition& condition,
+                        const TModelConstants& model) {
+  const TProcessNumbers numbers = ProcessNumbersOf(solution, condition, model.Laws);
+  TOutputValues values;
+  for (std::size_t i = 0; i < kSensitivityOutputs.size(); ++i) {
+    values[i] = ProcessNumberInfo(kSensitivityOutputs[i]).Value(numbers);
+  }
+  // A freeze point at the spinneret has no relative change.
+  if (numbers.Freeze && numbers.Freeze->PositionCm == 0.0) values[2] = values[3] = std::nullopt;
+  return values;
+}
+
+}  // namespace
+
+TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TModelConstants& model,
+                                    const TConvergedSolution& base) {
+  TSensitivities sensitivities;
+  for (const TInputParameter& input : kInputParameters) {
+    TSpinCondition copy = condition;
+    sensitivities.Parameters.push_back({input.Name, false, input.Of(copy)});
+  }
+  for (const TModelKey& key : kModelKeys) {
+    sensitivities.Parameters.push_back({key.Path, true, model.Laws.*key.Value});
+  }
+  const TOutputValues at_base = OutputsOf(base, condition, model);
+  for (auto& row : sensitivities.Elasticity) row.resize(sensitivities.Parameters.size());
+
+  TConvergedOptions options;
+  options.Start = TConvergedOptions::TStart{base.SpinneretTension, base.ResidualSlope};
+  for (std::size_t j = 0; j < sensitivities.Parameters.size(); ++j) {
+    const TSensitivityParameter& parameter = sensitivities.Parameters[j];
+    if (parameter.Value == 0.0) {
+      for (std::size_t i = 0; i < at_base.size(); ++i) {
+        if (at_base[i]) sensitivities.Elasticity[i][j] = 0.0;
+      }
+      continue;
+    }
+    // The two neighbours: the parameter times 1 ± h, everything else as in base.
+    std::array<TOutputValues, 2> sides;
+    try {
+      for (int side = 0; side < 2; ++side) {
+        const double value =
+            parameter.Value * (side == 0 ? 1.0 + kSensitivityStep : 1.0 - kSensitivityStep);
+        TSpinCondition neighbour = condition;
+        options.Model = model;
+        if (parameter.OnCard) {
+          const TModelKey& key = *FindModelKey(parameter.Name);
+          options.Model.Laws.*key.Value = value;
+          options.Model.Exit.*key.Extended = value;
+        } else {
+          kInputParameters[j].Of(neighbour) = value;
+        }
+        sides[static_cast<std::size_t>(side)] =
+            OutputsOf(SolveConverged(neighbour, options), neighbour, options.Model);
+      }
+    } catch (const CalculationError& error) {
+      sensitivities.Failures.push_back(std::string(parameter.Name) + ": " + error.what());
+      continue;
+    }
+    for (std::size_t i = 0; i < at_base.size(); ++i) {
+      if (!at_base[i] || *at_base[i] == 0.0 || !sides[0][i] || !sides[1][i]) continue;
+      sensitivities.Elasticity[i][j] =
+          (*sides[0][i] - *sides[1][i]) / (2.0 * kSensitivityStep * *at_base[i]);
+    }
+  }
+  return sensitivities;
+}
+
+std::vector<std::size_t> ByMagnitude(const TSensitivities& sensitivities, std::size_t output) {
+  const auto& row = sensitivities.Elasticity[output];
+  std::vector<std::size_t> order(row.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&row](std::size_t a, std::size_t b) {
+    if (!row[a] || !row[b]) return row[a].has_value() && !row[b].has_value();
+    return std::fabs(*row[a]) > std::fabs(*row[b]);
+  });
+  return order;
+}
+
+}  // namespace vellmor

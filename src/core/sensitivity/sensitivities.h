@@ -1,0 +1,61 @@
+#pragma once
+
+// Which knob matters: the elasticity ∂ln y/∂ln p of six results y of the converged model with
+// respect to every numeric input and every card constant p, by central differences of
+// neighbouring converged solutions:
+//
+//   E = (y(p (1 + h)) − y(p (1 − h))) / (2 h y(p))
+//
+// The error of E is the truncation h²/6 ∂³ln y/∂(ln p)³, about 1e-5 of E at h = 0.1 % (the
+// spinline's responses are smooth over such a step: halving it changes E in the sixth digit),
+// plus the solutions' own noise over 2h: each is converged to about 1e-9 relative (tolerance
+// 1e-8 per step, the take-up speed met to 1e-10), so that noise stays near 1e-6 in E.
+// Together three significant digits or better for every E above 1e-3; smaller ones are right
+// to about 1e-6 absolute. A parameter at zero has E = 0.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/converged/converged_solution.h"
+#include "core/inputs/spin_condition.h"
+#include "core/model_card/model_card.h"
+
+namespace vellmor {
+
+// The results, by their process-number keys.
+inline constexpr std::array<std::string_view, 6> kSensitivityOutputs{
+    "spinneret_tension_dyn", "take_up_tension_dyn", "freeze_point_cm",
+    "freeze_stress_MPa",     "final_temperature_C", "final_diameter_um"};
+
+// The relative step h of the central differences.
+inline constexpr double kSensitivityStep = 1e-3;
+
+struct TSensitivityParameter {
+  std::string_view Name;  // the runner's option ("take-up-speed") or a card key
+  bool OnCard = false;
+  double Value = 0.0;  // in the condition or on the card
+};
+
+struct TSensitivities {
+  std::vector<TSensitivityParameter> Parameters;  // the inputs, then the card's constants
+  // Elasticity[output][parameter]: nullopt where the output has no value (no freeze point, or
+  // one at the spinneret) or a neighbouring solution failed.
+  std::array<std::vector<std::optional<double>>, kSensitivityOutputs.size()> Elasticity;
+  // Why a neighbouring solution failed, one line per parameter: "zone1-end: Converged …".
+  std::vector<std::string> Failures;
+};
+
+// The elasticities around base, the converged solution of condition with model. Each
+// neighbouring solution starts its shooting from base's spinneret tension.
+TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TModelConstants& model,
+                                    const TConvergedSolution& base);
+
+// The parameters in the order of |E| for output (an index of kSensitivityOutputs), largest
+// first; those without a value last.
+std::vector<std::size_t> ByMagnitude(const TSensitivities& sensitivities, std::size_t output);
+
+}  // namespace vellmor

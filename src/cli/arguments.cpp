@@ -1,6 +1,11 @@
 #include "cli/arguments.h"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <system_error>
 
 #include "core/inputs/input_fields.h"
 
@@ -8,9 +13,10 @@ namespace vellmor::cli {
 namespace {
 
 // The options other than the input fields that take a value.
-constexpr std::array<std::string_view, 11> kValueOptions{
-    "-o",        "--json",       "--csv", "--converged-csv", "--vary", "--cases",
-    "--summary", "--result-dir", "-j",    "--jobs",          "--shard"};
+constexpr std::array<std::string_view, 15> kValueOptions{
+    "-o",          "--json",       "--csv", "--converged-csv", "--vary",  "--cases",
+    "--summary",   "--result-dir", "-j",    "--jobs",          "--shard", "--model",
+    "--model-set", "--points",     "--at"};
 
 bool TakesValue(std::string_view argument) {
   for (const std::string_view option : kValueOptions) {
@@ -63,6 +69,25 @@ std::vector<std::string> PreparedArguments(int argc, const char* const* argv) {
     }
   }
   return arguments;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  if (path == "-") {
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (std::cin.bad()) return std::nullopt;
+    return text;
+  }
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  try {
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace vellmor::cli

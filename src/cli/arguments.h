@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,5 +25,9 @@ std::string MissingValue(int argc, const char* const* argv);
 // argument; a separate value, even one that starts with "-" ("--zone1-a2 -32.5"), is always
 // taken as it stands.
 std::vector<std::string> PreparedArguments(int argc, const char* const* argv);
+
+// The bytes of a file the runner reads (a cases file, a model card), "-" being standard input;
+// nullopt when it cannot be read (missing, a directory, no right).
+std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace vellmor::cli

@@ -37,8 +37,7 @@ constexpr const char* kFooter =
 
 }  // namespace
 
-std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const char* const* argv,
-                                                                char decimal_separator) {
+TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator) {
   TCommandLine command_line;
   command_line.Texts = DefaultInputTexts(decimal_separator);
   CLI::App app(kDescription, "vellmor-cli");
@@ -64,6 +63,19 @@ std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const 
   TSweepArguments sweep_arguments;
   AddSweepOptions(*sweep, sweep_arguments, decimal_separator);
   sweep->get_formatter()->column_width(36);
+  TSolveRequest solve_request;
+  solve_request.Texts = command_line.Texts;
+  CLI::App* solve = app.add_subcommand(std::string(kSolveCommand),
+                                       "Solve the case with the converged model and a model card "
+                                       "(see vellmor-cli solve --help)");
+  AddSolveOptions(*solve, solve_request);
+  solve->get_formatter()->column_width(36);
+  TModelChoice model_choice;
+  CLI::App* model = app.add_subcommand(std::string(kModelCommand),
+                                       "Print the model card (the built-in one without options) "
+                                       "as YAML, a template to edit");
+  AddModelOptions(*model, model_choice);
+  const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
   const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
   if (sweeps) {
     if (const std::optional<int> refused = RefusedSweepArgument(argc, argv)) return *refused;
@@ -74,10 +86,14 @@ std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const 
     }
     std::vector<std::string> arguments = PreparedArguments(argc, argv);
     app.parse(arguments);
-    if (sweep->parsed() && !sweeps) {
-      throw CLI::ArgumentMismatch("sweep: give it first, and its options after it");
+    for (const CLI::App* command : {sweep, solve, model}) {
+      if (command->parsed() && first != command->get_name()) {
+        throw CLI::ArgumentMismatch(command->get_name() +
+                                    ": give it first, and its options after it");
+      }
     }
-    if (!sweep->parsed())
+    if (solve->parsed()) CheckSolveRequest(solve_request, *solve, argc, argv);
+    if (!sweep->parsed() && !solve->parsed() && !model->parsed())
       CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
@@ -88,6 +104,8 @@ std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const 
     if (const int* status = std::get_if<int>(&request)) return *status;
     return std::get<TSweepRequest>(std::move(request));
   }
+  if (solve->parsed()) return solve_request;
+  if (model->parsed()) return model_choice;
   return command_line;
 }
 

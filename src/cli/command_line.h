@@ -3,6 +3,8 @@
 #include <variant>
 
 #include "cli/export_options.h"
+#include "cli/model_options.h"
+#include "cli/solve_command.h"
 #include "cli/sweep_arguments.h"
 #include "core/inputs/input_texts.h"
 
@@ -19,12 +21,13 @@ struct TCommandLine {
   bool WantsConverged() const { return Accuracy || !Exports.ConvergedCsvFile.empty(); }
 };
 
-// Reads the options of a single run, or of the subcommand sweep ("vellmor-cli sweep …"); a
+// Reads the options of a single run, or of a subcommand: sweep ("vellmor-cli sweep …"), solve
+// (the converged model) or model (print a card); a
 // field not given keeps the window's default text, written with the user's decimal separator.
-// Returns the command line, the sweep's request, or the exit status when the parse itself
+// Returns the command line, the subcommand's request, or the exit status when the parse itself
 // ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
 // printed).
-std::variant<TCommandLine, TSweepRequest, int> ParseCommandLine(int argc, const char* const* argv,
-                                                                char decimal_separator);
+using TParsedCommand = std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice, int>;
+TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator);
 
 }  // namespace vellmor::cli

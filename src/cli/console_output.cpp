@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/base/number_text.h"
 #include "core/physics/numerics.h"
 #include "core/report/format_fixed.h"
 
@@ -17,6 +18,15 @@ std::string Tension(double dyn, char separator) {
   return FormatFixed(dyn, 8, 3, separator) + " dyn";
 }
 
+// A temperature of the model (70 °C, or a card's 72.5) as written, with the user's separator.
+std::string Temperature(double celsius, char separator) {
+  std::string text = ShortestText(celsius).value_or("?");
+  for (char& c : text) {
+    if (c == '.') c = separator;
+  }
+  return text;
+}
+
 }  // namespace
 
 void StreamSink::ShowMessage(std::string_view text) { out_ << text << '\n' << std::flush; }
@@ -28,11 +38,12 @@ void ProgressPrinter::OnPass(const TPassRecord& pass) {
   out_ << '\n' << std::flush;
 }
 
-void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator,
-                  const TProcessNumbers* numbers) {
+void PrintSolution(std::ostream& out, std::string_view first_words, const TRunSummary& summary,
+                   char decimal_separator, const TProcessNumbers* numbers,
+                   double solidification_c) {
   const double deviation_percent =
       (summary.FinalVelocity - summary.TakeUpVelocity) / summary.TakeUpVelocity * 100.0;
-  out << "Converged after " << summary.Passes << (summary.Passes == 1 ? " pass\n" : " passes\n")
+  out << first_words << summary.Passes << (summary.Passes == 1 ? " pass\n" : " passes\n")
       << "Spinneret tension:  " << Tension(summary.Tension, decimal_separator) << '\n'
       << "Final velocity:     " << Velocity(summary.FinalVelocity, decimal_separator)
       << " (take-up " << Velocity(summary.TakeUpVelocity, decimal_separator) << ", "
@@ -41,13 +52,18 @@ void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_se
       << " cm\n"
       << "Final temperature:  " << FormatFixed(summary.FinalTemperature, 6, 1, decimal_separator)
       << " °C\n";
-  if (numbers != nullptr) PrintProcessNumbers(out, *numbers, decimal_separator);
+  if (numbers != nullptr) PrintProcessNumbers(out, *numbers, decimal_separator, solidification_c);
+}
+
+void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator,
+                  const TProcessNumbers* numbers) {
+  PrintSolution(out, "Converged after ", summary, decimal_separator, numbers, kGlassTransition);
   out << "Result file:        "
       << (summary.SaveFileName == "-" ? "standard output" : summary.SaveFileName) << '\n';
 }
 
-void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,
-                         char decimal_separator) {
+void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char decimal_separator,
+                         double solidification_c) {
   // Each number with the decimals of the one table of process numbers; the precision only
   // leaves room for its integer digits.
   const auto text = [&](std::string_view key, int precision) {
@@ -55,13 +71,13 @@ void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers,
     return FormatFixed(info.Value(numbers).value_or(0.0), precision, info.Decimals,
                        decimal_separator);
   };
+  const std::string solidification = Temperature(solidification_c, decimal_separator);
   if (numbers.Freeze) {
     out << "Freeze point:       " << text("freeze_point_cm", 7) << " cm (filament at "
-        << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n"
+        << solidification << " °C)\n"
         << "Stress at freeze:   " << text("freeze_stress_MPa", 8) << " MPa\n";
   } else {
-    out << "Freeze point:       none (the filament stays above "
-        << FormatFixed(kGlassTransition, 3, 0, decimal_separator) << " °C)\n";
+    out << "Freeze point:       none (the filament stays above " << solidification << " °C)\n";
   }
   out << "Take-up tension:    " << text("take_up_tension_dyn", 8) << " dyn\n"
       << "Fineness:           " << text("fineness_dtex", 8) << " dtex ("

@@ -40,9 +40,16 @@ class ProgressPrinter : public PassObserver {
 void PrintSummary(std::ostream& out, const TRunSummary& summary, char decimal_separator,
                   const TProcessNumbers* numbers = nullptr);
 
+// The summary's lines without the file: first_words and the passes ("Converged after 11
+// passes"), then as PrintSummary, the freeze point taken at solidification_c.
+void PrintSolution(std::ostream& out, std::string_view first_words, const TRunSummary& summary,
+                   char decimal_separator, const TProcessNumbers* numbers, double solidification_c);
+
 // The freeze point and the stress there, take-up tension, fineness, draw-down ratio and
-// residence time, one line each, aligned with the summary.
-void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char decimal_separator);
+// residence time, one line each, aligned with the summary; the freeze point is where the
+// filament falls below solidification_c.
+void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char decimal_separator,
+                         double solidification_c = kGlassTransition);
 
 // The line that compares the result with the converged solution, after the summary, or the
 // converged solution's failure through sink (standard error), which leaves the run as it is.

@@ -1,5 +1,5 @@
 // vellmor-cli: one spinline run from the command line, the window's input fields as options;
-// "vellmor-cli sweep ..." runs many.
+// "vellmor-cli sweep ..." runs many, "vellmor-cli solve ..." the converged model.
 
 #include <variant>
 
@@ -16,6 +16,12 @@ int main(int argc, char** argv) {
   if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
   if (const auto* sweep = std::get_if<vellmor::cli::TSweepRequest>(&parsed)) {
     return vellmor::cli::RunSweepCommand(*sweep, separator);
+  }
+  if (const auto* solve = std::get_if<vellmor::cli::TSolveRequest>(&parsed)) {
+    return vellmor::cli::RunSolveCommand(*solve, separator);
+  }
+  if (const auto* model = std::get_if<vellmor::cli::TModelChoice>(&parsed)) {
+    return vellmor::cli::RunModelCommand(*model);
   }
   return vellmor::cli::RunCase(std::get<vellmor::cli::TCommandLine>(parsed));
 }

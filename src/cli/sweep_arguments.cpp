@@ -1,5 +1,7 @@
 #include "cli/sweep_arguments.h"
 
+#include "cli/arguments.h"
+
 #include <sched.h>
 
 #include <CLI/CLI.hpp>
@@ -60,27 +62,6 @@ int UsageError(const std::string& message) {
 // The result file name is the sweep's to choose, per case.
 bool NamesTheResultFile(std::string_view argument) {
   return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
-}
-
-// The bytes of a cases file, "-" being standard input; nullopt when it cannot be read
-// (missing, a directory, no right).
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  if (path == "-") {
-    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) return std::nullopt;
-    return text;
-  }
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  try {
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return text;
-  } catch (const std::ios_base::failure&) {
-    return std::nullopt;
-  }
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#include "cli/model_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+
+#include "cli/arguments.h"
+
+namespace vellmor::cli {
+
+void AddModelOptions(CLI::App& app, TModelChoice& choice) {
+  app.add_option("--model", choice.File,
+                 "The model card (YAML) of the converged model; vellmor-cli model prints the "
+                 "built-in one to start from")
+      ->type_name("FILE");
+  app.add_option("--model-set", choice.Settings,
+                 "Set one constant of the card, after --model (repeatable): "
+                 "--model-set heat_transfer.factor=2e-4")
+      ->type_name("KEY=VALUE")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice) {
+  ModelCard card;
+  if (!choice.File.empty()) {
+    const std::optional<std::string> text = ReadWholeFile(choice.File);
+    if (!text) return "--model " + choice.File + ": the file can not be read";
+    auto read = ReadModelCard(*text, choice.File);
+    if (auto* problem = std::get_if<TCardProblem>(&read)) return std::move(problem->Message);
+    card = std::get<ModelCard>(std::move(read));
+  }
+  for (const std::string& setting : choice.Settings) {
+    if (auto problem = ApplyModelSetting(card, setting)) return std::move(problem->Message);
+  }
+  return card;
+}
+
+}  // namespace vellmor::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "core/model_card/model_card.h"
+
+namespace CLI {
+class App;
+}
+
+namespace vellmor::cli {
+
+// The model card a call asks for: a file (empty for the built-in card), then settings
+// "KEY=VALUE" applied in order.
+struct TModelChoice {
+  std::string File;
+  std::vector<std::string> Settings;
+};
+
+// Adds --model and --model-set to app.
+void AddModelOptions(CLI::App& app, TModelChoice& choice);
+
+// The card chosen, or the one line that refuses it (the file cannot be read, a key or value
+// is wrong, with the file's line).
+std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice);
+
+}  // namespace vellmor::cli

@@ -84,6 +84,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
       throw CLI::ArgumentMismatch(missing);
     }
+    if (first == kSolveCommand) CheckSolveArguments(argc, argv);
     std::vector<std::string> arguments = PreparedArguments(argc, argv);
     app.parse(arguments);
     for (const CLI::App* command : {sweep, solve, model}) {
@@ -92,7 +93,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
                                     ": give it first, and its options after it");
       }
     }
-    if (solve->parsed()) CheckSolveRequest(solve_request, *solve, argc, argv);
+    if (solve->parsed()) CheckSolveRequest(solve_request, *solve);
     if (!sweep->parsed() && !solve->parsed() && !model->parsed())
       CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {

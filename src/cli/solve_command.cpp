@@ -145,8 +145,7 @@ void AddSolveOptions(CLI::App& app, TSolveRequest& request) {
   app.footer(kFooter);
 }
 
-void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app, int argc,
-                       const char* const* argv) {
+void CheckSolveArguments(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=")) {
@@ -154,6 +153,9 @@ void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app, int ar
                                  "solve writes no result file (see --json and --csv)");
     }
   }
+}
+
+void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app) {
   for (const char* option : {"--json", "--csv", "--model", "--at"}) {
     const CLI::Option* given = app.get_option(option);
     if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {

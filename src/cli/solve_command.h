@@ -31,10 +31,12 @@ struct TSolveRequest {
 // --model, --model-set, --json, --csv, --points, --at and --sensitivities.
 void AddSolveOptions(CLI::App& app, TSolveRequest& request);
 
-// Checks what the parse cannot (export names, the points, no result file): throws
-// CLI::ValidationError.
-void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app, int argc,
-                       const char* const* argv);
+// Refuses the result file's options before the parse, which would only call them unexpected:
+// throws CLI::ValidationError.
+void CheckSolveArguments(int argc, const char* const* argv);
+
+// Checks what the parse cannot (export names, the points): throws CLI::ValidationError.
+void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app);
 
 // Runs it: the summary (and the elasticities) on standard output, or on standard error where
 // an export takes standard output; a refused card or input, or a failed solution, as one

@@ -1,0 +1,139 @@
+// vellmor-cli solve and vellmor-cli model as a user runs them: the converged model with a card,
+// its exports and elasticities, and the refusals of a card, of its settings and of the
+// options solve does not take.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "support/test_support.h"
+
+namespace vellmor::cli_test {
+using test::ReadBytes;
+namespace {
+
+using Json = nlohmann::json;
+
+// The default case from an independent fixed-step integration (see the converged model's
+// tests).
+constexpr double kTension = 40.4367662686;      // dyn
+constexpr double kFreezePoint = 62.3341500148;  // cm
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST_F(CliTest, SolveJsonHasTheRunsLayoutAndTheCardAsUsed) {
+  const TCliRun run = Run({"solve", "--json", "-"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  // The JSON takes standard output; the summary moves to standard error.
+  EXPECT_NE(run.Err.find("Converged solution after "), std::string::npos) << run.Err;
+  const Json json = Json::parse(run.Out);
+  for (const char* key :
+       {"inputs", "status", "message", "summary", "process_numbers", "profile", "model"}) {
+    EXPECT_TRUE(json.contains(key)) << key;
+  }
+  EXPECT_EQ(json["status"], "succeeded");
+  EXPECT_NEAR(json["summary"]["spinneret_tension_dyn"].get<double>(), kTension, 1e-7);
+  EXPECT_NEAR(json["process_numbers"]["freeze_point_cm"].get<double>(), kFreezePoint, 1e-6);
+  EXPECT_EQ(json["profile"]["x_cm"].size(), 1001u);
+  EXPECT_EQ(json["model"]["heat_transfer"]["factor"], 1.37e-4);
+  EXPECT_EQ(json["model"]["gravity_cm_s2"], 980.0);
+  EXPECT_FALSE(json.contains("sensitivities") && !json["sensitivities"].is_null());
+  // No classical result file.
+  EXPECT_TRUE(std::filesystem::is_empty(work_));
+}
+
+// The printed card read back is the built-in card: the same solution to the last byte.
+TEST_F(CliTest, PrintedCardSolvesAsTheBuiltInOne) {
+  const TCliRun card = Run({"model"});
+  ASSERT_EQ(card.ExitStatus, 0) << card.Err;
+  WriteText(work_ / "card.yaml", card.Out);
+  ASSERT_EQ(Run({"solve", "--model", "card.yaml", "--json", "a.json"}).ExitStatus, 0);
+  ASSERT_EQ(Run({"solve", "--json", "b.json"}).ExitStatus, 0);
+  EXPECT_EQ(ReadBytes(work_ / "a.json"), ReadBytes(work_ / "b.json"));
+
+  // A setting after the file wins over it, and the printed card shows it.
+  const TCliRun changed = Run({"model", "--model", "card.yaml", "--model-set", "gravity_cm_s2=0"});
+  EXPECT_NE(changed.Out.find("gravity_cm_s2: 0 "), std::string::npos) << changed.Out;
+}
+
+TEST_F(CliTest, SolveWithAChangedConstant) {
+  const TCliRun run =
+      Run({"solve", "--model-set", "heat_transfer.factor=2e-4", "--json", "run.json"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const Json json = Json::parse(ReadBytes(work_ / "run.json"));
+  EXPECT_EQ(json["model"]["heat_transfer"]["factor"], 2e-4);
+  // More heat taken: the filament freezes sooner, under a higher spinneret tension.
+  EXPECT_LT(json["process_numbers"]["freeze_point_cm"].get<double>(), kFreezePoint - 10.0);
+  EXPECT_GT(json["summary"]["spinneret_tension_dyn"].get<double>(), kTension + 5.0);
+}
+
+TEST_F(CliTest, SolveProfileAtChosenPositions) {
+  const TCliRun run = Run({"solve", "--at", "0,62.5,100", "--csv", "-"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = test::LfLines(run.Out);
+  ASSERT_EQ(lines.size(), 4u) << run.Out;
+  EXPECT_TRUE(lines[1].starts_with("0,"));
+  EXPECT_TRUE(lines[2].starts_with("62.5,"));
+  EXPECT_TRUE(lines[3].starts_with("100,"));
+
+  const TCliRun off = Run({"solve", "--at", "150"});
+  EXPECT_EQ(off.ExitStatus, 1);
+  EXPECT_EQ(off.Err, "Profile position 150 cm is not on the line, which runs from 0 to 100 cm\n");
+}
+
+TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
+  const TCliRun run = Run({"solve", "--sensitivities", "--json", "run.json"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_NE(run.Out.find("Elasticities d ln y / d ln p, largest first:"), std::string::npos);
+  const Json json = Json::parse(ReadBytes(work_ / "run.json"));
+  const Json& e = json["sensitivities"];
+  ASSERT_EQ(e.size(), 6u);
+  EXPECT_EQ(e["freeze_point_cm"].size(), 40u);
+  // The final diameter follows the mass balance: D ∝ V^-1/2 at the take-up.
+  EXPECT_NEAR(e["final_diameter_um"]["take-up-speed"].get<double>(), -0.5, 2e-3);
+  EXPECT_TRUE(e["freeze_point_cm"].contains("heat_transfer.factor"));
+}
+
+TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
+  struct TCase {
+    Arguments arguments;
+    int status;
+    std::string message;  // the start of standard error
+  };
+  WriteText(work_ / "broken.yaml",
+            "name: x\ndensity: {intercept_g_cm3: 1.36, slope_g_cm3_per_C: 0.0005}\n"
+            "specific_heat: {intercept_cal_g_C: 0.3, slope_cal_g_C_per_C: zero}\n");
+  const std::vector<TCase> cases{
+      {{"solve", "-o", "x.txt"}, 64, "-o: solve writes no result file"},
+      {{"solve", "--points", "1"}, 64, "--points: expected 2 to 1000000"},
+      {{"solve", "--model-set", "heat_transfer.factr=1"},
+       1,
+       "vellmor-cli solve: --model-set heat_transfer.factr=1: unknown card key"},
+      {{"solve", "--model", "broken.yaml"},
+       1,
+       "vellmor-cli solve: broken.yaml:3: specific_heat.slope_cal_g_C_per_C: not a number: zero"},
+      {{"solve", "--model", "missing.yaml"},
+       1,
+       "vellmor-cli solve: --model missing.yaml: the file can not be read"},
+      {{"solve", "--hole-diameter", "abc"}, 1, "Input value is not correct!"},
+      {{"model", "--model-set", "viscosity.factor_P=-1"},
+       1,
+       "vellmor-cli model: --model-set viscosity.factor_P=-1: "},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.arguments[1] + " " + c.arguments.back());
+    const TCliRun run = Run(c.arguments);
+    EXPECT_EQ(run.ExitStatus, c.status);
+    EXPECT_TRUE(run.Err.starts_with(c.message)) << run.Err;
+    EXPECT_EQ(run.Out, "");
+  }
+}
+
+}  // namespace
+}  // namespace vellmor::cli_test

@@ -39,6 +39,11 @@ constexpr const char* kDescription =
     "                       converged), converged_freeze_point_cm, suggested_increment_cm\n"
     "                       (spinneret tension within 1 %) and converged_message (why the\n"
     "                       converged solution failed; its other cells are then empty).\n"
+    "  --solve              solve every case with the converged model instead (the same\n"
+    "                       summary; no result files). --vary and --cases then take card\n"
+    "                       keys too (--vary heat_transfer.factor=1.2e-4:1.6e-4:0.1e-4,\n"
+    "                       values with the point), and --model and --model-set set the\n"
+    "                       card every case starts from.\n"
     "\n"
     "Input options given below apply to every case (a cases file's cells override them).\n"
     "Under a decimal comma (LC_NUMERIC), separate list values with ';' (0,5;1,0) and cases\n"
@@ -112,6 +117,9 @@ void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_sep
   app.add_flag("-q,--quiet", arguments.Quiet, "No progress line on standard error");
   app.add_flag("--accuracy", arguments.Accuracy,
                "Add the converged solution's columns to the summary (see above)");
+  app.add_flag("--solve", arguments.Solve,
+               "Solve every case with the converged model and a model card (see above)");
+  AddModelOptions(app, arguments.Model);
 }
 
 std::optional<int> RefusedSweepArgument(int argc, const char* const* argv) {
@@ -163,7 +171,7 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
       }
       varied.push_back(std::get<TVariedOption>(std::move(option)));
       for (const auto& [field, input_option] : arguments.InputOptions) {
-        if (field == varied.back().Field && input_option->count() > 0) {
+        if (field == varied.back().Column.Field && input_option->count() > 0) {
           return UsageError("--vary " + vary + ": the option is also given as --" +
                             std::string(field->Name));
         }
@@ -175,12 +183,34 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
     }
     cases = std::get<CaseSet>(std::move(product));
   }
+  if (arguments.Solve) {
+    if (!arguments.ResultDirectory.empty()) {
+      return UsageError("--result-dir: the converged model writes no result files");
+    }
+    if (arguments.Accuracy) {
+      return UsageError("--accuracy: with --solve every case is the converged solution already");
+    }
+    auto card = LoadModelCard(arguments.Model);
+    if (const auto* problem = std::get_if<std::string>(&card)) return UsageError(*problem);
+    cases->SetBaseCard(std::get<ModelCard>(std::move(card)));
+  } else {
+    for (const TSweepColumn& column : cases->Columns()) {
+      if (column.OnCard()) {
+        return UsageError(std::string(column.Name()) +
+                          ": a card key is for the converged model (add --solve)");
+      }
+    }
+    if (!arguments.Model.File.empty() || !arguments.Model.Settings.empty()) {
+      return UsageError(std::string(arguments.Model.File.empty() ? "--model-set" : "--model") +
+                        ": a model card is for the converged model (add --solve)");
+    }
+  }
   const auto shard = ParseShard(arguments.ShardText);
   if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
 
   return TSweepRequest{std::move(*cases),     std::get<TShard>(shard),   cases_path,
                        arguments.SummaryPath, arguments.ResultDirectory, jobs,
-                       arguments.Quiet,       arguments.Accuracy};
+                       arguments.Quiet,       arguments.Accuracy,        arguments.Solve};
 }
 
 }  // namespace vellmor::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/exit_status.h"
+#include "cli/model_options.h"
 
 #include <optional>
 #include <string>
@@ -38,6 +39,7 @@ struct TSweepRequest {
   int Jobs = 1;
   bool Quiet = false;
   bool Accuracy = false;  // the converged solution's columns in the summary
+  bool Solve = false;     // every case by the converged model, with the cases' card
 };
 
 // The default number of jobs: every hardware thread this process may run on (its CPU
@@ -56,6 +58,8 @@ struct TSweepArguments {
   std::string ShardText = "1/1";
   bool Quiet = false;
   bool Accuracy = false;
+  bool Solve = false;
+  TModelChoice Model;
   const CLI::Option* CasesOption = nullptr;
   const CLI::Option* SummaryOption = nullptr;
   const CLI::Option* ResultDirectoryOption = nullptr;

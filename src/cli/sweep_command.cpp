@@ -101,6 +101,7 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   options.Shard = request.Shard;
   options.Files = files.get();
   options.Accuracy = request.Accuracy;
+  options.Solve = request.Solve;
   TSweepOutcome outcome;
   std::optional<OutputError> failure;
   try {

@@ -57,7 +57,7 @@ void SummaryOutput::Fail(const TOutputStatus& status) {
 }
 
 std::string ResultFileName(std::size_t case_number, std::size_t case_count,
-                           const std::vector<const TInputField*>& columns,
+                           const std::vector<TSweepColumn>& columns,
                            const std::vector<std::string>& texts) {
   const std::string number = std::to_string(case_number);
   const std::size_t width = std::to_string(case_count).size();
@@ -65,7 +65,7 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
   name += number;
   for (std::size_t j = 0; j < columns.size() && j < texts.size(); ++j) {
     name += '_';
-    name += columns[j]->Name;
+    name += columns[j].Name();
     name += '=';
     for (const char c : texts[j]) name += IsSafeFileNameByte(c) ? c : '_';
   }

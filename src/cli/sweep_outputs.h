@@ -52,7 +52,7 @@ class SummaryOutput {
 // its text, with any byte outside A-Z a-z 0-9 . _ - made '_':
 // "07_take-up-speed=4500_zone2-air-velocity=20.txt".
 std::string ResultFileName(std::size_t case_number, std::size_t case_count,
-                           const std::vector<const TInputField*>& columns,
+                           const std::vector<TSweepColumn>& columns,
                            const std::vector<std::string>& texts);
 
 // Each succeeded case's result file in a directory, byte for byte the file a single run of its

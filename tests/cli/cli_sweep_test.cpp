@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli_process.h"
 #include "support/test_support.h"
 
@@ -218,7 +220,9 @@ TEST_P(CliSweepUsageTest, ExitsWith64AndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, CliSweepUsageTest,
     testing::Values(
-        UsageCase{"UnknownOption", {"--vary", "speed=1,2"}, "'speed' is not an input option"},
+        UsageCase{"UnknownOption",
+                  {"--vary", "speed=1,2"},
+                  "'speed' is neither an input option nor a card key"},
         UsageCase{"EmptyList", {"--vary", "iv="}, "iv=: the list of values is empty"},
         UsageCase{"StepZero", {"--vary", "iv=0.7:0.8:0"}, "the step is zero"},
         UsageCase{"StepOfTheWrongSign", {"--vary", "iv=0.7:0.8:-0.1"}, "away from stop"},
@@ -264,6 +268,72 @@ TEST_F(CliSweepTest, AccuracyAddsTheConvergedColumnsAndNothingElse) {
     EXPECT_TRUE(lines[k].starts_with(plain_lines[k] + ",")) << lines[k];
     EXPECT_EQ(Cells(lines[k]).size(), Cells(plain_lines[k]).size() + 5);
   }
+}
+
+// The converged model over card constants and inputs at once: each line holds the numbers a
+// lone solve of the same case prints in its JSON, to the last bit.
+TEST_F(CliSweepTest, SolveOverTheCardEqualsLoneSolves) {
+  const TCliRun run = Sweep({"--solve", "--vary", "heat_transfer.factor=1.37e-4,2e-4", "--vary",
+                             "take-up-speed=4000,5000", "--model-set", "gravity_cm_s2=0", "-q"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 5u);
+  const std::vector<std::string> header = Cells(lines[0]);
+  EXPECT_EQ(header[1], "heat_transfer.factor");
+  EXPECT_EQ(header[2], "take-up-speed");
+  EXPECT_EQ(lines[0], Lines(Sweep({"--vary", "heat_transfer.factor=1e-4", "--vary",
+                                   "take-up-speed=1", "--solve", "-q"})
+                                .Out)[0]);
+  const auto column = [&](std::string_view name) {
+    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+  };
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    SCOPED_TRACE(lines[k]);
+    const std::vector<std::string> cells = Cells(lines[k]);
+    ASSERT_EQ(cells[column("status")], "succeeded");
+    const TCliRun lone = Single({"solve", "--model-set", "gravity_cm_s2=0", "--model-set",
+                                 "heat_transfer.factor=" + cells[1], "--take-up-speed", cells[2],
+                                 "--points", "2", "--json", "-"});
+    ASSERT_EQ(lone.ExitStatus, 0) << lone.Err;
+    const auto json = nlohmann::json::parse(lone.Out);
+    EXPECT_EQ(std::stod(cells[column("spinneret_tension_dyn")]),
+              json["summary"]["spinneret_tension_dyn"].get<double>());
+    EXPECT_EQ(std::stoi(cells[column("passes")]), json["summary"]["passes"].get<int>());
+    for (const char* number :
+         {"freeze_point_cm", "take_up_tension_dyn", "final_diameter_um", "residence_time_s"}) {
+      EXPECT_EQ(std::stod(cells[column(number)]), json["process_numbers"][number].get<double>())
+          << number;
+    }
+  }
+}
+
+TEST_F(CliSweepTest, CardAndSolveOptionsAreRefusedWhereTheyDoNotApply) {
+  struct TCase {
+    Arguments arguments;
+    std::string message;
+  };
+  const std::vector<TCase> cases{
+      {{"--vary", "heat_transfer.factor=1e-4"},
+       "vellmor-cli sweep: heat_transfer.factor: a card key is for the converged model (add "
+       "--solve)\n"},
+      {{"--model-set", "gravity_cm_s2=0"},
+       "vellmor-cli sweep: --model-set: a model card is for the converged model (add --solve)\n"},
+      {{"--solve", "--result-dir", "out"},
+       "vellmor-cli sweep: --result-dir: the converged model writes no result files\n"},
+      {{"--solve", "--model-set", "viscosity.factor_P=0"},
+       "vellmor-cli sweep: --model-set viscosity.factor_P=0: must be above 0, not 0\n"},
+      {{"--solve", "--vary", "heat_transfr.factor=1e-4"},
+       "vellmor-cli sweep: --vary heat_transfr.factor=1e-4: 'heat_transfr.factor' is neither an "
+       "input option nor a card key\n"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const TCliRun run = Sweep(c.arguments);
+    EXPECT_EQ(run.ExitStatus, 64);
+    EXPECT_TRUE(run.Err.starts_with(c.message)) << run.Err;
+    EXPECT_EQ(run.Out, "");
+  }
+  EXPECT_FALSE(fs::exists(work_ / "out"));
 }
 
 TEST_F(CliSweepTest, UnwritableSummaryExitsWith73) {

@@ -38,15 +38,17 @@ bool IsCardNumberText(std::string_view text) {
 
 std::string Text(double value) { return ShortestText(value).value_or("nan"); }
 
-// A constant as the card shows it: the shortest text that reads back as the same double, in
-// positional notation where that stays short (0.0005 rather than 5e-04, as people write it).
-std::string CardText(double value) {
+}  // namespace
+
+std::string CardNumberText(double value) {
   const double magnitude = std::fabs(value);
   if (value == 0.0 || magnitude < 1e-5 || magnitude >= 1e15) return Text(value);
   char text[64];
   const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
   return result.ec == std::errc() ? std::string(text, result.ptr) : Text(value);
 }
+
+namespace {
 
 // A value the card would lead to, to four digits: enough to see why it is refused.
 std::string Rounded(double value) {
@@ -302,6 +304,19 @@ OrCardProblem<ModelCard> ReadModelCard(std::string_view yaml, std::string_view s
   return CardReader(source_name).Read(yaml);
 }
 
+std::optional<std::string> ApplyCardText(ModelCard& card, const TModelKey& key,
+                                         std::string_view text) {
+  ModelCard changed = card;
+  if (!changed.SetText(key, text)) return "not a number: " + std::string(text);
+  if (const std::optional<TMeaninglessValue> meaningless = MeaninglessValue(changed)) {
+    std::string why;
+    if (meaningless->Key != &key) why = std::string(meaningless->Key->Path) + ": ";
+    return why + meaningless->Why;
+  }
+  card = std::move(changed);
+  return std::nullopt;
+}
+
 std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view setting) {
   const std::string shown = "--model-set " + std::string(setting);
   const std::size_t equals = setting.find('=');
@@ -316,14 +331,12 @@ std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view 
   if (key == nullptr) {
     return TCardProblem{shown + ": unknown card key (vellmor-cli model lists them)"};
   }
-  ModelCard changed = card;
-  if (!changed.SetText(*key, text)) return TCardProblem{shown + ": not a number"};
-  if (const std::optional<TMeaninglessValue> meaningless = MeaninglessValue(changed)) {
-    std::string message = shown + ": ";
-    if (meaningless->Key != key) message += std::string(meaningless->Key->Path) + ": ";
-    return TCardProblem{message + meaningless->Why};
+  // The setting shows the text already.
+  if (ModelCard probe = card; !probe.SetText(*key, text))
+    return TCardProblem{shown + ": not a number"};
+  if (const std::optional<std::string> why = ApplyCardText(card, *key, text)) {
+    return TCardProblem{shown + ": " + *why};
   }
-  card = std::move(changed);
   return std::nullopt;
 }
 
@@ -345,8 +358,8 @@ std::string ModelCardYaml(const ModelCard& card) {
       yaml += "\n# " + std::string(LawOf(section)) + "\n";
       if (!section.empty()) yaml += std::string(section) + ":\n";
     }
-    std::string line =
-        (section.empty() ? "" : "  ") + std::string(key.Key()) + ": " + CardText(card.Value(key));
+    std::string line = (section.empty() ? "" : "  ") + std::string(key.Key()) + ": " +
+                       CardNumberText(card.Value(key));
     line.resize(std::max<std::size_t>(line.size() + 1, 44), ' ');
     yaml += line + "# " + std::string(key.Meaning) + ";\n" + std::string(44, ' ') + "# " +
             std::string(key.Source) + "\n";

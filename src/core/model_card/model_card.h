@@ -103,8 +103,18 @@ std::optional<TMeaninglessValue> MeaninglessValue(const ModelCard& card);
 // line and the key.
 OrCardProblem<ModelCard> ReadModelCard(std::string_view yaml, std::string_view source_name);
 
+// Sets key to the number text (the card's grammar, a point decimal) and checks the law it
+// changes; card is left as it was when that refuses it, and the reason is returned
+// ("not a number: abc", "must be above 0, not -1", or another key's reason after its path).
+std::optional<std::string> ApplyCardText(ModelCard& card, const TModelKey& key,
+                                         std::string_view text);
+
 // Applies one "KEY=VALUE" of --model-set to card, and checks the law it changes.
 std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view setting);
+
+// A constant as the card shows it: the shortest text that reads back as the same double, in
+// positional notation where that stays short (0.0005 rather than 5e-04, as people write it).
+std::string CardNumberText(double value);
 
 // The card as YAML with a comment per law and per constant: what `vellmor-cli model` prints,
 // a template to edit. Reading it back gives the same card, every double to the bit.

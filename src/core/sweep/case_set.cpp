@@ -10,9 +10,9 @@ OrProblem<CaseSet> CaseSet::Product(const TInputTexts& base, std::vector<TVaried
   CaseSet set;
   set.base_ = base;
   for (TVariedOption& option : varied) {
-    assert(option.Field != nullptr && !option.Texts.empty());
-    const std::string name(option.Field->Name);
-    if (std::find(set.columns_.begin(), set.columns_.end(), option.Field) != set.columns_.end()) {
+    assert((option.Column.Field != nullptr) != option.Column.OnCard() && !option.Texts.empty());
+    const std::string name(option.Column.Name());
+    if (std::find(set.columns_.begin(), set.columns_.end(), option.Column) != set.columns_.end()) {
       return TSweepProblem{"--vary " + name + ": the option is varied twice"};
     }
     if (option.Texts.size() > kMaxSweepCases / set.count_) {
@@ -20,7 +20,7 @@ OrProblem<CaseSet> CaseSet::Product(const TInputTexts& base, std::vector<TVaried
                            std::to_string(kMaxSweepCases) + " cases"};
     }
     set.count_ *= option.Texts.size();
-    set.columns_.push_back(option.Field);
+    set.columns_.push_back(option.Column);
     set.product_texts_.push_back(std::move(option.Texts));
   }
   return set;
@@ -44,11 +44,17 @@ const std::string& CaseSet::Cell(std::size_t case_number, std::size_t column) co
   return product_texts_[column][index % product_texts_[column].size()];
 }
 
+bool CaseSet::VariesTheCard() const {
+  return std::any_of(columns_.begin(), columns_.end(),
+                     [](const TSweepColumn& column) { return column.OnCard(); });
+}
+
 TInputTexts CaseSet::TextsOf(std::size_t case_number) const {
   TInputTexts texts = base_;
   for (std::size_t j = 0; j < columns_.size(); ++j) {
+    if (columns_[j].OnCard()) continue;
     const std::string& cell = Cell(case_number, j);
-    if (!cell.empty()) texts.*columns_[j]->Text = cell;
+    if (!cell.empty()) texts.*columns_[j].Field->Text = cell;
   }
   return texts;
 }
@@ -57,8 +63,30 @@ std::vector<std::string> CaseSet::ColumnTextsOf(std::size_t case_number) const {
   const TInputTexts texts = TextsOf(case_number);
   std::vector<std::string> cells;
   cells.reserve(columns_.size());
-  for (const TInputField* field : columns_) cells.push_back(texts.*field->Text);
+  for (std::size_t j = 0; j < columns_.size(); ++j) {
+    const TSweepColumn& column = columns_[j];
+    if (!column.OnCard()) {
+      cells.push_back(texts.*column.Field->Text);
+    } else if (const std::string& cell = Cell(case_number, j); !cell.empty()) {
+      cells.push_back(cell);
+    } else {
+      cells.push_back(CardNumberText(base_card_.Value(*column.CardKey)));
+    }
+  }
   return cells;
+}
+
+std::variant<ModelCard, std::string> CaseSet::CardOf(std::size_t case_number) const {
+  ModelCard card = base_card_;
+  for (std::size_t j = 0; j < columns_.size(); ++j) {
+    if (!columns_[j].OnCard()) continue;
+    const std::string& cell = Cell(case_number, j);
+    if (cell.empty()) continue;
+    if (auto why = ApplyCardText(card, *columns_[j].CardKey, cell)) {
+      return std::string(columns_[j].Name()) + ": " + *why;
+    }
+  }
+  return card;
 }
 
 OrProblem<TShard> ParseShard(std::string_view text) {

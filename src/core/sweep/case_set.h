@@ -7,7 +7,9 @@
 
 #include "core/inputs/input_fields.h"
 #include "core/inputs/input_texts.h"
+#include "core/model_card/model_card.h"
 #include "core/sweep/cases_table.h"
+#include "core/sweep/sweep_column.h"
 #include "core/sweep/sweep_problem.h"
 #include "core/sweep/vary_list.h"
 
@@ -27,11 +29,21 @@ class CaseSet {
 
   std::size_t Count() const { return count_; }
   // The varied options (or the table's columns), in order: the summary's case columns.
-  const std::vector<const TInputField*>& Columns() const { return columns_; }
+  const std::vector<TSweepColumn>& Columns() const { return columns_; }
+  // Whether a column is a card constant: the cases are then for the converged model.
+  bool VariesTheCard() const;
   // The nineteen texts of case case_number (1 … Count()).
   TInputTexts TextsOf(std::size_t case_number) const;
-  // The texts of the Columns() in case case_number, as the case runs them.
+  // The texts of the Columns() in case case_number, as the case runs them (a card constant's
+  // as the card writes it).
   std::vector<std::string> ColumnTextsOf(std::size_t case_number) const;
+
+  // The model card every case starts from (the built-in one unless set).
+  void SetBaseCard(ModelCard card) { base_card_ = std::move(card); }
+  const ModelCard& BaseCard() const { return base_card_; }
+  // The card of case case_number: the base card with the case's card constants, or the
+  // column and reason that refuse one ("heat_transfer.factor: must be above 0, not -1").
+  std::variant<ModelCard, std::string> CardOf(std::size_t case_number) const;
 
  private:
   CaseSet() = default;
@@ -39,7 +51,8 @@ class CaseSet {
   const std::string& Cell(std::size_t case_number, std::size_t column) const;
 
   TInputTexts base_;
-  std::vector<const TInputField*> columns_;
+  ModelCard base_card_;
+  std::vector<TSweepColumn> columns_;
   std::vector<std::vector<std::string>> product_texts_;  // per column, for a product
   std::vector<std::vector<std::string>> rows_;           // per case, for a table
   std::size_t count_ = 1;

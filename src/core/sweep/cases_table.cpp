@@ -106,16 +106,18 @@ OrProblem<TCasesTable> ReadCasesTable(std::string_view csv, std::string_view sou
   for (std::size_t i = 0; i < names->size(); ++i) {
     const std::string& name = (*names)[i];
     const std::string spot = header_spot + ", column " + std::to_string(i + 1) + ": ";
-    const TInputField* field = FindInputField(name);
-    if (field == nullptr) return TSweepProblem{spot + "'" + name + "' is not an input option"};
-    if (!field->Numeric) {
+    const std::optional<TSweepColumn> column = FindSweepColumn(name);
+    if (!column) {
+      return TSweepProblem{spot + "'" + name + "' is neither an input option nor a card key"};
+    }
+    if (column->Field != nullptr && !column->Field->Numeric) {
       return TSweepProblem{spot +
                            "the sweep names each case's result file itself (see --result-dir)"};
     }
-    if (std::find(table.Columns.begin(), table.Columns.end(), field) != table.Columns.end()) {
+    if (std::find(table.Columns.begin(), table.Columns.end(), *column) != table.Columns.end()) {
       return TSweepProblem{spot + "'" + name + "' is named twice"};
     }
-    table.Columns.push_back(field);
+    table.Columns.push_back(*column);
   }
 
   for (std::size_t index = header_index + 1; index < lines.size(); ++index) {

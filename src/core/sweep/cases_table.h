@@ -5,15 +5,17 @@
 #include <vector>
 
 #include "core/inputs/input_fields.h"
+#include "core/sweep/sweep_column.h"
 #include "core/sweep/sweep_problem.h"
 
 namespace vellmor {
 
-// The cases of a design of experiments, one per row: the header names input options, each
+// The cases of a design of experiments, one per row: the header names input options (or card
+// keys, for the converged model), each
 // cell holds that option's text for the row's case exactly as typed. An empty cell leaves the
 // option as the command line (or the window's default) sets it.
 struct TCasesTable {
-  std::vector<const TInputField*> Columns;
+  std::vector<TSweepColumn> Columns;
   std::vector<std::vector<std::string>> Rows;  // each as long as Columns
 };
 

@@ -34,10 +34,10 @@ void AddAccuracyCells(CsvRecord& record, const TCaseResult& result) {
 
 }  // namespace
 
-std::string SummaryHeader(const std::vector<const TInputField*>& columns, SummaryColumns kind) {
+std::string SummaryHeader(const std::vector<TSweepColumn>& columns, SummaryColumns kind) {
   CsvRecord header;
   header.Plain("case");
-  for (const TInputField* field : columns) header.Plain(field->Name);
+  for (const TSweepColumn& column : columns) header.Plain(column.Name());
   for (const char* name :
        {"status", "message", "passes", "spinneret_tension_dyn", "final_velocity_m_min"}) {
     header.Plain(name);

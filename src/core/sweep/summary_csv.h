@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/inputs/input_fields.h"
+#include "core/sweep/sweep_column.h"
 #include "core/sweep/sweep_runner.h"
 
 namespace vellmor {
@@ -33,7 +33,7 @@ namespace vellmor {
 enum class SummaryColumns { kProcess, kWithAccuracy };
 
 // The header line, LF included.
-std::string SummaryHeader(const std::vector<const TInputField*>& columns,
+std::string SummaryHeader(const std::vector<TSweepColumn>& columns,
                           SummaryColumns kind = SummaryColumns::kProcess);
 
 // The line of one case, LF included; column_texts are the case's texts of the varied options.

@@ -20,6 +20,7 @@
 
 #include "core/base/floating_point_check.h"
 #include "core/converged/accuracy_check.h"
+#include "core/converged/converged_run.h"
 #include "core/physics/numerics.h"
 #include "core/solver/run_state.h"
 
@@ -86,6 +87,37 @@ TCaseResult RunOneCase(const CaseSet& cases, std::size_t case_number,
   return result;
 }
 
+// A case of the converged model: its texts read as a run reads them, its card the base card
+// with the case's constants; no profile, no file.
+TCaseResult SolveOneCase(const CaseSet& cases, std::size_t case_number,
+                         const TSweepOptions& sweep) {
+  TCaseResult result;
+  result.Case = case_number;
+  auto card = cases.CardOf(case_number);
+  if (auto* why = std::get_if<std::string>(&card)) {
+    result.Status = RunStatus::kRefused;
+    result.Failure = RunFailureKind::kInputRefused;
+    result.Message = std::move(*why);
+    return result;
+  }
+  TConvergedRunOptions options;
+  options.DecimalSeparator = sweep.DecimalSeparator;
+  options.Model = std::get<ModelCard>(card).Constants();
+  options.Positions.Points = 0;
+  ClearFloatingPointFaults();
+  TConvergedRun run = RunConverged(cases.TextsOf(case_number), options);
+  result.Status = run.Status;
+  result.Failure = run.Failure;
+  result.Message = std::move(run.Message);
+  if (run.Status == RunStatus::kSucceeded) {
+    result.Passes = run.Solution->Passes;
+    result.SpinneretTensionDyn = run.Solution->SpinneretTension;
+    result.FinalVelocityMMin = MetresPerMinute(run.Solution->FinalVelocity);
+    result.Numbers = std::move(run.Numbers);
+  }
+  return result;
+}
+
 // What the workers and the calling thread share.
 class SweepPool {
  public:
@@ -102,9 +134,12 @@ class SweepPool {
         // A case once taken is always run, so the finished cases are always the first ones.
         const std::size_t case_number = ShardCase(options_.Shard, position);
         CaseFiles* files = options_.Files;
-        auto result = std::make_unique<TCaseResult>(RunOneCase(
-            cases_, case_number, files != nullptr ? files->SaveFileName(case_number, worker) : "",
-            options_, *state, sink));
+        auto result = std::make_unique<TCaseResult>(
+            options_.Solve
+                ? SolveOneCase(cases_, case_number, options_)
+                : RunOneCase(cases_, case_number,
+                             files != nullptr ? files->SaveFileName(case_number, worker) : "",
+                             options_, *state, sink));
         if (files != nullptr) files->AfterRun(*result, worker);
         const std::lock_guard lock(mutex_);
         finished_.emplace(position, std::move(result));

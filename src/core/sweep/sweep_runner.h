@@ -67,6 +67,9 @@ struct TSweepOptions {
   // Also solve each succeeded case's condition to convergence, on the case's worker (about
   // 0.3 ms a case): the suggested increment is the first-order estimate, with no check march.
   bool Accuracy = false;
+  // Solve each case with the converged model instead, its card cases.CardOf(case): the same
+  // summary, the passes and numbers the converged solution's. No result files, no Accuracy.
+  bool Solve = false;
 };
 
 struct TSweepOutcome {

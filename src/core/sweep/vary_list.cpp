@@ -148,19 +148,22 @@ OrProblem<TVariedOption> ParseVary(std::string_view vary, char decimal_separator
   if (equals == std::string_view::npos) return Problem(spot + "expected OPTION=LIST");
   const std::string_view name = vary.substr(0, equals);
   const std::string_view list = vary.substr(equals + 1);
-  const TInputField* field = FindInputField(name);
-  if (field == nullptr) return Problem(spot + "'" + std::string(name) + "' is not an input option");
-  if (!field->Numeric) {
+  const std::optional<TSweepColumn> column = FindSweepColumn(name);
+  if (!column) {
+    return Problem(spot + "'" + std::string(name) + "' is neither an input option nor a card key");
+  }
+  if (column->Field != nullptr && !column->Field->Numeric) {
     return Problem(spot + "the sweep names each case's result file itself (see --result-dir)");
   }
   if (list.find_first_of("\r\n") != std::string_view::npos) {
     return Problem(spot + "a value may not hold a line break");
   }
+  const char separator = column->OnCard() ? '.' : decimal_separator;
   OrProblem<std::vector<std::string>> texts = list.find(':') != std::string_view::npos
-                                                  ? ExpandRange(list, decimal_separator)
-                                                  : SplitList(list, decimal_separator);
+                                                  ? ExpandRange(list, separator)
+                                                  : SplitList(list, separator);
   if (auto* problem = std::get_if<TSweepProblem>(&texts)) return Problem(spot + problem->Message);
-  return TVariedOption{field, std::move(std::get<std::vector<std::string>>(texts))};
+  return TVariedOption{*column, std::move(std::get<std::vector<std::string>>(texts))};
 }
 
 }  // namespace vellmor

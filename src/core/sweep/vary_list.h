@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "core/inputs/input_fields.h"
+#include "core/sweep/sweep_column.h"
 #include "core/sweep/sweep_problem.h"
 
 namespace vellmor {
 
-// One input field and the texts it takes in turn, each exactly as the run will read it.
+// One input field (or card constant) and the texts it takes in turn, each exactly as the run
+// will read it.
 struct TVariedOption {
-  const TInputField* Field = nullptr;
+  TSweepColumn Column;
   std::vector<std::string> Texts;
 };
 
@@ -24,9 +26,11 @@ struct TVariedOption {
 OrProblem<std::vector<std::string>> ExpandRange(std::string_view range, char decimal_separator);
 
 // "OPTION=LIST" of one --vary: OPTION is an input field's name (not the result file's, which
-// the sweep itself chooses); LIST is a range (see ExpandRange) or texts separated by ',' (by
+// the sweep itself chooses) or a card key; LIST is a range (see ExpandRange) or texts separated by
+// ',' (by
 // ';' when it holds one: the list separator of comma locales, as spreadsheets use it there).
-// Under a comma decimal separator, a list of several values must use ';'.
+// Under a comma decimal separator, a list of several values must use ';'. A card key's values
+// are written as the card writes numbers, with the point.
 OrProblem<TVariedOption> ParseVary(std::string_view vary, char decimal_separator);
 
 }  // namespace vellmor

@@ -28,8 +28,8 @@ std::string Problem(std::string_view csv) {
 TEST(ReadCasesTable, HeaderNamesOptionsAndCellsKeepTheirText) {
   const TCasesTable table = Read("take-up-speed,zone1-a2\n4000,-32.5\n 5E3 ,\n");
   ASSERT_EQ(table.Columns.size(), 2u);
-  EXPECT_EQ(table.Columns[0]->Name, "take-up-speed");
-  EXPECT_EQ(table.Columns[1]->Name, "zone1-a2");
+  EXPECT_EQ(table.Columns[0].Name(), "take-up-speed");
+  EXPECT_EQ(table.Columns[1].Name(), "zone1-a2");
   EXPECT_EQ(table.Rows, (Rows{{"4000", "-32.5"}, {" 5E3 ", ""}}));
 }
 
@@ -49,7 +49,7 @@ TEST(ReadCasesTable, ProblemsNameTheSpot) {
   EXPECT_EQ(Problem("increment,iv\n1\n"),
             "cases.csv, line 2: 1 cells, but the header names 2 options");
   EXPECT_EQ(Problem("increment,speed\n1,2\n"),
-            "cases.csv, line 1, column 2: 'speed' is not an input option");
+            "cases.csv, line 1, column 2: 'speed' is neither an input option nor a card key");
   EXPECT_EQ(Problem("iv,iv\n1,2\n"), "cases.csv, line 1, column 2: 'iv' is named twice");
   EXPECT_EQ(Problem("save-file\na\n"),
             "cases.csv, line 1, column 1: the sweep names each case's result file itself (see "

@@ -9,7 +9,7 @@
 namespace vellmor {
 namespace {
 
-std::vector<const TInputField*> Columns() {
+std::vector<TSweepColumn> Columns() {
   return {FindInputField("take-up-speed"), FindInputField("zone2-air-velocity")};
 }
 

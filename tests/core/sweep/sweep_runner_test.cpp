@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/converged/accuracy_check.h"
+#include "core/converged/converged_run.h"
 #include "support/test_support.h"
 
 namespace vellmor {
@@ -200,6 +201,56 @@ TEST_F(SweepRunnerTest, AccuracyOfEachCaseEqualsItsLoneCheck) {
     ++checked;
   }
   EXPECT_EQ(checked, 6);
+}
+
+}  // namespace
+}  // namespace vellmor
+
+namespace vellmor {
+namespace {
+
+// With the converged model, a card constant varies like an input: each case is the lone
+// converged run of its texts and its card, bit for bit, and a constant the card refuses
+// refuses only its case.
+TEST(SweepSolve, EveryCaseEqualsItsLoneConvergedRun) {
+  const TSweepColumn heat(FindModelKey("heat_transfer.factor"));
+  TCasesTable table{{heat, FindInputField("take-up-speed")},
+                    {{"2e-4", "4000"}, {"", "6000"}, {"-1", ""}, {"1.2e-4", "x"}}};
+  CaseSet cases = CaseSet::FromTable(TInputTexts{}, std::move(table));
+  ModelCard base;
+  base.SetValue(*FindModelKey("gravity_cm_s2"), 0.0);
+  cases.SetBaseCard(base);
+  EXPECT_TRUE(cases.VariesTheCard());
+  EXPECT_EQ(cases.ColumnTextsOf(2), (std::vector<std::string>{"0.000137", "6000"}));
+
+  TSweepOptions options;
+  options.Jobs = 2;
+  options.Solve = true;
+  Recorder recorder;
+  RunSweep(cases, options, recorder);
+  ASSERT_EQ(recorder.results.size(), 4u);
+
+  for (std::size_t k : {1u, 2u}) {
+    SCOPED_TRACE(k);
+    const TCaseResult& result = recorder.results[k - 1];
+    ASSERT_EQ(result.Status, RunStatus::kSucceeded) << result.Message;
+    TConvergedRunOptions lone_options;
+    lone_options.Model = std::get<ModelCard>(cases.CardOf(k)).Constants();
+    lone_options.Positions.Points = 0;
+    const TConvergedRun lone = RunConverged(cases.TextsOf(k), lone_options);
+    EXPECT_EQ(result.SpinneretTensionDyn, lone.Solution->SpinneretTension);
+    EXPECT_EQ(result.Passes, lone.Solution->Passes);
+    EXPECT_EQ(result.Numbers->Freeze->PositionCm, lone.Numbers->Freeze->PositionCm);
+    EXPECT_EQ(result.Numbers->TakeUpTensionDyn, lone.Numbers->TakeUpTensionDyn);
+  }
+  // The first case's card: the base card's gravity, the case's heat transfer.
+  EXPECT_EQ(std::get<ModelCard>(cases.CardOf(1)).Constants().Laws.Gravity, 0.0);
+  EXPECT_EQ(std::get<ModelCard>(cases.CardOf(1)).Constants().Laws.HeatFactor, 2e-4);
+
+  EXPECT_EQ(recorder.results[2].Status, RunStatus::kRefused);
+  EXPECT_EQ(recorder.results[2].Message, "heat_transfer.factor: must be 0 or more, not -1");
+  EXPECT_EQ(recorder.results[3].Status, RunStatus::kRefused);
+  EXPECT_EQ(recorder.results[3].Message, "Input value is not correct!");
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(ExpandRange, RefusesWhatIsNoRange) {
 TEST(ParseVary, ListTextsAreTakenAsTyped) {
   const auto varied = ParseVary("zone2-air-velocity=20, 50,8E1", '.');
   ASSERT_TRUE(std::holds_alternative<TVariedOption>(varied));
-  EXPECT_EQ(std::get<TVariedOption>(varied).Field->Name, "zone2-air-velocity");
+  EXPECT_EQ(std::get<TVariedOption>(varied).Column.Name(), "zone2-air-velocity");
   EXPECT_EQ(std::get<TVariedOption>(varied).Texts, (Texts{"20", " 50", "8E1"}));
 
   const auto semicolons = ParseVary("increment=0,5;1,0", ',');
@@ -80,7 +80,8 @@ TEST(ParseVary, ListTextsAreTakenAsTyped) {
 }
 
 TEST(ParseVary, RefusesMalformedOptions) {
-  EXPECT_EQ(VaryProblem("take-up=1,2"), "--vary take-up=1,2: 'take-up' is not an input option");
+  EXPECT_EQ(VaryProblem("take-up=1,2"),
+            "--vary take-up=1,2: 'take-up' is neither an input option nor a card key");
   EXPECT_EQ(VaryProblem("take-up-speed"), "--vary take-up-speed: expected OPTION=LIST");
   EXPECT_EQ(VaryProblem("take-up-speed="), "--vary take-up-speed=: the list of values is empty");
   EXPECT_EQ(VaryProblem("take-up-speed=1,,2"), "--vary take-up-speed=1,,2: value 2 is empty");

@@ -74,7 +74,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   CLI::App* model = app.add_subcommand(std::string(kModelCommand),
                                        "Print the model card (the built-in one without options) "
                                        "as YAML, a template to edit");
-  AddModelOptions(*model, model_choice);
+  const CLI::Option* model_file = AddModelOptions(*model, model_choice);
   const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
   const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
   if (sweeps) {
@@ -94,6 +94,9 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
       }
     }
     if (solve->parsed()) CheckSolveRequest(solve_request, *solve);
+    if (model->parsed() && model_file->count() > 0 && model_choice.File.empty()) {
+      throw CLI::ValidationError("--model", "the value is empty");
+    }
     if (!sweep->parsed() && !solve->parsed() && !model->parsed())
       CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {

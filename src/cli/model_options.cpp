@@ -8,8 +8,8 @@
 
 namespace vellmor::cli {
 
-void AddModelOptions(CLI::App& app, TModelChoice& choice) {
-  app.add_option("--model", choice.File,
+CLI::Option* AddModelOptions(CLI::App& app, TModelChoice& choice) {
+  CLI::Option* model = app.add_option("--model", choice.File,
                  "The model card (YAML) of the converged model; vellmor-cli model prints the "
                  "built-in one to start from")
       ->type_name("FILE");
@@ -19,6 +19,7 @@ void AddModelOptions(CLI::App& app, TModelChoice& choice) {
       ->type_name("KEY=VALUE")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  return model;
 }
 
 std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice) {

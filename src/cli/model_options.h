@@ -8,7 +8,8 @@
 
 namespace CLI {
 class App;
-}
+class Option;
+}  // namespace CLI
 
 namespace vellmor::cli {
 
@@ -19,8 +20,8 @@ struct TModelChoice {
   std::vector<std::string> Settings;
 };
 
-// Adds --model and --model-set to app.
-void AddModelOptions(CLI::App& app, TModelChoice& choice);
+// Adds --model and --model-set to app; returns --model, whose empty name the caller refuses.
+CLI::Option* AddModelOptions(CLI::App& app, TModelChoice& choice);
 
 // The card chosen, or the one line that refuses it (the file cannot be read, a key or value
 // is wrong, with the file's line).

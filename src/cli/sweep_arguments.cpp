@@ -119,7 +119,7 @@ void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_sep
                "Add the converged solution's columns to the summary (see above)");
   app.add_flag("--solve", arguments.Solve,
                "Solve every case with the converged model and a model card (see above)");
-  AddModelOptions(app, arguments.Model);
+  arguments.ModelOption = AddModelOptions(app, arguments.Model);
 }
 
 std::optional<int> RefusedSweepArgument(int argc, const char* const* argv) {
@@ -133,8 +133,9 @@ std::optional<int> RefusedSweepArgument(int argc, const char* const* argv) {
 }
 
 std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char decimal_separator) {
-  const std::array<std::pair<const CLI::Option*, const std::string*>, 3> names{{
+  const std::array<std::pair<const CLI::Option*, const std::string*>, 4> names{{
       {arguments.CasesOption, &arguments.CasesPath},
+      {arguments.ModelOption, &arguments.Model.File},
       {arguments.SummaryOption, &arguments.SummaryPath},
       {arguments.ResultDirectoryOption, &arguments.ResultDirectory},
   }};

@@ -63,6 +63,7 @@ struct TSweepArguments {
   const CLI::Option* CasesOption = nullptr;
   const CLI::Option* SummaryOption = nullptr;
   const CLI::Option* ResultDirectoryOption = nullptr;
+  const CLI::Option* ModelOption = nullptr;
 };
 
 // Adds the sweep's options, bound to arguments (which must outlive the parse), to the

@@ -112,6 +112,7 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
   const std::vector<TCase> cases{
       {{"solve", "-o", "x.txt"}, 64, "-o: solve writes no result file"},
       {{"solve", "--points", "1"}, 64, "--points: expected 2 to 1000000"},
+      {{"model", "--model="}, 64, "--model: the value is empty"},
       {{"solve", "--model-set", "heat_transfer.factr=1"},
        1,
        "vellmor-cli solve: --model-set heat_transfer.factr=1: unknown card key"},

@@ -9,10 +9,11 @@
 namespace vellmor::cli {
 
 CLI::Option* AddModelOptions(CLI::App& app, TModelChoice& choice) {
-  CLI::Option* model = app.add_option("--model", choice.File,
-                 "The model card (YAML) of the converged model; vellmor-cli model prints the "
-                 "built-in one to start from")
-      ->type_name("FILE");
+  CLI::Option* model =
+      app.add_option("--model", choice.File,
+                     "The model card (YAML) of the converged model; vellmor-cli model prints the "
+                     "built-in one to start from")
+          ->type_name("FILE");
   app.add_option("--model-set", choice.Settings,
                  "Set one constant of the card, after --model (repeatable): "
                  "--model-set heat_transfer.factor=2e-4")

@@ -110,8 +110,9 @@ void PrintSensitivities(std::ostream& out, const TSensitivities& sensitivities,
     name.resize(std::max<std::size_t>(name.size() + 1, kNameWidth), ' ');
     out << name;
     for (const auto& row : sensitivities.Elasticity) {
-      out << (row[j] ? FormatFixed(*row[j], kColumnWidth, 4, decimal_separator)
-                     : std::string(kColumnWidth - 1, ' ') + "-");
+      const std::string text = row[j] ? FormatFixed(*row[j], 12, 4, decimal_separator) : "-";
+      out << std::string(kColumnWidth - std::min<std::size_t>(text.size(), kColumnWidth - 1), ' ')
+          << text;
     }
     out << '\n';
   }

@@ -31,6 +31,10 @@ constexpr std::array<TAccuracyRow, 3> kAccuracyRows{{
      2},
 }};
 
+// The knobs of the freeze point, under the comparison.
+constexpr std::array<const char*, 3> kKnobRows{
+    {"Moves the freeze point most", "Second most", "Third most"}};
+
 // Enough digits for any number of the table before it goes to exponent form.
 constexpr int kPrecision = 12;
 
@@ -53,9 +57,15 @@ ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent)
   for (const TProcessNumberInfo& number : kProcessNumberTable) {
     if (number.InViewer) labels << QString::fromUtf8(number.Label);
   }
-  setRowCount(static_cast<int>(labels.size() + kAccuracyRows.size()));
+  setRowCount(static_cast<int>(labels.size() + kAccuracyRows.size() + kKnobRows.size()));
   for (const TAccuracyRow& row : kAccuracyRows) labels << QString::fromUtf8(row.label);
+  for (const char* label : kKnobRows) labels << QString::fromUtf8(label);
   setVerticalHeaderLabels(labels);
+  for (int r = rowCount() - static_cast<int>(kKnobRows.size()); r < rowCount(); ++r) {
+    verticalHeaderItem(r)->setToolTip(
+        QStringLiteral("Input or model-card constant and its elasticity d ln(freeze point) / "
+                       "d ln p in the converged solution (built-in card)"));
+  }
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -87,6 +97,24 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
       auto* item = new QTableWidgetItem(QStringLiteral("failed"));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       item->setToolTip(column.AccuracyFailure);
+      setItem(r++, c, item);
+    }
+    for (const auto& knob : column.FreezeKnobs) {
+      if (!column.Accuracy) {
+        auto* item = new QTableWidgetItem(QStringLiteral("failed"));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(column.AccuracyFailure);
+        setItem(r++, c, item);
+        continue;
+      }
+      if (!knob) {
+        setItem(r++, c, NumberItem(std::nullopt, 0, separator));
+        continue;
+      }
+      auto* item = new QTableWidgetItem(
+          knob->first + QStringLiteral(" ") +
+          QString::fromStdString(FormatFixed(knob->second, kPrecision, 3, separator)));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       setItem(r++, c, item);
     }
   }

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QTableWidget>
+#include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/analysis/process_numbers.h"
@@ -17,11 +20,15 @@ struct TNumbersColumn {
   // The comparison with the converged solution of the file's conditions, or why there is none.
   std::optional<TAccuracyReport> Accuracy;
   QString AccuracyFailure;
+  // The inputs and card constants that move the converged freeze point most: name and
+  // elasticity d ln(freeze point) / d ln p, largest first; empty where there is none.
+  std::array<std::optional<std::pair<QString, double>>, 3> FreezeKnobs;
 };
 
 // The process numbers of every plotted file side by side: one row per number, one column per
 // file, in the user's decimal separator, then the converged solution's spinneret tension, the
-// file's error against it and the converged freeze point. A number a file does not have (no
+// file's error against it and the converged freeze point, then the three inputs or card
+// constants that move that freeze point most. A number a file does not have (no
 // freeze point) is a dash; where the converged solution failed, its rows say so, the reason
 // in the cells' tool tip.
 class ProcessNumbersTable : public QTableWidget {

@@ -85,7 +85,9 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
       new QLabel(QStringLiteral("● marks the freeze point, where the filament falls below %1 °C.\n"
                                 "The numbers are worked out from the printed table.\n"
                                 "Dashed: the converged solution of the file's conditions; the "
-                                "tension error is the file's spinneret tension against it.")
+                                "tension error is the file's spinneret tension against it.\n"
+                                "Moves the freeze point most: the input or model-card constant "
+                                "of largest elasticity d ln(freeze point) / d ln p there.")
                      .arg(kGlassTransition),
                  picture_);
   note->setObjectName(QStringLiteral("ProfileNote"));
@@ -157,10 +159,15 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
     std::filesystem::path absolute = std::filesystem::absolute(native, error);
     if (error) absolute = native;
     TPlottedFile file{
-        absolute.lexically_normal().string(), name, std::move(*reading.Contents), {}, {}};
+        absolute.lexically_normal().string(), name, std::move(*reading.Contents), {}, {}, {}};
     file.Numbers = ProcessNumbersOf(file.Contents);
     // Solved once per reading: a fraction of a millisecond for a profile of 101 points.
     file.Accuracy = CheckAccuracy(file.Contents);
+    // Some eighty neighbouring solutions, from the one just found: about 15 ms.
+    if (file.Accuracy.Solution) {
+      file.Sensitivities =
+          ComputeSensitivities(file.Contents.Condition, {}, *file.Accuracy.Solution);
+    }
     read.push_back(std::move(file));
   }
   for (TPlottedFile& file : read) {
@@ -175,6 +182,27 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
   Replot();
   return {};
 }
+
+namespace {
+
+// The three parameters of largest |elasticity| for the freeze point.
+std::array<std::optional<std::pair<QString, double>>, 3> FreezeKnobs(
+    const std::optional<TSensitivities>& sensitivities) {
+  std::array<std::optional<std::pair<QString, double>>, 3> knobs;
+  if (!sensitivities) return knobs;
+  constexpr std::size_t kFreezePoint = 2;
+  static_assert(kSensitivityOutputs[kFreezePoint] == "freeze_point_cm");
+  const std::vector<std::size_t> order = ByMagnitude(*sensitivities, kFreezePoint);
+  for (std::size_t k = 0; k < knobs.size() && k < order.size(); ++k) {
+    const std::optional<double>& e = sensitivities->Elasticity[kFreezePoint][order[k]];
+    if (!e) break;
+    const std::string_view name = sensitivities->Parameters[order[k]].Name;
+    knobs[k] = {QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), *e};
+  }
+  return knobs;
+}
+
+}  // namespace
 
 void TProfileWindow::ClearOverlay() {
   files_.clear();
@@ -241,7 +269,8 @@ void TProfileWindow::Replot() {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
     }
     columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
-                       file.Numbers, accuracy.Report, QString::fromStdString(accuracy.Failure)});
+                       file.Numbers, accuracy.Report, QString::fromStdString(accuracy.Failure),
+                       FreezeKnobs(file.Sensitivities)});
   }
   plots_->Show(sets);
   numbers_->SetColumns(columns);

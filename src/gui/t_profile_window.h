@@ -11,6 +11,7 @@
 #include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
 #include "core/report/read_result_file.h"
+#include "core/sensitivity/sensitivities.h"
 
 class QLabel;
 
@@ -70,6 +71,8 @@ class TProfileWindow : public QWidget {
     TResultFileContents Contents;
     TProcessNumbers Numbers;
     TAccuracyCheck Accuracy;  // the converged solution of its conditions at its positions
+    // Its elasticities, where the converged solution was found.
+    std::optional<TSensitivities> Sensitivities;
   };
 
   void SaveImageClicked();

@@ -104,6 +104,7 @@ constexpr double kConvergedTension = 40.4367662686;
 constexpr int kConvergedTensionRow = 8;
 constexpr int kTensionErrorRow = 9;
 constexpr int kConvergedFreezeRow = 10;
+constexpr int kFirstKnobRow = 11;
 
 }  // namespace
 
@@ -272,6 +273,12 @@ void ProfileViewerTest::ConvergedSolutionIsDashedBesideTheFile() {
   QCOMPARE(table.CellText(kTensionErrorRow, 0), QStringLiteral("-9.79"));
   QCOMPARE(table.CellText(kConvergedFreezeRow, 0), QStringLiteral("62.33"));
   QVERIFY(viewer->ConvergedNote().isHidden());
+  // The quench's power of V/A moves the freeze point most (-4.70, from neighbouring solutions
+  // of the core's tests); next, heat transfer and heat capacity, each below 1.
+  QVERIFY(
+      table.CellText(kFirstKnobRow, 0).startsWith("heat_transfer.velocity_area_exponent -4.70"));
+  QVERIFY(table.CellText(kFirstKnobRow + 1, 0).startsWith("heat_transfer.factor -0.87"));
+  QVERIFY(table.CellText(kFirstKnobRow + 2, 0).startsWith("specific_heat.intercept_cal_g_C 0.67"));
 }
 
 void ProfileViewerTest::ConvergedFailureIsNotedAndTheFileStillPlotted() {
@@ -289,7 +296,8 @@ void ProfileViewerTest::ConvergedFailureIsNotedAndTheFileStillPlotted() {
       "Converged solution failed: the air temperature of zone 1 has the pole of A1/(Z + A2) + "
       "A3 inside the zone, at 5.3 cm");
   const auto& table = viewer->NumbersTable();
-  for (const int row : {kConvergedTensionRow, kTensionErrorRow, kConvergedFreezeRow}) {
+  for (const int row :
+       {kConvergedTensionRow, kTensionErrorRow, kConvergedFreezeRow, kFirstKnobRow}) {
     QCOMPARE(table.CellText(row, 1), QStringLiteral("failed"));
     QCOMPARE(table.item(row, 1)->toolTip(), failure);
   }

@@ -20,6 +20,7 @@
 #include "core/analysis/air_pole.h"
 #include "core/base/floating_point_check.h"
 #include "core/base/run_error.h"
+#include "core/base/vector_state.h"
 #include "core/solver/init_spinline.h"
 
 namespace vellmor {
@@ -226,6 +227,7 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   if (const std::optional<TAirPole> pole = AirPoleAlongTheLine(condition)) {
     throw CalculationError(CalculationFault::kAirPoleOnTheLine, AirPoleRefusal(*pole));
   }
+  ClearUpperVectorState();
   ClearFloatingPointFaults();
   const TSpinlineConstants<double>& k = options.Model.Laws;
   const TSpinneretExit exit = SpinneretExit(condition, options.Model.Exit);

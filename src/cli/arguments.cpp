@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -71,20 +72,32 @@ std::vector<std::string> PreparedArguments(int argc, const char* const* argv) {
   return arguments;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  if (path == "-") {
-    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) return std::nullopt;
-    return text;
+namespace {
+
+// At most limit + 1 bytes of in: one more than allowed tells the caller it is too large
+// without reading on (a device such as /dev/zero never ends).
+std::optional<std::string> ReadAtMost(std::istream& in, std::size_t limit) {
+  std::string text;
+  std::array<char, 65536> buffer;
+  while (text.size() <= limit && in) {
+    const std::size_t wanted = std::min(buffer.size(), limit + 1 - text.size());
+    in.read(buffer.data(), static_cast<std::streamsize>(wanted));
+    text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
   }
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
+  if (path == "-") return ReadAtMost(std::cin, limit);
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   try {
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return text;
+    return ReadAtMost(in, limit);
   } catch (const std::ios_base::failure&) {
     return std::nullopt;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,7 +28,9 @@ std::string MissingValue(int argc, const char* const* argv);
 std::vector<std::string> PreparedArguments(int argc, const char* const* argv);
 
 // The bytes of a file the runner reads (a cases file, a model card), "-" being standard input;
-// nullopt when it cannot be read (missing, a directory, no right).
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// nullopt when it cannot be read (missing, a directory, no right). Reading stops after
+// limit + 1 bytes: a longer text means the file is too large for what it should be.
+std::optional<std::string> ReadWholeFile(const std::string& path,
+                                         std::size_t limit = std::string().max_size() - 1);
 
 }  // namespace vellmor::cli

@@ -26,8 +26,13 @@ CLI::Option* AddModelOptions(CLI::App& app, TModelChoice& choice) {
 std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice) {
   ModelCard card;
   if (!choice.File.empty()) {
-    const std::optional<std::string> text = ReadWholeFile(choice.File);
+    // A card is a page of text; anything far larger is another file given by mistake.
+    constexpr std::size_t kMaxCardBytes = 1 << 20;
+    const std::optional<std::string> text = ReadWholeFile(choice.File, kMaxCardBytes);
     if (!text) return "--model " + choice.File + ": the file can not be read";
+    if (text->size() > kMaxCardBytes) {
+      return "--model " + choice.File + ": larger than 1 MiB, which no model card is";
+    }
     auto read = ReadModelCard(*text, choice.File);
     if (auto* problem = std::get_if<TCardProblem>(&read)) return std::move(problem->Message);
     card = std::get<ModelCard>(std::move(read));

@@ -38,6 +38,8 @@ TEST_F(CliTest, SolveJsonHasTheRunsLayoutAndTheCardAsUsed) {
     EXPECT_TRUE(json.contains(key)) << key;
   }
   EXPECT_EQ(json["status"], "succeeded");
+  EXPECT_EQ(json["inputs"]["take-up-speed"]["text"], "5000.0");
+  EXPECT_FALSE(json["inputs"].contains("save-file"));
   EXPECT_NEAR(json["summary"]["spinneret_tension_dyn"].get<double>(), kTension, 1e-7);
   EXPECT_NEAR(json["process_numbers"]["freeze_point_cm"].get<double>(), kFreezePoint, 1e-6);
   EXPECT_EQ(json["profile"]["x_cm"].size(), 1001u);
@@ -122,6 +124,10 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
       {{"solve", "--model", "missing.yaml"},
        1,
        "vellmor-cli solve: --model missing.yaml: the file can not be read"},
+      // A device that never ends is not read to the end.
+      {{"solve", "--model", "/dev/zero"},
+       1,
+       "vellmor-cli solve: --model /dev/zero: larger than 1 MiB, which no model card is"},
       {{"solve", "--hole-diameter", "abc"}, 1, "Input value is not correct!"},
       {{"model", "--model-set", "viscosity.factor_P=-1"},
        1,

@@ -1,0 +1,65 @@
+// The converged model as vellmor-cli solve runs it: texts read and checked, the card's
+// constants, the process numbers and a profile of 1001 points; the built-in card read from
+// its YAML once beforehand; and the elasticities of the six results to every input and card
+// constant.
+//
+//   vellmor-bench --benchmark_filter=Solve
+
+#include <benchmark/benchmark.h>
+
+#include <variant>
+
+#include "core/converged/converged_run.h"
+#include "core/model_card/model_card.h"
+#include "core/sensitivity/sensitivities.h"
+
+namespace vellmor {
+namespace {
+
+// The card as a user's file would give it: printed, then read back.
+TModelConstants CardFromYaml() {
+  const auto card = ReadModelCard(ModelCardYaml(ModelCard()), "pet.yaml");
+  return std::get<ModelCard>(card).Constants();
+}
+
+void BM_SolveWithCard(benchmark::State& bench, int points) {
+  TConvergedRunOptions options;
+  options.Model = CardFromYaml();
+  options.Positions.Points = points;
+  int passes = 0;
+  for (auto _ : bench) {
+    const TConvergedRun run = RunConverged(TInputTexts{}, options);
+    if (run.Status != RunStatus::kSucceeded) {
+      bench.SkipWithError(run.Message.c_str());
+      return;
+    }
+    passes = run.Solution->Passes;
+    benchmark::DoNotOptimize(run.Solution->SpinneretTension);
+  }
+  bench.counters["passes"] = passes;
+}
+
+void BM_SolveSensitivities(benchmark::State& bench) {
+  TConvergedRunOptions options;
+  options.Model = CardFromYaml();
+  options.Positions.Points = 0;
+  const TConvergedRun run = RunConverged(TInputTexts{}, options);
+  if (run.Status != RunStatus::kSucceeded) {
+    bench.SkipWithError(run.Message.c_str());
+    return;
+  }
+  std::size_t parameters = 0;
+  for (auto _ : bench) {
+    const TSensitivities s = ComputeSensitivities(run.Condition, options.Model, *run.Solution);
+    parameters = s.Parameters.size();
+    benchmark::DoNotOptimize(s.Elasticity[2].data());
+  }
+  bench.counters["parameters"] = static_cast<double>(parameters);
+}
+
+BENCHMARK_CAPTURE(BM_SolveWithCard, no_profile, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SolveWithCard, profile_1001_points, 1001)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SolveSensitivities)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vellmor

@@ -1,6 +1,10 @@
 #include "cli/console_output.h"
 
+#include "cli/exit_status.h"
+
+#include <cerrno>
 #include <string>
+#include <system_error>
 
 #include "core/base/number_text.h"
 #include "core/physics/numerics.h"
@@ -93,6 +97,26 @@ void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_
   } else {
     sink.ShowMessage(check.Failure);
   }
+}
+
+std::string FlushFailure(std::ostream& out) {
+  errno = 0;
+  out.flush();
+  if (out) return {};
+  return std::generic_category().message(errno != 0 ? errno : EIO);
+}
+
+int ExitStatusOf(RunStatus status, bool exported, bool summary_printed) {
+  switch (status) {
+    case RunStatus::kSucceeded:
+      if (!exported) return kExitExportFailed;
+      return summary_printed ? kExitSucceeded : kExitSummaryLost;
+    case RunStatus::kRefused:
+      return kExitRefused;
+    case RunStatus::kFailed:
+      return kExitFailed;
+  }
+  return kExitFailed;
 }
 
 }  // namespace vellmor::cli

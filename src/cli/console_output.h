@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "core/analysis/process_numbers.h"
@@ -55,5 +56,12 @@ void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char
 // converged solution's failure through sink (standard error), which leaves the run as it is.
 void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_separator,
                    MessageSink& sink);
+
+// Flushes what was printed on out; the system's reason when that failed, else empty.
+std::string FlushFailure(std::ostream& out);
+
+// The exit status of a run or solution that ended with status: a success keeps 0 only when
+// every export was written and its summary printed (73, 74).
+int ExitStatusOf(RunStatus status, bool exported, bool summary_printed);
 
 }  // namespace vellmor::cli

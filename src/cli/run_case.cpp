@@ -19,17 +19,6 @@
 #include "core/solver/run_state.h"
 
 namespace vellmor::cli {
-namespace {
-
-// Flushes what was printed on out; the system's reason when that failed, else empty.
-std::string FlushFailure(std::ostream& out) {
-  errno = 0;
-  out.flush();
-  if (out) return {};
-  return std::generic_category().message(errno != 0 ? errno : EIO);
-}
-
-}  // namespace
 
 int RunCase(const TCommandLine& command_line) {
   StreamSink sink(std::cerr);
@@ -86,15 +75,7 @@ int RunCase(const TCommandLine& command_line) {
                        std::string(&report == &std::cout ? "standard output" : "standard error") +
                        ": " + summary_lost);
     }
-    switch (outcome.Status) {
-      case RunStatus::kSucceeded:
-        if (!exported) return kExitExportFailed;
-        return summary_lost.empty() ? kExitSucceeded : kExitSummaryLost;
-      case RunStatus::kRefused:
-        return kExitRefused;
-      case RunStatus::kFailed:
-        return kExitFailed;
-    }
+    return ExitStatusOf(outcome.Status, exported, summary_lost.empty());
   } catch (const std::exception& error) {
     // Nothing the core does is expected to get here (it reports its own failures); should
     // anything else give way, say what and fail rather than end without a word.

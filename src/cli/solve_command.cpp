@@ -62,13 +62,6 @@ std::optional<std::vector<double>> Positions(const std::string& text, char decim
   }
 }
 
-std::string FlushFailure(std::ostream& out) {
-  errno = 0;
-  out.flush();
-  if (out) return {};
-  return std::generic_category().message(errno != 0 ? errno : EIO);
-}
-
 // Short column heads for the six results, two lines each.
 constexpr std::array<std::pair<const char*, const char*>, kSensitivityOutputs.size()> kHeads{{
     {"spinneret", "tension"},
@@ -178,8 +171,10 @@ void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app) {
   }
 }
 
-int RunSolveCommand(const TSolveRequest& request, char decimal_separator) {
-  StreamSink sink(std::cerr);
+namespace {
+
+// The solution, its summary and exports; the exit status.
+int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamSink& sink) {
   auto card = LoadModelCard(request.Model);
   if (const auto* problem = std::get_if<std::string>(&card)) {
     sink.ShowMessage("vellmor-cli solve: " + *problem);
@@ -265,16 +260,20 @@ int RunSolveCommand(const TSolveRequest& request, char decimal_separator) {
   if (!summary_lost.empty()) {
     sink.ShowMessage("vellmor-cli solve: can not print the summary: " + summary_lost);
   }
-  switch (run.Status) {
-    case RunStatus::kSucceeded:
-      if (!exported) return kExitExportFailed;
-      return summary_lost.empty() ? kExitSucceeded : kExitSummaryLost;
-    case RunStatus::kRefused:
-      return kExitRefused;
-    case RunStatus::kFailed:
-      return kExitFailed;
+  return ExitStatusOf(run.Status, exported, summary_lost.empty());
+}
+
+}  // namespace
+
+int RunSolveCommand(const TSolveRequest& request, char decimal_separator) {
+  StreamSink sink(std::cerr);
+  try {
+    return SolveAndReport(request, decimal_separator, sink);
+  } catch (const std::exception& error) {
+    // As for the single run: should anything give way, say what and fail.
+    sink.ShowMessage(error.what());
+    return kExitFailed;
   }
-  return kExitFailed;
 }
 
 int RunModelCommand(const TModelChoice& choice) {

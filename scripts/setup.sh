@@ -7,7 +7,7 @@ packages=(
   # the build
   cmake g++ ninja-build pkg-config ccache clang-format
   # the core and the runner
-  libcli11-dev nlohmann-json3-dev libboost-dev libyaml-cpp-dev
+  libcli11-dev nlohmann-json3-dev libboost-dev libyaml-cpp-dev libgsl-dev
   # the window and the profile viewer
   qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-ipafont-gothic
   # Qt Charts' CMake package needs Qt OpenGL's, which Debian ships apart from qt6-base-dev

@@ -14,10 +14,27 @@ namespace vellmor::cli {
 namespace {
 
 // The options other than the input fields that take a value.
-constexpr std::array<std::string_view, 15> kValueOptions{
-    "-o",          "--json",       "--csv", "--converged-csv", "--vary",  "--cases",
-    "--summary",   "--result-dir", "-j",    "--jobs",          "--shard", "--model",
-    "--model-set", "--points",     "--at"};
+constexpr std::array<std::string_view, 22> kValueOptions{"-o",
+                                                         "--json",
+                                                         "--csv",
+                                                         "--converged-csv",
+                                                         "--vary",
+                                                         "--cases",
+                                                         "--summary",
+                                                         "--result-dir",
+                                                         "-j",
+                                                         "--jobs",
+                                                         "--shard",
+                                                         "--model",
+                                                         "--model-set",
+                                                         "--points",
+                                                         "--at",
+                                                         "--measured",
+                                                         "--fit",
+                                                         "--write-model",
+                                                         "--suggest",
+                                                         "--candidates",
+                                                         "--max-iterations"};
 
 bool TakesValue(std::string_view argument) {
   for (const std::string_view option : kValueOptions) {

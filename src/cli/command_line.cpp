@@ -75,6 +75,13 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
                                        "Print the model card (the built-in one without options) "
                                        "as YAML, a template to edit");
   const CLI::Option* model_file = AddModelOptions(*model, model_choice);
+  TFitRequest fit_request;
+  fit_request.Texts = command_line.Texts;
+  CLI::App* fit = app.add_subcommand(std::string(kFitCommand),
+                                     "Fit card constants to measured profiles (see vellmor-cli "
+                                     "fit --help)");
+  AddFitOptions(*fit, fit_request);
+  fit->get_formatter()->column_width(36);
   const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
   const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
   if (sweeps) {
@@ -84,20 +91,21 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
       throw CLI::ArgumentMismatch(missing);
     }
-    if (first == kSolveCommand) CheckSolveArguments(argc, argv);
+    if (first == kSolveCommand || first == kFitCommand) CheckSolveArguments(argc, argv);
     std::vector<std::string> arguments = PreparedArguments(argc, argv);
     app.parse(arguments);
-    for (const CLI::App* command : {sweep, solve, model}) {
+    for (const CLI::App* command : {sweep, solve, model, fit}) {
       if (command->parsed() && first != command->get_name()) {
         throw CLI::ArgumentMismatch(command->get_name() +
                                     ": give it first, and its options after it");
       }
     }
     if (solve->parsed()) CheckSolveRequest(solve_request, *solve);
+    if (fit->parsed()) CheckFitRequest(fit_request, *fit);
     if (model->parsed() && model_file->count() > 0 && model_choice.File.empty()) {
       throw CLI::ValidationError("--model", "the value is empty");
     }
-    if (!sweep->parsed() && !solve->parsed() && !model->parsed())
+    if (!sweep->parsed() && !solve->parsed() && !model->parsed() && !fit->parsed())
       CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
@@ -110,6 +118,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   }
   if (solve->parsed()) return solve_request;
   if (model->parsed()) return model_choice;
+  if (fit->parsed()) return fit_request;
   return command_line;
 }
 

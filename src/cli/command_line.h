@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "cli/export_options.h"
+#include "cli/fit_command.h"
 #include "cli/model_options.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_arguments.h"
@@ -27,7 +28,8 @@ struct TCommandLine {
 // Returns the command line, the subcommand's request, or the exit status when the parse itself
 // ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
 // printed).
-using TParsedCommand = std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice, int>;
+using TParsedCommand =
+    std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice, TFitRequest, int>;
 TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator);
 
 }  // namespace vellmor::cli

@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
   if (const auto* solve = std::get_if<vellmor::cli::TSolveRequest>(&parsed)) {
     return vellmor::cli::RunSolveCommand(*solve, separator);
   }
+  if (const auto* fit = std::get_if<vellmor::cli::TFitRequest>(&parsed)) {
+    return vellmor::cli::RunFitCommand(*fit, separator);
+  }
   if (const auto* model = std::get_if<vellmor::cli::TModelChoice>(&parsed)) {
     return vellmor::cli::RunModelCommand(*model);
   }

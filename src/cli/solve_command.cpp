@@ -144,7 +144,7 @@ void CheckSolveArguments(int argc, const char* const* argv) {
     const std::string_view argument = argv[i];
     if (argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=")) {
       throw CLI::ValidationError(std::string(argument),
-                                 "solve writes no result file (see --json and --csv)");
+                                 std::string(argv[1]) + " writes no result file (see --json)");
     }
   }
 }

@@ -31,8 +31,8 @@ struct TSolveRequest {
 // --model, --model-set, --json, --csv, --points, --at and --sensitivities.
 void AddSolveOptions(CLI::App& app, TSolveRequest& request);
 
-// Refuses the result file's options before the parse, which would only call them unexpected:
-// throws CLI::ValidationError.
+// Refuses the result file's options before the parse, which would only call them unexpected
+// (solve and fit write no result file): throws CLI::ValidationError.
 void CheckSolveArguments(int argc, const char* const* argv);
 
 // Checks what the parse cannot (export names, the points): throws CLI::ValidationError.

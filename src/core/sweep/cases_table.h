@@ -17,7 +17,13 @@ namespace vellmor {
 struct TCasesTable {
   std::vector<TSweepColumn> Columns;
   std::vector<std::vector<std::string>> Rows;  // each as long as Columns
+  // With a "case" column (see CaseNameColumn): each row's name, in row order.
+  std::vector<std::string> Names;
 };
+
+// Whether the header may have a column "case" naming each row, as measured data refer to the
+// conditions they were taken at; a sweep numbers its cases itself.
+enum class CaseNameColumn { kRefused, kAllowed };
 
 // Reads a CSV text (RFC 4180: fields in double quotes may hold the delimiter and doubled
 // quotes; lines end with LF or CR LF). The delimiter is ';' when the header line holds one,
@@ -25,6 +31,8 @@ struct TCasesTable {
 // and empty lines are skipped. Problems name the file (source_name), line and column: an
 // unknown or repeated option, a row with too many or too few cells, an unclosed quote, a line
 // break inside a cell.
-OrProblem<TCasesTable> ReadCasesTable(std::string_view csv, std::string_view source_name);
+// Names must be unique and not empty.
+OrProblem<TCasesTable> ReadCasesTable(std::string_view csv, std::string_view source_name,
+                                      CaseNameColumn names = CaseNameColumn::kRefused);
 
 }  // namespace vellmor

@@ -55,7 +55,8 @@ TEST(CaseSet, EmptyTableCellKeepsTheBaseText) {
   TInputTexts base;
   base.TakeUpSpeed = "4500";
   const CaseSet set = CaseSet::FromTable(
-      base, {{FindInputField("take-up-speed"), FindInputField("iv")}, {{"", "0.7"}, {"3000", ""}}});
+      base,
+      {{FindInputField("take-up-speed"), FindInputField("iv")}, {{"", "0.7"}, {"3000", ""}}, {}});
   ASSERT_EQ(set.Count(), 2u);
   EXPECT_EQ(set.ColumnTextsOf(1), (Texts{"4500", "0.7"}));
   EXPECT_EQ(set.ColumnTextsOf(2), (Texts{"3000", "0.67"}));

@@ -43,6 +43,7 @@ class Recorder : public SweepObserver {
 CaseSet MixedCases(std::size_t rounds) {
   TCasesTable table{{FindInputField("zone1-a2"), FindInputField("take-up-speed"),
                      FindInputField("hole-diameter")},
+                    {},
                     {}};
   for (std::size_t i = 0; i < rounds; ++i) {
     table.Rows.push_back({"0", "", ""});
@@ -143,7 +144,7 @@ constexpr double kConvergedFreezePoint = 62.3341500148;  // cm
 // the second none, and neither's status or message changes.
 TEST_F(SweepRunnerTest, AccuracyAddsTheConvergedSolutionToSucceededCasesOnly) {
   const CaseSet cases = CaseSet::FromTable(
-      TInputTexts{}, TCasesTable{{FindInputField("hole-diameter")}, {{""}, {"x"}}});
+      TInputTexts{}, TCasesTable{{FindInputField("hole-diameter")}, {{""}, {"x"}}, {}});
   Run(cases, 2, {}, true);
   ASSERT_EQ(recorder_.results.size(), 2u);
 
@@ -215,7 +216,8 @@ namespace {
 TEST(SweepSolve, EveryCaseEqualsItsLoneConvergedRun) {
   const TSweepColumn heat(FindModelKey("heat_transfer.factor"));
   TCasesTable table{{heat, FindInputField("take-up-speed")},
-                    {{"2e-4", "4000"}, {"", "6000"}, {"-1", ""}, {"1.2e-4", "x"}}};
+                    {{"2e-4", "4000"}, {"", "6000"}, {"-1", ""}, {"1.2e-4", "x"}},
+                    {}};
   CaseSet cases = CaseSet::FromTable(TInputTexts{}, std::move(table));
   ModelCard base;
   base.SetValue(*FindModelKey("gravity_cm_s2"), 0.0);

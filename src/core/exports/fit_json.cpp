@@ -1,0 +1,109 @@
+#include "core/exports/fit_json.h"
+
+#include <cmath>
+
+#include "core/exports/converged_json.h"
+
+namespace vellmor {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json Pair(const std::array<double, 2>& pair) {
+  return Json::array({Number(pair[0]), Number(pair[1])});
+}
+
+Json PerQuantity(const std::array<std::optional<double>, 4>& values) {
+  Json out = Json::object();
+  for (const Quantity q : kQuantities) {
+    if (const auto& value = values[static_cast<std::size_t>(q)]) {
+      out[std::string(QuantityName(q))] = Number(*value);
+    }
+  }
+  return out;
+}
+
+void AddResult(Json& document, const TFitResult& result) {
+  Json parameters = Json::array();
+  for (const TParameterEstimate& p : result.Parameters) {
+    parameters.push_back({{"key", std::string(p.Key)},
+                          {"estimate", Number(p.Estimate)},
+                          {"standard_error", Number(p.StandardError)},
+                          {"wald_95", Pair(p.Wald95)},
+                          {"profile_95", p.Profile95 ? Pair(*p.Profile95) : Json(nullptr)},
+                          {"log_scale", p.LogScale},
+                          {"at_bound", p.AtBound}});
+  }
+  document["parameters"] = std::move(parameters);
+  Json correlation = Json::array();
+  for (const auto& row : result.Correlation) {
+    Json cells = Json::array();
+    for (const double v : row) cells.push_back(Number(v));
+    correlation.push_back(std::move(cells));
+  }
+  document["correlation"] = std::move(correlation);
+  document["chi_square"] = Number(result.ChiSquare);
+  document["degrees_of_freedom"] = result.DegreesOfFreedom;
+  document["sigma_estimated"] = PerQuantity(result.EstimatedSigma);
+  document["rms"] = PerQuantity(result.Rms);
+  Json cases = Json::array();
+  for (const TCaseFit& c : result.Cases) {
+    Json residuals = Json::array();
+    for (const TResidual& r : c.Residuals) {
+      residuals.push_back({{"x_cm", Number(r.X)},
+                           {"quantity", std::string(QuantityName(r.What))},
+                           {"measured", Number(r.Measured)},
+                           {"model", Number(r.Model)},
+                           {"sigma", Number(r.Sigma)},
+                           {"normalised", Number(r.Normalised)},
+                           {"line", r.Line}});
+    }
+    cases.push_back({{"case", c.Name},
+                     {"spinneret_tension_dyn", Number(c.SpinneretTensionDyn)},
+                     {"residuals", std::move(residuals)}});
+  }
+  document["cases"] = std::move(cases);
+  document["iterations"] = result.Iterations;
+  document["model_solves"] = result.ModelSolves;
+  document["warnings"] = result.Warnings;
+  Json suggestions = Json::array();
+  for (const TSuggestion& s : result.Suggestions) {
+    Json errors = Json::object();
+    for (std::size_t j = 0; j < result.Parameters.size(); ++j) {
+      errors[std::string(result.Parameters[j].Key)] = Number(s.StandardErrorsAfter[j]);
+    }
+    suggestions.push_back({{"case", s.Candidate.Case},
+                           {"x_cm", Number(s.Candidate.X)},
+                           {"quantity", std::string(QuantityName(s.Candidate.What))},
+                           {"sigma", Number(s.Sigma)},
+                           {"standard_errors_after", std::move(errors)}});
+  }
+  document["suggestions"] = std::move(suggestions);
+  document["model"] = ModelCardJson(result.Fitted);
+}
+
+}  // namespace
+
+Json FitJson(const std::variant<TFitResult, TFitFailure>& fit) {
+  Json document;
+  document["format_version"] = 1;
+  if (const auto* result = std::get_if<TFitResult>(&fit)) {
+    document["status"] = "fitted";
+    document["message"] = nullptr;
+    AddResult(document, *result);
+    return document;
+  }
+  const TFitFailure& failure = std::get<TFitFailure>(fit);
+  document["status"] = failure.Kind == FitFailureKind::kRefused ? "refused" : "failed";
+  document["message"] = failure.Message;
+  if (failure.Last) AddResult(document, *failure.Last);
+  return document;
+}
+
+std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit) {
+  return FitJson(fit).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
+}  // namespace vellmor

@@ -72,7 +72,7 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
       << cases << " case" << (cases == 1 ? "" : "s") << ": " << result.Iterations << " iterations, "
       << result.ModelSolves << " model solves\n";
   out << Padded("", 38) << Padded("estimate", 13) << Padded("std. error", 13)
-      << "  Wald 95 %                 profile 95 %\n";
+      << Padded("Wald 95 %", 28) << Padded("profile 95 %", 27) << '\n';
   for (const TParameterEstimate& p : result.Parameters) {
     std::string name(p.Key);
     name.resize(std::max<std::size_t>(name.size() + 1, 38), ' ');

@@ -53,8 +53,11 @@ std::vector<TMeasurement> Data(const TFitCase& fit_case) {
 }
 
 void BM_FitTwoSpeeds(benchmark::State& bench, bool profiles) {
-  const std::vector<TFitCase> cases{{"4000", Condition(4000.0), ModelCard()},
-                                    {"5000", Condition(5000.0), ModelCard()}};
+  std::vector<TFitCase> cases(2);
+  cases[0].Name = "4000";
+  cases[0].Condition = Condition(4000.0);
+  cases[1].Name = "5000";
+  cases[1].Condition = Condition(5000.0);
   std::vector<TMeasurement> data = Data(cases[0]);
   const auto more = Data(cases[1]);
   data.insert(data.end(), more.begin(), more.end());

@@ -63,6 +63,22 @@ QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& na
   return marker;
 }
 
+// A measurement: a hollow square in the set's colour.
+QScatterSeries* MeasuredMarkers(QChart& chart, const QString& name, const QColor& colour) {
+  auto* markers = new QScatterSeries(&chart);
+  markers->setName(name + QStringLiteral(": measured"));
+  markers->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+  markers->setMarkerSize(kMarkerSize * 0.8);
+  markers->setColor(Qt::transparent);
+  markers->setBorderColor(colour);
+  QPen pen(colour, kLineWidth);
+  markers->setPen(pen);
+  return markers;
+}
+
+// Bars and markers have no legend entry of their own but the measured points'.
+constexpr const char* kBarName = "±σ";
+
 // The tick step for a span of about `intervals` steps: 1, 2, 2.5 or 5 times a power of ten.
 double TickStep(double span, int intervals) {
   const double rough = span / intervals;
@@ -147,13 +163,21 @@ ProfilePlots::~ProfilePlots() = default;
 void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
   for (QChart* chart : charts_) chart->removeAllSeries();
   std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
+  // The ends of the measurements' bars, so that the axes hold them too.
+  std::array<QList<QPointF>, kPlotCount> bar_ends;
   for (const TCurveSet& set : sets) {
     curves[0].push_back(&set.Curves.Velocity);
     curves[1].push_back(&set.Curves.Temperature);
     curves[1].push_back(&set.Curves.AirTemperature);
     curves[2].push_back(&set.Curves.Diameter);
     curves[3].push_back(&set.Curves.Tension);
+    for (const TMeasuredPoint& point : set.Points) {
+      auto& ends = bar_ends[static_cast<std::size_t>(point.Plot)];
+      ends.append({point.X, point.Y - point.Sigma});
+      ends.append({point.X, point.Y + point.Sigma});
+    }
   }
+  for (std::size_t i = 0; i < kPlotCount; ++i) curves[i].push_back(&bar_ends[i]);
   FitAxes(curves);
   for (const TCurveSet& set : sets) AddSeriesOf(set);
   ShowLegend();
@@ -179,7 +203,21 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
       &curves.Velocity, &curves.Temperature, &curves.Diameter, &curves.Tension};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     QChart& chart = *charts_[i];
+    QScatterSeries* markers = nullptr;
+    for (const TMeasuredPoint& point : set.Points) {
+      if (static_cast<std::size_t>(point.Plot) != i) continue;
+      if (markers == nullptr) markers = MeasuredMarkers(chart, style.Name, style.Colour);
+      markers->append(point.X, point.Y);
+      if (point.Sigma > 0.0) {
+        AddSeries(chart,
+                  Line(chart, {{point.X, point.Y - point.Sigma}, {point.X, point.Y + point.Sigma}},
+                       QString::fromUtf8(kBarName), style.Colour, Qt::SolidLine),
+                  *x_axes_[i], *y_axes_[i]);
+      }
+    }
+    if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], *y_axes_[i]);
     const QList<QPointF>& curve = *main_curves[i];
+    if (curve.isEmpty()) continue;  // measurements alone
     AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line), *x_axes_[i],
               *y_axes_[i]);
     if (i == static_cast<std::size_t>(TPlot::kTemperature)) {
@@ -199,9 +237,14 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
 }
 
 void ProfilePlots::ShowLegend() {
-  // One legend entry per set: its velocity line.
+  // One legend entry per set: its velocity line; and one per set of measurements, on
+  // whichever plot holds them (the velocity plot's legend is the one shown).
   for (QLegendMarker* marker : Chart(TPlot::kVelocity).legend()->markers()) {
-    marker->setVisible(marker->series()->type() == QAbstractSeries::SeriesTypeLine);
+    const QAbstractSeries* series = marker->series();
+    marker->setVisible((series->type() == QAbstractSeries::SeriesTypeLine &&
+                        series->name() != QString::fromUtf8(kBarName)) ||
+                       (series->type() == QAbstractSeries::SeriesTypeScatter &&
+                        series->name().endsWith(QStringLiteral(": measured"))));
   }
 }
 

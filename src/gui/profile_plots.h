@@ -19,6 +19,15 @@ namespace vellmor::gui {
 enum class TPlot { kVelocity, kTemperature, kDiameter, kTension };
 inline constexpr int kPlotCount = 4;
 
+// A measurement drawn over the curves of its plot: a hollow square at (x, value) with its
+// ±σ bar.
+struct TMeasuredPoint {
+  TPlot Plot = TPlot::kDiameter;
+  double X = 0.0;
+  double Y = 0.0;
+  double Sigma = 0.0;  // 0: no bar
+};
+
 // How one set of curves is drawn: its name in the legend, its colour and its line.
 struct TCurveStyle {
   QString Name;
@@ -38,11 +47,13 @@ class ProfilePlots : public QGraphicsView {
   explicit ProfilePlots(QWidget* parent = nullptr);
   ~ProfilePlots() override;
 
-  // One spinline's curves, drawn in style, with its freeze point marked when it has one.
+  // One spinline's curves, drawn in style, with its freeze point marked when it has one, and
+  // measurements over them (a set may hold measurements alone, without curves).
   struct TCurveSet {
     TProfileCurves Curves;
     TCurveStyle Style;
     std::optional<double> FreezeX;
+    std::vector<TMeasuredPoint> Points = {};
   };
 
   // Shows these sets in place of those shown before, fitting the axes and the layout once for

@@ -140,10 +140,23 @@ QString TProfileWindow::AddResultFile(const QString& path) {
 
 QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
   std::vector<TPlottedFile> read;
+  std::vector<TOverlayFile> overlays;
   read.reserve(paths.size());
   for (const std::string& path : paths) {
     const std::filesystem::path native(path);
     const QString name = QFile::decodeName(QByteArray::fromStdString(native.filename().string()));
+    // Measurements and fits are told from result files by their first bytes.
+    if (QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+        file.open(QIODevice::ReadOnly) && file.size() <= qint64{64} << 20) {
+      const QByteArray bytes = file.readAll();
+      const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+      if (const OverlayKind kind = OverlayKindOf(text); kind != OverlayKind::kNone) {
+        auto sets = ReadOverlay(text, name, kind);
+        if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
+        overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets))});
+        continue;
+      }
+    }
     TResultFileReading reading = ReadResultFile(native);
     if (!reading.Contents) return PlotProblem(name, reading.Error);
     if (reading.Contents->Rows.empty()) {
@@ -179,6 +192,16 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
       files_.push_back(std::move(file));
     }
   }
+  for (TOverlayFile& overlay : overlays) {
+    const auto same =
+        std::find_if(overlays_.begin(), overlays_.end(),
+                     [&overlay](const TOverlayFile& f) { return f.Path == overlay.Path; });
+    if (same != overlays_.end()) {
+      *same = std::move(overlay);
+    } else {
+      overlays_.push_back(std::move(overlay));
+    }
+  }
   Replot();
   return {};
 }
@@ -206,6 +229,7 @@ std::array<std::optional<std::pair<QString, double>>, 3> FreezeKnobs(
 
 void TProfileWindow::ClearOverlay() {
   files_.clear();
+  overlays_.clear();
   Replot();
 }
 
@@ -229,6 +253,7 @@ QString TProfileWindow::SaveImage(const QString& path) {
 QStringList TProfileWindow::FileNames() const {
   QStringList names;
   for (const TPlottedFile& file : files_) names << file.Name;
+  for (const TOverlayFile& overlay : overlays_) names << overlay.Name;
   return names;
 }
 
@@ -271,6 +296,17 @@ void TProfileWindow::Replot() {
     columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
                        file.Numbers, accuracy.Report, QString::fromStdString(accuracy.Failure),
                        FreezeKnobs(file.Sensitivities)});
+  }
+  // Measurements and fits after the files, each in the colour of its place; a fitted profile
+  // dashed, as a converged solution is.
+  for (std::size_t j = 0; j < overlays_.size(); ++j) {
+    const QColor colour = FileColour(files_.size() + j);
+    for (const TOverlaySet& set : overlays_[j].Sets) {
+      sets.push_back({set.Curves.value_or(TProfileCurves{}),
+                      {set.Name, colour, Qt::DashLine},
+                      std::nullopt,
+                      set.Points});
+    }
   }
   plots_->Show(sets);
   numbers_->SetColumns(columns);

@@ -12,6 +12,7 @@
 #include "core/converged/accuracy_check.h"
 #include "core/report/read_result_file.h"
 #include "core/sensitivity/sensitivities.h"
+#include "gui/measured_overlay.h"
 
 class QLabel;
 
@@ -32,10 +33,11 @@ class TProfileWindow : public QWidget {
   explicit TProfileWindow(MessageSink& sink, QWidget* parent = nullptr);
   ~TProfileWindow() override;
 
-  // Plots a result file over those already shown; a file already shown is read again and
-  // replaced, so that a new run into the same file is seen. A file that is not a result file,
-  // or cannot be read, is reported through the sink (naming the file and the line) and
-  // changes nothing; false then.
+  // Plots a result file over those already shown (or measured data, or the JSON of a fit:
+  // their points with ±σ bars, a fit's cases also solved again with the fitted card); a file
+  // already shown is read again and replaced, so that a new run into the same file is seen. A file
+  // that is not a result file, or cannot be read, is reported through the sink (naming the file and
+  // the line) and changes nothing; false then.
   bool OpenResultFile(const QString& path);
 
   // OpenResultFile without a message: the description of the failure, or an empty text.
@@ -75,6 +77,14 @@ class TProfileWindow : public QWidget {
     std::optional<TSensitivities> Sensitivities;
   };
 
+  // Measurements or a fit drawn over the files: each of its cases a set of points, a fit's
+  // with its fitted profile.
+  struct TOverlayFile {
+    std::string Path;
+    QString Name;
+    std::vector<TOverlaySet> Sets;
+  };
+
   void SaveImageClicked();
   void Replot();
 
@@ -84,6 +94,7 @@ class TProfileWindow : public QWidget {
   ProcessNumbersTable* numbers_;
   QLabel* converged_note_;
   std::vector<TPlottedFile> files_;
+  std::vector<TOverlayFile> overlays_;
 };
 
 // Why a file cannot be plotted, naming it: "zeta.txt is not a result file: line 1: …".

@@ -126,6 +126,7 @@ class ProfileViewerTest : public QObject {
   void ImageThatCannotBeWrittenIsReported();
   void PlotOptionRefusesAnIncompleteFile();
   void PlotOptionTakesFileNamesAsTheirBytes();
+  void MeasurementsAndFitsAreDrawnOverTheFiles();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -396,6 +397,53 @@ void ProfileViewerTest::PlotOptionTakesFileNamesAsTheirBytes() {
   QVERIFY(shell.waitForFinished(60000));
   QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
   QVERIFY(!QImage(QStringLiteral("bytes.png")).isNull());
+}
+
+// Measured data: hollow squares with their ±σ bars on the plot of their quantity. A fit's
+// JSON: its measurements, and each case solved again from its inputs with the fitted card.
+void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
+  WriteAll(QStringLiteral("line.csv"),
+           "x_cm,quantity,value,sigma\n20,diameter_um,25.0,0.5\n40,diameter_um,15.5,0.5\n"
+           "60,temperature_C,70,2\n");
+  WriteAll(QStringLiteral("fit.json"),
+           R"({"status": "fitted", "cases": [{"case": "slow",
+               "inputs": {"take-up-speed": {"text": "4000.0"}},
+               "residuals": [{"x_cm": 30, "quantity": "diameter_um", "measured": 19.0,
+                              "sigma": 0.4}]}],
+               "model": {"heat_transfer": {"factor": 2e-4}}})");
+  WriteAll(QStringLiteral("odd.csv"), "x_cm,quantity,value\n20,width_um,3\n");
+  DoubleClick(QStringLiteral("a.txt"));
+  TProfileWindow* viewer = Viewer();
+  QVERIFY(viewer != nullptr);
+  QCOMPARE(viewer->AddResultFiles({"line.csv", "fit.json"}), QString());
+  QCOMPARE(viewer->FileNames(), (QStringList{"a.txt", "line.csv", "fit.json"}));
+
+  const QChart& diameter = viewer->Plots().Chart(TPlot::kDiameter);
+  const QXYSeries* measured = SeriesNamed(diameter, QStringLiteral("line.csv: measured"));
+  QVERIFY(measured != nullptr);
+  QCOMPARE(measured->count(), 2);
+  QCOMPARE(measured->at(0), QPointF(20.0, 25.0));
+  QCOMPARE(
+      SeriesNamed(viewer->Plots().Chart(TPlot::kTemperature), QStringLiteral("line.csv: measured"))
+          ->count(),
+      1);
+  const QXYSeries* bar = SeriesNamed(diameter, QStringLiteral("±σ"));
+  QVERIFY(bar != nullptr);
+  QCOMPARE(bar->count(), 2);
+  QCOMPARE(bar->at(1).y() - bar->at(0).y(), 1.0);
+
+  // The fitted profile: the case's take-up speed, reached at the take-up point.
+  const QXYSeries* fitted = SeriesNamed(viewer->Plots().Chart(TPlot::kVelocity),
+                                        QStringLiteral("fit.json: slow (fitted)"));
+  QVERIFY(fitted != nullptr);
+  QCOMPARE(fitted->count(), 1001);
+  QVERIFY(qAbs(fitted->at(1000).y() - 4000.0) < 1e-3);
+  QVERIFY(SeriesNamed(diameter, QStringLiteral("fit.json: slow (fitted): measured")) != nullptr);
+
+  QCOMPARE(viewer->AddResultFiles({"odd.csv"}),
+           QStringLiteral("odd.csv, line 2: unknown quantity 'width_um'; the quantities are "
+                          "diameter_um, temperature_C, velocity_m_min, tension_dyn"));
+  QCOMPARE(viewer->FileNames().size(), 3);
 }
 
 QTEST_MAIN(ProfileViewerTest)

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/exports/converged_json.h"
+#include "core/exports/json_parts.h"
 
 namespace vellmor {
 namespace {
@@ -60,7 +61,11 @@ void AddResult(Json& document, const TFitResult& result) {
                            {"normalised", Number(r.Normalised)},
                            {"line", r.Line}});
     }
+    Json inputs = json_parts::Inputs(c.Texts, c.DecimalSeparator);
+    inputs.erase("save-file");
     cases.push_back({{"case", c.Name},
+                     {"decimal_separator", std::string(1, c.DecimalSeparator)},
+                     {"inputs", std::move(inputs)},
                      {"spinneret_tension_dyn", Number(c.SpinneretTensionDyn)},
                      {"residuals", std::move(residuals)}});
   }

@@ -39,7 +39,9 @@ std::variant<std::vector<TFitCase>, std::string> FitCasesOf(const TInputTexts& b
     }
     fit_case.Card = std::get<ModelCard>(std::move(case_card));
     CaseMessage sink;
-    if (!ReadInputs(cases.TextsOf(k), decimal_separator, fit_case.Condition, sink,
+    fit_case.Texts = cases.TextsOf(k);
+    fit_case.DecimalSeparator = decimal_separator;
+    if (!ReadInputs(fit_case.Texts, decimal_separator, fit_case.Condition, sink,
                     InputUse::kConverged)) {
       return "case " + fit_case.Name + ": " + sink.message;
     }

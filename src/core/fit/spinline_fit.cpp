@@ -755,7 +755,8 @@ std::variant<TFitResult, TFitFailure> FitCard(const std::vector<TFitCase>& cases
   std::array<double, 4> squares{};
   std::array<int, 4> counts{};
   for (std::size_t k = 0; k < cases.size(); ++k) {
-    result.Cases.push_back({cases[k].Name, model.Tension(k), {}});
+    result.Cases.push_back(
+        {cases[k].Name, cases[k].Texts, cases[k].DecimalSeparator, model.Tension(k), {}});
   }
   for (std::size_t i = 0; i < n; ++i) {
     const TRow& row = rows[i];

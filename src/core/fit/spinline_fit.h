@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/fit/measured_data.h"
+#include "core/inputs/input_texts.h"
 #include "core/inputs/spin_condition.h"
 #include "core/model_card/model_card.h"
 
@@ -50,6 +51,9 @@ struct TFitCase {
   std::string Name;
   TSpinCondition Condition;
   ModelCard Card;
+  // The texts it was read from, and their decimal separator: what a viewer solves again.
+  TInputTexts Texts;
+  char DecimalSeparator = '.';
 };
 
 struct TFitOptions {
@@ -82,6 +86,8 @@ struct TResidual {
 
 struct TCaseFit {
   std::string Name;
+  TInputTexts Texts;
+  char DecimalSeparator = '.';
   double SpinneretTensionDyn = 0.0;
   std::vector<TResidual> Residuals;  // in the data's order
 };

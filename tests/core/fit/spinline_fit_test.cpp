@@ -76,7 +76,10 @@ std::vector<TMeasurement> Measure(const TSpinCondition& condition, const std::st
 TFitCase CaseAt(const std::string& name, double take_up_speed) {
   TSpinCondition condition = DefaultCondition();
   condition.TakeUpSpeed = take_up_speed;
-  return {name, condition, ModelCard()};
+  TFitCase fit_case;
+  fit_case.Name = name;
+  fit_case.Condition = condition;
+  return fit_case;
 }
 
 TFitParameter Parameter(const char* key) { return {FindModelKey(key), {}, {}, {}}; }

@@ -37,7 +37,8 @@ std::vector<TOverlaySet> MeasuredSets(const TMeasuredData& data, const QString& 
                             ? file_name
                             : file_name + QStringLiteral(": ") + QString::fromStdString(m.Case);
     }
-    at->second.Points.push_back({PlotOf(m.What), m.X, m.Value, m.Sigma.value_or(0.0)});
+    at->second.Points.push_back(
+        {PlotOf(m.What), m.X, m.Value, m.Sigma.value_or(0.0), std::nullopt});
   }
   std::vector<TOverlaySet> sets;
   for (const std::string& name : order) sets.push_back(std::move(by_case[name]));
@@ -81,8 +82,12 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
         const auto quantity = FindQuantity(r.value("quantity", std::string()));
         if (!quantity || !r["x_cm"].is_number() || !r["measured"].is_number()) continue;
         const double sigma = r["sigma"].is_number() ? r["sigma"].get<double>() : 0.0;
-        set.Points.push_back(
-            {PlotOf(*quantity), r["x_cm"].get<double>(), r["measured"].get<double>(), sigma});
+        std::optional<double> normalised;
+        if (r.contains("normalised") && r["normalised"].is_number()) {
+          normalised = r["normalised"].get<double>();
+        }
+        set.Points.push_back({PlotOf(*quantity), r["x_cm"].get<double>(),
+                              r["measured"].get<double>(), sigma, normalised});
       }
     }
     // The case solved again as the fit left it.

@@ -46,16 +46,23 @@ TPlotOptions AddPlotOptions(QCommandLineParser& parser) {
   TPlotOptions options{
       QCommandLineOption(
           QStringLiteral("plot"),
-          QStringLiteral("Plot the result files given as arguments into the image named by "
+          QStringLiteral("Plot the result files (and the JSON of fits, measured data) given as "
+                         "arguments into the image named by "
                          "--output, without a window, and exit (status 1: a file is not a "
                          "result file; 64: no file, no --output or an unknown image type; "
                          "73: the image could not be written).")),
       QCommandLineOption(QStringLiteral("output"),
                          QStringLiteral("The image --plot writes: PLOT.png or PLOT.svg."),
                          QStringLiteral("image")),
+      QCommandLineOption(QStringLiteral("measured"),
+                         QStringLiteral("Measured data (CSV of vellmor-cli fit) to draw over the "
+                                        "files, with --plot; repeatable. The JSON of a fit may "
+                                        "be given as a file."),
+                         QStringLiteral("file.csv")),
   };
   parser.addOption(options.Plot);
   parser.addOption(options.Output);
+  parser.addOption(options.Measured);
   parser.addPositionalArgument(QStringLiteral("files"),
                                QStringLiteral("Result files to plot, with --plot."),
                                QStringLiteral("[FILE...]"));
@@ -73,7 +80,10 @@ std::vector<std::string> FileArguments(int argc, char** argv) {
     }
     if (!options_ended && argument.size() > 1 && argument.front() == '-') {
       // The options that take their value as the next argument.
-      if ((argument == "--output" || argument == "--screenshot") && i + 1 < argc) ++i;
+      if ((argument == "--output" || argument == "--screenshot" || argument == "--measured") &&
+          i + 1 < argc) {
+        ++i;
+      }
       continue;
     }
     files.emplace_back(argument);
@@ -90,6 +100,9 @@ int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options
     for (const QString& file : parser.positionalArguments()) {
       files.push_back(QFile::encodeName(file).toStdString());
     }
+  }
+  for (const QString& measured : parser.values(options.Measured)) {
+    files.push_back(QFile::encodeName(measured).toStdString());
   }
   const QString output = parser.value(options.Output);
   if (files.empty()) return Fail(kPlotUsage, QStringLiteral("--plot needs a result file"));

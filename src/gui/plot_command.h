@@ -19,6 +19,7 @@ inline constexpr int kPlotNotWritten = 73;  // the image could not be written
 struct TPlotOptions {
   QCommandLineOption Plot;
   QCommandLineOption Output;
+  QCommandLineOption Measured;
 };
 
 // True when the arguments ask for --plot. Looked at before the application exists, so that no

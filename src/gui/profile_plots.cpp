@@ -153,15 +153,34 @@ ProfilePlots::ProfilePlots(QWidget* parent)
     x_axes_[i] = x_axis;
     y_axes_[i] = y_axis;
   }
+  residual_chart_ = new QChart();
+  residual_chart_->setObjectName(QStringLiteral("ResidualChart"));
+  residual_chart_->setTitle(QStringLiteral("Fit residual (model − measured) / σ"));
+  residual_chart_->setTitleFont(title_font);
+  residual_chart_->setBackgroundRoundness(0);
+  residual_chart_->setMargins(kChartMargins);
+  residual_chart_->layout()->setContentsMargins(0, 0, 0, 0);
+  residual_chart_->setLocalizeNumbers(true);
+  residual_chart_->legend()->setVisible(false);
+  residual_x_axis_ = new QValueAxis(residual_chart_);
+  residual_x_axis_->setLabelFormat(QStringLiteral("%.0f"));
+  residual_y_axis_ = new QValueAxis(residual_chart_);
+  residual_y_axis_->setLabelFormat(QStringLiteral("%.0f"));
+  residual_chart_->addAxis(residual_x_axis_, Qt::AlignBottom);
+  residual_chart_->addAxis(residual_y_axis_, Qt::AlignLeft);
+  scene_->addItem(residual_chart_);
   FitAxes();
 }
 
 ProfilePlots::~ProfilePlots() = default;
 
+bool ProfilePlots::HasResiduals() const { return !residual_chart_->series().isEmpty(); }
+
 // Every curve's points are laid out again whenever an axis changes its range: the axes are
 // fitted to all the sets first, so that each curve is laid out once.
 void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
   for (QChart* chart : charts_) chart->removeAllSeries();
+  residual_chart_->removeAllSeries();
   std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
   // The ends of the measurements' bars, so that the axes hold them too.
   std::array<QList<QPointF>, kPlotCount> bar_ends;
@@ -180,6 +199,7 @@ void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
   for (std::size_t i = 0; i < kPlotCount; ++i) curves[i].push_back(&bar_ends[i]);
   FitAxes(curves);
   for (const TCurveSet& set : sets) AddSeriesOf(set);
+  FitResidualAxes();
   ShowLegend();
   Layout();
 }
@@ -192,13 +212,25 @@ void ProfilePlots::AddCurves(const TProfileCurves& curves, const TCurveStyle& st
 
 void ProfilePlots::Clear() {
   for (QChart* chart : charts_) chart->removeAllSeries();
+  residual_chart_->removeAllSeries();
   FitAxes();
+  FitResidualAxes();
   Layout();
 }
 
 void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
   const TProfileCurves& curves = set.Curves;
   const TCurveStyle& style = set.Style;
+  QScatterSeries* residuals = nullptr;
+  for (const TMeasuredPoint& point : set.Points) {
+    if (!point.Normalised) continue;
+    if (residuals == nullptr)
+      residuals = MeasuredMarkers(*residual_chart_, style.Name, style.Colour);
+    residuals->append(point.X, *point.Normalised);
+  }
+  if (residuals != nullptr) {
+    AddSeries(*residual_chart_, residuals, *residual_x_axis_, *residual_y_axis_);
+  }
   const std::array<const QList<QPointF>*, kPlotCount> main_curves{
       &curves.Velocity, &curves.Temperature, &curves.Diameter, &curves.Tension};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
@@ -214,6 +246,12 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
                        QString::fromUtf8(kBarName), style.Colour, Qt::SolidLine),
                   *x_axes_[i], *y_axes_[i]);
       }
+    }
+    // The legend is the velocity plot's: measurements of other quantities get their entry
+    // there by an empty series of their marker.
+    if (markers == nullptr && i == static_cast<std::size_t>(TPlot::kVelocity) &&
+        !set.Points.empty()) {
+      markers = MeasuredMarkers(chart, style.Name, style.Colour);
     }
     if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], *y_axes_[i]);
     const QList<QPointF>& curve = *main_curves[i];
@@ -251,6 +289,7 @@ void ProfilePlots::ShowLegend() {
 void ProfilePlots::Finish() {
   ShowLegend();
   FitAxes();
+  FitResidualAxes();
   Layout();
 }
 
@@ -299,22 +338,42 @@ void ProfilePlots::FitAxes(
   for (QValueAxis* axis : x_axes_) FitAxis(*axis, x_low, x_high, 10, false);
 }
 
+void ProfilePlots::FitResidualAxes() {
+  residual_x_axis_->setRange(x_axes_[0]->min(), x_axes_[0]->max());
+  residual_x_axis_->setTickCount(x_axes_[0]->tickCount());
+  // Symmetric about zero, ±3 at least: a residual within that is as good as it gets.
+  double largest = 3.0;
+  for (QAbstractSeries* series : residual_chart_->series()) {
+    for (const QPointF& point : static_cast<QXYSeries*>(series)->points()) {
+      largest = std::max(largest, std::fabs(point.y()));
+    }
+  }
+  FitAxis(*residual_y_axis_, -largest, largest, 4, true);
+}
+
 // Stacks the plots over the view's height, then moves each plot area's left edge to that of
 // the plot with the widest axis labels, by a wider margin, so that the x axes line up. (A
 // fixed plot area would leave the axes where the chart last laid them out.)
 void ProfilePlots::Layout() {
   const QSizeF size = viewport()->size();
   scene_->setSceneRect(QRectF(QPointF(0, 0), size));
-  const qreal height = size.height() / kPlotCount;
-  for (std::size_t i = 0; i < charts_.size(); ++i) {
-    QChart& chart = *charts_[i];
+  std::vector<QChart*> shown(charts_.begin(), charts_.end());
+  // The residual plot takes a share of the height only while it has residuals to show.
+  if (HasResiduals()) {
+    shown.push_back(residual_chart_);
+  } else {
+    residual_chart_->setGeometry(QRectF(0, size.height(), size.width(), 0));
+  }
+  const qreal height = size.height() / static_cast<qreal>(shown.size());
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    QChart& chart = *shown[i];
     chart.setMargins(kChartMargins);
     chart.setGeometry(QRectF(0, static_cast<qreal>(i) * height, size.width(), height));
     chart.layout()->activate();
   }
   qreal left = 0.0;
-  for (const QChart* chart : charts_) left = std::max(left, chart->plotArea().left());
-  for (QChart* chart : charts_) {
+  for (const QChart* chart : shown) left = std::max(left, chart->plotArea().left());
+  for (QChart* chart : shown) {
     QMargins margins = kChartMargins;
     margins.setLeft(margins.left() + qRound(left - chart->plotArea().left()));
     chart->setMargins(margins);

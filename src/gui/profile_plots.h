@@ -26,6 +26,8 @@ struct TMeasuredPoint {
   double X = 0.0;
   double Y = 0.0;
   double Sigma = 0.0;  // 0: no bar
+  // (model − measured) / σ where a fit gives it: drawn in the residual plot under the others.
+  std::optional<double> Normalised;
 };
 
 // How one set of curves is drawn: its name in the legend, its colour and its line.
@@ -67,6 +69,9 @@ class ProfilePlots : public QGraphicsView {
   void Clear();
 
   QChart& Chart(TPlot plot) const { return *charts_[static_cast<std::size_t>(plot)]; }
+  // The fit's normalised residuals against x; shown only while a set has some.
+  QChart& ResidualChart() const { return *residual_chart_; }
+  bool HasResiduals() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -79,12 +84,17 @@ class ProfilePlots : public QGraphicsView {
   // The axes around the curves shown, or around curves, one list per plot.
   void FitAxes();
   void FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves);
+  // The residual plot's: x as the others', y symmetric about 0; shown only with residuals.
+  void FitResidualAxes();
   void Layout();
 
   QGraphicsScene* scene_;
   std::array<QChart*, kPlotCount> charts_{};
   std::array<QValueAxis*, kPlotCount> x_axes_{};
   std::array<QValueAxis*, kPlotCount> y_axes_{};
+  QChart* residual_chart_ = nullptr;
+  QValueAxis* residual_x_axis_ = nullptr;
+  QValueAxis* residual_y_axis_ = nullptr;
 };
 
 }  // namespace vellmor::gui

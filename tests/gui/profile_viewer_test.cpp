@@ -344,6 +344,12 @@ void ProfileViewerTest::PlotOptionWritesPngAndSvgWithoutAWindow() {
   QVERIFY(text.contains("<svg"));
   QVERIFY(text.contains("Velocity (m/min)"));
   QVERIFY(text.contains("a.txt: converged"));
+
+  // Measured data beside a result file, named by --measured.
+  WriteAll(QStringLiteral("line.csv"), "x_cm,quantity,value\n20,diameter_um,25.0\n");
+  const PlotRun measured = Plot({"a.txt", "--measured", "line.csv", "--output", "line.svg"});
+  QCOMPARE(measured.exit_code, 0);
+  QVERIFY(ReadAll(QStringLiteral("line.svg")).contains("line.csv: measured"));
 }
 
 void ProfileViewerTest::PlotOptionNamesTheFileItCannotPlot() {
@@ -409,7 +415,7 @@ void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
            R"({"status": "fitted", "cases": [{"case": "slow",
                "inputs": {"take-up-speed": {"text": "4000.0"}},
                "residuals": [{"x_cm": 30, "quantity": "diameter_um", "measured": 19.0,
-                              "sigma": 0.4}]}],
+                              "sigma": 0.4, "normalised": -1.5}]}],
                "model": {"heat_transfer": {"factor": 2e-4}}})");
   WriteAll(QStringLiteral("odd.csv"), "x_cm,quantity,value\n20,width_um,3\n");
   DoubleClick(QStringLiteral("a.txt"));
@@ -439,6 +445,14 @@ void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
   QCOMPARE(fitted->count(), 1001);
   QVERIFY(qAbs(fitted->at(1000).y() - 4000.0) < 1e-3);
   QVERIFY(SeriesNamed(diameter, QStringLiteral("fit.json: slow (fitted): measured")) != nullptr);
+  // Its residual in the plot under the others, shown now that there is one.
+  const QChart& residuals = viewer->Plots().ResidualChart();
+  QVERIFY(viewer->Plots().HasResiduals());
+  QVERIFY(residuals.geometry().height() > 50);
+  const QXYSeries* residual =
+      SeriesNamed(residuals, QStringLiteral("fit.json: slow (fitted): measured"));
+  QVERIFY(residual != nullptr);
+  QCOMPARE(residual->at(0), QPointF(30.0, -1.5));
 
   QCOMPARE(viewer->AddResultFiles({"odd.csv"}),
            QStringLiteral("odd.csv, line 2: unknown quantity 'width_um'; the quantities are "

@@ -1,6 +1,8 @@
 #include "cli/arguments.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +108,15 @@ std::optional<std::string> ReadAtMost(std::istream& in, std::size_t limit) {
 }
 
 }  // namespace
+
+void AddInputOptions(CLI::App& app, TInputTexts& texts) {
+  for (const TInputField& field : kInputFields) {
+    if (!field.Numeric) continue;
+    app.add_option("--" + std::string(field.Name), texts.*field.Text,
+                   std::string(field.Description))
+        ->capture_default_str();
+  }
+}
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
   if (path == "-") return ReadAtMost(std::cin, limit);

@@ -6,6 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/inputs/input_texts.h"
+
+namespace CLI {
+class App;
+}
+
 namespace vellmor::cli {
 
 // The command word of a sweep: "vellmor-cli sweep …".
@@ -26,6 +32,10 @@ std::string MissingValue(int argc, const char* const* argv);
 // argument; a separate value, even one that starts with "-" ("--zone1-a2 -32.5"), is always
 // taken as it stands.
 std::vector<std::string> PreparedArguments(int argc, const char* const* argv);
+
+// Adds the numeric input fields as options bound to texts (the converged model's commands:
+// they write no result file).
+void AddInputOptions(CLI::App& app, TInputTexts& texts);
 
 // The bytes of a file the runner reads (a cases file, a model card), "-" being standard input;
 // nullopt when it cannot be read (missing, a directory, no right). Reading stops after

@@ -8,17 +8,18 @@
 #include "core/report/result_rows.h"
 
 namespace vellmor::cli {
-namespace {
 
-void Report(MessageSink& sink, std::string_view what, const std::string& name,
-            const std::string& failure) {
+bool WriteExport(const std::string& name, std::string_view what, const std::string& contents,
+                 MessageSink& sink) {
+  const TOutputStatus status =
+      WriteWholeOutput(name, contents, {.DashIsStandardOutput = true, .Lock = true});
+  if (status.Ok()) return true;
   std::string text = "Can not write ";
   text += what;
   text += name == kStandardOutputName ? " to standard output" : " file " + name;
-  sink.ShowMessage(text + ": " + failure);
+  sink.ShowMessage(text + ": " + status.Reason);
+  return false;
 }
-
-}  // namespace
 
 bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char decimal_separator,
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
@@ -30,12 +31,7 @@ bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char 
   }
   bool written = true;
   auto write = [&](const std::string& name, std::string_view what, const std::string& contents) {
-    const TOutputStatus status =
-        WriteWholeOutput(name, contents, {.DashIsStandardOutput = true, .Lock = true});
-    if (!status.Ok()) {
-      Report(sink, what, name, status.Reason);
-      written = false;
-    }
+    written = WriteExport(name, what, contents, sink) && written;
   };
   if (!request.JsonFile.empty()) {
     TRunRecord record{texts, decimal_separator, outcome, message, rows};

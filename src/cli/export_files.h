@@ -12,6 +12,12 @@
 
 namespace vellmor::cli {
 
+// Writes one export whole through the one writer of every output ("-" being standard
+// output), what naming it in the message ("the JSON export"); reports a failure through sink
+// ("Can not write the JSON export file out/run.json: …") and returns false then.
+bool WriteExport(const std::string& name, std::string_view what, const std::string& contents,
+                 MessageSink& sink);
+
 // Writes the exports the call asks for, describing the run that has just ended: its texts,
 // the decimal separator they were read with, its outcome, its one message and, on success,
 // the table of the converged profile in state, and the converged solution beside it when one

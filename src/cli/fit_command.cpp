@@ -14,6 +14,7 @@
 #include "cli/arguments.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
+#include "cli/export_files.h"
 #include "cli/export_options.h"
 #include "core/base/output_file.h"
 #include "core/exports/fit_json.h"
@@ -142,12 +143,7 @@ std::string FittedCardYaml(const TFitResult& result) {
 }  // namespace
 
 void AddFitOptions(CLI::App& app, TFitRequest& request) {
-  for (const TInputField& field : kInputFields) {
-    if (!field.Numeric) continue;
-    app.add_option("--" + std::string(field.Name), request.Texts.*field.Text,
-                   std::string(field.Description))
-        ->capture_default_str();
-  }
+  AddInputOptions(app, request.Texts);
   AddModelOptions(app, request.Model);
   app.add_option("--measured", request.MeasuredFile, "The measurements (CSV; see below)")
       ->type_name("FILE.csv")
@@ -268,15 +264,9 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   }
 
   bool exported = true;
-  const TOutputOptions output_options{.DashIsStandardOutput = true, .Lock = true};
   const auto write = [&](const std::string& name, std::string_view what,
                          const std::string& contents) {
-    const TOutputStatus status = WriteWholeOutput(name, contents, output_options);
-    if (status.Ok()) return;
-    sink.ShowMessage("Can not write " + std::string(what) +
-                     (name == kStandardOutputName ? " to standard output" : " file " + name) +
-                     ": " + status.Reason);
-    exported = false;
+    exported = WriteExport(name, what, contents, sink) && exported;
   };
   if (!request.JsonFile.empty()) write(request.JsonFile, "the JSON export", FitJsonText(fit));
   if (!request.WriteModelFile.empty() && failure == nullptr) {

@@ -13,8 +13,10 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
+#include "cli/export_files.h"
 #include "cli/export_options.h"
 #include "cli/process_signals.h"
 #include "core/base/output_file.h"
@@ -114,12 +116,7 @@ void PrintSensitivities(std::ostream& out, const TSensitivities& sensitivities,
 }  // namespace
 
 void AddSolveOptions(CLI::App& app, TSolveRequest& request) {
-  for (const TInputField& field : kInputFields) {
-    if (!field.Numeric) continue;
-    app.add_option("--" + std::string(field.Name), request.Texts.*field.Text,
-                   std::string(field.Description))
-        ->capture_default_str();
-  }
+  AddInputOptions(app, request.Texts);
   AddModelOptions(app, request.Model);
   app.add_option("--json", request.JsonFile,
                  "Write the solution as one JSON document (- for standard output): inputs, "
@@ -239,12 +236,7 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
   bool exported = true;
   const auto write = [&](const std::string& name, std::string_view what,
                          const std::string& contents) {
-    const TOutputStatus status = WriteWholeOutput(name, contents, output_options);
-    if (status.Ok()) return;
-    sink.ShowMessage("Can not write " + std::string(what) +
-                     (name == kStandardOutputName ? " to standard output" : " file " + name) +
-                     ": " + status.Reason);
-    exported = false;
+    exported = WriteExport(name, what, contents, sink) && exported;
   };
   if (!request.JsonFile.empty()) {
     const TConvergedRecord record{request.Texts, decimal_separator, run, model,

@@ -454,58 +454,102 @@ std::variant<TFitParameter, std::string> ParseFitParameter(std::string_view text
   return parameter;
 }
 
-std::variant<TFitResult, TFitFailure> FitCard(const std::vector<TFitCase>& cases,
-                                              const std::vector<TMeasurement>& data,
-                                              const std::vector<TFitParameter>& parameters,
-                                              const TFitOptions& options) {
-  if (cases.empty()) return Refused("no operating condition to fit");
-  if (parameters.empty()) return Refused("no constant to fit: give --fit KEY");
-  // The measurements, each to its case.
-  const auto case_of = [&](const TMeasurement& m,
-                           std::string_view what) -> std::variant<std::size_t, std::string> {
+namespace {
+
+// The rows of measurements, each to its case; or the message that refuses one (what names
+// the file: "measured data," or "candidates,").
+std::variant<std::vector<TRow>, std::string> RowsOf(const std::vector<TFitCase>& cases,
+                                                    const std::vector<TMeasurement>& measurements,
+                                                    std::string_view what) {
+  std::vector<TRow> rows;
+  for (const TMeasurement& m : measurements) {
     const std::string spot = std::string(what) + " line " + std::to_string(m.Line) + ": ";
+    std::size_t k = 0;
     if (m.Case.empty()) {
-      if (cases.size() == 1) return std::size_t{0};
-      return spot + "no case named, and the cases file has " + std::to_string(cases.size());
-    }
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-      if (cases[k].Name == m.Case) return k;
-    }
-    return spot + "case '" + m.Case + "' is not among the cases";
-  };
-  const auto rows_of = [&](const std::vector<TMeasurement>& measurements,
-                           std::string_view what) -> std::variant<std::vector<TRow>, std::string> {
-    std::vector<TRow> rows;
-    for (const TMeasurement& m : measurements) {
-      auto k = case_of(m, what);
-      if (auto* problem = std::get_if<std::string>(&k)) return *problem;
-      TRow row{std::get<std::size_t>(k), m.X, m.What, m.Value, m.Sigma.value_or(0.0), m.Line};
-      const double length = cases[row.Case].Condition.Zones[3].EndPosition;
-      if (m.X > length) {
-        return std::string(what) + " line " + std::to_string(m.Line) + ": x_cm " + Text(m.X) +
-               " lies beyond the take-up point of case " + cases[row.Case].Name + " (" +
-               Text(length) + " cm)";
+      if (cases.size() != 1) {
+        return spot + "no case named, and the cases file has " + std::to_string(cases.size());
       }
-      rows.push_back(row);
+    } else {
+      while (k < cases.size() && cases[k].Name != m.Case) ++k;
+      if (k == cases.size()) return spot + "case '" + m.Case + "' is not among the cases";
     }
-    return rows;
-  };
-  auto measured = rows_of(data, "measured data,");
+    const double length = cases[k].Condition.Zones[3].EndPosition;
+    if (m.X > length) {
+      return spot + "x_cm " + Text(m.X) + " lies beyond the take-up point of case " +
+             cases[k].Name + " (" + Text(length) + " cm)";
+    }
+    rows.push_back({k, m.X, m.What, m.Value, m.Sigma.value_or(0.0), m.Line});
+  }
+  return rows;
+}
+
+// One fit from its start to what it tells: each step a method, in the order FitCard calls
+// them; a step that ends the fit returns its failure.
+class Fit {
+ public:
+  Fit(const std::vector<TFitCase>& cases, const std::vector<TMeasurement>& data,
+      const TFitOptions& options)
+      : cases_(cases), data_(data), options_(options) {}
+
+  // The rows, the candidates, the parameters' scales and starts, the first σ.
+  std::optional<TFitFailure> Prepare(const std::vector<TFitParameter>& parameters);
+  // A constant the measurements do not depend on has nothing to be fitted to.
+  std::optional<TFitFailure> CheckDependence();
+  // Levenberg–Marquardt, and where σ is estimated, again until it settles.
+  std::optional<TFitFailure> Minimise();
+  // Standard errors, Wald intervals, correlation and warnings at the estimate.
+  void Statistics();
+  void ProfileIntervals();
+  // Tensions, residuals, RMS per quantity, the fitted card.
+  void Cases();
+  std::optional<TFitFailure> Suggest();
+  std::variant<TFitResult, TFitFailure> Outcome();
+
+  bool Converged() const { return minimum_.Converged; }
+  bool HasCovariance() const { return covariance_.has_value(); }
+
+ private:
+  std::size_t N() const { return rows_.size(); }
+  std::size_t P() const { return keys_.size(); }
+  void ApplySigma();
+
+  const std::vector<TFitCase>& cases_;
+  const std::vector<TMeasurement>& data_;
+  const TFitOptions& options_;
+  std::vector<TRow> rows_, picks_;
+  std::vector<const TModelKey*> keys_;
+  std::vector<TScale> scales_;
+  std::vector<double> theta_;
+  std::vector<std::size_t> all_;
+  std::array<bool, 4> estimated_{};
+  bool any_estimated_ = false;
+  std::array<double, 4> sigma_{};
+  std::optional<SpinlineModel> model_;
+  std::optional<LeastSquares> problem_;
+  LeastSquares::TMinimum minimum_;
+  TMatrix columns_;
+  bool has_jacobian_ = false;
+  std::optional<TMatrix> covariance_;
+  double scale2_ = 1.0;  // χ²/dof where σ was estimated, else 1
+  TFitResult result_;
+};
+
+std::optional<TFitFailure> Fit::Prepare(const std::vector<TFitParameter>& parameters) {
+  if (cases_.empty()) return Refused("no operating condition to fit");
+  if (parameters.empty()) return Refused("no constant to fit: give --fit KEY");
+  auto measured = RowsOf(cases_, data_, "measured data,");
   if (auto* problem = std::get_if<std::string>(&measured)) return Refused(*problem);
-  std::vector<TRow> rows = std::get<std::vector<TRow>>(std::move(measured));
+  rows_ = std::get<std::vector<TRow>>(std::move(measured));
 
   // The candidates, checked before any solve: each needs its σ, or the data's for its
   // quantity.
-  std::vector<TRow> picks;
-  if (options.Suggest > 0) {
-    auto candidate_rows = rows_of(options.Candidates, "candidates,");
-    if (auto* problem_text = std::get_if<std::string>(&candidate_rows)) {
-      return Refused(*problem_text);
-    }
-    picks = std::get<std::vector<TRow>>(std::move(candidate_rows));
-    for (const TRow& row : picks) {
-      const bool measured_too =
-          std::any_of(rows.begin(), rows.end(), [&](const TRow& m) { return m.What == row.What; });
+  if (options_.Suggest > 0) {
+    auto candidates = RowsOf(cases_, options_.Candidates, "candidates,");
+    if (auto* problem = std::get_if<std::string>(&candidates)) return Refused(*problem);
+    picks_ = std::get<std::vector<TRow>>(std::move(candidates));
+    for (const TRow& row : picks_) {
+      const bool measured_too = std::any_of(rows_.begin(), rows_.end(),
+                                            [&](const TRow& m) { return m.What == row.What; });
       if (row.Sigma == 0.0 && !measured_too) {
         return Refused("candidates, line " + std::to_string(row.Line) + ": no sigma for " +
                        std::string(QuantityName(row.What)) +
@@ -514,332 +558,341 @@ std::variant<TFitResult, TFitFailure> FitCard(const std::vector<TFitCase>& cases
     }
   }
 
-  const std::size_t n = rows.size();
-  const std::size_t p = parameters.size();
-  std::vector<const TModelKey*> keys;
-  std::vector<TScale> scales;
-  std::vector<double> theta;
   for (const TFitParameter& parameter : parameters) {
-    if (std::find(keys.begin(), keys.end(), parameter.Key) != keys.end()) {
+    if (std::find(keys_.begin(), keys_.end(), parameter.Key) != keys_.end()) {
       return Refused("--fit " + std::string(parameter.Key->Path) + ": given twice");
     }
-    keys.push_back(parameter.Key);
-    const double start = parameter.Start.value_or(cases.front().Card.Value(*parameter.Key));
+    keys_.push_back(parameter.Key);
+    const double start = parameter.Start.value_or(cases_.front().Card.Value(*parameter.Key));
     TScale scale;
     scale.Log = start > 0.0 && (!parameter.Lo || *parameter.Lo > 0.0);
     scale.Unit = start != 0.0 ? std::fabs(start) : 1.0;
     if (parameter.Lo && parameter.Hi) {
       scale.Bounds = std::array<double, 2>{scale.Theta(*parameter.Lo), scale.Theta(*parameter.Hi)};
     }
-    scales.push_back(scale);
-    theta.push_back(scale.Theta(start));
+    scales_.push_back(scale);
+    theta_.push_back(scale.Theta(start));
   }
-  std::array<bool, 4> estimated{};
-  for (const TRow& row : rows) {
-    if (row.Sigma == 0.0) estimated[static_cast<std::size_t>(row.What)] = true;
+  for (const TRow& row : rows_) {
+    if (row.Sigma == 0.0) estimated_[static_cast<std::size_t>(row.What)] = true;
   }
-  const bool any_estimated = std::find(estimated.begin(), estimated.end(), true) != estimated.end();
-  if (n < p || (any_estimated && n == p)) {
-    return Refused(std::to_string(n) + " measurements cannot fix " + std::to_string(p) +
-                   " constants" + (any_estimated ? " and the measurements' sigma" : ""));
+  any_estimated_ = std::find(estimated_.begin(), estimated_.end(), true) != estimated_.end();
+  if (N() < P() || (any_estimated_ && N() == P())) {
+    return Refused(std::to_string(N()) + " measurements cannot fix " + std::to_string(P()) +
+                   " constants" + (any_estimated_ ? " and the measurements' sigma" : ""));
   }
-  std::array<double, 4> sigma{};
   for (const Quantity q : kQuantities) {
-    sigma[static_cast<std::size_t>(q)] = FirstSigmaGuess(data, q);
+    sigma_[static_cast<std::size_t>(q)] = FirstSigmaGuess(data_, q);
   }
-  const auto apply_sigma = [&] {
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::size_t q = static_cast<std::size_t>(rows[i].What);
-      if (estimated[q] && !data[i].Sigma) rows[i].Sigma = sigma[q];
-    }
-  };
-  apply_sigma();
+  ApplySigma();
+  model_.emplace(cases_, rows_, keys_);
+  problem_.emplace(*model_, rows_, scales_);
+  all_.resize(P());
+  std::iota(all_.begin(), all_.end(), std::size_t{0});
+  return std::nullopt;
+}
 
-  SpinlineModel model(cases, rows, keys);
-  LeastSquares problem(model, rows, scales);
-  std::vector<std::size_t> all(p);
-  std::iota(all.begin(), all.end(), std::size_t{0});
+void Fit::ApplySigma() {
+  for (std::size_t i = 0; i < N(); ++i) {
+    const std::size_t q = static_cast<std::size_t>(rows_[i].What);
+    if (estimated_[q] && !data_[i].Sigma) rows_[i].Sigma = sigma_[q];
+  }
+}
 
-  // A constant the measurements do not depend on has nothing to be fitted to: a change of it
-  // by 1 % moving no measurement by a ten-thousandth of its σ (the solutions' own noise lies
-  // far below that).
-  {
-    std::vector<double> r;
-    if (!problem.Residuals(theta, r, true)) {
-      return TFitFailure{FitFailureKind::kStartFailed,
-                         "the start can not be solved: " + model.Failure(), std::nullopt};
-    }
-    TMatrix start_columns;
-    if (problem.Jacobian(theta, all, start_columns)) {
-      for (std::size_t j = 0; j < p; ++j) {
-        if (std::all_of(start_columns[j].begin(), start_columns[j].end(),
-                        [](double v) { return std::fabs(v) < 1e-2; })) {
-          return Refused("the measurements do not depend on " + std::string(keys[j]->Path) +
-                         ": nothing to fit it to");
-        }
-      }
+std::optional<TFitFailure> Fit::CheckDependence() {
+  std::vector<double> r;
+  if (!problem_->Residuals(theta_, r, true)) {
+    return TFitFailure{FitFailureKind::kStartFailed,
+                       "the start can not be solved: " + model_->Failure(), std::nullopt};
+  }
+  // A change of the constant by 1 % moving no measurement by a ten-thousandth of its σ (the
+  // solutions' own noise lies far below that).
+  TMatrix start_columns;
+  if (!problem_->Jacobian(theta_, all_, start_columns)) return std::nullopt;
+  for (std::size_t j = 0; j < P(); ++j) {
+    if (std::all_of(start_columns[j].begin(), start_columns[j].end(),
+                    [](double v) { return std::fabs(v) < 1e-2; })) {
+      return Refused("the measurements do not depend on " + std::string(keys_[j]->Path) +
+                     ": nothing to fit it to");
     }
   }
+  return std::nullopt;
+}
 
-  TFitResult result;
-  LeastSquares::TMinimum minimum;
-  // Where σ is estimated: fit, estimate σ from the residuals, fit again until it settles.
+std::optional<TFitFailure> Fit::Minimise() {
   for (int round = 0; round < 8; ++round) {
-    minimum = problem.Minimise(theta, all, options.MaxIterations);
-    result.Iterations += minimum.Iterations;
-    if (!minimum.Solved) {
+    minimum_ = problem_->Minimise(theta_, all_, options_.MaxIterations);
+    result_.Iterations += minimum_.Iterations;
+    if (!minimum_.Solved) {
       return TFitFailure{FitFailureKind::kStartFailed,
-                         "the start can not be solved: " + model.Failure(), std::nullopt};
+                         "the start can not be solved: " + model_->Failure(), std::nullopt};
     }
-    theta = minimum.Theta;
-    if (!minimum.Converged || !any_estimated) break;
+    theta_ = minimum_.Theta;
+    if (!minimum_.Converged || !any_estimated_) break;
     std::vector<double> predicted;
-    model.Predict(problem.Values(theta), predicted, true);
+    model_->Predict(problem_->Values(theta_), predicted, true);
     std::array<double, 4> sum{};
     std::array<int, 4> count{};
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::size_t q = static_cast<std::size_t>(rows[i].What);
-      if (!estimated[q] || data[i].Sigma) continue;
-      sum[q] += (predicted[i] - rows[i].Measured) * (predicted[i] - rows[i].Measured);
+    for (std::size_t i = 0; i < N(); ++i) {
+      const std::size_t q = static_cast<std::size_t>(rows_[i].What);
+      if (!estimated_[q] || data_[i].Sigma) continue;
+      sum[q] += (predicted[i] - rows_[i].Measured) * (predicted[i] - rows_[i].Measured);
       ++count[q];
     }
     double change = 0.0;
     for (std::size_t q = 0; q < 4; ++q) {
       if (count[q] == 0) continue;
       // Each quantity's share of the degrees of freedom.
-      const double dof = count[q] * static_cast<double>(n - p) / static_cast<double>(n);
+      const double dof = count[q] * static_cast<double>(N() - P()) / static_cast<double>(N());
       const double next = std::max(std::sqrt(sum[q] / dof), 1e-300);
-      change = std::max(change, std::fabs(next / sigma[q] - 1.0));
-      sigma[q] = next;
+      change = std::max(change, std::fabs(next / sigma_[q] - 1.0));
+      sigma_[q] = next;
     }
-    apply_sigma();
+    ApplySigma();
     if (change < 1e-6) break;
   }
+  return std::nullopt;
+}
 
-  // What the estimate shows, also of a fit that did not converge (its last iterate).
+void Fit::Statistics() {
   std::vector<double> r;
-  problem.Residuals(theta, r, true);
-  result.ChiSquare = LeastSquares::SumOfSquares(r);
-  result.DegreesOfFreedom = static_cast<int>(n - p);
-  const double scale2 =
-      any_estimated && n > p ? result.ChiSquare / static_cast<double>(n - p) : 1.0;
-  TMatrix columns;
-  const bool has_jacobian = problem.Jacobian(theta, all, columns);
-  std::optional<TMatrix> covariance;
-  if (has_jacobian) covariance = InverseOf(NormalMatrix(columns));
-  if (covariance) {
-    for (auto& row : *covariance) {
-      for (double& v : row) v *= scale2;
+  result_.ChiSquare = problem_->Residuals(theta_, r, true) ? LeastSquares::SumOfSquares(r) : NAN;
+  result_.DegreesOfFreedom = static_cast<int>(N() - P());
+  scale2_ = any_estimated_ && N() > P() ? result_.ChiSquare / static_cast<double>(N() - P()) : 1.0;
+  has_jacobian_ = problem_->Jacobian(theta_, all_, columns_);
+  if (has_jacobian_) covariance_ = InverseOf(NormalMatrix(columns_));
+  if (covariance_) {
+    for (auto& row : *covariance_) {
+      for (double& v : row) v *= scale2_;
     }
   }
+  const std::size_t p = P();
   for (std::size_t j = 0; j < p; ++j) {
+    const TScale& scale = scales_[j];
     TParameterEstimate estimate;
-    estimate.Key = keys[j]->Path;
-    estimate.LogScale = scales[j].Log;
-    estimate.Estimate = scales[j].Value(theta[j]);
-    const double se = covariance ? std::sqrt((*covariance)[j][j]) : NAN;
-    estimate.StandardError = scales[j].Slope(theta[j]) * se;
-    estimate.Wald95 = {scales[j].Value(theta[j] - kNormal95 * se),
-                       scales[j].Value(theta[j] + kNormal95 * se)};
-    if (scales[j].Bounds) {
-      const auto [a, b] = *scales[j].Bounds;
-      estimate.AtBound = std::min(theta[j] - a, b - theta[j]) < 1e-6 * (b - a);
+    estimate.Key = keys_[j]->Path;
+    estimate.LogScale = scale.Log;
+    estimate.Estimate = scale.Value(theta_[j]);
+    const double se = covariance_ ? std::sqrt((*covariance_)[j][j]) : NAN;
+    estimate.StandardError = scale.Slope(theta_[j]) * se;
+    estimate.Wald95 = {scale.Value(theta_[j] - kNormal95 * se),
+                       scale.Value(theta_[j] + kNormal95 * se)};
+    if (scale.Bounds) {
+      const auto [a, b] = *scale.Bounds;
+      estimate.AtBound = std::min(theta_[j] - a, b - theta_[j]) < 1e-6 * (b - a);
       if (estimate.AtBound) {
-        result.Warnings.push_back(std::string(keys[j]->Path) + " ends at its bound " +
-                                  Text(scales[j].Value(theta[j])) + ": its interval says nothing");
+        result_.Warnings.push_back(std::string(keys_[j]->Path) + " ends at its bound " +
+                                   Text(scale.Value(theta_[j])) + ": its interval says nothing");
       }
     }
-    result.Parameters.push_back(estimate);
+    result_.Parameters.push_back(estimate);
   }
-  if (!has_jacobian) {
-    result.Warnings.push_back("the Jacobian could not be formed at the estimate: " +
-                              model.Failure());
+  if (!has_jacobian_) {
+    result_.Warnings.push_back("the Jacobian could not be formed at the estimate: " +
+                               model_->Failure());
   } else {
-    const auto [values, smallest] = SingularValues(columns);
+    const auto [values, smallest] = SingularValues(columns_);
     if (values.back() < 1e-8 * values.front()) {
       const std::size_t worst = static_cast<std::size_t>(
           std::max_element(smallest.begin(), smallest.end(),
                            [](double a, double b) { return std::fabs(a) < std::fabs(b); }) -
           smallest.begin());
-      result.Warnings.push_back("the data can not determine " + std::string(keys[worst]->Path) +
-                                " (singular value " + Text(values.back() / values.front()) +
-                                " of the largest)");
+      result_.Warnings.push_back("the data can not determine " + std::string(keys_[worst]->Path) +
+                                 " (singular value " + Text(values.back() / values.front()) +
+                                 " of the largest)");
     }
   }
-  result.Correlation.assign(p, std::vector<double>(p, NAN));
-  if (covariance) {
-    for (std::size_t a = 0; a < p; ++a) {
-      for (std::size_t b = 0; b < p; ++b) {
-        result.Correlation[a][b] =
-            (*covariance)[a][b] / std::sqrt((*covariance)[a][a] * (*covariance)[b][b]);
-      }
+  result_.Correlation.assign(p, std::vector<double>(p, NAN));
+  if (!covariance_) {
+    if (has_jacobian_) {
+      result_.Warnings.push_back("the information matrix is singular: no standard errors");
     }
-    for (std::size_t a = 0; a < p; ++a) {
-      for (std::size_t b = a + 1; b < p; ++b) {
-        if (std::fabs(result.Correlation[a][b]) > 0.99) {
-          result.Warnings.push_back(std::string(keys[a]->Path) + " and " +
-                                    std::string(keys[b]->Path) + " are correlated at " +
-                                    FixedPointText(result.Correlation[a][b], 4) +
-                                    ": the data can not tell them apart");
-        }
-      }
-    }
-  } else if (has_jacobian) {
-    result.Warnings.push_back("the information matrix is singular: no standard errors");
+    return;
   }
+  const TMatrix& c = *covariance_;
+  for (std::size_t a = 0; a < p; ++a) {
+    for (std::size_t b = 0; b < p; ++b) {
+      result_.Correlation[a][b] = c[a][b] / std::sqrt(c[a][a] * c[b][b]);
+    }
+  }
+  for (std::size_t a = 0; a < p; ++a) {
+    for (std::size_t b = a + 1; b < p; ++b) {
+      if (std::fabs(result_.Correlation[a][b]) > 0.99) {
+        result_.Warnings.push_back(std::string(keys_[a]->Path) + " and " +
+                                   std::string(keys_[b]->Path) + " are correlated at " +
+                                   FixedPointText(result_.Correlation[a][b], 4) +
+                                   ": the data can not tell them apart");
+      }
+    }
+  }
+}
 
-  if (minimum.Converged && options.ProfileIntervals && covariance) {
-    // χ²(θ_j = t) with the others fitted again, less the minimum and the 95 % rise.
-    for (std::size_t j = 0; j < p; ++j) {
-      std::vector<std::size_t> others;
-      for (std::size_t k = 0; k < p; ++k) {
-        if (k != j) others.push_back(k);
-      }
-      std::vector<double> last = theta;
-      const auto rise = [&](double t, bool& ok) {
-        std::vector<double> start = last;
-        start[j] = t;
-        // A profile point needs χ² to a small part of its 3.84 rise, not the estimate's
-        // precision.
-        const LeastSquares::TMinimum m =
-            problem.Minimise(start, others, options.MaxIterations, 1e-7);
-        ok = m.Solved && m.Converged;
-        if (ok) last = m.Theta;
-        return m.ChiSquare - result.ChiSquare - kChiSquare95 * scale2;
-      };
-      const double se = std::sqrt((*covariance)[j][j]);
-      std::array<double, 2> bounds{};
-      bool bounded = true;
-      for (int side = 0; side < 2 && bounded; ++side) {
-        const double direction = side == 0 ? -1.0 : 1.0;
-        last = theta;
-        // The signed root of the rise, √((χ²(t) − χ²min)/s²), is nearly straight in t: secant
-        // steps from the estimate find where it reaches 1.96 in two or three fits.
-        const auto root = [&](double t, bool& ok) {
-          const double g = rise(t, ok) + kChiSquare95 * scale2;
-          return std::sqrt(std::max(g, 0.0) / scale2);
-        };
-        double t0 = theta[j], r0 = 0.0;
-        double t1 = theta[j] + direction * kNormal95 * se;
-        bool found = false;
-        for (int k = 0; k < 16 && !found; ++k) {
-          if (scales[j].Bounds) {
-            const auto [a, b] = *scales[j].Bounds;
-            if (t1 <= a || t1 >= b) break;  // the interval reaches the bound
-          }
-          bool ok = false;
-          const double r1 = root(t1, ok);
-          if (!ok) break;
-          if (std::fabs(r1 - kNormal95) < 1e-3) {
-            found = true;
-            break;
-          }
-          // Where the rise has not grown, step twice as far instead of along the secant.
-          const double t2 = r1 > r0 + 1e-6 ? t1 + (kNormal95 - r1) * (t1 - t0) / (r1 - r0)
-                                           : theta[j] + 2.0 * (t1 - theta[j]);
-          t0 = t1, r0 = r1, t1 = t2;
+void Fit::ProfileIntervals() {
+  if (!minimum_.Converged || !options_.ProfileIntervals || !covariance_) return;
+  for (std::size_t j = 0; j < P(); ++j) {
+    std::vector<std::size_t> others;
+    for (std::size_t k = 0; k < P(); ++k) {
+      if (k != j) others.push_back(k);
+    }
+    std::vector<double> last = theta_;
+    // The signed root of the rise of χ² with the others fitted again, √((χ²(t) − χ²min)/s²):
+    // nearly straight in t, so secant steps from the estimate find where it reaches 1.96 in
+    // two or three fits. A profile point needs χ² to a small part of its 3.84 rise, not the
+    // estimate's precision.
+    const auto root = [&](double t, bool& ok) {
+      std::vector<double> start = last;
+      start[j] = t;
+      const LeastSquares::TMinimum m =
+          problem_->Minimise(start, others, options_.MaxIterations, 1e-7);
+      ok = m.Solved && m.Converged;
+      if (ok) last = m.Theta;
+      return std::sqrt(std::max(m.ChiSquare - result_.ChiSquare, 0.0) / scale2_);
+    };
+    const double se = std::sqrt((*covariance_)[j][j]);
+    std::array<double, 2> bounds{};
+    bool bounded = true;
+    for (int side = 0; side < 2 && bounded; ++side) {
+      const double direction = side == 0 ? -1.0 : 1.0;
+      last = theta_;
+      double t0 = theta_[j], r0 = 0.0;
+      double t1 = theta_[j] + direction * kNormal95 * se;
+      bool found = false;
+      for (int k = 0; k < 16 && !found; ++k) {
+        if (scales_[j].Bounds) {
+          const auto [a, b] = *scales_[j].Bounds;
+          if (t1 <= a || t1 >= b) break;  // the interval reaches the bound
         }
-        if (!found) {
-          bounded = false;
+        bool ok = false;
+        const double r1 = root(t1, ok);
+        if (!ok) break;
+        if (std::fabs(r1 - kNormal95) < 1e-3) {
+          found = true;
           break;
         }
-        bounds[static_cast<std::size_t>(side)] = scales[j].Value(t1);
+        // Where the rise has not grown, step twice as far instead of along the secant.
+        const double t2 = r1 > r0 + 1e-6 ? t1 + (kNormal95 - r1) * (t1 - t0) / (r1 - r0)
+                                         : theta_[j] + 2.0 * (t1 - theta_[j]);
+        t0 = t1, r0 = r1, t1 = t2;
       }
-      if (bounded) result.Parameters[j].Profile95 = bounds;
+      bounded = found;
+      if (found) bounds[static_cast<std::size_t>(side)] = scales_[j].Value(t1);
     }
+    if (bounded) result_.Parameters[j].Profile95 = bounds;
   }
+}
 
-  // The cases: their tensions, the residuals in the data's order, RMS per quantity.
+void Fit::Cases() {
   std::vector<double> predicted;
-  model.Predict(problem.Values(theta), predicted, true);
+  model_->Predict(problem_->Values(theta_), predicted, true);
   std::array<double, 4> squares{};
   std::array<int, 4> counts{};
-  for (std::size_t k = 0; k < cases.size(); ++k) {
-    result.Cases.push_back(
-        {cases[k].Name, cases[k].Texts, cases[k].DecimalSeparator, model.Tension(k), {}});
+  for (std::size_t k = 0; k < cases_.size(); ++k) {
+    result_.Cases.push_back(
+        {cases_[k].Name, cases_[k].Texts, cases_[k].DecimalSeparator, model_->Tension(k), {}});
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    const TRow& row = rows[i];
-    result.Cases[row.Case].Residuals.push_back({row.X, row.What, row.Measured, predicted[i],
-                                                (predicted[i] - row.Measured) / row.Sigma,
-                                                row.Sigma, row.Line});
+  for (std::size_t i = 0; i < N() && i < predicted.size(); ++i) {
+    const TRow& row = rows_[i];
+    result_.Cases[row.Case].Residuals.push_back({row.X, row.What, row.Measured, predicted[i],
+                                                 (predicted[i] - row.Measured) / row.Sigma,
+                                                 row.Sigma, row.Line});
     const std::size_t q = static_cast<std::size_t>(row.What);
     squares[q] += (predicted[i] - row.Measured) * (predicted[i] - row.Measured);
     ++counts[q];
   }
   for (std::size_t q = 0; q < 4; ++q) {
-    if (counts[q] > 0) result.Rms[q] = std::sqrt(squares[q] / counts[q]);
-    if (estimated[q]) result.EstimatedSigma[q] = sigma[q];
+    if (counts[q] > 0) result_.Rms[q] = std::sqrt(squares[q] / counts[q]);
+    if (estimated_[q]) result_.EstimatedSigma[q] = sigma_[q];
   }
-  result.Fitted = cases.front().Card;
-  for (std::size_t j = 0; j < p; ++j)
-    result.Fitted.SetValue(*keys[j], result.Parameters[j].Estimate);
+  result_.Fitted = cases_.front().Card;
+  for (std::size_t j = 0; j < P(); ++j) {
+    result_.Fitted.SetValue(*keys_[j], result_.Parameters[j].Estimate);
+  }
+}
 
-  // Which measurement next: greedy D-optimal picks among the candidates.
-  if (options.Suggest > 0 && covariance && minimum.Converged) {
-    // A candidate without σ takes the last measured one of its quantity (given or estimated).
-    for (TRow& row : picks) {
-      if (row.Sigma > 0.0) continue;
-      for (const TRow& measured_row : rows) {
-        if (measured_row.What == row.What) row.Sigma = measured_row.Sigma;
-      }
+std::optional<TFitFailure> Fit::Suggest() {
+  if (options_.Suggest <= 0 || !covariance_ || !minimum_.Converged) return std::nullopt;
+  // A candidate without σ takes the last measured one of its quantity (given or estimated).
+  for (TRow& row : picks_) {
+    if (row.Sigma > 0.0) continue;
+    for (const TRow& measured : rows_) {
+      if (measured.What == row.What) row.Sigma = measured.Sigma;
     }
-    SpinlineModel candidate_model(cases, picks, keys);
-    LeastSquares candidate_problem(candidate_model, picks, scales);
-    TMatrix candidate_columns;
-    if (!candidate_problem.Jacobian(theta, all, candidate_columns)) {
-      return Refused("candidates: " + candidate_model.Failure());
-    }
-    TMatrix information = NormalMatrix(columns);
-    for (auto& row : information) {
-      for (double& v : row) v /= scale2;
-    }
-    std::vector<bool> taken(picks.size(), false);
-    for (int pick = 0; pick < options.Suggest; ++pick) {
-      const std::optional<TMatrix> inverse = InverseOf(information);
-      if (!inverse) break;
-      double best_gain = -1.0;
-      std::size_t best = picks.size();
-      for (std::size_t c = 0; c < picks.size(); ++c) {
-        if (taken[c]) continue;
-        // det(F + g gᵀ) = det F · (1 + gᵀ F⁻¹ g).
-        double gain = 0.0;
-        for (std::size_t a = 0; a < p; ++a) {
-          for (std::size_t b = 0; b < p; ++b) {
-            gain += candidate_columns[a][c] * (*inverse)[a][b] * candidate_columns[b][c];
-          }
-        }
-        if (gain > best_gain) best_gain = gain, best = c;
-      }
-      if (best == picks.size()) break;
-      taken[best] = true;
+  }
+  SpinlineModel candidate_model(cases_, picks_, keys_);
+  LeastSquares candidate_problem(candidate_model, picks_, scales_);
+  TMatrix candidates;
+  if (!candidate_problem.Jacobian(theta_, all_, candidates)) {
+    return Refused("candidates: " + candidate_model.Failure());
+  }
+  TMatrix information = NormalMatrix(columns_);
+  for (auto& row : information) {
+    for (double& v : row) v /= scale2_;
+  }
+  const std::size_t p = P();
+  std::vector<bool> taken(picks_.size(), false);
+  for (int pick = 0; pick < options_.Suggest; ++pick) {
+    const std::optional<TMatrix> inverse = InverseOf(information);
+    if (!inverse) break;
+    // det(F + g gᵀ) = det F · (1 + gᵀ F⁻¹ g): the pick of the largest gᵀ F⁻¹ g.
+    double best_gain = -1.0;
+    std::size_t best = picks_.size();
+    for (std::size_t c = 0; c < picks_.size(); ++c) {
+      if (taken[c]) continue;
+      double gain = 0.0;
       for (std::size_t a = 0; a < p; ++a) {
         for (std::size_t b = 0; b < p; ++b) {
-          information[a][b] += candidate_columns[a][best] * candidate_columns[b][best];
+          gain += candidates[a][c] * (*inverse)[a][b] * candidates[b][c];
         }
       }
-      TSuggestion suggestion;
-      suggestion.Candidate = options.Candidates[best];
-      suggestion.Sigma = picks[best].Sigma;
-      const std::optional<TMatrix> after = InverseOf(information);
-      for (std::size_t j = 0; j < p; ++j) {
-        suggestion.StandardErrorsAfter.push_back(
-            after ? scales[j].Slope(theta[j]) * std::sqrt((*after)[j][j]) : NAN);
-      }
-      result.Suggestions.push_back(std::move(suggestion));
+      if (gain > best_gain) best_gain = gain, best = c;
     }
+    if (best == picks_.size()) break;
+    taken[best] = true;
+    for (std::size_t a = 0; a < p; ++a) {
+      for (std::size_t b = 0; b < p; ++b) {
+        information[a][b] += candidates[a][best] * candidates[b][best];
+      }
+    }
+    TSuggestion suggestion;
+    suggestion.Candidate = options_.Candidates[best];
+    suggestion.Sigma = picks_[best].Sigma;
+    const std::optional<TMatrix> after = InverseOf(information);
+    for (std::size_t j = 0; j < p; ++j) {
+      suggestion.StandardErrorsAfter.push_back(
+          after ? scales_[j].Slope(theta_[j]) * std::sqrt((*after)[j][j]) : NAN);
+    }
+    result_.Suggestions.push_back(std::move(suggestion));
   }
-  result.ModelSolves = model.Solves();
+  return std::nullopt;
+}
 
-  if (!minimum.Converged) {
-    return TFitFailure{FitFailureKind::kNotConverged,
-                       problem.JacobianFailed()
-                           ? "the fit stopped: the Jacobian could not be formed: " + model.Failure()
-                           : "the fit did not converge within " +
-                                 std::to_string(options.MaxIterations) + " iterations",
-                       std::move(result)};
-  }
-  return result;
+std::variant<TFitResult, TFitFailure> Fit::Outcome() {
+  result_.ModelSolves = model_->Solves();
+  if (minimum_.Converged) return std::move(result_);
+  return TFitFailure{FitFailureKind::kNotConverged,
+                     problem_->JacobianFailed()
+                         ? "the fit stopped: the Jacobian could not be formed: " + model_->Failure()
+                         : "the fit did not converge within " +
+                               std::to_string(options_.MaxIterations) + " iterations",
+                     std::move(result_)};
+}
+
+}  // namespace
+
+std::variant<TFitResult, TFitFailure> FitCard(const std::vector<TFitCase>& cases,
+                                              const std::vector<TMeasurement>& data,
+                                              const std::vector<TFitParameter>& parameters,
+                                              const TFitOptions& options) {
+  Fit fit(cases, data, options);
+  if (auto failure = fit.Prepare(parameters)) return *std::move(failure);
+  if (auto failure = fit.CheckDependence()) return *std::move(failure);
+  if (auto failure = fit.Minimise()) return *std::move(failure);
+  // What the estimate shows, also of a fit that did not converge (its last iterate).
+  fit.Statistics();
+  fit.ProfileIntervals();
+  fit.Cases();
+  if (auto failure = fit.Suggest()) return *std::move(failure);
+  return fit.Outcome();
 }
 
 }  // namespace vellmor

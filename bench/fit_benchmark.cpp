@@ -12,22 +12,21 @@
 
 #include "core/converged/converged_solution.h"
 #include "core/fit/spinline_fit.h"
+#include "core/inputs/read_inputs.h"
 #include "core/physics/numerics.h"
 
 namespace vellmor {
 namespace {
 
-TSpinCondition Condition(double take_up_speed) {
+// The window's default case at another take-up speed, read as the runner reads it.
+TSpinCondition Condition(const char* take_up_speed) {
+  struct : MessageSink {
+    void ShowMessage(std::string_view) override {}
+  } silent;
+  TInputTexts texts;
+  texts.TakeUpSpeed = take_up_speed;
   TSpinCondition condition;
-  condition.HoleDiameter = 0.025;
-  condition.Output = 1.0;
-  condition.TakeUpSpeed = take_up_speed;
-  condition.MeltTemperature = 290.0;
-  condition.Zones[1] = {10.0, 16087.5, -32.5, 765.0, 0.0};
-  condition.Zones[2] = {35.0, 60.0, -8.0, 20.0, 50.0};
-  condition.Zones[3] = {100.0, 0.0, 0.0, 0.0, 0.0};
-  condition.IV = 0.67;
-  condition.Increment = 1.0;
+  ReadInputs(texts, '.', condition, silent, InputUse::kConverged);
   return condition;
 }
 
@@ -55,9 +54,9 @@ std::vector<TMeasurement> Data(const TFitCase& fit_case) {
 void BM_FitTwoSpeeds(benchmark::State& bench, bool profiles) {
   std::vector<TFitCase> cases(2);
   cases[0].Name = "4000";
-  cases[0].Condition = Condition(4000.0);
+  cases[0].Condition = Condition("4000");
   cases[1].Name = "5000";
-  cases[1].Condition = Condition(5000.0);
+  cases[1].Condition = Condition("5000");
   std::vector<TMeasurement> data = Data(cases[0]);
   const auto more = Data(cases[1]);
   data.insert(data.end(), more.begin(), more.end());

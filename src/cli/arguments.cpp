@@ -109,6 +109,20 @@ std::optional<std::string> ReadAtMost(std::istream& in, std::size_t limit) {
 
 }  // namespace
 
+bool NamesTheResultFile(std::string_view argument) {
+  return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
+}
+
+void RefuseEmptyValues(const CLI::App& app, std::initializer_list<const char*> options,
+                       const std::string& why) {
+  for (const char* option : options) {
+    const CLI::Option* given = app.get_option(option);
+    if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {
+      throw CLI::ValidationError(option, why);
+    }
+  }
+}
+
 void AddInputOptions(CLI::App& app, TInputTexts& texts) {
   for (const TInputField& field : kInputFields) {
     if (!field.Numeric) continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,15 @@ std::string MissingValue(int argc, const char* const* argv);
 // argument; a separate value, even one that starts with "-" ("--zone1-a2 -32.5"), is always
 // taken as it stands.
 std::vector<std::string> PreparedArguments(int argc, const char* const* argv);
+
+// Whether argument names the result file (-o, --save-file, --save-file=NAME): the sweep names
+// each case's itself, and the converged model's commands write none.
+bool NamesTheResultFile(std::string_view argument);
+
+// Refuses an option of options given with an empty value ("--json="), which would otherwise
+// mean "none": throws CLI::ValidationError "OPTION: why".
+void RefuseEmptyValues(const CLI::App& app, std::initializer_list<const char*> options,
+                       const std::string& why = "the value is empty");
 
 // Adds the numeric input fields as options bound to texts (the converged model's commands:
 // they write no result file).

@@ -74,7 +74,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   CLI::App* model = app.add_subcommand(std::string(kModelCommand),
                                        "Print the model card (the built-in one without options) "
                                        "as YAML, a template to edit");
-  const CLI::Option* model_file = AddModelOptions(*model, model_choice);
+  AddModelOptions(*model, model_choice);
   TFitRequest fit_request;
   fit_request.Texts = command_line.Texts;
   CLI::App* fit = app.add_subcommand(std::string(kFitCommand),
@@ -102,9 +102,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
     }
     if (solve->parsed()) CheckSolveRequest(solve_request, *solve);
     if (fit->parsed()) CheckFitRequest(fit_request, *fit);
-    if (model->parsed() && model_file->count() > 0 && model_choice.File.empty()) {
-      throw CLI::ValidationError("--model", "the value is empty");
-    }
+    if (model->parsed()) RefuseEmptyValues(*model, {"--model"});
     if (!sweep->parsed() && !solve->parsed() && !model->parsed() && !fit->parsed())
       CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {

@@ -1,5 +1,7 @@
 #include "cli/export_options.h"
 
+#include "cli/arguments.h"
+
 #include <CLI/CLI.hpp>
 
 #include <array>
@@ -48,12 +50,7 @@ void AddExportOptions(CLI::App& app, TExportRequest& request) {
 
 void CheckExportFiles(const TExportRequest& request, const std::string& save_file,
                       const CLI::App& app) {
-  for (const char* option : {"--json", "--csv", "--converged-csv"}) {
-    const CLI::Option* given = app.get_option(option);
-    if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {
-      throw CLI::ValidationError(option, "the name is empty");
-    }
-  }
+  RefuseEmptyValues(app, {"--json", "--csv", "--converged-csv"}, "the name is empty");
   const std::array<std::pair<const char*, const std::string*>, 3> exports{{
       {"--json", &request.JsonFile},
       {"--csv", &request.CsvFile},

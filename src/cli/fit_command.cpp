@@ -177,13 +177,8 @@ void AddFitOptions(CLI::App& app, TFitRequest& request) {
 }
 
 void CheckFitRequest(const TFitRequest& request, const CLI::App& app) {
-  for (const char* option :
-       {"--measured", "--cases", "--json", "--write-model", "--candidates", "--model"}) {
-    const CLI::Option* given = app.get_option(option);
-    if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {
-      throw CLI::ValidationError(option, "the value is empty");
-    }
-  }
+  RefuseEmptyValues(
+      app, {"--measured", "--cases", "--json", "--write-model", "--candidates", "--model"});
   if ((request.Suggest > 0) != !request.CandidatesFile.empty()) {
     throw CLI::ValidationError("--suggest and --candidates", "give both or neither");
   }

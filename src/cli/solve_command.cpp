@@ -138,21 +138,15 @@ void AddSolveOptions(CLI::App& app, TSolveRequest& request) {
 
 void CheckSolveArguments(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=")) {
-      throw CLI::ValidationError(std::string(argument),
+    if (NamesTheResultFile(argv[i])) {
+      throw CLI::ValidationError(argv[i],
                                  std::string(argv[1]) + " writes no result file (see --json)");
     }
   }
 }
 
 void CheckSolveRequest(const TSolveRequest& request, const CLI::App& app) {
-  for (const char* option : {"--json", "--csv", "--model", "--at"}) {
-    const CLI::Option* given = app.get_option(option);
-    if (given->count() > 0 && given->results().size() == 1 && given->results().front().empty()) {
-      throw CLI::ValidationError(option, "the value is empty");
-    }
-  }
+  RefuseEmptyValues(app, {"--json", "--csv", "--model", "--at"});
   if (!request.JsonFile.empty() && !request.CsvFile.empty() &&
       (request.JsonFile == kStandardOutputName || request.CsvFile == kStandardOutputName
            ? request.JsonFile == request.CsvFile

@@ -64,11 +64,6 @@ int UsageError(const std::string& message) {
   return kSweepExitUsage;
 }
 
-// The result file name is the sweep's to choose, per case.
-bool NamesTheResultFile(std::string_view argument) {
-  return argument == "-o" || argument == "--save-file" || argument.starts_with("--save-file=");
-}
-
 }  // namespace
 
 int DefaultJobs() {

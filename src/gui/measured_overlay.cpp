@@ -91,10 +91,9 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
       }
     }
     // The case solved again as the fit left it.
-    TInputTexts texts = DefaultInputTexts('.');
-    char separator = '.';
-    if (c.contains("decimal_separator") && c["decimal_separator"] == ",") separator = ',';
-    if (separator == ',') texts = DefaultInputTexts(',');
+    const char separator =
+        c.contains("decimal_separator") && c["decimal_separator"] == "," ? ',' : '.';
+    TInputTexts texts = DefaultInputTexts(separator);
     if (c.contains("inputs") && c["inputs"].is_object()) {
       for (const TInputField& field : kInputFields) {
         const std::string name(field.Name);

@@ -13,7 +13,7 @@ namespace vellmor::gui {
 
 // What a file the viewer is given holds, judged by its first bytes: the JSON of
 // vellmor-cli fit, measured data (CSV with x_cm and quantity in its header), or neither (a
-// result file, as the viewer always took).
+// result file, as the viewer always took). The first few kilobytes are enough.
 enum class OverlayKind { kNone, kMeasured, kFit };
 OverlayKind OverlayKindOf(std::string_view bytes);
 

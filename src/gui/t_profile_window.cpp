@@ -145,13 +145,21 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     const std::filesystem::path native(path);
     const QString name = QFile::decodeName(QByteArray::fromStdString(native.filename().string()));
-    // Measurements and fits are told from result files by their first bytes.
+    // Measurements and fits are told from result files by their first bytes, and only they
+    // are read here; anything but a regular file is left to the result file's reader, which
+    // refuses it rather than wait on it (a FIFO nobody writes).
+    std::error_code regular_error;
     if (QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-        file.open(QIODevice::ReadOnly) && file.size() <= qint64{64} << 20) {
-      const QByteArray bytes = file.readAll();
-      const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-      if (const OverlayKind kind = OverlayKindOf(text); kind != OverlayKind::kNone) {
-        auto sets = ReadOverlay(text, name, kind);
+        std::filesystem::is_regular_file(native, regular_error) && file.open(QIODevice::ReadOnly) &&
+        file.size() <= qint64{64} << 20) {
+      const QByteArray head = file.peek(4096);
+      const OverlayKind kind =
+          OverlayKindOf(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
+      if (kind != OverlayKind::kNone) {
+        const QByteArray bytes = file.readAll();
+        auto sets =
+            ReadOverlay(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        name, kind);
         if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
         overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets))});
         continue;

@@ -1,6 +1,7 @@
 // The profile viewer: opened from the main window's file list, overlaying files, marking the
 // freeze point, refusing what is not a result file, and vellmor --plot.
 
+#include <sys/stat.h>
 #include <QChart>
 #include <QDir>
 #include <QImage>
@@ -458,6 +459,10 @@ void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
            QStringLiteral("odd.csv, line 2: unknown quantity 'width_um'; the quantities are "
                           "diameter_um, temperature_C, velocity_m_min, tension_dyn"));
   QCOMPARE(viewer->FileNames().size(), 3);
+
+  // A FIFO nobody writes is refused, not waited on, when the viewer looks at its first bytes.
+  QCOMPARE(mkfifo("pipe", 0600), 0);
+  QCOMPARE(viewer->AddResultFiles({"pipe"}), QStringLiteral("pipe is not an ordinary file"));
 }
 
 QTEST_MAIN(ProfileViewerTest)

@@ -56,9 +56,8 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   Json document;
   document["format_version"] = kRunJsonFormatVersion;
   document["decimal_separator"] = std::string(1, record.DecimalSeparator);
-  document["inputs"] = json_parts::Inputs(record.Texts, record.DecimalSeparator);
-  // The converged model writes no result file: the name would say it did.
-  document["inputs"].erase("save-file");
+  document["inputs"] =
+      json_parts::Inputs(record.Texts, record.DecimalSeparator, json_parts::InputFields::kNumeric);
   document["status"] = StatusName(run.Status);
   document["message"] = succeeded ? Json(nullptr) : Json(run.Message);
   document["summary"] = succeeded ? Summary(*run.Solution, run.Condition) : Json(nullptr);

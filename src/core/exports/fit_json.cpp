@@ -61,8 +61,8 @@ void AddResult(Json& document, const TFitResult& result) {
                            {"normalised", Number(r.Normalised)},
                            {"line", r.Line}});
     }
-    Json inputs = json_parts::Inputs(c.Texts, c.DecimalSeparator);
-    inputs.erase("save-file");
+    Json inputs =
+        json_parts::Inputs(c.Texts, c.DecimalSeparator, json_parts::InputFields::kNumeric);
     cases.push_back({{"case", c.Name},
                      {"decimal_separator", std::string(1, c.DecimalSeparator)},
                      {"inputs", std::move(inputs)},

@@ -13,8 +13,13 @@
 
 namespace vellmor::json_parts {
 
+// Which input fields a document lists: every one, or the numeric ones alone (the converged
+// model writes no result file, and its name would say it did).
+enum class InputFields { kAll, kNumeric };
+
 // Each input field under its script name: the text as typed and the number it converts to.
-nlohmann::ordered_json Inputs(const TInputTexts& texts, char decimal_separator);
+nlohmann::ordered_json Inputs(const TInputTexts& texts, char decimal_separator,
+                              InputFields fields = InputFields::kAll);
 
 // The process numbers under their keys, null where there is none; passes as a count.
 nlohmann::ordered_json ProcessNumbers(const TProcessNumbers& numbers);

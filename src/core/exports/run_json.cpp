@@ -19,9 +19,10 @@ using Json = nlohmann::ordered_json;
 namespace json_parts {
 
 // Each field's text as typed and what it converts to; the save file name is its own value.
-Json Inputs(const TInputTexts& texts, char decimal_separator) {
+Json Inputs(const TInputTexts& texts, char decimal_separator, InputFields fields) {
   Json inputs = Json::object();
   for (const TInputField& field : kInputFields) {
+    if (fields == InputFields::kNumeric && !field.Numeric) continue;
     const std::string& text = texts.*field.Text;
     Json value = text;
     if (field.Numeric) {

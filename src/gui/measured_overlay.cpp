@@ -61,6 +61,10 @@ ModelCard CardOf(const nlohmann::json& model) {
     }
     if (value != nullptr && value->is_number()) card.SetValue(key, value->get<double>());
   }
+  if (model.contains("structure") && model["structure"].is_object() &&
+      model["structure"].contains("coupled") && model["structure"]["coupled"].is_boolean()) {
+    card.SetCoupled(model["structure"]["coupled"].get<bool>());
+  }
   return card;
 }
 

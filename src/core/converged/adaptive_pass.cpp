@@ -17,11 +17,18 @@
 #include "core/base/floating_point_check.h"
 #include "core/base/run_error.h"
 #include "core/report/format_fixed.h"
+#include "core/structure/structure_laws.h"
 
 namespace vellmor {
 namespace {
 
 namespace odeint = boost::numeric::odeint;
+
+// V, F and T are well above 1 in their units; ψ is a fraction of 1, a tenth at the end of a
+// fast line, and a hundredth at the onset: its absolute tolerance is that much finer.
+double AbsoluteTolerance(const TIntegrationTolerance& tolerance, std::size_t component) {
+  return component == kPsi ? 1e-3 * tolerance.Absolute : tolerance.Absolute;
+}
 
 // The default weighted error norm of odeint, except that an estimate that is not finite (a
 // trial step that overflowed or left the domain of a power) rejects the step with the
@@ -29,15 +36,16 @@ namespace odeint = boost::numeric::odeint;
 class FiniteErrorChecker {
  public:
   FiniteErrorChecker() = default;
-  explicit FiniteErrorChecker(const TIntegrationTolerance& tolerance) : tolerance_(tolerance) {}
+  FiniteErrorChecker(const TIntegrationTolerance& tolerance, std::size_t controlled)
+      : tolerance_(tolerance), controlled_(controlled) {}
 
   template <class Algebra>
   double error(Algebra& /*algebra*/, const TSpinlineState& y_old, const TSpinlineState& dydx_old,
                TSpinlineState& y_err, double dt) const {
     double worst = 0.0;
-    for (std::size_t i = 0; i < kControlledComponents; ++i) {
+    for (std::size_t i = 0; i < controlled_; ++i) {
       const double scale =
-          tolerance_.Absolute +
+          AbsoluteTolerance(tolerance_, i) +
           tolerance_.Relative * (std::fabs(y_old[i]) + std::fabs(dt * dydx_old[i]));
       const double ratio = std::fabs(y_err[i]) / scale;
       if (!(ratio <= DBL_MAX)) return DBL_MAX;
@@ -48,6 +56,7 @@ class FiniteErrorChecker {
 
  private:
   TIntegrationTolerance tolerance_;
+  std::size_t controlled_ = kControlledComponents;
 };
 
 using Dopri5 = odeint::runge_kutta_dopri5<TSpinlineState>;
@@ -85,11 +94,11 @@ void CheckAccepted(const TSpinlineState& y, const TSpinlineState& dydx, double x
 // A first step that the controller then adjusts: one hundredth of the distance over which the
 // fastest-changing component, measured against its tolerance, would change by itself.
 double StartingStep(const TSpinlineState& y, const TSpinlineState& dydx,
-                    const TIntegrationTolerance& tolerance, double room) {
+                    const TIntegrationTolerance& tolerance, std::size_t controlled, double room) {
   double state_norm = 0.0;
   double rate_norm = 0.0;
-  for (std::size_t i = 0; i < kControlledComponents; ++i) {
-    const double scale = tolerance.Absolute + tolerance.Relative * std::fabs(y[i]);
+  for (std::size_t i = 0; i < controlled; ++i) {
+    const double scale = AbsoluteTolerance(tolerance, i) + tolerance.Relative * std::fabs(y[i]);
     state_norm = std::max(state_norm, std::fabs(y[i]) / scale);
     rate_norm = std::max(rate_norm, std::fabs(dydx[i]) / scale);
   }
@@ -145,13 +154,17 @@ class PeakFinder {
 
 AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
                            const TIntegrationTolerance& tolerance,
-                           const TSpinlineConstants<double>& k)
+                           const TSpinlineConstants<double>& k,
+                           std::optional<TStructureConstants> structure)
     : k_(k),
+      structure_(structure),
+      onset_psi_(structure ? structure_laws::OnsetPsi(*structure) : HUGE_VAL),
+      controlled_(structure ? kControlledWithStructure : kControlledComponents),
       iv_(condition.IV),
       mass_flow_(exit.MassFlow),
       length_(condition.Zones[3].EndPosition),
       runaway_velocity_(1.2 * exit.TakeUpVelocity),
-      exit_state_without_tension_{exit.Velocity, 0.0, condition.MeltTemperature},
+      exit_state_without_tension_{exit.Velocity, 0.0, condition.MeltTemperature, 0.0, 0.0},
       tolerance_(tolerance) {
   // The zone ends inside the line cut it into stretches of one air each; the air of a stretch
   // is that of its inside, so a zone end belongs to the stretch after it.
@@ -168,6 +181,18 @@ AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit
     stretches_.push_back({end, ZoneAirAt(condition, start + 0.5 * (end - start))});
     start = end;
   }
+}
+
+int AdaptivePass::Band(double t) const {
+  if (t < k_.SolidificationC) return 0;
+  // An upper edge at or below the solidification temperature leaves no window: the melt
+  // above it never crystallizes, and its edge is no event.
+  return structure_ && structure_->UpperC > k_.SolidificationC && t >= structure_->UpperC ? 2 : 1;
+}
+
+double AdaptivePass::EdgeBetween(int band, int direction) const {
+  const int lower = direction > 0 ? band : band - 1;
+  return lower == 0 ? k_.SolidificationC : structure_->UpperC;
 }
 
 TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
@@ -188,12 +213,20 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
   TSpinlineState y = exit_state_without_tension_;
   y[1] = spinneret_tension;
   double x = 0.0;
-  const double solidification = k_.SolidificationC;
-  bool glassy = y[2] < solidification;
+  int band = Band(y[2]);
   TAdaptivePassEnd end;
-  if (glassy) {
+  // With the structure, the stress orients the melt until it solidifies, and the orientation
+  // stays frozen in from there.
+  auto freeze_birefringence = [&](const TSpinlineState& at) {
+    if (!structure_) return;
+    const double rho = laws::Density(k_, at[2]);
+    end.FrozenBirefringence = structure_laws::Birefringence(
+        *structure_, structure_laws::TensileStress(at[1], rho, at[0], mass_flow_));
+  };
+  if (band == 0) {
     end.FreezePoint = 0.0;
     end.FreezeState = y;
+    freeze_birefringence(y);
   }
   PeakFinder peak;
   emit_samples(0.0, [&](double) { return y; });
@@ -208,7 +241,7 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
   // The rate at the spinneret starts the peak's search.
   bool new_piece = true;
 
-  ControlledDopri5 stepper{FiniteErrorChecker(tolerance_)};
+  ControlledDopri5 stepper{FiniteErrorChecker(tolerance_, controlled_)};
   // Steps shorter than this no longer move x by much more than its rounding.
   const double min_step = 16.0 * DBL_EPSILON * length_;
   double dt = 0.0;  // the controller's next step; 0 until the first stretch sets it
@@ -218,13 +251,17 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
     while (x < stretch.End) {
       // A new system at every stretch and every glass-point crossing: the step before it
       // used other coefficients, so its last derivative is not this system's first.
-      const LocalSpinlineSystem system(iv_, mass_flow_, stretch.Air, glassy, &evaluations, k_);
+      const bool in_window = band == 1 && structure_ && structure_->UpperC > k_.SolidificationC;
+      const TStructureMode mode{structure_ ? &*structure_ : nullptr, in_window,
+                                end.FrozenBirefringence};
+      const LocalSpinlineSystem system(iv_, mass_flow_, stretch.Air, band == 0, &evaluations, k_,
+                                       mode);
       TSpinlineState dydx;
       system(y, dydx, x);
       CheckAccepted(y, dydx, x);
       peak.Add(x, dydx[0], new_piece);
       new_piece = false;
-      if (dt == 0.0) dt = StartingStep(y, dydx, tolerance_, stretch.End - x);
+      if (dt == 0.0) dt = StartingStep(y, dydx, tolerance_, controlled_, stretch.End - x);
 
       bool crossed = false;
       while (!crossed && x < stretch.End) {
@@ -264,32 +301,55 @@ TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
         };
         double x_reached = x_new;
         TSpinlineState y_reached = y_new;
-        if ((y_new[2] < solidification) != glassy) {
-          // The glass point lies in this step: find it on the dense output to round-off and
-          // restart there with the viscosity of the other side.
-          if (++crossings > kMaxCrossingsPerPass) ThrowStalled("no way past the glass point", x);
-          auto excess = [&](double s) { return dense(s)[2] - solidification; };
+        if (const int band_new = Band(y_new[2]); band_new != band) {
+          // An edge lies in this step (the glass point, or the crystallization window's upper
+          // edge): find the first one crossed on the dense output to round-off and restart
+          // there with the laws of the other side.
+          if (++crossings > kMaxCrossingsPerPass) {
+            ThrowStalled(band_new == 0 || band == 0
+                             ? "no way past the glass point"
+                             : "no way past the crystallization window's edge",
+                         x);
+          }
+          const int direction = band_new > band ? 1 : -1;
+          const double edge = EdgeBetween(band, direction);
+          auto excess = [&](double s) { return dense(s)[2] - edge; };
           std::uintmax_t iterations = 200;
           const auto bracket = boost::math::tools::toms748_solve(
-              excess, x, x_new, y[2] - solidification, y_new[2] - solidification,
+              excess, x, x_new, y[2] - edge, y_new[2] - edge,
               [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
               iterations);
           // The first position on the new side.
           x_reached = bracket.second;
           y_reached = dense(x_reached);
-          if (!glassy && !end.FreezePoint) {
+          if (band == 1 && direction < 0 && !end.FreezePoint) {
             end.FreezePoint = x_reached;
             end.FreezeState = y_reached;
+            freeze_birefringence(y_reached);
           }
           // The rate on this step's side of the crossing, which the peak may be.
           TSpinlineState dydx_reached;
           system(y_reached, dydx_reached, x_reached);
           peak.Add(x_reached, dydx_reached[0], false);
-          glassy = !glassy;
+          band += direction;
           crossed = true;
           new_piece = true;
         } else {
           peak.Add(x_new, dydx_new[0], false);
+        }
+        if (!end.Onset && y_reached[kPsi] >= onset_psi_) {
+          // ψ only grows: the onset is where it passes the onset's value in this step.
+          auto short_of_onset = [&](double s) { return dense(s)[kPsi] - onset_psi_; };
+          if (y[kPsi] - onset_psi_ >= 0.0 || y_reached[kPsi] - onset_psi_ == 0.0) {
+            end.Onset = y_reached[kPsi] - onset_psi_ == 0.0 ? x_reached : x;
+          } else {
+            std::uintmax_t iterations = 200;
+            const auto bracket = boost::math::tools::toms748_solve(
+                short_of_onset, x, x_reached, y[kPsi] - onset_psi_, y_reached[kPsi] - onset_psi_,
+                [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
+                iterations);
+            end.Onset = bracket.second;
+          }
         }
         emit_samples(x_reached, dense);
         CheckAccepted(y_reached, dydx_new, x_reached);

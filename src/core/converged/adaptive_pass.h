@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <span>
 #include <vector>
@@ -44,6 +45,10 @@ struct TAdaptivePassEnd {
   // rate peaks inside a stretch at the vertex of the parabola through the three steps' ends
   // around it.
   TStrainRatePeak PeakStrainRate;
+  // With the structure: the birefringence frozen in at the freeze point (at the exit when the
+  // melt leaves colder), and where the crystallinity first reached the onset's, if it did.
+  std::optional<double> FrozenBirefringence;
+  std::optional<double> Onset;
 };
 
 // One pass down the spinline at a given spinneret tension with an adaptive embedded
@@ -51,7 +56,9 @@ struct TAdaptivePassEnd {
 // the current state and the laws' constants k. The line is integrated stretch by stretch
 // between the zone ends, which are discontinuities of the air; the solidification crossing
 // (the glass point) is an event located on the dense output, and the integration restarts
-// there with the other viscosity. The pass stops at the end of the
+// there with the other viscosity. With the structure, the crystallization window's upper
+// edge is a located event in the same way, ψ is a controlled component of the state, and
+// the onset of crystallization is located on the dense output. The pass stops at the end of the
 // first step where the filament runs away (faster than 1.2 × the take-up velocity); a melt
 // that leaves the spinneret faster than that has run away at x = 0, whatever the tension.
 //
@@ -61,7 +68,8 @@ class AdaptivePass {
  public:
   AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
                const TIntegrationTolerance& tolerance,
-               const TSpinlineConstants<double>& k = kBuiltInConstants);
+               const TSpinlineConstants<double>& k = kBuiltInConstants,
+               std::optional<TStructureConstants> structure = std::nullopt);
 
   // The pass at spinneret_tension (dyn); each evaluation of the equations adds one to
   // evaluations. If observer is given, it is told the state at each of sample_x (cm, in
@@ -81,7 +89,17 @@ class AdaptivePass {
     TZoneAir Air;
   };
 
+  // Which side of the crystallization window's edges the filament is on: below the
+  // solidification temperature, inside the window (or simply molten without the structure),
+  // at or above its upper edge. Every change is a located event.
+  int Band(double t) const;
+  // The edge between band and the next one in direction (+1 up, -1 down).
+  double EdgeBetween(int band, int direction) const;
+
   TSpinlineConstants<double> k_;
+  std::optional<TStructureConstants> structure_;
+  double onset_psi_ = HUGE_VAL;
+  std::size_t controlled_ = kControlledComponents;
   double iv_;
   double mass_flow_;
   double length_;

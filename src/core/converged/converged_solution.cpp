@@ -35,27 +35,43 @@ constexpr TIntegrationTolerance kBracketingTolerance{1e-5, 1e-5};
 class SampleRecorder : public SpinlineStateObserver {
  public:
   SampleRecorder(const TSpinCondition& condition, double mass_flow,
-                 const TSpinlineConstants<double>& k, std::vector<TConvergedSample>& samples)
-      : condition_(condition), mass_flow_(mass_flow), k_(k), samples_(samples) {}
+                 const TSpinlineConstants<double>& k, const TStructureConstants* structure,
+                 std::vector<TConvergedSample>& samples)
+      : condition_(condition),
+        mass_flow_(mass_flow),
+        k_(k),
+        structure_(structure),
+        samples_(samples) {}
 
   void OnState(double x, const TSpinlineState& y) override {
-    samples_.push_back(SampleOf(condition_, mass_flow_, k_, x, y));
+    samples_.push_back(SampleOf(condition_, mass_flow_, k_, structure_, x, y));
   }
 
-  // The sample of state y at x, with the air of the zone that holds x.
+  // The sample of state y at x, with the air of the zone that holds x; with the structure,
+  // its birefringence that of the stress there (the caller freezes it past the freeze point).
   static TConvergedSample SampleOf(const TSpinCondition& condition, double mass_flow,
-                                   const TSpinlineConstants<double>& k, double x,
+                                   const TSpinlineConstants<double>& k,
+                                   const TStructureConstants* structure, double x,
                                    const TSpinlineState& y) {
     const LocalSpinlineSystem system(condition.IV, mass_flow, ZoneAirAt(condition, x),
-                                     y[2] < k.SolidificationC, nullptr, k);
+                                     y[2] < k.SolidificationC, nullptr, k,
+                                     TStructureMode{structure, false, std::nullopt});
     const TLocalPoint point = system.PointAt(y, x);
-    return {x, y[0], y[1], y[2], point.D, point.TA, point.H};
+    TConvergedSample sample{x, y[0], y[1], y[2], point.D, point.TA, point.H};
+    if (structure != nullptr) {
+      sample.Stress = point.Stress;
+      sample.Birefringence = point.Birefringence;
+      sample.Orientation = point.Orientation;
+      sample.Crystallinity = structure_laws::Crystallinity(*structure, y[kPsi]);
+    }
+    return sample;
   }
 
  private:
   const TSpinCondition& condition_;
   double mass_flow_;
   const TSpinlineConstants<double>& k_;
+  const TStructureConstants* structure_;
   std::vector<TConvergedSample>& samples_;
 };
 
@@ -230,14 +246,23 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   ClearUpperVectorState();
   ClearFloatingPointFaults();
   const TSpinlineConstants<double>& k = options.Model.Laws;
+  const TStructureConstants& structure_constants = options.Model.Structure;
+  const bool with_structure = options.Structure || structure_constants.Coupled;
+  const TStructureConstants* structure = with_structure ? &structure_constants : nullptr;
+  // One-way, the structure follows the line without changing it: the bracketing passes,
+  // which only look at the velocity, can leave it out.
+  const std::optional<TStructureConstants> in_passes =
+      with_structure ? std::optional(structure_constants) : std::nullopt;
+  const std::optional<TStructureConstants> in_bracketing =
+      structure_constants.Coupled ? in_passes : std::nullopt;
   const TSpinneretExit exit = SpinneretExit(condition, options.Model.Exit);
   ThrowOnFloatingPointFault();
-  const AdaptivePass pass(condition, exit, options.Tolerance, k);
+  const AdaptivePass pass(condition, exit, options.Tolerance, k, in_passes);
   const AdaptivePass bracketing_pass(
       condition, exit,
       {std::max(options.Tolerance.Relative, kBracketingTolerance.Relative),
        std::max(options.Tolerance.Absolute, kBracketingTolerance.Absolute)},
-      k);
+      k, in_bracketing);
 
   TConvergedSolution solution;
   Shooting shooting(bracketing_pass, pass, exit.TakeUpVelocity, options, solution.Evaluations);
@@ -256,8 +281,16 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   TAdaptivePassEnd end = shooting.RootEnd();
   if (!options.SampleX.empty()) {
     solution.Profile.reserve(options.SampleX.size());
-    SampleRecorder recorder(condition, exit.MassFlow, k, solution.Profile);
+    SampleRecorder recorder(condition, exit.MassFlow, k, structure, solution.Profile);
     end = pass.Run(solution.SpinneretTension, solution.Evaluations, options.SampleX, &recorder);
+    // The orientation frozen in at the freeze point stays, whatever the stress does after.
+    if (end.FrozenBirefringence) {
+      for (TConvergedSample& sample : solution.Profile) {
+        if (!(sample.X >= *end.FreezePoint)) continue;
+        sample.Birefringence = *end.FrozenBirefringence;
+        sample.Orientation = structure_laws::Orientation(structure_constants, sample.Birefringence);
+      }
+    }
   }
   solution.FinalVelocity = end.State[0];
   solution.TakeUpTension = end.State[1];
@@ -265,13 +298,23 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   solution.Length = pass.Length();
   solution.FreezePoint = end.FreezePoint;
   if (end.FreezePoint) {
-    solution.FreezeState =
-        SampleRecorder::SampleOf(condition, exit.MassFlow, k, *end.FreezePoint, end.FreezeState);
+    solution.FreezeState = SampleRecorder::SampleOf(condition, exit.MassFlow, k, structure,
+                                                    *end.FreezePoint, end.FreezeState);
   }
-  solution.FinalDiameter =
-      SampleRecorder::SampleOf(condition, exit.MassFlow, k, end.X, end.State).D;
+  const TConvergedSample at_end =
+      SampleRecorder::SampleOf(condition, exit.MassFlow, k, structure, end.X, end.State);
+  solution.FinalDiameter = at_end.D;
+  if (structure != nullptr) {
+    TStructureSummary summary;
+    summary.Birefringence = end.FrozenBirefringence.value_or(at_end.Birefringence);
+    summary.Orientation = structure_laws::Orientation(*structure, summary.Birefringence);
+    summary.Crystallinity = at_end.Crystallinity;
+    summary.Coupled = structure->Coupled;
+    summary.Onset = end.Onset;
+    solution.Structure = summary;
+  }
   solution.ExitVelocity = exit.Velocity;
-  solution.ResidenceTime = end.State[3];
+  solution.ResidenceTime = end.State[kTime];
   solution.PeakStrainRate = end.PeakStrainRate;
   ThrowOnFloatingPointFault();
   return solution;

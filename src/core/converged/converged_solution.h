@@ -43,6 +43,9 @@ struct TConvergedOptions {
   std::vector<double> SampleX;
   // The constants of the laws and of the spinneret exit: a model card's.
   TModelConstants Model;
+  // Whether to follow the fibre's structure along the line (always, when the card couples
+  // it to the line). Without it the passes are those of the spinline alone.
+  bool Structure = false;
   // Where to start the shooting for a condition next to one already solved: that solution's
   // spinneret tension and residual slope. Secant steps from there at the full tolerance, a
   // few passes in all, instead of the bracketing from 25 dyn.
@@ -62,6 +65,21 @@ struct TConvergedSample {
   double D = 0.0;   // diameter (cm)
   double TA = 0.0;  // air temperature (°C), of the zone that holds X (a zone end: the next)
   double H = 0.0;   // heat-transfer coefficient (cal/(cm²·s·°C))
+  // With the structure (else 0):
+  double Stress = 0.0;         // tensile stress σ = F/A (dyn/cm²)
+  double Birefringence = 0.0;  // Δn, frozen from the freeze point on
+  double Orientation = 0.0;    // amorphous orientation f
+  double Crystallinity = 0.0;  // mass fraction X
+};
+
+// What the spinline did to the fibre, at the take-up end.
+struct TStructureSummary {
+  double Birefringence = 0.0;  // as frozen in at the freeze point, or at the end if never
+  double Orientation = 0.0;
+  double Crystallinity = 0.0;
+  bool Coupled = false;  // whether the crystallization acted back on the line
+  // Where the crystallinity first reached 1 % (cm); empty when it never did.
+  std::optional<double> Onset;
 };
 
 struct TConvergedSolution {
@@ -85,7 +103,8 @@ struct TConvergedSolution {
   // take-up velocity and is repeated at the full tolerance counts twice.
   int Passes = 0;
   long Evaluations = 0;  // evaluations of the spinline equations, sampling pass included
-  std::vector<TConvergedSample> Profile;  // one sample per position of TConvergedOptions
+  std::vector<TConvergedSample> Profile;       // one sample per position of TConvergedOptions
+  std::optional<TStructureSummary> Structure;  // when it was followed
 };
 
 // The converged solution of a validated condition. The spinneret tension is bracketed as the

@@ -11,7 +11,11 @@
 //   dV/dx = ρ V F / (λ W)
 //   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (dV/dx - g/V) W
 //   dT/dx = π D H (TA - T) / (W Cp)
+//   dψ/dx = K / V                       (with the structure, structure_laws.h; else 0)
 //   dt/dx = 1 / V                       (the filament's time from the spinneret)
+//
+// and, when the structure is coupled, λ (1 + (100 - 1) X) above 70 °C and
+// dT/dx += X∞ ΔHf (dθ/dx) / Cp,
 //
 // with the constants of a model card; the built-in card's are those of the march
 // (π = 3.1415926, π/4 = 0.78539815, g = 980 cm/s², 273 K) as doubles.
@@ -30,13 +34,15 @@ TZoneAir ZoneAirAt(const TSpinCondition& condition, double x) {
 
 LocalSpinlineSystem::LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone,
                                          bool glassy, long* evaluations,
-                                         const TSpinlineConstants<double>& k)
+                                         const TSpinlineConstants<double>& k,
+                                         const TStructureMode& structure)
     : k_(k),
       viscosity_factor_(laws::ViscosityFactor(k, std::pow(iv, k.IvExponent))),
       glassy_(glassy),
       mass_flow_(mass_flow),
       zone_(zone),
-      evaluations_(evaluations) {}
+      evaluations_(evaluations),
+      structure_(structure) {}
 
 TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) const {
   const double v = y[0];
@@ -46,8 +52,16 @@ TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) cons
   point.Rho = laws::Density(k_, t);
   point.Cp = laws::SpecificHeat(k_, t);
   point.Eta = laws::Viscosity(viscosity_factor_, std::exp(laws::ViscosityExponent(k_, t)));
-  // Below the glass point the filament hardly draws any more.
-  if (glassy_) point.Eta = laws::SolidViscosity(k_, point.Eta);
+  // Below the glass point the filament hardly draws any more; above it, a coupled
+  // crystallizing filament stiffens towards that as its crystals grow.
+  const TStructureConstants* structure = structure_.Constants;
+  if (glassy_) {
+    point.Eta = laws::SolidViscosity(k_, point.Eta);
+  } else if (structure != nullptr && structure->Coupled) {
+    // In proportion to the crystals' share of it: a melt that cannot crystallize does not
+    // stiffen.
+    point.Eta *= 1.0 + (k_.SolidFactor - 1.0) * structure_laws::Crystallinity(*structure, y[kPsi]);
+  }
   point.D = std::sqrt(laws::DiameterSquared(k_, w, v, point.Rho));
   const double area = laws::CrossSection(k_, point.D);
   point.TA = laws::AirTemperature(zone_.A1, zone_.A2, zone_.A3, x);
@@ -58,6 +72,15 @@ TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) cons
           : std::pow(laws::CrossFlowBase(k_, zone_.AirVelocity, v), k_.CrossFlowExponent);
   point.H = laws::HeatTransfer(
       k_, std::pow(laws::FilamentFlowBase(v, area), k_.VelocityAreaExponent), cross_flow_factor);
+  if (structure != nullptr) {
+    point.Stress = structure_laws::TensileStress(y[1], point.Rho, v, w);
+    point.Birefringence = structure_.FrozenBirefringence.value_or(
+        structure_laws::Birefringence(*structure, point.Stress));
+    point.Orientation = structure_laws::Orientation(*structure, point.Birefringence);
+    point.Rate = structure_.InWindow
+                     ? structure_laws::CrystallizationRate(*structure, t, point.Orientation)
+                     : 0.0;
+  }
   return point;
 }
 
@@ -74,8 +97,17 @@ void LocalSpinlineSystem::operator()(const TSpinlineState& y, TSpinlineState& dy
       laws::DragFactor(k_, std::pow(laws::DragBase(w, point.Rho), k_.DragBaseExponent));
   const double df =
       laws::TensionDerivative(k_, drag_factor, std::pow(v, k_.DragVelocityExponent), dv, v, w);
-  const double dt = laws::TemperatureDerivative(k_, point.D, point.H, point.TA, t, w, point.Cp);
-  dydx = {dv, df, dt, 1.0 / v};
+  double dt = laws::TemperatureDerivative(k_, point.D, point.H, point.TA, t, w, point.Cp);
+  double dpsi = 0.0;
+  if (const TStructureConstants* structure = structure_.Constants) {
+    dpsi = point.Rate / v;
+    if (structure->Coupled && dpsi != 0.0) {
+      // The latent heat of the crystals formed keeps the filament warm.
+      dt += structure->UltimateCrystallinity * structure->HeatOfFusionCalG *
+            structure_laws::RelativeCrystallinityRate(*structure, y[kPsi], dpsi) / point.Cp;
+    }
+  }
+  dydx = {dv, df, dt, dpsi, 1.0 / v};
 }
 
 }  // namespace vellmor

@@ -1,22 +1,39 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "core/inputs/spin_condition.h"
 #include "core/physics/cooling_air.h"
 #include "core/physics/pet_properties.h"
 #include "core/physics/spinline_laws.h"
+#include "core/structure/structure_laws.h"
 
 namespace vellmor {
 
 // The state of the filament in the converged solution: velocity V (cm/s), tension F (dyn) and
-// temperature T (°C), in the order of the classical state vector, then the time the filament
-// has taken from the spinneret (s), a quadrature (dt/dx = 1/V) that no equation depends on.
-using TSpinlineState = std::array<double, 4>;
+// temperature T (°C), in the order of the classical state vector, then Nakamura's integral ψ
+// of the crystallization rate (dψ/dx = K/V; 0 when the structure is not computed), then the
+// time the filament has taken from the spinneret (s), a quadrature (dt/dx = 1/V) that no
+// equation depends on.
+using TSpinlineState = std::array<double, 5>;
+inline constexpr std::size_t kPsi = 3;
+inline constexpr std::size_t kTime = 4;
 
-// The components of the state whose errors the step-size control watches: the time follows
-// from the others to the same order and needs no step of its own.
+// The components of the state whose errors the step-size control watches: V, F and T, and ψ
+// when the structure is computed. The time follows from the others to the same order and
+// needs no step of its own.
 inline constexpr std::size_t kControlledComponents = 3;
+inline constexpr std::size_t kControlledWithStructure = 4;
+
+// How the fibre's structure takes part in one stretch of the line.
+struct TStructureMode {
+  const TStructureConstants* Constants = nullptr;  // null: the structure is not computed
+  bool InWindow = false;  // between the solidification and the upper temperature: crystallizing
+  // The birefringence frozen in where the filament first solidified; until then it follows
+  // the stress.
+  std::optional<double> FrozenBirefringence;
+};
 
 // The air of the zone that holds position x (cm): zone 1 before the end of zone 1, zone 2
 // before the end of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end
@@ -31,6 +48,11 @@ struct TLocalPoint {
   double D = 0.0;    // diameter from mass conservation (cm)
   double TA = 0.0;   // air temperature (°C)
   double H = 0.0;    // heat-transfer coefficient (cal/(cm²·s·°C))
+  // With the structure:
+  double Stress = 0.0;         // tensile stress σ (dyn/cm²)
+  double Birefringence = 0.0;  // Δn
+  double Orientation = 0.0;    // f
+  double Rate = 0.0;           // K (1/s), 0 outside the window
 };
 
 // The spinline equations with every coefficient taken from the state and position where they
@@ -38,19 +60,23 @@ struct TLocalPoint {
 // spinline_laws.h with constants k. One instance
 // covers one stretch of the line without a discontinuity: one cooling zone, and one side of
 // the glass point (the viscosity branch is fixed, so that a step that ends just below 70 °C
-// does not switch it halfway; the driver finds the crossing and restarts).
+// does not switch it halfway; the driver finds the crossing and restarts), and with the
+// structure one side of the crystallization window's upper edge.
 class LocalSpinlineSystem {
  public:
   // iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass point.
-  // Every evaluation adds one to *evaluations when it is not null. k must outlive the system.
+  // Every evaluation adds one to *evaluations when it is not null. k and the structure's
+  // constants must outlive the system.
   LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone, bool glassy,
                       long* evaluations = nullptr,
-                      const TSpinlineConstants<double>& k = kBuiltInConstants);
+                      const TSpinlineConstants<double>& k = kBuiltInConstants,
+                      const TStructureMode& structure = {});
 
   // The coefficients at state y and position x (cm).
   TLocalPoint PointAt(const TSpinlineState& y, double x) const;
 
-  // dV/dx, dF/dx, dT/dx and dt/dx at state y and position x, in odeint's form of a system.
+  // dV/dx, dF/dx, dT/dx, dψ/dx and dt/dx at state y and position x, in odeint's form of a
+  // system.
   void operator()(const TSpinlineState& y, TSpinlineState& dydx, double x) const;
 
  private:
@@ -60,6 +86,7 @@ class LocalSpinlineSystem {
   double mass_flow_;
   TZoneAir zone_;
   long* evaluations_;
+  TStructureMode structure_;
 };
 
 }  // namespace vellmor

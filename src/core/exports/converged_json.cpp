@@ -47,6 +47,7 @@ Json ModelCardJson(const ModelCard& card) {
       out[std::string(key.Section())][std::string(key.Key())] = card.Value(key);
     }
   }
+  out[std::string(kStructureSection)]["coupled"] = card.Coupled();
   return out;
 }
 

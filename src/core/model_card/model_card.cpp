@@ -63,19 +63,28 @@ std::string MustBeAbove(std::string_view what, double value) {
 
 }  // namespace
 
+std::optional<bool> CoupledText(std::string_view text) {
+  if (text == "true") return true;
+  if (text == "false") return false;
+  return std::nullopt;
+}
+
 std::optional<double> CardNumber(std::string_view text) {
   if (!IsCardNumberText(text)) return std::nullopt;
   return ReadNumber<double>(text);
 }
 
 void ModelCard::SetValue(const TModelKey& key, double value) {
-  constants_.Laws.*key.Value = value;
-  constants_.Exit.*key.Extended = value;
+  SetModelValue(constants_, key, value);
 }
 
 bool ModelCard::SetText(const TModelKey& key, std::string_view text) {
   const std::optional<double> value = CardNumber(text);
   if (!value) return false;
+  if (key.IsStructure()) {
+    constants_.Structure.*key.Structure = *value;
+    return true;
+  }
   const std::optional<long double> extended =
       ReadNumber<long double>(!text.empty() && text.front() == '+' ? text.substr(1) : text);
   if (!extended) return false;
@@ -123,10 +132,26 @@ std::optional<TMeaninglessValue> MeaninglessValue(const ModelCard& card) {
   if (!(solidification > -273.0)) {
     return blame("viscosity.solidification_C", MustBeAbove("-273 °C", solidification));
   }
-  for (const std::string_view not_negative : {"heat_transfer.factor", "air_drag.factor"}) {
+  for (const std::string_view not_negative :
+       {"heat_transfer.factor", "air_drag.factor", "structure.stress_optical_per_GPa",
+        "structure.rate_max_per_s", "structure.ultimate_crystallinity",
+        "structure.heat_of_fusion_cal_g"}) {
     if (value(not_negative) < 0.0) {
       return blame(not_negative, "must be 0 or more, not " + Text(value(not_negative)));
     }
+  }
+  for (const std::string_view positive :
+       {"structure.intrinsic_birefringence", "structure.rate_half_width_C"}) {
+    if (!(value(positive) > 0.0)) return blame(positive, MustBeAbove("0", value(positive)));
+  }
+  // Below 1 the rate of θ = 1 − exp(−ψⁿ) is infinite where crystallization starts.
+  if (!(value("structure.avrami_index") >= 1.0)) {
+    return blame("structure.avrami_index",
+                 "must be 1 or more, not " + Text(value("structure.avrami_index")));
+  }
+  if (value("structure.ultimate_crystallinity") > 1.0) {
+    return blame("structure.ultimate_crystallinity",
+                 "must be 1 or less, not " + Text(value("structure.ultimate_crystallinity")));
   }
   return std::nullopt;
 }
@@ -174,6 +199,10 @@ class CardReader {
         const std::optional<std::string> key_name = KeyName(constant.first);
         if (!key_name) return *problem_;
         const std::string path = *name + "." + *key_name;
+        if (path == kCoupledKey) {
+          if (!Seen(path, constant.first) || !ReadCoupled(constant.second)) return *problem_;
+          continue;
+        }
         const TModelKey* key = FindModelKey(path);
         if (key == nullptr) {
           return Problem(constant.first.Mark().line,
@@ -182,14 +211,21 @@ class CardReader {
         if (!Seen(path, constant.first) || !ReadValue(*key, constant.second)) return *problem_;
       }
     }
+    // A card written before the structure had its section gets the built-in structure.
+    const bool structure_given = section_lines_.contains(std::string(kStructureSection));
     for (const TModelKey& key : kModelKeys) {
       if (lines_.contains(std::string(key.Path))) continue;
+      if (key.IsStructure() && !structure_given) continue;
       const std::string section(key.Section());
       if (section.empty()) return Problem(-1, std::string(key.Path) + " is missing");
       const auto line = section_lines_.find(section);
       if (line == section_lines_.end())
         return Problem(-1, "the section " + section + " is missing");
       return Problem(line->second, section + ": " + std::string(key.Key()) + " is missing");
+    }
+    if (structure_given && !lines_.contains(std::string(kCoupledKey))) {
+      return Problem(section_lines_.at(std::string(kStructureSection)),
+                     std::string(kStructureSection) + ": coupled is missing");
     }
     if (const std::optional<TMeaninglessValue> meaningless = MeaninglessValue(card_)) {
       return Problem(lines_.at(std::string(meaningless->Key->Path)),
@@ -239,6 +275,20 @@ class CardReader {
     return true;
   }
 
+  bool ReadCoupled(const YAML::Node& node) {
+    // YAML's own true and false, not a number or a quoted text.
+    if (node.IsScalar() && node.Tag() == "?") {
+      const std::optional<bool> coupled = CoupledText(node.Scalar());
+      if (coupled) {
+        card_.SetCoupled(*coupled);
+        return true;
+      }
+    }
+    Problem(node.Mark().line, std::string(kCoupledKey) + ": true or false, not " +
+                                  (node.IsScalar() ? node.Scalar() : std::string("that")));
+    return false;
+  }
+
   static bool IsSection(const std::string& name) {
     for (const TModelKey& key : kModelKeys) {
       if (key.Section() == name) return true;
@@ -253,6 +303,7 @@ class CardReader {
       if (!keys.empty()) keys += ", ";
       keys += key.Key();
     }
+    if (section == kStructureSection) keys += ", coupled";
     return keys;
   }
 
@@ -295,8 +346,19 @@ std::string_view LawOf(std::string_view section) {
   if (section == "air_drag") {
     return "drag per length = factor (W/rho)^flow_exponent V^velocity_exponent";
   }
+  if (section == "structure") {
+    return "the fibre's structure (vellmor-cli solve --structure), sigma = F rho V / W:\n"
+           "# birefringence = stress_optical 1e-10 sigma while molten, frozen at\n"
+           "# viscosity.solidification_C; orientation f = birefringence / intrinsic;\n"
+           "# K = rate_max exp(-4 ln2 ((T - rate_peak) / rate_half_width)^2)\n"
+           "#     exp(orientation_factor f^2) between solidification_C and upper_C;\n"
+           "# psi = integral of K / V dx, crystallinity = ultimate (1 - exp(-psi^avrami))";
+  }
   return "weight per length = W g / V";
 }
+
+// The card's texts of the switch.
+std::string_view CoupledWord(bool coupled) { return coupled ? "true" : "false"; }
 
 }  // namespace
 
@@ -325,6 +387,12 @@ std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view 
   const std::string_view text = setting.substr(equals + 1);
   if (path == "name") {
     card.SetName(std::string(text));
+    return std::nullopt;
+  }
+  if (path == kCoupledKey) {
+    const std::optional<bool> coupled = CoupledText(text);
+    if (!coupled) return TCardProblem{shown + ": true or false"};
+    card.SetCoupled(*coupled);
     return std::nullopt;
   }
   const TModelKey* key = FindModelKey(path);
@@ -364,6 +432,10 @@ std::string ModelCardYaml(const ModelCard& card) {
     yaml += line + "# " + std::string(key.Meaning) + ";\n" + std::string(44, ' ') + "# " +
             std::string(key.Source) + "\n";
   }
+  std::string line = "  coupled: " + std::string(CoupledWord(card.Coupled()));
+  line.resize(44, ' ');
+  yaml += line + "# true: the crystals stiffen the melt, their heat keeps it warm,\n" +
+          std::string(44, ' ') + "# and the spinneret tension is shot on that line\n";
   return yaml;
 }
 

@@ -20,6 +20,7 @@
 #include <variant>
 
 #include "core/physics/spinline_laws.h"
+#include "core/structure/structure_laws.h"
 
 namespace vellmor {
 
@@ -29,6 +30,8 @@ namespace vellmor {
 struct TModelConstants {
   TSpinlineConstants<double> Laws = kBuiltInConstants;
   TSpinlineConstants<long double> Exit = kClassicalConstants;
+  // The fibre's structure, which the spinline's own laws do not need.
+  TStructureConstants Structure = kBuiltInStructure;
 
   friend bool operator==(const TModelConstants&, const TModelConstants&) = default;
 };
@@ -40,16 +43,30 @@ struct TModelKey {
   std::string_view Source;   // where the built-in value comes from
   double TSpinlineConstants<double>::*Value;
   long double TSpinlineConstants<long double>::*Extended;
+  // A constant of the fibre's structure instead, which the spinline's laws do not hold (and
+  // Value and Extended are null).
+  double TStructureConstants::*Structure = nullptr;
+
+  bool IsStructure() const { return Structure != nullptr; }
 
   std::string_view Section() const;  // "heat_transfer"; empty for a key of the top level
   std::string_view Key() const;      // "factor"
 };
 
-// Every constant, in the card's order.
-extern const std::array<TModelKey, 23> kModelKeys;
+// Every constant, in the card's order: the spinline's, then the structure's.
+extern const std::array<TModelKey, 33> kModelKeys;
 
 // The key of that path, or nullptr.
 const TModelKey* FindModelKey(std::string_view path);
+
+// The one switch of the card, not a number: whether the structure acts back on the line.
+inline constexpr std::string_view kCoupledKey = "structure.coupled";
+inline constexpr std::string_view kStructureSection = "structure";
+
+// A constant of the card in the constants it sets.
+double ModelValue(const TModelConstants& constants, const TModelKey& key);
+// Sets it, the exit's arithmetic widened from the double.
+void SetModelValue(TModelConstants& constants, const TModelKey& key, double value);
 
 // What is wrong with a card, a --model-set or a card key, as one line for the user:
 // "card.yaml:4: viscosity.factor_P: must be above 0, not -0.273".
@@ -70,12 +87,15 @@ class ModelCard {
   void SetName(std::string name) { name_ = std::move(name); }
   const TModelConstants& Constants() const { return constants_; }
 
-  double Value(const TModelKey& key) const { return constants_.Laws.*key.Value; }
+  double Value(const TModelKey& key) const { return ModelValue(constants_, key); }
   // The value as a double; the exit's arithmetic gets it widened.
   void SetValue(const TModelKey& key, double value);
   // The value from its text in the card's grammar (a decimal number with a point), each
   // arithmetic reading it correctly rounded. False when the text is not such a number.
   bool SetText(const TModelKey& key, std::string_view text);
+
+  bool Coupled() const { return constants_.Structure.Coupled; }
+  void SetCoupled(bool coupled) { constants_.Structure.Coupled = coupled; }
 
   friend bool operator==(const ModelCard&, const ModelCard&) = default;
 
@@ -89,6 +109,9 @@ class ModelCard {
 // beyond a double's range.
 std::optional<double> CardNumber(std::string_view text);
 
+// The switch structure.coupled from its text: true or false, nothing else.
+std::optional<bool> CoupledText(std::string_view text);
+
 // The first constant whose value makes its law meaningless (a density or a specific heat that
 // is not positive somewhere from 0 to 400 °C, a viscosity or swell factor that is not
 // positive, …) and why, or nullopt when every law makes sense.
@@ -99,7 +122,9 @@ struct TMeaninglessValue {
 std::optional<TMeaninglessValue> MeaninglessValue(const ModelCard& card);
 
 // Reads a card from YAML text: every section and key of the built-in card must be there once
-// and hold a number; name is optional (the source's name then). Problems name the source, the
+// and hold a number (structure.coupled true or false); name is optional (the source's name
+// then), and so is the section structure as a whole (cards written before it had one: the
+// built-in structure then). Problems name the source, the
 // line and the key.
 OrCardProblem<ModelCard> ReadModelCard(std::string_view yaml, std::string_view source_name);
 
@@ -109,7 +134,8 @@ OrCardProblem<ModelCard> ReadModelCard(std::string_view yaml, std::string_view s
 std::optional<std::string> ApplyCardText(ModelCard& card, const TModelKey& key,
                                          std::string_view text);
 
-// Applies one "KEY=VALUE" of --model-set to card, and checks the law it changes.
+// Applies one "KEY=VALUE" of --model-set to card, and checks the law it changes;
+// structure.coupled takes true or false.
 std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view setting);
 
 // A constant as the card shows it: the shortest text that reads back as the same double, in

@@ -10,6 +10,7 @@ namespace {
 
 using D = TSpinlineConstants<double>;
 using L = TSpinlineConstants<long double>;
+using S = TStructureConstants;
 
 }  // namespace
 
@@ -23,7 +24,7 @@ std::string_view TModelKey::Key() const {
   return point == std::string_view::npos ? Path : Path.substr(point + 1);
 }
 
-const std::array<TModelKey, 23> kModelKeys{{
+const std::array<TModelKey, 33> kModelKeys{{
     {"density.intercept_g_cm3", "density at 0 °C (g/cm³)",
      "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
      &L::DensityIntercept},
@@ -84,7 +85,42 @@ const std::array<TModelKey, 23> kModelKeys{{
     {"gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
      "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
      &L::Gravity},
+    {"structure.stress_optical_per_GPa", "stress-optical coefficient of the melt (1/GPa)",
+     "PET melts, measured 5 to 9 1/GPa; one of the two to calibrate", nullptr, nullptr,
+     &S::StressOpticalPerGPa},
+    {"structure.intrinsic_birefringence", "birefringence of a fully oriented amorphous phase",
+     "PET's amorphous phase", nullptr, nullptr, &S::IntrinsicBirefringence},
+    {"structure.rate_max_per_s", "crystallization rate at its peak, unoriented (1/s)",
+     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RateMaxPerS},
+    {"structure.rate_peak_C", "temperature of the fastest crystallization (°C)",
+     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RatePeakC},
+    {"structure.rate_half_width_C", "width of the rate at half its peak (°C)",
+     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RateHalfWidthC},
+    {"structure.orientation_factor", "rise of the rate with orientation f, exp(factor f^2)",
+     "oriented PET crystallizes orders faster; one of the two to calibrate", nullptr, nullptr,
+     &S::OrientationFactor},
+    {"structure.upper_C", "no crystallization above this temperature (°C)",
+     "near PET's melting point", nullptr, nullptr, &S::UpperC},
+    {"structure.avrami_index", "Avrami index n of the Nakamura kinetics",
+     "1 for crystals growing along the fibre", nullptr, nullptr, &S::AvramiIndex},
+    {"structure.ultimate_crystallinity", "crystallinity of a fully transformed fibre",
+     "PET crystallizes to about half", nullptr, nullptr, &S::UltimateCrystallinity},
+    {"structure.heat_of_fusion_cal_g", "heat of fusion of the crystals (cal/g)",
+     "140 J/g for PET's crystals", nullptr, nullptr, &S::HeatOfFusionCalG},
 }};
+
+double ModelValue(const TModelConstants& constants, const TModelKey& key) {
+  return key.IsStructure() ? constants.Structure.*key.Structure : constants.Laws.*key.Value;
+}
+
+void SetModelValue(TModelConstants& constants, const TModelKey& key, double value) {
+  if (key.IsStructure()) {
+    constants.Structure.*key.Structure = value;
+    return;
+  }
+  constants.Laws.*key.Value = value;
+  constants.Exit.*key.Extended = value;
+}
 
 const TModelKey* FindModelKey(std::string_view path) {
   const auto found = std::find_if(kModelKeys.begin(), kModelKeys.end(),

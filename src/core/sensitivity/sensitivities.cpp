@@ -62,7 +62,9 @@ TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TMode
     sensitivities.Parameters.push_back({input.Name, false, input.Of(copy)});
   }
   for (const TModelKey& key : kModelKeys) {
-    sensitivities.Parameters.push_back({key.Path, true, model.Laws.*key.Value});
+    // One-way, the structure is computed along the line and changes none of its results.
+    if (key.IsStructure() && !model.Structure.Coupled) continue;
+    sensitivities.Parameters.push_back({key.Path, true, ModelValue(model, key)});
   }
   const TOutputValues at_base = OutputsOf(base, condition, model);
   for (auto& row : sensitivities.Elasticity) row.resize(sensitivities.Parameters.size());
@@ -86,9 +88,7 @@ TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TMode
         TSpinCondition neighbour = condition;
         options.Model = model;
         if (parameter.OnCard) {
-          const TModelKey& key = *FindModelKey(parameter.Name);
-          options.Model.Laws.*key.Value = value;
-          options.Model.Exit.*key.Extended = value;
+          SetModelValue(options.Model, *FindModelKey(parameter.Name), value);
         } else {
           kInputParameters[j].Of(neighbour) = value;
         }

@@ -107,7 +107,7 @@ TEST(ModelCard, RefusesWhatIsNotACardWithFileLineAndKey) {
       {"density: {intercept_g_cm3: 1.36\n", "card.yaml:2: end of map flow not found"},
       {WithLine("gravity_cm_s2: 980", "gravity_cm_s2: 980\ngravity: 981"),
        "card.yaml:12: gravity: unknown key; a card has name, density, specific_heat, viscosity, "
-       "die_swell, heat_transfer, air_drag, gravity_cm_s2"},
+       "die_swell, heat_transfer, air_drag, gravity_cm_s2, structure"},
       {WithLine("factor: 1.37e-4", "fctor: 1.37e-4"),
        "card.yaml:8: heat_transfer.fctor: unknown key; heat_transfer has factor, "
        "velocity_area_exponent, cross_flow_factor, cross_flow_exponent"},
@@ -178,6 +178,62 @@ TEST(ModelCard, SettingsChangeOneKeyOrSayWhyNot) {
     EXPECT_EQ(problem->Message, message);
   }
   EXPECT_EQ(card, before);  // a refused setting changes nothing
+}
+
+// The structure's section as it was asked for, flow style: the card without it reads with
+// the same structure, and with it every key must be there.
+constexpr const char* kStructureSection =
+    R"(structure: {stress_optical_per_GPa: 5.0, intrinsic_birefringence: 0.275,
+            rate_max_per_s: 0.016, rate_peak_C: 190, rate_half_width_C: 64,
+            orientation_factor: 100, upper_C: 265,
+            avrami_index: 1, ultimate_crystallinity: 0.5, heat_of_fusion_cal_g: 33.5,
+            coupled: false}
+)";
+
+TEST(ModelCard, TheStructureSectionIsOptionalButCompleteAndCoupledIsTrueOrFalse) {
+  EXPECT_EQ(Read(kFlowStyleCard).Constants().Structure, kBuiltInStructure);
+  const std::string with = std::string(kFlowStyleCard) + kStructureSection;
+  EXPECT_EQ(Read(with).Constants(), ModelCard().Constants());
+
+  ModelCard coupled;
+  coupled.SetCoupled(true);
+  coupled.SetValue(*FindModelKey("structure.orientation_factor"), 0.1 + 0.2);
+  const ModelCard back = Read(ModelCardYaml(coupled));
+  EXPECT_TRUE(back.Coupled());
+  EXPECT_EQ(back.Value(*FindModelKey("structure.orientation_factor")), 0.1 + 0.2);
+
+  const auto replaced = [&with](const std::string& from, const std::string& to) {
+    std::string yaml = with;
+    yaml.replace(yaml.find(from), from.size(), to);
+    return yaml;
+  };
+  EXPECT_EQ(ProblemOf(replaced("coupled: false", "coupled: yes")),
+            "card.yaml:16: structure.coupled: true or false, not yes");
+  EXPECT_EQ(ProblemOf(replaced("coupled: false", "coupled: \"true\"")),
+            "card.yaml:16: structure.coupled: true or false, not true");
+  EXPECT_EQ(ProblemOf(replaced(",\n            coupled: false", "")),
+            "card.yaml:12: structure: coupled is missing");
+  EXPECT_EQ(ProblemOf(replaced("upper_C: 265,", "")),
+            "card.yaml:12: structure: upper_C is missing");
+  EXPECT_EQ(ProblemOf(replaced("avrami_index: 1", "avrami_index: 0.5")),
+            "card.yaml:15: structure.avrami_index: must be 1 or more, not 0.5");
+  EXPECT_EQ(ProblemOf(replaced("ultimate_crystallinity: 0.5", "ultimate_crystallinity: 1.5")),
+            "card.yaml:15: structure.ultimate_crystallinity: must be 1 or less, not 1.5");
+  EXPECT_EQ(ProblemOf(replaced("upper_C", "top_C")),
+            "card.yaml:14: structure.top_C: unknown key; structure has stress_optical_per_GPa, "
+            "intrinsic_birefringence, rate_max_per_s, rate_peak_C, rate_half_width_C, "
+            "orientation_factor, upper_C, avrami_index, ultimate_crystallinity, "
+            "heat_of_fusion_cal_g, coupled");
+
+  ModelCard card;
+  EXPECT_EQ(ApplyModelSetting(card, "structure.coupled=true"), std::nullopt);
+  EXPECT_TRUE(card.Coupled());
+  ASSERT_TRUE(ApplyModelSetting(card, "structure.coupled=1"));
+  EXPECT_EQ(ApplyModelSetting(card, "structure.coupled=1")->Message,
+            "--model-set structure.coupled=1: true or false");
+  EXPECT_TRUE(card.Coupled());
+  EXPECT_EQ(ApplyModelSetting(card, "structure.rate_half_width_C=0")->Message,
+            "--model-set structure.rate_half_width_C=0: must be above 0, not 0");
 }
 
 TEST(ModelCard, NumbersHaveOneGrammar) {

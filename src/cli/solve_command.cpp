@@ -39,6 +39,11 @@ constexpr const char* kFooter =
     "tension, the freeze point, the stress there, the final temperature and diameter with\n"
     "respect to every numeric input and card constant (central differences at p +- 0.1 %,\n"
     "three significant digits or better for every elasticity above 0.001).\n"
+    "--structure follows the fibre's structure along the line (the card's section structure):\n"
+    "the birefringence frozen in where the filament solidifies, its orientation, the\n"
+    "crystallinity at take-up and where it first reached 1 %; the profile gains the stress,\n"
+    "birefringence, orientation and crystallinity. A card with structure.coupled: true\n"
+    "couples the crystallization back into the line, and implies --structure.\n"
     "Exit status: 0 solved; 1 an input or the card was refused; 2 the solution failed; 64 the\n"
     "command line is wrong; 73 an export could not be written; 74 the summary could not be\n"
     "printed.\n";
@@ -113,6 +118,23 @@ void PrintSensitivities(std::ostream& out, const TSensitivities& sensitivities,
   }
 }
 
+// The fibre's structure at take-up, in the summary's layout.
+void PrintStructure(std::ostream& out, const TStructureSummary& structure, bool frozen,
+                    char decimal_separator) {
+  const auto number = [&](std::size_t i) {
+    const TStructureNumberInfo& info = kStructureNumbers[i];
+    return FormatFixed(info.Value(structure).value_or(0.0), 12, info.Decimals, decimal_separator);
+  };
+  const auto trimmed = [](std::string text) { return text.erase(0, text.find_first_not_of(' ')); };
+  out << "Structure:          " << (structure.Coupled ? "coupled to the line" : "one-way") << '\n'
+      << "Birefringence:      " << trimmed(number(0))
+      << (frozen ? " (frozen in at the freeze point)\n" : " (at take-up, still molten)\n")
+      << "Orientation:        " << trimmed(number(1)) << '\n'
+      << "Crystallinity:      " << trimmed(number(2)) << '\n'
+      << "Onset (1 % cryst.): "
+      << (structure.Onset ? trimmed(number(3)) + " cm" : std::string("none")) << '\n';
+}
+
 }  // namespace
 
 void AddSolveOptions(CLI::App& app, TSolveRequest& request) {
@@ -133,6 +155,9 @@ void AddSolveOptions(CLI::App& app, TSolveRequest& request) {
       ->type_name("X1,X2,...");
   app.add_flag("--sensitivities", request.Sensitivities,
                "Add the elasticities of the results to every input and card constant");
+  app.add_flag("--structure", request.Structure,
+               "Follow the fibre's structure: birefringence, orientation, crystallinity and the "
+               "onset of crystallization");
   app.footer(kFooter);
 }
 
@@ -175,6 +200,7 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
   TConvergedRunOptions options;
   options.DecimalSeparator = decimal_separator;
   options.Model = model.Constants();
+  options.Structure = request.Structure;
   options.Positions.Points = request.Points;
   if (!request.At.empty()) {
     const auto positions = Positions(request.At, decimal_separator);
@@ -216,6 +242,9 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
     report << "Model card:         " << model.Name() << '\n';
     PrintSolution(report, "Converged solution after ", summary, decimal_separator, &*run.Numbers,
                   options.Model.Laws.SolidificationC);
+    if (solution.Structure)
+      PrintStructure(report, *solution.Structure, solution.FreezePoint.has_value(),
+                     decimal_separator);
     if (sensitivities) {
       PrintSensitivities(report, *sensitivities, decimal_separator);
       for (const std::string& failure : sensitivities->Failures) {
@@ -238,10 +267,10 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
     write(request.JsonFile, "the JSON export", ConvergedRunJsonText(record));
   }
   if (!request.CsvFile.empty()) {
-    write(
-        request.CsvFile, "the CSV export",
-        ConvergedProfileCsv(run.Solution ? std::span<const TConvergedSample>(run.Solution->Profile)
-                                         : std::span<const TConvergedSample>()));
+    write(request.CsvFile, "the CSV export",
+          run.Solution
+              ? ConvergedProfileCsv(run.Solution->Profile, run.Solution->Structure.has_value())
+              : ConvergedProfileCsv({}, options.Structure || options.Model.Structure.Coupled));
   }
   if (!summary_lost.empty()) {
     sink.ShowMessage("vellmor-cli solve: can not print the summary: " + summary_lost);

@@ -25,10 +25,11 @@ struct TSolveRequest {
   int Points = 1001;
   std::string At;  // positions as typed, empty for --points
   bool Sensitivities = false;
+  bool Structure = false;  // --structure
 };
 
 // Adds the options of solve to its subcommand app: the input fields but the result file,
-// --model, --model-set, --json, --csv, --points, --at and --sensitivities.
+// --model, --model-set, --json, --csv, --points, --at, --sensitivities and --structure.
 void AddSolveOptions(CLI::App& app, TSolveRequest& request);
 
 // Refuses the result file's options before the parse, which would only call them unexpected

@@ -64,6 +64,7 @@ TConvergedRun RunConverged(const TInputTexts& texts, const TConvergedRunOptions&
   }
   TConvergedOptions converged;
   converged.Model = options.Model;
+  converged.Structure = options.Structure;
   converged.SampleX = std::get<std::vector<double>>(std::move(positions));
   try {
     run.Solution = SolveConverged(run.Condition, converged);

@@ -29,6 +29,8 @@ struct TConvergedRunOptions {
   char DecimalSeparator = '.';  // of the input texts
   TModelConstants Model;
   TProfilePositions Positions;
+  // Follow the fibre's structure along the line (always when the card couples it).
+  bool Structure = false;
 };
 
 struct TConvergedRun {

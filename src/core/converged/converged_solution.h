@@ -26,6 +26,7 @@
 #include "core/model_card/model_card.h"
 #include "core/solver/calculate_spinline.h"
 #include "core/solver/spinline_profile.h"
+#include "core/structure/structure_summary.h"
 
 namespace vellmor {
 
@@ -70,16 +71,6 @@ struct TConvergedSample {
   double Birefringence = 0.0;  // Δn, frozen from the freeze point on
   double Orientation = 0.0;    // amorphous orientation f
   double Crystallinity = 0.0;  // mass fraction X
-};
-
-// What the spinline did to the fibre, at the take-up end.
-struct TStructureSummary {
-  double Birefringence = 0.0;  // as frozen in at the freeze point, or at the end if never
-  double Orientation = 0.0;
-  double Crystallinity = 0.0;
-  bool Coupled = false;  // whether the crystallization acted back on the line
-  // Where the crystallinity first reached 1 % (cm); empty when it never did.
-  std::optional<double> Onset;
 };
 
 struct TConvergedSolution {

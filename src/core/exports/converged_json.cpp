@@ -21,6 +21,16 @@ Json Summary(const TConvergedSolution& solution, const TSpinCondition& condition
   };
 }
 
+Json StructureJson(const TStructureSummary& structure) {
+  Json out = Json::object();
+  for (const TStructureNumberInfo& number : kStructureNumbers) {
+    const std::optional<double> value = number.Value(structure);
+    out[std::string(number.Key)] = value ? Json(*value) : Json(nullptr);
+  }
+  out["coupled"] = structure.Coupled;
+  return out;
+}
+
 Json SensitivitiesJson(const TSensitivities& sensitivities) {
   Json out = Json::object();
   for (std::size_t i = 0; i < kSensitivityOutputs.size(); ++i) {
@@ -64,8 +74,11 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   document["summary"] = succeeded ? Summary(*run.Solution, run.Condition) : Json(nullptr);
   document["process_numbers"] =
       run.Numbers ? json_parts::ProcessNumbers(*run.Numbers) : Json(nullptr);
-  document["profile"] =
-      succeeded ? json_parts::ConvergedProfile(run.Solution->Profile) : Json(nullptr);
+  const bool with_structure = succeeded && run.Solution->Structure.has_value();
+  document["profile"] = succeeded
+                            ? json_parts::ConvergedProfile(run.Solution->Profile, with_structure)
+                            : Json(nullptr);
+  document["structure"] = with_structure ? StructureJson(*run.Solution->Structure) : Json(nullptr);
   document["model"] = ModelCardJson(record.Card);
   document["sensitivities"] =
       record.Sensitivities != nullptr ? SensitivitiesJson(*record.Sensitivities) : Json(nullptr);

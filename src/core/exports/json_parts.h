@@ -25,6 +25,7 @@ nlohmann::ordered_json Inputs(const TInputTexts& texts, char decimal_separator,
 nlohmann::ordered_json ProcessNumbers(const TProcessNumbers& numbers);
 
 // A converged profile as arrays of the exported columns.
-nlohmann::ordered_json ConvergedProfile(std::span<const TConvergedSample> samples);
+nlohmann::ordered_json ConvergedProfile(std::span<const TConvergedSample> samples,
+                                        bool with_structure = false);
 
 }  // namespace vellmor::json_parts

@@ -30,4 +30,12 @@ inline constexpr std::array<TConvergedColumn, 7> kConvergedColumns{{
     {kResultColumns[6].ExportName, [](const TConvergedSample& s) { return s.H; }},
 }};
 
+// With the fibre's structure, four more after them.
+inline constexpr std::array<TConvergedColumn, 4> kStructureColumns{{
+    {"stress_dyn_cm2", [](const TConvergedSample& s) { return s.Stress; }},
+    {"birefringence", [](const TConvergedSample& s) { return s.Birefringence; }},
+    {"orientation", [](const TConvergedSample& s) { return s.Orientation; }},
+    {"crystallinity", [](const TConvergedSample& s) { return s.Crystallinity; }},
+}};
+
 }  // namespace vellmor

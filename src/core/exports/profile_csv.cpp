@@ -1,6 +1,7 @@
 #include "core/exports/profile_csv.h"
 
 #include <string>
+#include <vector>
 
 #include "core/base/csv.h"
 
@@ -31,11 +32,13 @@ std::string ProfileCsv(std::span<const TResultRow> rows) {
              [](const TResultColumn& column, const TResultRow& row) { return row.*column.Value; });
 }
 
-std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples) {
-  return Csv(samples, kConvergedColumns,
-             [](const TConvergedColumn& column, const TConvergedSample& sample) {
-               return column.Value(sample);
-             });
+std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples, bool with_structure) {
+  std::vector<TConvergedColumn> columns(kConvergedColumns.begin(), kConvergedColumns.end());
+  if (with_structure)
+    columns.insert(columns.end(), kStructureColumns.begin(), kStructureColumns.end());
+  return Csv(samples, columns, [](const TConvergedColumn& column, const TConvergedSample& sample) {
+    return column.Value(sample);
+  });
 }
 
 }  // namespace vellmor

@@ -15,6 +15,8 @@ namespace vellmor {
 std::string ProfileCsv(std::span<const TResultRow> rows);
 
 // A converged profile as CSV in the same way, its seven columns kConvergedColumns.
-std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples);
+// With the structure, its four columns kStructureColumns after them.
+std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples,
+                                bool with_structure = false);
 
 }  // namespace vellmor

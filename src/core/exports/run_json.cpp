@@ -44,12 +44,16 @@ Json ProcessNumbers(const TProcessNumbers& numbers) {
   return out;
 }
 
-Json ConvergedProfile(std::span<const TConvergedSample> samples) {
+Json ConvergedProfile(std::span<const TConvergedSample> samples, bool with_structure) {
   Json out = Json::object();
-  for (const TConvergedColumn& column : kConvergedColumns) {
+  const auto add = [&](const TConvergedColumn& column) {
     Json values = Json::array();
     for (const TConvergedSample& sample : samples) values.push_back(column.Value(sample));
     out[std::string(column.ExportName)] = std::move(values);
+  };
+  for (const TConvergedColumn& column : kConvergedColumns) add(column);
+  if (with_structure) {
+    for (const TConvergedColumn& column : kStructureColumns) add(column);
   }
   return out;
 }

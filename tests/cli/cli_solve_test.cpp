@@ -102,6 +102,44 @@ TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
   EXPECT_TRUE(e["freeze_point_cm"].contains("heat_transfer.factor"));
 }
 
+// The default line's structure from the independent integration of the converged model's
+// tests; a card that couples it implies --structure.
+TEST_F(CliTest, SolveStructureInTheSummaryJsonAndCsv) {
+  const TCliRun run = Run({"solve", "--structure", "--json", "run.json", "--at", "0;60;100",
+                           "--csv", "run.csv"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_NE(run.Out.find("Birefringence:      0.12231 (frozen in at the freeze point)\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_NE(run.Out.find("Crystallinity:      0.04674\n"), std::string::npos);
+  EXPECT_NE(run.Out.find("Onset (1 % cryst.): 58.54 cm\n"), std::string::npos);
+  const Json json = Json::parse(ReadBytes(work_ / "run.json"));
+  EXPECT_NEAR(json["structure"]["birefringence"].get<double>(), 0.122313250397, 1e-8);
+  EXPECT_NEAR(json["structure"]["crystallinity"].get<double>(), 0.0467408952003, 1e-8);
+  EXPECT_NEAR(json["structure"]["onset_cm"].get<double>(), 58.5432202, 1e-4);
+  EXPECT_EQ(json["structure"]["coupled"], false);
+  EXPECT_EQ(json["model"]["structure"]["orientation_factor"], 100.0);
+  ASSERT_EQ(json["profile"]["birefringence"].size(), 3u);
+  EXPECT_EQ(json["profile"]["birefringence"][2], json["structure"]["birefringence"]);
+  EXPECT_EQ(json["profile"]["crystallinity"][0], 0.0);
+  const std::vector<std::string> csv = test::LfLines(ReadBytes(work_ / "run.csv"));
+  ASSERT_EQ(csv.size(), 4u);
+  EXPECT_TRUE(csv[0].ends_with(",stress_dyn_cm2,birefringence,orientation,crystallinity"))
+      << csv[0];
+
+  const TCliRun coupled = Run({"solve", "--model-set", "structure.coupled=true", "--json", "-"});
+  ASSERT_EQ(coupled.ExitStatus, 0) << coupled.Err;
+  const Json c = Json::parse(coupled.Out);
+  EXPECT_EQ(c["structure"]["coupled"], true);
+  EXPECT_EQ(c["model"]["structure"]["coupled"], true);
+  EXPECT_GT(c["structure"]["crystallinity"].get<double>(), 0.49);
+
+  // Without the structure, nothing of it.
+  const Json plain = Json::parse(Run({"solve", "--json", "-"}).Out);
+  EXPECT_TRUE(plain["structure"].is_null());
+  EXPECT_FALSE(plain["profile"].contains("birefringence"));
+}
+
 TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
   struct TCase {
     Arguments arguments;

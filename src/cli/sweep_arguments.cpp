@@ -114,6 +114,9 @@ void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_sep
                "Add the converged solution's columns to the summary (see above)");
   app.add_flag("--solve", arguments.Solve,
                "Solve every case with the converged model and a model card (see above)");
+  app.add_flag("--structure", arguments.Structure,
+               "With --solve: follow the fibre's structure, adding the columns birefringence, "
+               "orientation, crystallinity and onset_cm");
   arguments.ModelOption = AddModelOptions(app, arguments.Model);
 }
 
@@ -179,6 +182,9 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
     }
     cases = std::get<CaseSet>(std::move(product));
   }
+  if (arguments.Structure && !arguments.Solve) {
+    return UsageError("--structure: the structure is the converged model's (add --solve)");
+  }
   if (arguments.Solve) {
     if (!arguments.ResultDirectory.empty()) {
       return UsageError("--result-dir: the converged model writes no result files");
@@ -206,7 +212,8 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
 
   return TSweepRequest{std::move(*cases),     std::get<TShard>(shard),   cases_path,
                        arguments.SummaryPath, arguments.ResultDirectory, jobs,
-                       arguments.Quiet,       arguments.Accuracy,        arguments.Solve};
+                       arguments.Quiet,       arguments.Accuracy,        arguments.Solve,
+                       arguments.Structure};
 }
 
 }  // namespace vellmor::cli

@@ -38,8 +38,9 @@ struct TSweepRequest {
   std::string ResultDirectory;  // empty: no result files
   int Jobs = 1;
   bool Quiet = false;
-  bool Accuracy = false;  // the converged solution's columns in the summary
-  bool Solve = false;     // every case by the converged model, with the cases' card
+  bool Accuracy = false;   // the converged solution's columns in the summary
+  bool Solve = false;      // every case by the converged model, with the cases' card
+  bool Structure = false;  // with Solve: the fibre's structure, four more columns
 };
 
 // The default number of jobs: every hardware thread this process may run on (its CPU
@@ -59,6 +60,7 @@ struct TSweepArguments {
   bool Quiet = false;
   bool Accuracy = false;
   bool Solve = false;
+  bool Structure = false;
   TModelChoice Model;
   const CLI::Option* CasesOption = nullptr;
   const CLI::Option* SummaryOption = nullptr;

@@ -90,8 +90,9 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   const bool summary_on_terminal = request.SummaryPath.empty() && ::isatty(STDOUT_FILENO);
   ProgressLine progress(std::cerr,
                         !request.Quiet && ::isatty(STDERR_FILENO) && !summary_on_terminal);
-  const SummaryColumns kind =
-      request.Accuracy ? SummaryColumns::kWithAccuracy : SummaryColumns::kProcess;
+  const SummaryColumns kind = request.Accuracy    ? SummaryColumns::kWithAccuracy
+                              : request.Structure ? SummaryColumns::kWithStructure
+                                                  : SummaryColumns::kProcess;
   SweepReport report(request.Cases, kind, summary, progress);
 
   summary.Write(SummaryHeader(request.Cases.Columns(), kind));
@@ -102,6 +103,7 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   options.Files = files.get();
   options.Accuracy = request.Accuracy;
   options.Solve = request.Solve;
+  options.Structure = request.Structure;
   TSweepOutcome outcome;
   std::optional<OutputError> failure;
   try {

@@ -105,8 +105,8 @@ TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
 // The default line's structure from the independent integration of the converged model's
 // tests; a card that couples it implies --structure.
 TEST_F(CliTest, SolveStructureInTheSummaryJsonAndCsv) {
-  const TCliRun run = Run({"solve", "--structure", "--json", "run.json", "--at", "0;60;100",
-                           "--csv", "run.csv"});
+  const TCliRun run =
+      Run({"solve", "--structure", "--json", "run.json", "--at", "0;60;100", "--csv", "run.csv"});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   EXPECT_NE(run.Out.find("Birefringence:      0.12231 (frozen in at the freeze point)\n"),
             std::string::npos)

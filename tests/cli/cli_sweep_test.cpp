@@ -307,6 +307,38 @@ TEST_F(CliSweepTest, SolveOverTheCardEqualsLoneSolves) {
   }
 }
 
+// The structure's four columns over a card constant users calibrate: each line holds what a
+// lone solve --structure prints in its JSON, to the last bit.
+TEST_F(CliSweepTest, SolveWithStructureAddsItsColumns) {
+  const TCliRun run =
+      Sweep({"--solve", "--structure", "--vary", "structure.orientation_factor=0,100", "-q"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[0].ends_with(",warnings,birefringence,orientation,crystallinity,onset_cm"))
+      << lines[0];
+  const std::vector<std::string> header = Cells(lines[0]);
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    const std::vector<std::string> cells = Cells(lines[k]);
+    ASSERT_EQ(cells.size(), header.size());
+    const TCliRun lone =
+        Single({"solve", "--structure", "--model-set", "structure.orientation_factor=" + cells[1],
+                "--points", "2", "--json", "-"});
+    ASSERT_EQ(lone.ExitStatus, 0) << lone.Err;
+    const auto json = nlohmann::json::parse(lone.Out)["structure"];
+    for (std::size_t c = header.size() - 4; c < header.size(); ++c) {
+      if (json[header[c]].is_null()) {
+        EXPECT_EQ(cells[c], "") << header[c];
+      } else {
+        EXPECT_EQ(std::stod(cells[c]), json[header[c]].get<double>()) << header[c];
+      }
+    }
+  }
+  // Without orientation the melt crystallizes hardly at all: no onset.
+  EXPECT_EQ(Cells(lines[1]).back(), "");
+  EXPECT_NE(Cells(lines[2]).back(), "");
+}
+
 TEST_F(CliSweepTest, CardAndSolveOptionsAreRefusedWhereTheyDoNotApply) {
   struct TCase {
     Arguments arguments;
@@ -318,6 +350,8 @@ TEST_F(CliSweepTest, CardAndSolveOptionsAreRefusedWhereTheyDoNotApply) {
        "--solve)\n"},
       {{"--model-set", "gravity_cm_s2=0"},
        "vellmor-cli sweep: --model-set: a model card is for the converged model (add --solve)\n"},
+      {{"--structure", "--vary", "take-up-speed=3000"},
+       "vellmor-cli sweep: --structure: the structure is the converged model's (add --solve)\n"},
       {{"--solve", "--result-dir", "out"},
        "vellmor-cli sweep: --result-dir: the converged model writes no result files\n"},
       {{"--solve", "--model-set", "viscosity.factor_P=0"},

@@ -53,6 +53,9 @@ std::string SummaryHeader(const std::vector<TSweepColumn>& columns, SummaryColum
       header.Plain(name);
     }
   }
+  if (kind == SummaryColumns::kWithStructure) {
+    for (const TStructureNumberInfo& number : kStructureNumbers) header.Plain(number.Key);
+  }
   return std::move(header).End();
 }
 
@@ -78,6 +81,11 @@ std::string SummaryLine(const TCaseResult& result, const std::vector<std::string
   }
   record.Text(OneLine(warnings));
   if (kind == SummaryColumns::kWithAccuracy) AddAccuracyCells(record, result);
+  if (kind == SummaryColumns::kWithStructure) {
+    for (const TStructureNumberInfo& number : kStructureNumbers) {
+      record.Number(result.Structure ? number.Value(*result.Structure) : std::nullopt);
+    }
+  }
   return std::move(record).End();
 }
 

@@ -30,7 +30,8 @@ namespace vellmor {
 // They are empty where the case did not succeed or its converged solution failed.
 
 // Whether the summary has the converged solution's columns.
-enum class SummaryColumns { kProcess, kWithAccuracy };
+// kWithStructure: the four numbers of the fibre's structure after the warnings.
+enum class SummaryColumns { kProcess, kWithAccuracy, kWithStructure };
 
 // The header line, LF included.
 std::string SummaryHeader(const std::vector<TSweepColumn>& columns,

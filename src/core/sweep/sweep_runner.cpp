@@ -104,6 +104,7 @@ TCaseResult SolveOneCase(const CaseSet& cases, std::size_t case_number,
   options.DecimalSeparator = sweep.DecimalSeparator;
   options.Model = std::get<ModelCard>(card).Constants();
   options.Positions.Points = 0;
+  options.Structure = sweep.Structure;
   ClearFloatingPointFaults();
   TConvergedRun run = RunConverged(cases.TextsOf(case_number), options);
   result.Status = run.Status;
@@ -114,6 +115,7 @@ TCaseResult SolveOneCase(const CaseSet& cases, std::size_t case_number,
     result.SpinneretTensionDyn = run.Solution->SpinneretTension;
     result.FinalVelocityMMin = MetresPerMinute(run.Solution->FinalVelocity);
     result.Numbers = std::move(run.Numbers);
+    result.Structure = run.Solution->Structure;
   }
   return result;
 }

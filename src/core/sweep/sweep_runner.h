@@ -7,6 +7,7 @@
 #include "core/analysis/process_numbers.h"
 #include "core/converged/accuracy_report.h"
 #include "core/run/run_sequence.h"
+#include "core/structure/structure_summary.h"
 #include "core/sweep/case_set.h"
 
 namespace vellmor {
@@ -28,7 +29,8 @@ struct TCaseResult {
   // failed: …"). Either way the case's status and message stand as the run left them.
   std::optional<TAccuracyReport> Accuracy;
   std::string AccuracyFailure;
-  std::vector<std::string> Warnings;  // the run's (TRunOutcome::Warnings)
+  std::optional<TStructureSummary> Structure;  // solved with the structure, on success
+  std::vector<std::string> Warnings;           // the run's (TRunOutcome::Warnings)
 };
 
 // Where each case writes its result file, and what becomes of it once the case has run. Only a
@@ -70,6 +72,8 @@ struct TSweepOptions {
   // Solve each case with the converged model instead, its card cases.CardOf(case): the same
   // summary, the passes and numbers the converged solution's. No result files, no Accuracy.
   bool Solve = false;
+  // With Solve: follow the fibre's structure too (TCaseResult::Structure).
+  bool Structure = false;
 };
 
 struct TSweepOutcome {

@@ -1,7 +1,7 @@
 // The converged model as vellmor-cli solve runs it: texts read and checked, the card's
 // constants, the process numbers and a profile of 1001 points; the built-in card read from
 // its YAML once beforehand; and the elasticities of the six results to every input and card
-// constant.
+// constant; and the solve with the fibre's structure, one-way and coupled.
 //
 //   vellmor-bench --benchmark_filter=Solve
 
@@ -22,10 +22,15 @@ TModelConstants CardFromYaml() {
   return std::get<ModelCard>(card).Constants();
 }
 
-void BM_SolveWithCard(benchmark::State& bench, int points) {
+// How the fibre's structure is followed: not at all, one-way, coupled to the line.
+enum class Structure { kNone, kOneWay, kCoupled };
+
+void BM_SolveWithCard(benchmark::State& bench, int points, Structure structure) {
   TConvergedRunOptions options;
   options.Model = CardFromYaml();
   options.Positions.Points = points;
+  options.Structure = structure != Structure::kNone;
+  options.Model.Structure.Coupled = structure == Structure::kCoupled;
   int passes = 0;
   for (auto _ : bench) {
     const TConvergedRun run = RunConverged(TInputTexts{}, options);
@@ -57,8 +62,13 @@ void BM_SolveSensitivities(benchmark::State& bench) {
   bench.counters["parameters"] = static_cast<double>(parameters);
 }
 
-BENCHMARK_CAPTURE(BM_SolveWithCard, no_profile, 0)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_SolveWithCard, profile_1001_points, 1001)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SolveWithCard, no_profile, 0, Structure::kNone)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SolveWithCard, profile_1001_points, 1001, Structure::kNone)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SolveWithCard, structure_one_way, 0, Structure::kOneWay)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SolveWithCard, structure_coupled, 0, Structure::kCoupled)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SolveSensitivities)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,7 +12,9 @@
 namespace vellmor::gui {
 namespace {
 
-TPlot PlotOf(Quantity quantity) {
+// The plot a measured quantity is drawn over; none for the fibre's structure, which the
+// viewer's plots of the line do not show.
+std::optional<TPlot> PlotOf(Quantity quantity) {
   switch (quantity) {
     case Quantity::kDiameterUm:
       return TPlot::kDiameter;
@@ -22,14 +24,19 @@ TPlot PlotOf(Quantity quantity) {
       return TPlot::kVelocity;
     case Quantity::kTensionDyn:
       return TPlot::kTension;
+    case Quantity::kBirefringence:
+    case Quantity::kCrystallinity:
+      return std::nullopt;
   }
-  return TPlot::kDiameter;
+  return std::nullopt;
 }
 
 std::vector<TOverlaySet> MeasuredSets(const TMeasuredData& data, const QString& file_name) {
   std::map<std::string, TOverlaySet> by_case;
   std::vector<std::string> order;
   for (const TMeasurement& m : data.Rows) {
+    const std::optional<TPlot> plot = PlotOf(m.What);
+    if (!plot) continue;
     auto [at, added] = by_case.try_emplace(m.Case);
     if (added) {
       order.push_back(m.Case);
@@ -37,8 +44,7 @@ std::vector<TOverlaySet> MeasuredSets(const TMeasuredData& data, const QString& 
                             ? file_name
                             : file_name + QStringLiteral(": ") + QString::fromStdString(m.Case);
     }
-    at->second.Points.push_back(
-        {PlotOf(m.What), m.X, m.Value, m.Sigma.value_or(0.0), std::nullopt});
+    at->second.Points.push_back({*plot, m.X, m.Value, m.Sigma.value_or(0.0), std::nullopt});
   }
   std::vector<TOverlaySet> sets;
   for (const std::string& name : order) sets.push_back(std::move(by_case[name]));
@@ -84,13 +90,16 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
     if (c.contains("residuals") && c["residuals"].is_array()) {
       for (const nlohmann::json& r : c["residuals"]) {
         const auto quantity = FindQuantity(r.value("quantity", std::string()));
-        if (!quantity || !r["x_cm"].is_number() || !r["measured"].is_number()) continue;
+        if (!quantity || !PlotOf(*quantity) || !r["x_cm"].is_number() ||
+            !r["measured"].is_number()) {
+          continue;
+        }
         const double sigma = r["sigma"].is_number() ? r["sigma"].get<double>() : 0.0;
         std::optional<double> normalised;
         if (r.contains("normalised") && r["normalised"].is_number()) {
           normalised = r["normalised"].get<double>();
         }
-        set.Points.push_back({PlotOf(*quantity), r["x_cm"].get<double>(),
+        set.Points.push_back({*PlotOf(*quantity), r["x_cm"].get<double>(),
                               r["measured"].get<double>(), sigma, normalised});
       }
     }

@@ -16,7 +16,7 @@ Json Pair(const std::array<double, 2>& pair) {
   return Json::array({Number(pair[0]), Number(pair[1])});
 }
 
-Json PerQuantity(const std::array<std::optional<double>, 4>& values) {
+Json PerQuantity(const std::array<std::optional<double>, kQuantityCount>& values) {
   Json out = Json::object();
   for (const Quantity q : kQuantities) {
     if (const auto& value = values[static_cast<std::size_t>(q)]) {

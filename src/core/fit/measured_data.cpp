@@ -9,8 +9,9 @@
 namespace vellmor {
 namespace {
 
-constexpr std::array<std::string_view, 4> kQuantityNames{"diameter_um", "temperature_C",
-                                                         "velocity_m_min", "tension_dyn"};
+constexpr std::array<std::string_view, kQuantityCount> kQuantityNames{
+    "diameter_um", "temperature_C", "velocity_m_min",
+    "tension_dyn", "birefringence", "crystallinity"};
 
 enum Column { kCase, kX, kQuantity, kValue, kSigma, kColumnCount };
 constexpr std::array<std::string_view, kColumnCount> kColumnNames{"case", "x_cm", "quantity",

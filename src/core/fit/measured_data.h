@@ -20,12 +20,29 @@
 namespace vellmor {
 
 // What was measured, and the unit it is given in.
-enum class Quantity { kDiameterUm, kTemperatureC, kVelocityMMin, kTensionDyn };
+// The fibre's birefringence and crystallinity are measured on the yarn (at the take-up end,
+// or wherever a sample was taken); fitting them solves the cases with the structure.
+enum class Quantity {
+  kDiameterUm,
+  kTemperatureC,
+  kVelocityMMin,
+  kTensionDyn,
+  kBirefringence,
+  kCrystallinity
+};
 
-inline constexpr Quantity kQuantities[] = {Quantity::kDiameterUm, Quantity::kTemperatureC,
-                                           Quantity::kVelocityMMin, Quantity::kTensionDyn};
+inline constexpr Quantity kQuantities[] = {Quantity::kDiameterUm,    Quantity::kTemperatureC,
+                                           Quantity::kVelocityMMin,  Quantity::kTensionDyn,
+                                           Quantity::kBirefringence, Quantity::kCrystallinity};
+inline constexpr std::size_t kQuantityCount = std::size(kQuantities);
 
-// "diameter_um", "temperature_C", "velocity_m_min", "tension_dyn".
+// Whether a model of that quantity needs the fibre's structure.
+inline bool IsStructureQuantity(Quantity quantity) {
+  return quantity == Quantity::kBirefringence || quantity == Quantity::kCrystallinity;
+}
+
+// "diameter_um", "temperature_C", "velocity_m_min", "tension_dyn", "birefringence",
+// "crystallinity".
 std::string_view QuantityName(Quantity quantity);
 std::optional<Quantity> FindQuantity(std::string_view name);
 

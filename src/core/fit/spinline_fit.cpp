@@ -90,6 +90,10 @@ double ModelValue(const TConvergedSample& sample, Quantity what) {
       return MetresPerMinute(sample.V);
     case Quantity::kTensionDyn:
       return sample.F;
+    case Quantity::kBirefringence:
+      return sample.Birefringence;
+    case Quantity::kCrystallinity:
+      return sample.Crystallinity;
   }
   return 0.0;
 }
@@ -102,7 +106,10 @@ class SpinlineModel {
       : cases_(cases), rows_(rows), keys_(std::move(keys)), per_case_(cases.size()) {
     for (std::size_t i = 0; i < rows.size(); ++i) per_case_[rows[i].Case].Rows.push_back(i);
     for (TCase& c : per_case_) {
-      for (const std::size_t i : c.Rows) c.SampleX.push_back(rows[i].X);
+      for (const std::size_t i : c.Rows) {
+        c.SampleX.push_back(rows[i].X);
+        c.Structure = c.Structure || IsStructureQuantity(rows[i].What);
+      }
       std::sort(c.SampleX.begin(), c.SampleX.end());
       c.SampleX.erase(std::unique(c.SampleX.begin(), c.SampleX.end()), c.SampleX.end());
     }
@@ -122,6 +129,7 @@ class SpinlineModel {
       options.Model = card.Constants();
       options.SampleX = c.SampleX;
       options.Start = c.Start;
+      options.Structure = c.Structure;
       TConvergedSolution solution;
       try {
         ++solves_;
@@ -152,6 +160,7 @@ class SpinlineModel {
   struct TCase {
     std::vector<std::size_t> Rows;
     std::vector<double> SampleX;
+    bool Structure = false;  // a row measures the fibre's structure
     std::optional<TConvergedOptions::TStart> Start;
     double Tension = 0.0;
   };
@@ -521,9 +530,9 @@ class Fit {
   std::vector<TScale> scales_;
   std::vector<double> theta_;
   std::vector<std::size_t> all_;
-  std::array<bool, 4> estimated_{};
+  std::array<bool, kQuantityCount> estimated_{};
   bool any_estimated_ = false;
-  std::array<double, 4> sigma_{};
+  std::array<double, kQuantityCount> sigma_{};
   std::optional<SpinlineModel> model_;
   std::optional<LeastSquares> problem_;
   LeastSquares::TMinimum minimum_;
@@ -631,8 +640,8 @@ std::optional<TFitFailure> Fit::Minimise() {
     if (!minimum_.Converged || !any_estimated_) break;
     std::vector<double> predicted;
     model_->Predict(problem_->Values(theta_), predicted, true);
-    std::array<double, 4> sum{};
-    std::array<int, 4> count{};
+    std::array<double, kQuantityCount> sum{};
+    std::array<int, kQuantityCount> count{};
     for (std::size_t i = 0; i < N(); ++i) {
       const std::size_t q = static_cast<std::size_t>(rows_[i].What);
       if (!estimated_[q] || data_[i].Sigma) continue;
@@ -784,8 +793,8 @@ void Fit::ProfileIntervals() {
 void Fit::Cases() {
   std::vector<double> predicted;
   model_->Predict(problem_->Values(theta_), predicted, true);
-  std::array<double, 4> squares{};
-  std::array<int, 4> counts{};
+  std::array<double, kQuantityCount> squares{};
+  std::array<int, kQuantityCount> counts{};
   for (std::size_t k = 0; k < cases_.size(); ++k) {
     result_.Cases.push_back(
         {cases_[k].Name, cases_[k].Texts, cases_[k].DecimalSeparator, model_->Tension(k), {}});

@@ -105,8 +105,9 @@ struct TFitResult {
   double ChiSquare = 0.0;
   int DegreesOfFreedom = 0;
   std::vector<TCaseFit> Cases;
-  std::array<std::optional<double>, 4> Rms;             // per Quantity, of measured − model
-  std::array<std::optional<double>, 4> EstimatedSigma;  // per Quantity where sigma was missing
+  std::array<std::optional<double>, kQuantityCount> Rms;  // per Quantity, of measured − model
+  std::array<std::optional<double>, kQuantityCount>
+      EstimatedSigma;  // per Quantity where sigma was missing
   int Iterations = 0;
   long ModelSolves = 0;
   std::vector<std::string> Warnings;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/reference_spinline.h"
+#include "support/reference_structure.h"
 #include "support/test_support.h"
 
 namespace vellmor {
@@ -132,6 +133,35 @@ TEST(FitCard, RecoversTheConstantsOfNoiseFreeData) {
   EXPECT_GT(result.ModelSolves, 0);
   EXPECT_EQ(result.Fitted.Value(*FindModelKey("heat_transfer.factor")),
             result.Parameters[0].Estimate);
+}
+
+// The two structure constants users calibrate, from the yarn's birefringence and
+// crystallinity at the take-up end of two lines; the data from the independent structure
+// reference at a stress-optical coefficient of 6 1/GPa and an orientation factor of 90.
+TEST(FitCard, CalibratesTheStructureToTheYarnsBirefringenceAndCrystallinity) {
+  const std::vector<TFitCase> cases{CaseAt("slow", 4500.0), CaseAt("fast", 5000.0)};
+  test::TReferenceStructureConstants truth;
+  truth.stress_optical_per_GPa = 6.0;
+  truth.orientation_factor = 90.0;
+  std::vector<TMeasurement> data;
+  int line = 2;
+  for (const TFitCase& c : cases) {
+    const auto reference =
+        test::StructureReference(c.Condition, test::TReferenceConstants{}, truth);
+    data.push_back(
+        {c.Name, 100.0, Quantity::kBirefringence, reference.birefringence, 1e-3, line++});
+    data.push_back(
+        {c.Name, 100.0, Quantity::kCrystallinity, reference.crystallinity, 1e-3, line++});
+  }
+  const auto fit = FitCard(
+      cases, data,
+      {Parameter("structure.stress_optical_per_GPa"), Parameter("structure.orientation_factor")},
+      WithoutProfiles());
+  const TFitResult& result = Fitted(fit);
+  ASSERT_EQ(result.Parameters.size(), 2u);
+  EXPECT_NEAR(result.Parameters[0].Estimate, 6.0, 1e-4);
+  EXPECT_NEAR(result.Parameters[1].Estimate, 90.0, 1e-3);
+  EXPECT_LT(result.ChiSquare, 1e-6);
 }
 
 // 400 replicates of the measurements with Gaussian noise of the stated σ: the 95 % Wald

@@ -12,8 +12,7 @@
 namespace vellmor::gui {
 namespace {
 
-// The plot a measured quantity is drawn over; none for the fibre's structure, which the
-// viewer's plots of the line do not show.
+// The plot a measured quantity is drawn over.
 std::optional<TPlot> PlotOf(Quantity quantity) {
   switch (quantity) {
     case Quantity::kDiameterUm:
@@ -25,8 +24,9 @@ std::optional<TPlot> PlotOf(Quantity quantity) {
     case Quantity::kTensionDyn:
       return TPlot::kTension;
     case Quantity::kBirefringence:
+      return TPlot::kBirefringence;
     case Quantity::kCrystallinity:
-      return std::nullopt;
+      return TPlot::kCrystallinity;
   }
   return std::nullopt;
 }
@@ -85,6 +85,7 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
   std::vector<TOverlaySet> sets;
   for (const nlohmann::json& c : document["cases"]) {
     TOverlaySet set;
+    bool structure = false;
     const QString case_name = QString::fromStdString(c.value("case", std::string()));
     set.Name = file_name + QStringLiteral(": ") + case_name + QStringLiteral(" (fitted)");
     if (c.contains("residuals") && c["residuals"].is_array()) {
@@ -94,6 +95,7 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
             !r["measured"].is_number()) {
           continue;
         }
+        structure = structure || IsStructureQuantity(*quantity);
         const double sigma = r["sigma"].is_number() ? r["sigma"].get<double>() : 0.0;
         std::optional<double> normalised;
         if (r.contains("normalised") && r["normalised"].is_number()) {
@@ -119,8 +121,10 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
     TConvergedRunOptions options;
     options.DecimalSeparator = separator;
     options.Model = card.Constants();
+    // Solved with the structure where the fit measured it, as the fit solved it.
+    options.Structure = structure;
     const TConvergedRun run = RunConverged(texts, options);
-    if (run.Solution) set.Curves = CurvesOf(run.Solution->Profile);
+    if (run.Solution) set.Curves = CurvesOf(run.Solution->Profile, structure);
     sets.push_back(std::move(set));
   }
   return sets;
@@ -131,7 +135,7 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
 OverlayKind OverlayKindOf(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && bytes[first] == '{') return OverlayKind::kFit;
+  if (first != std::string_view::npos && bytes[first] == '{') return OverlayKind::kJson;
   const std::string_view header = bytes.substr(0, bytes.find('\n'));
   if (header.find("x_cm") != std::string_view::npos &&
       header.find("quantity") != std::string_view::npos) {
@@ -143,7 +147,7 @@ OverlayKind OverlayKindOf(std::string_view bytes) {
 std::variant<std::vector<TOverlaySet>, QString> ReadOverlay(std::string_view bytes,
                                                             const QString& file_name,
                                                             OverlayKind kind) {
-  if (kind == OverlayKind::kFit) return FitSets(bytes, file_name);
+  if (kind == OverlayKind::kJson) return FitSets(bytes, file_name);
   auto data = ReadMeasuredData(bytes, file_name.toStdString());
   if (const auto* problem = std::get_if<std::string>(&data)) {
     return QString::fromStdString(*problem);

@@ -57,6 +57,9 @@ ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent)
   for (const TProcessNumberInfo& number : kProcessNumberTable) {
     if (number.InViewer) labels << QString::fromUtf8(number.Label);
   }
+  for (const TStructureNumberInfo& number : kStructureNumbers) {
+    labels << QString::fromUtf8(number.Label.data(), static_cast<qsizetype>(number.Label.size()));
+  }
   setRowCount(static_cast<int>(labels.size() + kAccuracyRows.size() + kKnobRows.size()));
   for (const TAccuracyRow& row : kAccuracyRows) labels << QString::fromUtf8(row.label);
   for (const char* label : kKnobRows) labels << QString::fromUtf8(label);
@@ -89,9 +92,18 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
       if (!number.InViewer) continue;
       setItem(r++, c, NumberItem(number.Value(column.Numbers), number.Decimals, separator));
     }
+    for (const TStructureNumberInfo& number : kStructureNumbers) {
+      const std::optional<double> value =
+          column.Structure ? number.Value(*column.Structure) : std::nullopt;
+      setItem(r++, c, NumberItem(value, number.Decimals, separator));
+    }
+    // Nothing to compare: dashes, as for any number a file does not have.
+    const bool compared = column.Accuracy || !column.AccuracyFailure.isEmpty();
     for (const TAccuracyRow& row : kAccuracyRows) {
-      if (column.Accuracy) {
-        setItem(r++, c, NumberItem(row.value(*column.Accuracy), row.decimals, separator));
+      if (column.Accuracy || !compared) {
+        setItem(r++, c,
+                NumberItem(compared ? row.value(*column.Accuracy) : std::nullopt, row.decimals,
+                           separator));
         continue;
       }
       auto* item = new QTableWidgetItem(QStringLiteral("failed"));
@@ -100,7 +112,7 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
       setItem(r++, c, item);
     }
     for (const auto& knob : column.FreezeKnobs) {
-      if (!column.Accuracy) {
+      if (!column.Accuracy && compared) {
         auto* item = new QTableWidgetItem(QStringLiteral("failed"));
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(column.AccuracyFailure);

@@ -9,6 +9,7 @@
 
 #include "core/analysis/process_numbers.h"
 #include "core/converged/accuracy_report.h"
+#include "core/structure/structure_summary.h"
 
 namespace vellmor::gui {
 
@@ -17,7 +18,10 @@ struct TNumbersColumn {
   QString Name;     // the file's name, the column's head
   QString ToolTip;  // its whole path
   TProcessNumbers Numbers;
-  // The comparison with the converged solution of the file's conditions, or why there is none.
+  // The fibre's structure at the take-up end, where the file carries it.
+  std::optional<TStructureSummary> Structure;
+  // The comparison with the converged solution of the file's conditions, or why there is none;
+  // neither for a file that has nothing to compare (an export of the converged model).
   std::optional<TAccuracyReport> Accuracy;
   QString AccuracyFailure;
   // The inputs and card constants that move the converged freeze point most: name and
@@ -26,11 +30,12 @@ struct TNumbersColumn {
 };
 
 // The process numbers of every plotted file side by side: one row per number, one column per
-// file, in the user's decimal separator, then the converged solution's spinneret tension, the
-// file's error against it and the converged freeze point, then the three inputs or card
-// constants that move that freeze point most. A number a file does not have (no
-// freeze point) is a dash; where the converged solution failed, its rows say so, the reason
-// in the cells' tool tip.
+// file, in the user's decimal separator, then the fibre's birefringence, orientation,
+// crystallinity and onset of crystallization, then the converged solution's spinneret
+// tension, the file's error against it and the converged freeze point, then the three inputs
+// or card constants that move that freeze point most. A number a file does not have (no
+// freeze point, no structure) is a dash; where the converged solution failed, its rows say
+// so, the reason in the cells' tool tip.
 class ProcessNumbersTable : public QTableWidget {
   Q_OBJECT
 

@@ -21,7 +21,7 @@ TProfileCurves CurvesOf(std::span<const TResultRow> rows) {
   return curves;
 }
 
-TProfileCurves CurvesOf(std::span<const TConvergedSample> samples) {
+TProfileCurves CurvesOf(std::span<const TConvergedSample> samples, bool structure) {
   TProfileCurves curves;
   for (const TConvergedSample& sample : samples) {
     curves.Velocity.append({sample.X, MetresPerMinute(sample.V)});
@@ -29,6 +29,9 @@ TProfileCurves CurvesOf(std::span<const TConvergedSample> samples) {
     curves.AirTemperature.append({sample.X, sample.TA});
     curves.Diameter.append({sample.X, sample.D * kMicrometresPerCm});
     curves.Tension.append({sample.X, sample.F});
+    if (!structure) continue;
+    curves.Birefringence.append({sample.X, sample.Birefringence});
+    curves.Crystallinity.append({sample.X, sample.Crystallinity});
   }
   return curves;
 }

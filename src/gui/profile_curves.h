@@ -11,20 +11,24 @@
 namespace vellmor::gui {
 
 // The curves the profile viewer draws of one spinline against x (cm), in the units it shows
-// them: velocity (m/min), filament and air temperature (°C), diameter (µm), tension (dyn).
+// them: velocity (m/min), filament and air temperature (°C), diameter (µm), tension (dyn),
+// and where the fibre's structure was solved, its birefringence and crystallinity (mass
+// fraction); those two are empty otherwise.
 struct TProfileCurves {
   QList<QPointF> Velocity;
   QList<QPointF> Temperature;
   QList<QPointF> AirTemperature;
   QList<QPointF> Diameter;
   QList<QPointF> Tension;
+  QList<QPointF> Birefringence;
+  QList<QPointF> Crystallinity;
 };
 
 // The curves of the rows of a table of results.
 TProfileCurves CurvesOf(std::span<const TResultRow> rows);
 
-// The curves of a converged profile's samples.
-TProfileCurves CurvesOf(std::span<const TConvergedSample> samples);
+// The curves of a converged profile's samples; the structure's two with structure.
+TProfileCurves CurvesOf(std::span<const TConvergedSample> samples, bool structure = false);
 
 // The value of a curve at x, linear between its two points around x (the first such pair);
 // nullopt outside the curve.

@@ -16,16 +16,23 @@ namespace vellmor::gui {
 namespace {
 
 struct TPlotLayout {
-  const char* name;   // object name of the chart
-  const char* title;  // with the unit
+  const char* name;          // object name of the chart
+  const char* title;         // with the unit
+  const char* label_format;  // of the y axis
 };
 
 constexpr std::array<TPlotLayout, kPlotCount> kPlots{{
-    {"VelocityChart", "Velocity (m/min)"},
-    {"TemperatureChart", "Temperature (°C): filament solid, cooling air dotted"},
-    {"DiameterChart", "Diameter (µm)"},
-    {"TensionChart", "Tension (dyn)"},
+    {"VelocityChart", "Velocity (m/min)", "%.0f"},
+    {"TemperatureChart", "Temperature (°C): filament solid, cooling air dotted", "%.0f"},
+    {"DiameterChart", "Diameter (µm)", "%.0f"},
+    {"TensionChart", "Tension (dyn)", "%.0f"},
+    {"BirefringenceChart", "Birefringence (frozen in at the freeze point)", "%.2f"},
+    {"CrystallinityChart", "Crystallinity (mass fraction): ▲ onset at 1 %", "%.3f"},
 }};
+
+constexpr bool IsStructurePlot(std::size_t plot) {
+  return plot >= static_cast<std::size_t>(TPlot::kBirefringence);
+}
 
 constexpr int kTitlePixelSize = 12;
 constexpr qreal kLineWidth = 1.6;
@@ -57,6 +64,19 @@ QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& na
   marker->setName(name + QStringLiteral(": freeze point"));
   marker->setMarkerShape(QScatterSeries::MarkerShapeCircle);
   marker->setMarkerSize(kMarkerSize);
+  marker->setColor(colour);
+  marker->setBorderColor(Qt::black);
+  marker->append(at);
+  return marker;
+}
+
+// The onset of crystallization on the crystallinity plot: a triangle on the curve.
+QScatterSeries* OnsetMarker(QChart& chart, const QPointF& at, const QString& name,
+                            const QColor& colour) {
+  auto* marker = new QScatterSeries(&chart);
+  marker->setName(name + QStringLiteral(": onset of crystallization"));
+  marker->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
+  marker->setMarkerSize(kMarkerSize * 1.2);
   marker->setColor(colour);
   marker->setBorderColor(Qt::black);
   marker->append(at);
@@ -141,11 +161,10 @@ ProfilePlots::ProfilePlots(QWidget* parent)
     chart->legend()->setAlignment(Qt::AlignTop);
     auto* x_axis = new QValueAxis(chart);
     x_axis->setLabelFormat(QStringLiteral("%.0f"));
-    // The distance is named once, under the lowest plot.
-    if (i + 1 == charts_.size())
-      x_axis->setTitleText(QStringLiteral("x, distance from the spinneret (cm)"));
     auto* y_axis = new QValueAxis(chart);
-    y_axis->setLabelFormat(QStringLiteral("%.0f"));
+    y_axis->setLabelFormat(QString::fromLatin1(kPlots[i].label_format));
+    // A short plot's labels are squeezed to "…" otherwise; they fit beside the axis.
+    y_axis->setTruncateLabels(false);
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(y_axis, Qt::AlignLeft);
     scene_->addItem(chart);
@@ -176,6 +195,11 @@ ProfilePlots::~ProfilePlots() = default;
 
 bool ProfilePlots::HasResiduals() const { return !residual_chart_->series().isEmpty(); }
 
+bool ProfilePlots::ShowsStructure() const {
+  return !Chart(TPlot::kBirefringence).series().isEmpty() ||
+         !Chart(TPlot::kCrystallinity).series().isEmpty();
+}
+
 // Every curve's points are laid out again whenever an axis changes its range: the axes are
 // fitted to all the sets first, so that each curve is laid out once.
 void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
@@ -184,12 +208,20 @@ void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
   std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
   // The ends of the measurements' bars, so that the axes hold them too.
   std::array<QList<QPointF>, kPlotCount> bar_ends;
+  bool structure = false;
   for (const TCurveSet& set : sets) {
+    structure = structure || !set.Curves.Birefringence.isEmpty() ||
+                !set.Curves.Crystallinity.isEmpty() ||
+                std::any_of(set.Points.begin(), set.Points.end(), [](const TMeasuredPoint& p) {
+                  return IsStructurePlot(static_cast<std::size_t>(p.Plot));
+                });
     curves[0].push_back(&set.Curves.Velocity);
     curves[1].push_back(&set.Curves.Temperature);
     curves[1].push_back(&set.Curves.AirTemperature);
     curves[2].push_back(&set.Curves.Diameter);
     curves[3].push_back(&set.Curves.Tension);
+    curves[4].push_back(&set.Curves.Birefringence);
+    curves[5].push_back(&set.Curves.Crystallinity);
     for (const TMeasuredPoint& point : set.Points) {
       auto& ends = bar_ends[static_cast<std::size_t>(point.Plot)];
       ends.append({point.X, point.Y - point.Sigma});
@@ -197,7 +229,7 @@ void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
     }
   }
   for (std::size_t i = 0; i < kPlotCount; ++i) curves[i].push_back(&bar_ends[i]);
-  FitAxes(curves);
+  FitAxes(curves, structure);
   for (const TCurveSet& set : sets) AddSeriesOf(set);
   FitResidualAxes();
   ShowLegend();
@@ -206,7 +238,7 @@ void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
 
 void ProfilePlots::AddCurves(const TProfileCurves& curves, const TCurveStyle& style,
                              std::optional<double> freeze_x) {
-  AddSeriesOf({curves, style, freeze_x});
+  AddSeriesOf({curves, style, freeze_x, {}, std::nullopt});
   Finish();
 }
 
@@ -232,7 +264,8 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
     AddSeries(*residual_chart_, residuals, *residual_x_axis_, *residual_y_axis_);
   }
   const std::array<const QList<QPointF>*, kPlotCount> main_curves{
-      &curves.Velocity, &curves.Temperature, &curves.Diameter, &curves.Tension};
+      &curves.Velocity, &curves.Temperature,   &curves.Diameter,
+      &curves.Tension,  &curves.Birefringence, &curves.Crystallinity};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     QChart& chart = *charts_[i];
     QScatterSeries* markers = nullptr;
@@ -265,6 +298,12 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
                 Line(chart, curves.AirTemperature, style.Name + QStringLiteral(": air"),
                      style.Colour, air_line),
                 *x_axes_[i], *y_axes_[i]);
+    }
+    if (set.OnsetX && i == static_cast<std::size_t>(TPlot::kCrystallinity)) {
+      if (const std::optional<double> y = ValueAt(curve, *set.OnsetX)) {
+        AddSeries(chart, OnsetMarker(chart, {*set.OnsetX, *y}, style.Name, style.Colour),
+                  *x_axes_[i], *y_axes_[i]);
+      }
     }
     if (!set.FreezeX) continue;
     if (const std::optional<double> y = ValueAt(curve, *set.FreezeX)) {
@@ -308,11 +347,13 @@ void ProfilePlots::FitAxes() {
     }
     for (const QList<QPointF>& curve : points[i]) curves[i].push_back(&curve);
   }
-  FitAxes(curves);
+  FitAxes(curves, ShowsStructure());
 }
 
-void ProfilePlots::FitAxes(
-    const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves) {
+void ProfilePlots::FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves,
+                           bool structure) {
+  // Six plots share the height that four had: fewer ticks, so that their labels still fit.
+  const int y_intervals = structure ? 3 : 5;
   double x_low = std::numeric_limits<double>::infinity();
   double x_high = -x_low;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
@@ -326,7 +367,7 @@ void ProfilePlots::FitAxes(
         y_high = std::max(y_high, point.y());
       }
     }
-    FitAxis(*y_axes_[i], y_low, y_high, 5, true);
+    FitAxis(*y_axes_[i], y_low, y_high, y_intervals, true);
   }
   // The spinline starts at the spinneret: the shared x axis starts there too.
   if (x_low <= x_high) {
@@ -357,7 +398,23 @@ void ProfilePlots::FitResidualAxes() {
 void ProfilePlots::Layout() {
   const QSizeF size = viewport()->size();
   scene_->setSceneRect(QRectF(QPointF(0, 0), size));
-  std::vector<QChart*> shown(charts_.begin(), charts_.end());
+  std::vector<QChart*> shown;
+  const bool structure = ShowsStructure();
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    const bool visible = !IsStructurePlot(i) || structure;
+    charts_[i]->setVisible(visible);
+    if (visible) {
+      shown.push_back(charts_[i]);
+    } else {
+      charts_[i]->setGeometry(QRectF(0, size.height(), size.width(), 0));
+    }
+  }
+  // The distance is named once, under the lowest plot of the line.
+  for (std::size_t i = 0; i < charts_.size(); ++i) {
+    x_axes_[i]->setTitleText(charts_[i] == shown.back()
+                                 ? QStringLiteral("x, distance from the spinneret (cm)")
+                                 : QString());
+  }
   // The residual plot takes a share of the height only while it has residuals to show.
   if (HasResiduals()) {
     shown.push_back(residual_chart_);

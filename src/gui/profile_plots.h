@@ -15,9 +15,10 @@ class QValueAxis;
 
 namespace vellmor::gui {
 
-// The four plots of the profile viewer, stacked so that they share the x axis.
-enum class TPlot { kVelocity, kTemperature, kDiameter, kTension };
-inline constexpr int kPlotCount = 4;
+// The plots of the profile viewer, stacked so that they share the x axis; the fibre's
+// structure (birefringence and crystallinity) only while a set carries it.
+enum class TPlot { kVelocity, kTemperature, kDiameter, kTension, kBirefringence, kCrystallinity };
+inline constexpr int kPlotCount = 6;
 
 // A measurement drawn over the curves of its plot: a hollow square at (x, value) with its
 // ±σ bar.
@@ -39,9 +40,11 @@ struct TCurveStyle {
 
 // Velocity, filament and air temperature, diameter and tension against the distance from the
 // spinneret, as four plots in one view whose plot areas line up, so that one x reads across
-// all of them. Each set of curves is drawn in its own style; the air temperature is dotted
-// beside the filament's, and the freeze point is a marker on every plot. The velocity plot
-// carries the legend, one entry per set.
+// all of them; under them birefringence and crystallinity where a set was solved with the
+// fibre's structure. Each set of curves is drawn in its own style; the air temperature is
+// dotted beside the filament's, the freeze point is a marker on every plot and the onset of
+// crystallization a triangle on the crystallinity. The velocity plot carries the legend, one
+// entry per set.
 class ProfilePlots : public QGraphicsView {
   Q_OBJECT
 
@@ -56,6 +59,8 @@ class ProfilePlots : public QGraphicsView {
     TCurveStyle Style;
     std::optional<double> FreezeX;
     std::vector<TMeasuredPoint> Points = {};
+    // Where the crystallinity first reached 1 %, where the set has its structure and it did.
+    std::optional<double> OnsetX = {};
   };
 
   // Shows these sets in place of those shown before, fitting the axes and the layout once for
@@ -72,6 +77,8 @@ class ProfilePlots : public QGraphicsView {
   // The fit's normalised residuals against x; shown only while a set has some.
   QChart& ResidualChart() const { return *residual_chart_; }
   bool HasResiduals() const;
+  // Whether the birefringence and crystallinity plots are shown: while a set has either.
+  bool ShowsStructure() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -81,9 +88,11 @@ class ProfilePlots : public QGraphicsView {
   // The legend, the axes and the layout, after sets were added.
   void Finish();
   void ShowLegend();
-  // The axes around the curves shown, or around curves, one list per plot.
+  // The axes around the curves shown, or around curves, one list per plot, with or without
+  // the structure's plots.
   void FitAxes();
-  void FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves);
+  void FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves,
+               bool structure);
   // The residual plot's: x as the others', y symmetric about 0; shown only with residuals.
   void FitResidualAxes();
   void Layout();

@@ -60,6 +60,19 @@ QString ImageBytes(QWidget& picture, const QString& suffix, QByteArray& bytes) {
   return QStringLiteral("the image type is not known: name it .png or .svg");
 }
 
+// Replaces the entry of the same path, or adds one after the others: a file read again keeps
+// its place, and so its colour.
+template <typename Entry>
+void Keep(std::vector<Entry>& entries, Entry entry) {
+  const auto same = std::find_if(entries.begin(), entries.end(),
+                                 [&entry](const Entry& e) { return e.Path == entry.Path; });
+  if (same != entries.end()) {
+    *same = std::move(entry);
+  } else {
+    entries.push_back(std::move(entry));
+  }
+}
+
 }  // namespace
 
 QString PlotProblem(const QString& file_name, const TResultFileError& error) {
@@ -83,7 +96,10 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
 
   auto* note =
       new QLabel(QStringLiteral("● marks the freeze point, where the filament falls below %1 °C.\n"
-                                "The numbers are worked out from the printed table.\n"
+                                "The numbers are worked out from the printed table; a JSON "
+                                "export's are its own.\n"
+                                "▲ marks the onset of crystallization, where the crystallinity "
+                                "reaches 1 %.\n"
                                 "Dashed: the converged solution of the file's conditions; the "
                                 "tension error is the file's spinneret tension against it.\n"
                                 "Moves the freeze point most: the input or model-card constant "
@@ -141,6 +157,7 @@ QString TProfileWindow::AddResultFile(const QString& path) {
 QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
   std::vector<TPlottedFile> read;
   std::vector<TOverlayFile> overlays;
+  std::vector<TDocumentFile> documents;
   read.reserve(paths.size());
   for (const std::string& path : paths) {
     const std::filesystem::path native(path);
@@ -157,9 +174,14 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
           OverlayKindOf(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
       if (kind != OverlayKind::kNone) {
         const QByteArray bytes = file.readAll();
-        auto sets =
-            ReadOverlay(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                        name, kind);
+        const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (kind == OverlayKind::kJson && IsProfileDocument(text)) {
+          auto document = ReadProfileDocument(text, name);
+          if (const QString* problem = std::get_if<QString>(&document)) return *problem;
+          documents.push_back({path, name, std::get<TProfileDocument>(std::move(document))});
+          continue;
+        }
+        auto sets = ReadOverlay(text, name, kind);
         if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
         overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets))});
         continue;
@@ -191,25 +213,9 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
     }
     read.push_back(std::move(file));
   }
-  for (TPlottedFile& file : read) {
-    const auto same = std::find_if(files_.begin(), files_.end(),
-                                   [&file](const TPlottedFile& f) { return f.Path == file.Path; });
-    if (same != files_.end()) {
-      *same = std::move(file);
-    } else {
-      files_.push_back(std::move(file));
-    }
-  }
-  for (TOverlayFile& overlay : overlays) {
-    const auto same =
-        std::find_if(overlays_.begin(), overlays_.end(),
-                     [&overlay](const TOverlayFile& f) { return f.Path == overlay.Path; });
-    if (same != overlays_.end()) {
-      *same = std::move(overlay);
-    } else {
-      overlays_.push_back(std::move(overlay));
-    }
-  }
+  for (TPlottedFile& file : read) Keep(files_, std::move(file));
+  for (TDocumentFile& document : documents) Keep(documents_, std::move(document));
+  for (TOverlayFile& overlay : overlays) Keep(overlays_, std::move(overlay));
   Replot();
   return {};
 }
@@ -237,6 +243,7 @@ std::array<std::optional<std::pair<QString, double>>, 3> FreezeKnobs(
 
 void TProfileWindow::ClearOverlay() {
   files_.clear();
+  documents_.clear();
   overlays_.clear();
   Replot();
 }
@@ -261,6 +268,7 @@ QString TProfileWindow::SaveImage(const QString& path) {
 QStringList TProfileWindow::FileNames() const {
   QStringList names;
   for (const TPlottedFile& file : files_) names << file.Name;
+  for (const TDocumentFile& document : documents_) names << document.Name;
   for (const TOverlayFile& overlay : overlays_) names << overlay.Name;
   return names;
 }
@@ -284,7 +292,7 @@ void TProfileWindow::SaveImageClicked() {
 // keeps its colour; its converged solution dashed in the same colour.
 void TProfileWindow::Replot() {
   std::vector<ProfilePlots::TCurveSet> sets;
-  sets.reserve(2 * files_.size());
+  sets.reserve(2 * files_.size() + documents_.size());
   std::vector<TNumbersColumn> columns;
   QStringList failures;
   for (std::size_t i = 0; i < files_.size(); ++i) {
@@ -302,13 +310,35 @@ void TProfileWindow::Replot() {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
     }
     columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
-                       file.Numbers, accuracy.Report, QString::fromStdString(accuracy.Failure),
-                       FreezeKnobs(file.Sensitivities)});
+                       file.Numbers, std::nullopt, accuracy.Report,
+                       QString::fromStdString(accuracy.Failure), FreezeKnobs(file.Sensitivities)});
+  }
+  // The exports after the result files, each as it was written.
+  for (std::size_t j = 0; j < documents_.size(); ++j) {
+    const TDocumentFile& file = documents_[j];
+    const TProfileDocument& document = file.Document;
+    std::optional<double> freeze_x;
+    if (document.Numbers.Freeze) freeze_x = document.Numbers.Freeze->PositionCm;
+    std::optional<double> onset_x;
+    if (document.Structure) onset_x = document.Structure->Onset;
+    sets.push_back({document.Curves,
+                    {file.Name, FileColour(files_.size() + j),
+                     document.Converged ? Qt::DashLine : Qt::SolidLine},
+                    freeze_x,
+                    {},
+                    onset_x});
+    columns.push_back({file.Name,
+                       QFile::decodeName(QByteArray::fromStdString(file.Path)),
+                       document.Numbers,
+                       document.Structure,
+                       std::nullopt,
+                       QString(),
+                       {}});
   }
   // Measurements and fits after the files, each in the colour of its place; a fitted profile
   // dashed, as a converged solution is.
   for (std::size_t j = 0; j < overlays_.size(); ++j) {
-    const QColor colour = FileColour(files_.size() + j);
+    const QColor colour = FileColour(files_.size() + documents_.size() + j);
     for (const TOverlaySet& set : overlays_[j].Sets) {
       sets.push_back({set.Curves.value_or(TProfileCurves{}),
                       {set.Name, colour, Qt::DashLine},

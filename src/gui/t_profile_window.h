@@ -13,6 +13,7 @@
 #include "core/report/read_result_file.h"
 #include "core/sensitivity/sensitivities.h"
 #include "gui/measured_overlay.h"
+#include "gui/profile_document.h"
 
 class QLabel;
 
@@ -33,7 +34,8 @@ class TProfileWindow : public QWidget {
   explicit TProfileWindow(MessageSink& sink, QWidget* parent = nullptr);
   ~TProfileWindow() override;
 
-  // Plots a result file over those already shown (or measured data, or the JSON of a fit:
+  // Plots a result file over those already shown (or the JSON export of a run or of solve,
+  // with the fibre's structure where it carries it; or measured data, or the JSON of a fit:
   // their points with ±σ bars, a fit's cases also solved again with the fitted card); a file
   // already shown is read again and replaced, so that a new run into the same file is seen. A file
   // that is not a result file, or cannot be read, is reported through the sink (naming the file and
@@ -77,6 +79,14 @@ class TProfileWindow : public QWidget {
     std::optional<TSensitivities> Sensitivities;
   };
 
+  // A runner's or solve's JSON export: drawn as it was written, solid for a run and dashed
+  // for the converged model, with its own column in the table.
+  struct TDocumentFile {
+    std::string Path;
+    QString Name;
+    TProfileDocument Document;
+  };
+
   // Measurements or a fit drawn over the files: each of its cases a set of points, a fit's
   // with its fitted profile.
   struct TOverlayFile {
@@ -94,6 +104,7 @@ class TProfileWindow : public QWidget {
   ProcessNumbersTable* numbers_;
   QLabel* converged_note_;
   std::vector<TPlottedFile> files_;
+  std::vector<TDocumentFile> documents_;
   std::vector<TOverlayFile> overlays_;
 };
 

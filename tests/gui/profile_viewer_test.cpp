@@ -101,11 +101,34 @@ const QXYSeries* SeriesNamed(const QChart& chart, const QString& name) {
 // stage, Richardson over 0.02 and 0.01 cm): the converged spinneret tension (dyn).
 constexpr double kConvergedTension = 40.4367662686;
 
-// Rows of the numbers table under the process numbers: the converged solution's.
-constexpr int kConvergedTensionRow = 8;
-constexpr int kTensionErrorRow = 9;
-constexpr int kConvergedFreezeRow = 10;
-constexpr int kFirstKnobRow = 11;
+// Rows of the numbers table under the process numbers: the fibre's structure, then the
+// converged solution's.
+constexpr int kBirefringenceRow = 8;
+constexpr int kCrystallinityRow = 10;
+constexpr int kOnsetRow = 11;
+constexpr int kConvergedTensionRow = 12;
+constexpr int kTensionErrorRow = 13;
+constexpr int kConvergedFreezeRow = 14;
+constexpr int kFirstKnobRow = 15;
+
+// A made-up export of the converged model with the fibre's structure, four points: the
+// crystallinity rises from 0 at 40 cm to 0.04 at 60 cm, so that on the line between them it is
+// 0.02 at the onset of 50 cm.
+constexpr const char* kStructureDocument = R"({"format_version": 1, "status": "succeeded",
+  "process_numbers": {"freeze_point_cm": 45.0, "freeze_velocity_m_min": 4000.0,
+    "freeze_tension_dyn": 300.0, "freeze_stress_MPa": 20.0, "take_up_tension_dyn": 500.0,
+    "fineness_dtex": 2.0, "fineness_denier": 1.8, "draw_down_ratio": 900.0,
+    "residence_time_s": 0.3, "max_strain_rate_1_s": 300.0, "max_strain_rate_at_cm": 25.0,
+    "final_diameter_um": 14.0, "final_temperature_C": 33.0, "spinneret_tension_dyn": 40.0,
+    "passes": 12},
+  "profile": {"x_cm": [0, 20, 40, 60], "v_m_min": [6, 2000, 4500, 5000],
+    "f_dyn": [40, 100, 250, 400], "t_C": [290, 200, 100, 60],
+    "d_cm": [0.04, 0.002, 0.0015, 0.0014], "ta_C": [270, 30, 25, 20],
+    "h_cal_cm2_s_C": [0.001, 0.001, 0.001, 0.001],
+    "birefringence": [0, 0.05, 0.12, 0.12], "crystallinity": [0, 0, 0, 0.04]},
+  "structure": {"birefringence": 0.12231, "orientation": 0.4448, "crystallinity": 0.04674,
+    "onset_cm": 50.0, "coupled": false},
+  "model": {"name": "built-in PET"}})";
 
 }  // namespace
 
@@ -128,6 +151,7 @@ class ProfileViewerTest : public QObject {
   void PlotOptionRefusesAnIncompleteFile();
   void PlotOptionTakesFileNamesAsTheirBytes();
   void MeasurementsAndFitsAreDrawnOverTheFiles();
+  void ExportsAreDrawnAsWrittenWithTheirStructure();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -411,7 +435,7 @@ void ProfileViewerTest::PlotOptionTakesFileNamesAsTheirBytes() {
 void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
   WriteAll(QStringLiteral("line.csv"),
            "x_cm,quantity,value,sigma\n20,diameter_um,25.0,0.5\n40,diameter_um,15.5,0.5\n"
-           "60,temperature_C,70,2\n");
+           "60,temperature_C,70,2\n100,birefringence,0.12,0.01\n");
   WriteAll(QStringLiteral("fit.json"),
            R"({"status": "fitted", "cases": [{"case": "slow",
                "inputs": {"take-up-speed": {"text": "4000.0"}},
@@ -434,6 +458,12 @@ void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
       SeriesNamed(viewer->Plots().Chart(TPlot::kTemperature), QStringLiteral("line.csv: measured"))
           ->count(),
       1);
+  // The yarn's measured birefringence on the structure's plot, shown for it.
+  QVERIFY(viewer->Plots().ShowsStructure());
+  QCOMPARE(SeriesNamed(viewer->Plots().Chart(TPlot::kBirefringence),
+                       QStringLiteral("line.csv: measured"))
+               ->at(0),
+           QPointF(100.0, 0.12));
   const QXYSeries* bar = SeriesNamed(diameter, QStringLiteral("±σ"));
   QVERIFY(bar != nullptr);
   QCOMPARE(bar->count(), 2);
@@ -463,6 +493,66 @@ void ProfileViewerTest::MeasurementsAndFitsAreDrawnOverTheFiles() {
   // A FIFO nobody writes is refused, not waited on, when the viewer looks at its first bytes.
   QCOMPARE(mkfifo("pipe", 0600), 0);
   QCOMPARE(viewer->AddResultFiles({"pipe"}), QStringLiteral("pipe is not an ordinary file"));
+}
+
+// The JSON of solve with the structure: its curves dashed as the converged model's, two more
+// plots for birefringence and crystallinity with the onset marked, and the document's own
+// numbers in its column. A result file alone has neither plot; a document of a failed run or
+// one whose profile is cut short is refused and changes nothing.
+void ProfileViewerTest::ExportsAreDrawnAsWrittenWithTheirStructure() {
+  WriteAll(QStringLiteral("solve.json"), kStructureDocument);
+  WriteAll(QStringLiteral("failed.json"),
+           R"({"status": "failed", "message": "Calculation error", "profile": null})");
+  QByteArray cut(kStructureDocument);
+  cut.replace("\"t_C\": [290, 200, 100, 60]", "\"t_C\": [290, 200, 100]");
+  WriteAll(QStringLiteral("cut.json"), cut);
+  DoubleClick(QStringLiteral("a.txt"));
+  TProfileWindow* viewer = Viewer();
+  QVERIFY(viewer != nullptr);
+  QVERIFY(!viewer->Plots().ShowsStructure());
+  QVERIFY(!viewer->Plots().Chart(TPlot::kCrystallinity).isVisible());
+
+  QCOMPARE(viewer->AddResultFiles({"solve.json"}), QString());
+  QCOMPARE(viewer->FileNames(), (QStringList{"a.txt", "solve.json"}));
+  const auto& plots = viewer->Plots();
+  QVERIFY(plots.ShowsStructure());
+  QVERIFY(plots.Chart(TPlot::kCrystallinity).isVisible());
+  QVERIFY(plots.Chart(TPlot::kCrystallinity).geometry().height() > 50);
+  const QXYSeries* velocity = SeriesNamed(plots.Chart(TPlot::kVelocity), "solve.json");
+  QVERIFY(velocity != nullptr);
+  QCOMPARE(velocity->pen().style(), Qt::DashLine);
+  QCOMPARE(velocity->count(), 4);
+  QCOMPARE(SeriesNamed(plots.Chart(TPlot::kDiameter), "solve.json")->at(1), QPointF(20.0, 20.0));
+  QCOMPARE(SeriesNamed(plots.Chart(TPlot::kBirefringence), "solve.json")->at(2),
+           QPointF(40.0, 0.12));
+  const QXYSeries* onset =
+      SeriesNamed(plots.Chart(TPlot::kCrystallinity), "solve.json: onset of crystallization");
+  QVERIFY(onset != nullptr);
+  QCOMPARE(onset->at(0), QPointF(50.0, 0.02));
+  // The freeze point the document names, on the line drawn.
+  const QXYSeries* freeze = SeriesNamed(plots.Chart(TPlot::kTension), "solve.json: freeze point");
+  QVERIFY(freeze != nullptr);
+  QCOMPARE(freeze->at(0), QPointF(45.0, 287.5));
+  // The result file has no structure: its structure rows are dashes, the document's its own
+  // numbers, and the document has no comparison with a converged solution of its own.
+  const auto& table = viewer->NumbersTable();
+  QCOMPARE(table.CellText(0, 1), QStringLiteral("45.00"));
+  QCOMPARE(table.CellText(kBirefringenceRow, 0), QStringLiteral("–"));
+  QCOMPARE(table.CellText(kBirefringenceRow, 1), QStringLiteral("0.12231"));
+  QCOMPARE(table.CellText(kCrystallinityRow, 1), QStringLiteral("0.04674"));
+  QCOMPARE(table.CellText(kOnsetRow, 1), QStringLiteral("50.00"));
+  QCOMPARE(table.CellText(kConvergedTensionRow, 1), QStringLiteral("–"));
+  QCOMPARE(table.CellText(kFirstKnobRow, 1), QStringLiteral("–"));
+  QVERIFY(table.CellText(kConvergedTensionRow, 0) != QStringLiteral("–"));
+
+  QCOMPARE(viewer->AddResultFiles({"failed.json"}),
+           QStringLiteral("failed.json holds no profile: its run did not succeed (Calculation "
+                          "error)"));
+  QCOMPARE(viewer->AddResultFiles({"cut.json"}),
+           QStringLiteral("cut.json is damaged: its profile or process numbers are incomplete"));
+  QCOMPARE(viewer->FileNames().size(), 2);
+  viewer->ClearOverlay();
+  QVERIFY(!viewer->Plots().ShowsStructure());
 }
 
 QTEST_MAIN(ProfileViewerTest)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,9 +17,24 @@ class RunFailure : public std::exception {
 
   // Adds where the run was when it failed (" at x = 5.0 cm"), as the failure travels outwards.
   void AddPlace(std::string_view place) { message_ += place; }
+  // The same, keeping the position or the pass as numbers for callers that need no text: the
+  // innermost position given is where it failed.
+  void AddPosition(std::string_view place, double x_cm) {
+    AddPlace(place);
+    if (!position_cm_) position_cm_ = x_cm;
+  }
+  void AddPass(std::string_view place, int pass) {
+    AddPlace(place);
+    if (!pass_) pass_ = pass;
+  }
+  // Where along the line (cm) and in which pass of the tension search it failed, where known.
+  std::optional<double> PositionCm() const { return position_cm_; }
+  std::optional<int> Pass() const { return pass_; }
 
  private:
   std::string message_;
+  std::optional<double> position_cm_;
+  std::optional<int> pass_;
 };
 
 // Why the numerics gave up.

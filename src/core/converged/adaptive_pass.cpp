@@ -70,8 +70,10 @@ constexpr int kMaxCrossingsPerPass = 1000;
 std::string At(double x) { return " at x = " + FormatFixed(x, 15, 6) + " cm"; }
 
 [[noreturn]] void ThrowStalled(const std::string& why, double x) {
-  throw CalculationError(CalculationFault::kStepSizeUnderflow,
-                         "Converged solution stopped: " + why + At(x));
+  CalculationError error(CalculationFault::kStepSizeUnderflow,
+                         "Converged solution stopped: " + why);
+  error.AddPosition(At(x), x);
+  throw error;
 }
 
 // A floating-point fault raised since the last check, or a state that is not finite, in what
@@ -80,13 +82,15 @@ void CheckAccepted(const TSpinlineState& y, const TSpinlineState& dydx, double x
   try {
     ThrowOnFloatingPointFault();
   } catch (CalculationError& error) {
-    error.AddPlace(At(x));
+    error.AddPosition(At(x), x);
     throw;
   }
   for (std::size_t i = 0; i < y.size(); ++i) {
     if (!std::isfinite(y[i]) || !std::isfinite(dydx[i])) {
-      throw CalculationError(CalculationFault::kInvalidOperation,
-                             "Calculation stopped: invalid floating-point operation" + At(x));
+      CalculationError error(CalculationFault::kInvalidOperation,
+                             "Calculation stopped: invalid floating-point operation");
+      error.AddPosition(At(x), x);
+      throw error;
     }
   }
 }

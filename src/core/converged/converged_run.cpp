@@ -72,6 +72,8 @@ TConvergedRun RunConverged(const TInputTexts& texts, const TConvergedRunOptions&
     run.Status = RunStatus::kFailed;
     run.Failure = RunFailureKind::kCalculation;
     run.Fault = error.Fault();
+    run.FaultPositionCm = error.PositionCm();
+    run.FaultPass = error.Pass();
     run.Message = error.what();
     return run;
   }

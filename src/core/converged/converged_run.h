@@ -37,6 +37,8 @@ struct TConvergedRun {
   RunStatus Status = RunStatus::kRefused;
   RunFailureKind Failure = RunFailureKind::kNone;  // kInputRefused or kCalculation
   std::optional<CalculationFault> Fault;           // with kCalculation
+  std::optional<double> FaultPositionCm;           // with it, where known (cm)
+  std::optional<int> FaultPass;                    // with it, where known
   std::string Message;                             // the one message of a run that did not succeed
   TSpinCondition Condition;                        // as read; complete once the texts passed
   std::optional<TConvergedSolution> Solution;      // on success, its profile at the positions

@@ -241,7 +241,9 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   // The air runs to ±infinity at the pole: no error control passes it, and a solution that
   // stepped over it would be no spinline.
   if (const std::optional<TAirPole> pole = AirPoleAlongTheLine(condition)) {
-    throw CalculationError(CalculationFault::kAirPoleOnTheLine, AirPoleRefusal(*pole));
+    CalculationError error(CalculationFault::kAirPoleOnTheLine, AirPoleRefusal(*pole));
+    error.AddPosition("", pole->PositionCm);
+    throw error;
   }
   ClearUpperVectorState();
   ClearFloatingPointFaults();
@@ -270,7 +272,8 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
     solution.SpinneretTension = FindSpinneretTension(shooting, options);
   } catch (CalculationError& error) {
     if (error.Fault() != CalculationFault::kNoConvergence) {
-      error.AddPlace(", pass " + std::to_string(shooting.Passes()) + " of the converged solution");
+      error.AddPass(", pass " + std::to_string(shooting.Passes()) + " of the converged solution",
+                    shooting.Passes());
     }
     throw;
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/inputs/read_inputs.h"
 #include "core/inputs/spinline_points.h"
 
 namespace vellmor {
@@ -27,25 +28,36 @@ std::optional<std::string_view> FailedCheck(const TSpinCondition& condition) {
   const TSpinCondition& c = condition;
   // Still air (a velocity of 0) is allowed; every length, speed and temperature must be
   // strictly positive.
-  const std::array<std::pair<bool, std::string_view>, 13> checks = {{
-      {c.HoleDiameter > 0.0, "Value of Hole Diameter is not correct"},
-      {c.Output > 0.0, "Value of Output is not correct"},
-      {c.TakeUpSpeed > 0.0, "Value of Take-up Speed is not correct"},
-      {c.MeltTemperature > 0.0, "Value of Polymer Melt Temperature is not correct"},
-      {c.Zones[1].EndPosition > 0.0, "Value of 1st Zone End Position is not correct"},
-      {c.Zones[2].EndPosition > 0.0, "Value of 2nd Zone End Position is not correct"},
-      {c.Zones[3].EndPosition > 0.0, "Value of 3rd Zone End Position is not correct"},
-      {c.Zones[1].AirVelocity >= 0.0, "Value of 1st Zone Air Velocity is not correct"},
-      {c.Zones[2].AirVelocity >= 0.0, "Value of 2nd Zone Air Velocity is not correct"},
-      {c.Zones[3].AirVelocity >= 0.0, "Value of 3rd Zone Air Velocity is not correct"},
-      {IVInRange(c.IV), "IV is not in the proper range of value"},
-      {c.Increment > 0.0, "Value of Increment is not correct"},
-      {!c.SaveFileName.empty(), "Save File Name is not correct"},
-  }};
-  for (const auto& [passes, message] : checks) {
-    if (!passes) return message;
+  const std::array<bool, 13> passes = {
+      c.HoleDiameter > 0.0,
+      c.Output > 0.0,
+      c.TakeUpSpeed > 0.0,
+      c.MeltTemperature > 0.0,
+      c.Zones[1].EndPosition > 0.0,
+      c.Zones[2].EndPosition > 0.0,
+      c.Zones[3].EndPosition > 0.0,
+      c.Zones[1].AirVelocity >= 0.0,
+      c.Zones[2].AirVelocity >= 0.0,
+      c.Zones[3].AirVelocity >= 0.0,
+      IVInRange(c.IV),
+      c.Increment > 0.0,
+      !c.SaveFileName.empty(),
+  };
+  static_assert(passes.size() == kRangeChecks.size());
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    if (!passes[i]) return kRangeChecks[i].Message;
   }
   return std::nullopt;
+}
+
+std::string_view CheckNameOf(std::string_view message) {
+  for (const TInputCheck& check : kRangeChecks) {
+    if (check.Message == message) return check.Name;
+  }
+  if (message == kInputValueNotCorrect) return "number";
+  if (message == kTooManyPoints) return "too-many-points";
+  if (message == kTooFewPoints) return "too-few-points";
+  return {};
 }
 
 std::optional<std::string_view> FailedPointCount(const TSpinCondition& condition) {

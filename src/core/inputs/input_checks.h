@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -7,6 +8,35 @@
 #include "core/inputs/spinline_points.h"
 
 namespace vellmor {
+
+// One range check: its message, and the name scripts know it by, the input option it checks.
+struct TInputCheck {
+  std::string_view Name;
+  std::string_view Message;
+};
+
+// The thirteen range checks in their fixed order. Still air (a velocity of 0) is allowed;
+// every length, speed and temperature must be strictly positive.
+inline constexpr std::array<TInputCheck, 13> kRangeChecks{{
+    {"hole-diameter", "Value of Hole Diameter is not correct"},
+    {"polymer-output", "Value of Output is not correct"},
+    {"take-up-speed", "Value of Take-up Speed is not correct"},
+    {"melt-temperature", "Value of Polymer Melt Temperature is not correct"},
+    {"zone1-end", "Value of 1st Zone End Position is not correct"},
+    {"zone2-end", "Value of 2nd Zone End Position is not correct"},
+    {"zone3-end", "Value of 3rd Zone End Position is not correct"},
+    {"zone1-air-velocity", "Value of 1st Zone Air Velocity is not correct"},
+    {"zone2-air-velocity", "Value of 2nd Zone Air Velocity is not correct"},
+    {"zone3-air-velocity", "Value of 3rd Zone Air Velocity is not correct"},
+    {"iv", "IV is not in the proper range of value"},
+    {"increment", "Value of Increment is not correct"},
+    {"save-file", "Save File Name is not correct"},
+}};
+
+// The check a refusal's message is from: a range check's name, "number" for a text that is
+// not a number, "too-many-points" or "too-few-points" for a profile that does not fit; empty
+// for any other message.
+std::string_view CheckNameOf(std::string_view message);
 
 // The thirteen range checks in their fixed order: the message of the first one that fails,
 // or nullopt when all pass.

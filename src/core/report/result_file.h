@@ -12,12 +12,33 @@ namespace vellmor {
 // terminating NUL.
 inline constexpr std::size_t kMaxSaveFileNameLength = 259;
 
+// Where the lines of a result file go: the file itself, or a text in memory.
+class ResultLines {
+ public:
+  virtual ~ResultLines() = default;
+  // Appends text and CR LF.
+  virtual void WriteLine(std::string_view text) = 0;
+};
+
+// The lines of a result file in memory, exactly as the file holds them.
+class ResultText : public ResultLines {
+ public:
+  void WriteLine(std::string_view text) override {
+    text_.append(text);
+    text_.append("\r\n");
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
 // The result file of one run, from its header to the end of its table, through one OutputFile:
 // opened once, its name locked against any other writer for the whole run (a second run on
 // the same name, or a file another program holds locked, is refused before anything changes),
 // and put in place by Commit. Until then the name keeps what it had; a write that fails, or a
 // run that ends without Commit, leaves it so. Lines end with CR LF.
-class ResultFile {
+class ResultFile : public ResultLines {
  public:
   enum class OpenResult {
     kOpened,
@@ -34,7 +55,7 @@ class ResultFile {
   OpenResult Open(const std::string& name, const TOutputOptions& options = {});
 
   // Appends text and CR LF. Throws FileWriteError, and abandons the file, when the write fails.
-  void WriteLine(std::string_view text);
+  void WriteLine(std::string_view text) override;
   // Puts the file in place. Throws FileWriteError when that fails; the name then keeps what
   // it had.
   void Commit();

@@ -25,7 +25,7 @@ bool OpenResultFile(const std::string& name, ResultFile& file, MessageSink& sink
   return false;
 }
 
-void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultFile& file) {
+void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultLines& file) {
   for (const THeaderLine& line : kHeaderLines) {
     if (!line.HasValue()) {
       file.WriteLine(line.Text);

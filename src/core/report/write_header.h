@@ -22,6 +22,6 @@ bool OpenResultFile(const std::string& name, ResultFile& file, MessageSink& sink
 
 // Writes the 41 lines of the condition header to the open result file. Throws FileWriteError
 // when a line cannot be written; the file is abandoned then.
-void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultFile& file);
+void WriteHeader(const TSpinCondition& condition, char decimal_separator, ResultLines& file);
 
 }  // namespace vellmor

@@ -15,6 +15,7 @@
 #include "core/physics/numerics.h"
 #include "core/report/format_right.h"
 #include "core/report/result_file.h"
+#include "core/report/write_header.h"
 
 namespace vellmor {
 namespace {
@@ -44,7 +45,7 @@ TResultRow MakeResultRow(const TSpinCondition& condition, TSpinlineProfile& prof
   try {
     ThrowOnFloatingPointFault();
   } catch (CalculationError& error) {
-    error.AddPlace(PlaceAlongSpinline(row.X, condition.Increment));
+    error.AddPosition(PlaceAlongSpinline(row.X, condition.Increment), row.X);
     throw;
   }
   profile.VOut[p] = row.VOut;
@@ -62,7 +63,7 @@ std::string FormatResultRow(const TResultRow& row, char decimal_separator) {
 }
 
 void WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, ResultFile& file) {
+                  char decimal_separator, ResultLines& file) {
   const int last_point = profile.ZoneEndPoint[3];
   assert(last_point <= MaxPoints);
   // A calculation failure in row p leaves rows 1 … p - 1 written.
@@ -71,6 +72,14 @@ void WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
   }
   file.WriteLine("");
   file.WriteLine("");
+}
+
+std::string ResultFileText(const TSpinCondition& condition, TSpinlineProfile& profile,
+                           char decimal_separator) {
+  ResultText text;
+  WriteHeader(condition, decimal_separator, text);
+  WriteResults(condition, profile, decimal_separator, text);
+  return text.Text();
 }
 
 }  // namespace vellmor

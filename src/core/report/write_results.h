@@ -21,6 +21,11 @@ std::string FormatResultRow(const TResultRow& row, char decimal_separator = '.')
 // header WriteHeader wrote. Throws CalculationError with the rows before the failing point
 // written (the file stays open), or FileWriteError (the file is abandoned).
 void WriteResults(const TSpinCondition& condition, TSpinlineProfile& profile,
-                  char decimal_separator, ResultFile& file);
+                  char decimal_separator, ResultLines& file);
+
+// The whole result file of a run that succeeded, header and table, as the bytes a run writes
+// into it: the file is one consumer of the solution, and a script another.
+std::string ResultFileText(const TSpinCondition& condition, TSpinlineProfile& profile,
+                           char decimal_separator);
 
 }  // namespace vellmor

@@ -73,6 +73,8 @@ TRunOutcome SolveSpinline(TRunState& state, MessageSink& sink, const TRunOptions
     outcome.Status = RunStatus::kFailed;
     outcome.Failure = RunFailureKind::kCalculation;
     outcome.Fault = error.Fault();
+    outcome.FaultPositionCm = error.PositionCm();
+    outcome.FaultPass = error.Pass();
     return outcome;
   }
   outcome.Status = RunStatus::kSucceeded;
@@ -146,6 +148,8 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
       keep_what_was_written();
       TRunOutcome failed = fail(std::move(outcome), RunFailureKind::kCalculation, error.what());
       failed.Fault = error.Fault();
+      failed.FaultPositionCm = error.PositionCm();
+      failed.FaultPass = error.Pass();
       return failed;
     }
     file.Commit();

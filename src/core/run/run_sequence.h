@@ -49,6 +49,9 @@ struct TRunOutcome {
   RunStatus Status = RunStatus::kRefused;
   RunFailureKind Failure = RunFailureKind::kNone;
   std::optional<CalculationFault> Fault;  // with RunFailureKind::kCalculation
+  // With it, where known: the position along the line (cm) and the pass of the tension search.
+  std::optional<double> FaultPositionCm;
+  std::optional<int> FaultPass;
   // With kResultFileRefused and kWriteFailed: the name and the system's reason, as
   // "result.txt: Permission denied", for a front end to add to the run's own message.
   std::string FileProblem;

@@ -32,7 +32,7 @@ void CalculateSpinline(TRunState& state, PassObserver* observer, int max_passes)
       end = MarchSpinline(state.Condition, state.Profile, state.Search.Tension);
       AdjustTension(state.Condition, state.Profile, state.Search);
     } catch (CalculationError& error) {
-      error.AddPlace(PlaceInPass(pass_start.Pass, pass_start.Tension));
+      error.AddPass(PlaceInPass(pass_start.Pass, pass_start.Tension), pass_start.Pass);
       throw;
     }
     if (observer != nullptr) {

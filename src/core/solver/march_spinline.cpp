@@ -27,7 +27,7 @@ TPassEnd MarchSpinline(const TSpinCondition& condition, TSpinlineProfile& profil
         StepOneStageAtATime(p, condition, pet, profile);
       }
     } catch (CalculationError& error) {
-      error.AddPlace(PlaceAlongSpinline(profile.X[p], condition.Increment));
+      error.AddPosition(PlaceAlongSpinline(profile.X[p], condition.Increment), profile.X[p]);
       throw;
     }
     end.LastPoint = p + 1;

@@ -39,7 +39,8 @@ void AdjustTension(const TSpinCondition& condition, TSpinlineProfile& profile,
     try {
       StorePointAir(last_point, condition, profile);
     } catch (CalculationError& error) {
-      error.AddPlace(PlaceAlongSpinline(profile.X[last_point], condition.Increment));
+      error.AddPosition(PlaceAlongSpinline(profile.X[last_point], condition.Increment),
+                        profile.X[last_point]);
       throw;
     }
     return;

@@ -1,4 +1,6 @@
 #include "core/inputs/read_inputs.h"
+#include "core/inputs/input_checks.h"
+#include "core/inputs/input_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +61,15 @@ TEST_P(ReadInputsCheck, ShowsTheMessageOfTheFailedCheckAndWritesNothing) {
   texts_.*c.edit = c.text;
   EXPECT_EQ(Run(false), Messages{c.message});
   EXPECT_FALSE(fs::exists(dir_ / "result.txt"));
+  // Scripts know the check by the option whose text it refused, or as the profile's size.
+  const std::string_view check = CheckNameOf(c.message);
+  if (c.message.starts_with("Too ")) {
+    EXPECT_EQ(check, c.message.starts_with("Too few") ? "too-few-points" : "too-many-points");
+    return;
+  }
+  const TInputField* field = FindInputField(check);
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->Text, c.edit);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -166,6 +166,9 @@ TEST_F(RunSpinlineTest, OutcomeNamesTheKindOfFailure) {
   const TRunOutcome fault = Run();
   EXPECT_EQ(fault.Failure, RunFailureKind::kCalculation);
   EXPECT_EQ(fault.Fault, CalculationFault::kDivisionByZero);
+  // Where, as numbers: the first step of the first pass, as the message says.
+  EXPECT_EQ(fault.FaultPositionCm, 0.0);
+  EXPECT_EQ(fault.FaultPass, 1);
   texts_.Zone1A2 = TInputTexts{}.Zone1A2;
 
   texts_.SaveFileName = (dir_ / "missing" / "result.txt").string();
@@ -223,6 +226,19 @@ TEST_F(RunSpinlineTest, FileFreeSolveEqualsTheFilesTable) {
   EXPECT_EQ(failed.Outcome.Failure, RunFailureKind::kCalculation);
   EXPECT_EQ(failed.Outcome.Fault, CalculationFault::kDivisionByZero);
   EXPECT_TRUE(failed.Message.starts_with("Calculation stopped: floating-point division by zero"));
+}
+
+// The result file in memory is the file's bytes, for a comma locale too.
+TEST_F(RunSpinlineTest, ResultFileTextIsTheFilesBytes) {
+  for (const char separator : {'.', ','}) {
+    SCOPED_TRACE(separator);
+    texts_ = DefaultInputTexts(separator);
+    texts_.SaveFileName = (dir_ / "result.txt").string();
+    TRunOptions options;
+    options.DecimalSeparator = separator;
+    ASSERT_EQ(Run(options).Status, RunStatus::kSucceeded);
+    EXPECT_EQ(ResultFileText(state_->Condition, state_->Profile, separator), ResultBytes());
+  }
 }
 
 }  // namespace

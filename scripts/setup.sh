@@ -15,6 +15,8 @@ packages=(
   # the tests and benchmarks: the extended-precision reference, a comma locale to compile,
   # shards run through GNU parallel
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev locales parallel
+  # the Python module and its tests
+  pybind11-dev python3-dev python3-numpy python3-pandas python3-pytest
 )
 
 missing=()

@@ -106,6 +106,8 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   // Held from the header to the end of the table: no other run may write the same name.
   ResultFile file;
   const bool writes = options.ResultFile != ResultFileUse::kNone;
+  const bool in_memory = options.ResultFile == ResultFileUse::kMemory;
+  ResultLines& lines = in_memory ? *options.Memory : file;
   // A failure of the file, or of a point of the table, after a calculation that succeeded.
   const auto fail = [&](TRunOutcome outcome, RunFailureKind kind, std::string_view message) {
     sink.ShowMessage(message);
@@ -127,12 +129,12 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
   TRunOutcome outcome;
   try {
     if (writes) {
-      if (!OpenResultFile(state.Condition.SaveFileName, file, sink, options.Output)) {
+      if (!in_memory && !OpenResultFile(state.Condition.SaveFileName, file, sink, options.Output)) {
         outcome.Failure = RunFailureKind::kResultFileRefused;
         outcome.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;
         return outcome;
       }
-      WriteHeader(state.Condition, options.DecimalSeparator, file);
+      WriteHeader(state.Condition, options.DecimalSeparator, lines);
     }
     outcome = SolveSpinline(state, sink, options);
     if (!writes) return outcome;
@@ -142,7 +144,7 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
       return outcome;
     }
     try {
-      WriteResults(state.Condition, state.Profile, options.DecimalSeparator, file);
+      WriteResults(state.Condition, state.Profile, options.DecimalSeparator, lines);
     } catch (const CalculationError& error) {
       // The rows before a point that could not be tabulated stay with the header.
       keep_what_was_written();
@@ -152,7 +154,7 @@ TRunOutcome RunSpinline(const TInputTexts& texts, TRunState& state, MessageSink&
       failed.FaultPass = error.Pass();
       return failed;
     }
-    file.Commit();
+    if (!in_memory) file.Commit();
   } catch (const FileWriteError& error) {
     TRunOutcome failed = fail(std::move(outcome), RunFailureKind::kWriteFailed, error.what());
     failed.FileProblem = state.Condition.SaveFileName + ": " + file.Failure().Reason;

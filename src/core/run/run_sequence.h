@@ -16,6 +16,8 @@
 
 namespace vellmor {
 
+class ResultLines;
+
 enum class RunStatus {
   kSucceeded,  // the result file holds header and table
   kRefused,    // inputs or result file refused; no file was touched
@@ -69,6 +71,9 @@ enum class ResultFileUse {
   kWrite,           // as the window writes it: after a calculation failure, the header alone
   kWriteOnSuccess,  // only a whole file reaches the name; a failed run leaves it as it was
   kNone,            // no file at all: the save file name is checked but never opened
+  // The file's lines into TRunOptions::Memory instead, exactly as kWrite would leave them in
+  // the file (a failed run's header included); the save file name is checked, never opened.
+  kMemory,
 };
 
 struct TRunOptions {
@@ -76,7 +81,8 @@ struct TRunOptions {
   PassObserver* Observer = nullptr;  // told of each pass as it happens
   int MaxPasses = kMaxPasses;
   ResultFileUse ResultFile = ResultFileUse::kWrite;
-  TOutputOptions Output;  // how the result file's name is opened
+  TOutputOptions Output;          // how the result file's name is opened
+  ResultLines* Memory = nullptr;  // with ResultFileUse::kMemory
 };
 
 // The calculation of the condition in state (read and checked already), without any file:

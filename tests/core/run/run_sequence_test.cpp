@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/report/result_file.h"
 #include "core/report/result_rows.h"
+#include "core/report/write_results.h"
 #include "support/test_support.h"
 
 namespace vellmor {
@@ -228,16 +230,31 @@ TEST_F(RunSpinlineTest, FileFreeSolveEqualsTheFilesTable) {
   EXPECT_TRUE(failed.Message.starts_with("Calculation stopped: floating-point division by zero"));
 }
 
-// The result file in memory is the file's bytes, for a comma locale too.
-TEST_F(RunSpinlineTest, ResultFileTextIsTheFilesBytes) {
+// The result file in memory is the file's bytes, for a comma locale too, and after a failed
+// calculation its header alone, as the file keeps it; no file is touched.
+TEST_F(RunSpinlineTest, ResultFileInMemoryIsTheFilesBytes) {
   for (const char separator : {'.', ','}) {
-    SCOPED_TRACE(separator);
-    texts_ = DefaultInputTexts(separator);
-    texts_.SaveFileName = (dir_ / "result.txt").string();
-    TRunOptions options;
-    options.DecimalSeparator = separator;
-    ASSERT_EQ(Run(options).Status, RunStatus::kSucceeded);
-    EXPECT_EQ(ResultFileText(state_->Condition, state_->Profile, separator), ResultBytes());
+    for (const bool fails : {false, true}) {
+      SCOPED_TRACE(std::string(1, separator) + (fails ? " failing" : ""));
+      texts_ = DefaultInputTexts(separator);
+      if (fails) texts_.Zone1A2 = "0";  // the air's pole at the spinneret
+      texts_.SaveFileName = (dir_ / (fails ? "failed.txt" : "result.txt")).string();
+      TRunOptions options;
+      options.DecimalSeparator = separator;
+      const RunStatus status = Run(options).Status;
+      EXPECT_EQ(status, fails ? RunStatus::kFailed : RunStatus::kSucceeded);
+      const std::string written = ResultBytes();
+      if (status == RunStatus::kSucceeded) {
+        EXPECT_EQ(ResultFileText(state_->Condition, state_->Profile, separator), written);
+      }
+      ResultText memory;
+      options.ResultFile = ResultFileUse::kMemory;
+      options.Memory = &memory;
+      texts_.SaveFileName = (dir_ / "never.txt").string();
+      EXPECT_EQ(Run(options).Status, status);
+      EXPECT_EQ(memory.Text(), written);
+      EXPECT_FALSE(fs::exists(texts_.SaveFileName));
+    }
   }
 }
 

@@ -206,7 +206,7 @@ class CardReader {
         const TModelKey* key = FindModelKey(path);
         if (key == nullptr) {
           return Problem(constant.first.Mark().line,
-                         path + ": unknown key; " + *name + " has " + KeysOf(*name));
+                         path + ": unknown key; " + *name + " has " + KeysOf(*name), path);
         }
         if (!Seen(path, constant.first) || !ReadValue(*key, constant.second)) return *problem_;
       }
@@ -217,30 +217,36 @@ class CardReader {
       if (lines_.contains(std::string(key.Path))) continue;
       if (key.IsStructure() && !structure_given) continue;
       const std::string section(key.Section());
-      if (section.empty()) return Problem(-1, std::string(key.Path) + " is missing");
+      if (section.empty()) {
+        return Problem(-1, std::string(key.Path) + " is missing", std::string(key.Path));
+      }
       const auto line = section_lines_.find(section);
       if (line == section_lines_.end())
         return Problem(-1, "the section " + section + " is missing");
-      return Problem(line->second, section + ": " + std::string(key.Key()) + " is missing");
+      return Problem(line->second, section + ": " + std::string(key.Key()) + " is missing",
+                     std::string(key.Path));
     }
     if (structure_given && !lines_.contains(std::string(kCoupledKey))) {
       return Problem(section_lines_.at(std::string(kStructureSection)),
-                     std::string(kStructureSection) + ": coupled is missing");
+                     std::string(kStructureSection) + ": coupled is missing",
+                     std::string(kCoupledKey));
     }
     if (const std::optional<TMeaninglessValue> meaningless = MeaninglessValue(card_)) {
       return Problem(lines_.at(std::string(meaningless->Key->Path)),
-                     std::string(meaningless->Key->Path) + ": " + meaningless->Why);
+                     std::string(meaningless->Key->Path) + ": " + meaningless->Why,
+                     std::string(meaningless->Key->Path));
     }
     return card_;
   }
 
  private:
   // line is yaml-cpp's, from 0; -1 for the card as a whole.
-  TCardProblem Problem(int line, const std::string& what) {
+  // key: the dotted path of the constant it is about, where it is about one.
+  TCardProblem Problem(int line, const std::string& what, std::string key = {}) {
     std::string message(source_);
     if (line >= 0) message.append(":").append(std::to_string(line + 1));
     message.append(": ").append(what);
-    problem_ = TCardProblem{std::move(message)};
+    problem_ = TCardProblem{std::move(message), std::string(source_), line + 1, std::move(key)};
     return *problem_;
   }
 
@@ -256,7 +262,8 @@ class CardReader {
     const auto [where, added] = lines_.emplace(path, line);
     if (!added) {
       Problem(line,
-              path + ": given twice (first on line " + std::to_string(where->second + 1) + ")");
+              path + ": given twice (first on line " + std::to_string(where->second + 1) + ")",
+              path);
     }
     return added;
   }
@@ -264,12 +271,12 @@ class CardReader {
   bool ReadValue(const TModelKey& key, const YAML::Node& node) {
     const std::string path(key.Path);
     if (!node.IsScalar()) {
-      Problem(node.Mark().line, path + ": needs a number");
+      Problem(node.Mark().line, path + ": needs a number", path);
       return false;
     }
     // A quoted value is a text in YAML, whatever it holds.
     if (node.Tag() != "?" || !card_.SetText(key, node.Scalar())) {
-      Problem(node.Mark().line, path + ": not a number: " + node.Scalar());
+      Problem(node.Mark().line, path + ": not a number: " + node.Scalar(), path);
       return false;
     }
     return true;
@@ -284,8 +291,10 @@ class CardReader {
         return true;
       }
     }
-    Problem(node.Mark().line, std::string(kCoupledKey) + ": true or false, not " +
-                                  (node.IsScalar() ? node.Scalar() : std::string("that")));
+    Problem(node.Mark().line,
+            std::string(kCoupledKey) + ": true or false, not " +
+                (node.IsScalar() ? node.Scalar() : std::string("that")),
+            std::string(kCoupledKey));
     return false;
   }
 
@@ -382,28 +391,33 @@ std::optional<std::string> ApplyCardText(ModelCard& card, const TModelKey& key,
 std::optional<TCardProblem> ApplyModelSetting(ModelCard& card, std::string_view setting) {
   const std::string shown = "--model-set " + std::string(setting);
   const std::size_t equals = setting.find('=');
-  if (equals == std::string_view::npos) return TCardProblem{shown + ": expected KEY=VALUE"};
+  if (equals == std::string_view::npos) {
+    return TCardProblem{shown + ": expected KEY=VALUE", "--model-set", 0, {}};
+  }
   const std::string_view path = setting.substr(0, equals);
   const std::string_view text = setting.substr(equals + 1);
   if (path == "name") {
     card.SetName(std::string(text));
     return std::nullopt;
   }
+  const auto problem = [&shown, &path](std::string_view what, bool known) {
+    return TCardProblem{shown + ": " + std::string(what), "--model-set", 0,
+                        known ? std::string(path) : std::string()};
+  };
   if (path == kCoupledKey) {
     const std::optional<bool> coupled = CoupledText(text);
-    if (!coupled) return TCardProblem{shown + ": true or false"};
+    if (!coupled) return problem("true or false", true);
     card.SetCoupled(*coupled);
     return std::nullopt;
   }
   const TModelKey* key = FindModelKey(path);
   if (key == nullptr) {
-    return TCardProblem{shown + ": unknown card key (vellmor-cli model lists them)"};
+    return problem("unknown card key (vellmor-cli model lists them)", false);
   }
   // The setting shows the text already.
-  if (ModelCard probe = card; !probe.SetText(*key, text))
-    return TCardProblem{shown + ": not a number"};
+  if (ModelCard probe = card; !probe.SetText(*key, text)) return problem("not a number", true);
   if (const std::optional<std::string> why = ApplyCardText(card, *key, text)) {
-    return TCardProblem{shown + ": " + *why};
+    return problem(*why, true);
   }
   return std::nullopt;
 }

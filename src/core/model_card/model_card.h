@@ -72,6 +72,9 @@ void SetModelValue(TModelConstants& constants, const TModelKey& key, double valu
 // "card.yaml:4: viscosity.factor_P: must be above 0, not -0.273".
 struct TCardProblem {
   std::string Message;
+  std::string Source;  // the card's file name, or "--model-set"
+  int Line = 0;        // 1-based; 0 for the card as a whole or a setting
+  std::string Key;     // the dotted path of the constant it is about; empty if none
 };
 
 template <class T>

@@ -146,6 +146,35 @@ TEST(ModelCard, RefusesWhatIsNotACardWithFileLineAndKey) {
   }
 }
 
+// What a script is told apart from the message: the file, the line and the key.
+TEST(ModelCard, ProblemsNameTheirFileLineAndKeyAsData) {
+  struct TTyped {
+    std::string Yaml;
+    int Line;
+    std::string Key;
+  };
+  const TTyped refusals[] = {
+      {"", 0, ""},
+      {WithLine("factor_P: 0.273", "factor_P: -0.273"), 4, "viscosity.factor_P"},
+      {WithLine("gravity_cm_s2: 980\n", ""), 0, "gravity_cm_s2"},
+      {WithLine(", cross_flow_exponent: 0.167", ""), 8, "heat_transfer.cross_flow_exponent"},
+      {WithLine("activation_K: 6802", "activation_K: 6802 K"), 4, "viscosity.activation_K"},
+  };
+  for (const TTyped& refusal : refusals) {
+    const auto read = ReadModelCard(refusal.Yaml, "card.yaml");
+    const auto* problem = std::get_if<TCardProblem>(&read);
+    ASSERT_NE(problem, nullptr) << refusal.Yaml;
+    EXPECT_EQ(problem->Source, "card.yaml");
+    EXPECT_EQ(problem->Line, refusal.Line) << problem->Message;
+    EXPECT_EQ(problem->Key, refusal.Key) << problem->Message;
+  }
+  ModelCard card;
+  const std::optional<TCardProblem> setting = ApplyModelSetting(card, "viscosity.factor_P=-1");
+  ASSERT_TRUE(setting.has_value());
+  EXPECT_EQ(setting->Source, "--model-set");
+  EXPECT_EQ(setting->Key, "viscosity.factor_P");
+}
+
 TEST(ModelCard, NameIsOptionalAndThenTheFile) {
   const ModelCard card = Read(WithLine("name: PET, built-in correlations\n", ""));
   EXPECT_EQ(card.Name(), "card.yaml");

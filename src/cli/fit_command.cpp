@@ -18,7 +18,7 @@
 #include "cli/export_options.h"
 #include "core/base/output_file.h"
 #include "core/exports/fit_json.h"
-#include "core/fit/fit_cases.h"
+#include "core/fit/fit_run.h"
 #include "core/fit/measured_data.h"
 #include "core/fit/spinline_fit.h"
 #include "core/inputs/input_fields.h"
@@ -59,11 +59,16 @@ std::string Padded(std::string text, std::size_t width) {
   return text;
 }
 
-std::variant<TMeasuredData, std::string> ReadData(const std::string& path, MeasuredRows rows) {
-  const std::optional<std::string> text = ReadWholeFile(path, kMaxDataBytes);
-  if (!text) return path + ": the file can not be read";
-  if (text->size() > kMaxDataBytes) return path + ": larger than 64 MiB";
-  return ReadMeasuredData(*text, path, rows);
+// The whole of a file the fit reads, or nullopt and why not.
+std::optional<std::string> ReadText(const std::string& path, std::string& problem) {
+  std::optional<std::string> text = ReadWholeFile(path, kMaxDataBytes);
+  if (!text) {
+    problem = path + ": the file can not be read";
+  } else if (text->size() > kMaxDataBytes) {
+    problem = path + ": larger than 64 MiB";
+    text.reset();
+  }
+  return text;
 }
 
 void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
@@ -195,53 +200,38 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   };
   auto card = LoadModelCard(request.Model);
   if (const auto* problem = std::get_if<std::string>(&card)) return refuse(*problem);
-  auto data = ReadData(request.MeasuredFile, MeasuredRows::kMeasurements);
-  if (const auto* problem = std::get_if<std::string>(&data)) return refuse(*problem);
-  const TMeasuredData& measured = std::get<TMeasuredData>(data);
-
-  std::optional<TCasesTable> table;
+  // The files are read here; what they hold is judged by the core, as for every front end.
+  std::string problem;
+  TFitInputs inputs;
+  inputs.Texts = request.Texts;
+  inputs.DecimalSeparator = decimal_separator;
+  inputs.Card = std::get<ModelCard>(std::move(card));
+  const std::optional<std::string> measured = ReadText(request.MeasuredFile, problem);
+  if (!measured) return refuse(problem);
+  inputs.Measured = *measured;
+  inputs.MeasuredSource = request.MeasuredFile;
+  std::optional<std::string> cases;
   if (!request.CasesFile.empty()) {
-    const std::optional<std::string> text = ReadWholeFile(request.CasesFile, kMaxDataBytes);
-    if (!text) return refuse("--cases " + request.CasesFile + ": the file can not be read");
-    auto read = ReadCasesTable(*text, request.CasesFile, CaseNameColumn::kAllowed);
-    if (const auto* problem = std::get_if<TSweepProblem>(&read)) return refuse(problem->Message);
-    table = std::get<TCasesTable>(std::move(read));
-  } else {
-    for (const TMeasurement& m : measured.Rows) {
-      if (!m.Case.empty() && m.Case != "1") {
-        return refuse(request.MeasuredFile + ", line " + std::to_string(m.Line) + ": case '" +
-                      m.Case + "' named, but no --cases file gives the cases");
-      }
-    }
+    cases = ReadText(request.CasesFile, problem);
+    if (!cases) return refuse("--cases " + problem);
+    inputs.Cases = *cases;
+    inputs.CasesSource = request.CasesFile;
   }
-  auto cases = FitCasesOf(request.Texts, decimal_separator, std::get<ModelCard>(card), table);
-  if (const auto* problem = std::get_if<std::string>(&cases)) return refuse(*problem);
-  std::vector<TMeasurement> rows = measured.Rows;
-  if (!table) {
-    for (TMeasurement& m : rows) m.Case.clear();
-  }
-
-  std::vector<TFitParameter> parameters;
-  for (const std::string& text : request.Fits) {
-    auto parameter = ParseFitParameter(text);
-    if (const auto* problem = std::get_if<std::string>(&parameter)) return refuse(*problem);
-    parameters.push_back(std::get<TFitParameter>(parameter));
-  }
-  TFitOptions options;
-  options.MaxIterations = request.MaxIterations;
-  options.ProfileIntervals = !request.NoProfile;
-  options.Suggest = request.Suggest;
+  inputs.Fits = request.Fits;
+  inputs.Options.MaxIterations = request.MaxIterations;
+  inputs.Options.ProfileIntervals = !request.NoProfile;
+  inputs.Options.Suggest = request.Suggest;
+  std::optional<std::string> candidates;
   if (!request.CandidatesFile.empty()) {
-    auto candidates = ReadData(request.CandidatesFile, MeasuredRows::kCandidates);
-    if (const auto* problem = std::get_if<std::string>(&candidates)) return refuse(*problem);
-    options.Candidates = std::get<TMeasuredData>(std::move(candidates)).Rows;
-    if (!table) {
-      for (TMeasurement& m : options.Candidates) m.Case.clear();
-    }
+    candidates = ReadText(request.CandidatesFile, problem);
+    if (!candidates) return refuse(problem);
+    inputs.Candidates = *candidates;
+    inputs.CandidatesSource = request.CandidatesFile;
   }
-
-  const auto& fit_cases = std::get<std::vector<TFitCase>>(cases);
-  const auto fit = FitCard(fit_cases, rows, parameters, options);
+  auto run = RunFit(inputs);
+  if (const auto* problem = std::get_if<std::string>(&run)) return refuse(*problem);
+  const TFitRun& fitted = std::get<TFitRun>(run);
+  const auto& fit = fitted.Fit;
   std::ostream& report = request.JsonFile == kStandardOutputName ? std::cerr : std::cout;
   const TFitResult* result = std::get_if<TFitResult>(&fit);
   const TFitFailure* failure = std::get_if<TFitFailure>(&fit);
@@ -254,7 +244,7 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   }
   std::string summary_lost;
   if (result != nullptr) {
-    PrintFit(report, *result, fit_cases.size(), rows.size());
+    PrintFit(report, *result, fitted.CaseCount, fitted.MeasurementCount);
     summary_lost = FlushFailure(report);
   }
 

@@ -75,7 +75,7 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   document["process_numbers"] =
       run.Numbers ? json_parts::ProcessNumbers(*run.Numbers) : Json(nullptr);
   const bool with_structure = succeeded && run.Solution->Structure.has_value();
-  document["profile"] = succeeded
+  document["profile"] = succeeded && record.WithProfile
                             ? json_parts::ConvergedProfile(run.Solution->Profile, with_structure)
                             : Json(nullptr);
   document["structure"] = with_structure ? StructureJson(*run.Solution->Structure) : Json(nullptr);

@@ -23,6 +23,8 @@ struct TConvergedRecord {
   const TConvergedRun& Run;
   const ModelCard& Card;
   const TSensitivities* Sensitivities = nullptr;  // when they were asked for
+  // false: the profile is null, for a caller that hands the samples on in another form.
+  bool WithProfile = true;
 };
 
 // The converged run in the layout of the classical run's document (format_version,

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/arguments.h"
+#include "cli/documentation.h"
 #include "cli/export_options.h"
 
 #include "cli/exit_status.h"
@@ -8,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,6 +85,12 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   AddFitOptions(*fit, fit_request);
   fit->get_formatter()->column_width(36);
   const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
+  // What the build generates for the package from these tables, alone on the command line.
+  if (argc == 2 && (first == "--man-page" || first == "--bash-completion")) {
+    std::cout << (first == "--man-page" ? ManPage(app, VELLMOR_VERSION) : BashCompletion(app));
+    std::cout.flush();
+    return std::cout ? kExitSucceeded : kExitSummaryLost;
+  }
   const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
   if (sweeps) {
     if (const std::optional<int> refused = RefusedSweepArgument(argc, argv)) return *refused;

@@ -10,13 +10,17 @@
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "core/base/output_file.h"
 
 #include "gui/plot_command.h"
+#include "gui/spinline_picture.h"
 #include "gui/start_up.h"
 
 namespace {
@@ -42,10 +46,59 @@ int SaveScreenshot(QWidget& window, const QString& file_name) {
   return 1;
 }
 
+// --help and --version print and exit: they need no display, and must not fail for want of
+// one (a shell on a server, a package's build).
+bool AsksOnlyToPrint(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+      if (std::strcmp(argv[i], option) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// The desktop icon: the main window's spinline picture on a white rounded square, 256 px, as a
+// PNG for the package.
+int SaveIcon(const QString& file_name) {
+  constexpr int kSize = 256;
+  QImage icon(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.setPen(QPen(QColor(0x60, 0x60, 0x60), 4));
+  painter.setBrush(Qt::white);
+  painter.drawRoundedRect(QRectF(4, 4, kSize - 8, kSize - 8), 28, 28);
+  const QPixmap picture = vellmor::gui::DrawSpinlinePicture();
+  const QPixmap scaled =
+      picture.scaled(kSize - 40, kSize - 40, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  painter.drawPixmap((kSize - scaled.width()) / 2, (kSize - scaled.height()) / 2, scaled);
+  painter.end();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!icon.save(&buffer, "PNG")) {
+    std::fprintf(stderr, "vellmor: %s: the icon could not be drawn\n", qUtf8Printable(file_name));
+    return 1;
+  }
+  const vellmor::TOutputStatus written = vellmor::WriteWholeOutput(
+      QFile::encodeName(file_name).toStdString(),
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (written.Ok()) return 0;
+  std::fprintf(stderr, "vellmor: cannot write %s: %s\n", qUtf8Printable(file_name),
+               written.Reason.c_str());
+  return 73;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (vellmor::gui::AsksForPlot(argc, argv)) vellmor::gui::UseOffscreenPlatform();
+  if (AsksOnlyToPrint(argc, argv)) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  } else if (vellmor::gui::AsksForPlot(argc, argv) ||
+             std::strcmp(argc > 1 ? argv[1] : "", "--write-icon") == 0) {
+    vellmor::gui::UseOffscreenPlatform();
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral(VELLMOR_VERSION));
   QCommandLineParser parser;
@@ -56,8 +109,14 @@ int main(int argc, char* argv[]) {
       QStringLiteral("screenshot"),
       QStringLiteral("Render the main window to a PNG file and exit."), QStringLiteral("file"));
   parser.addOption(screenshot);
+  // For the package's build: the desktop icon.
+  QCommandLineOption icon(QStringLiteral("write-icon"), QStringLiteral("Write the icon."),
+                          QStringLiteral("file"));
+  icon.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(icon);
   const vellmor::gui::TPlotOptions plot = vellmor::gui::AddPlotOptions(parser);
   parser.process(application);
+  if (parser.isSet(icon)) return SaveIcon(parser.value(icon));
   if (parser.isSet(plot.Plot)) {
     return vellmor::gui::RunPlotCommand(parser, plot, vellmor::gui::FileArguments(argc, argv));
   }

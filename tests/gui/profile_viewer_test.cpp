@@ -152,6 +152,7 @@ class ProfileViewerTest : public QObject {
   void PlotOptionTakesFileNamesAsTheirBytes();
   void MeasurementsAndFitsAreDrawnOverTheFiles();
   void ExportsAreDrawnAsWrittenWithTheirStructure();
+  void HelpAndVersionNeedNoDisplay();
 
  private:
   QWidget& Form1() { return *forms_->form1; }
@@ -553,6 +554,27 @@ void ProfileViewerTest::ExportsAreDrawnAsWrittenWithTheirStructure() {
   QCOMPARE(viewer->FileNames().size(), 2);
   viewer->ClearOverlay();
   QVERIFY(!viewer->Plots().ShowsStructure());
+}
+
+// On a server without a window system, even one named that is not there (xcb), --help and
+// --version print and succeed.
+void ProfileViewerTest::HelpAndVersionNeedNoDisplay() {
+  for (const char* option : {"--version", "--help"}) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+      environment.remove(QString::fromLatin1(name));
+    }
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELLMOR_GUI_PATH), {QString::fromLatin1(option)});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray printed = process.readAllStandardOutput();
+    QVERIFY2(printed.contains(option == std::string_view("--help") ? "--screenshot" : "1."),
+             printed.constData());
+  }
 }
 
 QTEST_MAIN(ProfileViewerTest)

@@ -1,0 +1,85 @@
+// The manual page and the bash completion the build generates from the runner's own option
+// tables: every option and subcommand in them, and the completion offering what bash should.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "cli_process.h"
+#include "core/inputs/input_fields.h"
+#include "core/model_card/model_card.h"
+
+namespace vellmor::cli_test {
+namespace {
+
+// roff writes every hyphen as \-.
+std::string Roff(std::string text) {
+  for (std::size_t at = text.find('-'); at != std::string::npos; at = text.find('-', at + 2)) {
+    text.replace(at, 1, "\\-");
+  }
+  return text;
+}
+
+TEST_F(CliTest, ManualPageHoldsEveryOptionAndSubcommand) {
+  const TCliRun run = Run({"--man-page"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::string& page = run.Out;
+  EXPECT_TRUE(page.starts_with(".TH VELLMOR\\-CLI 1")) << page.substr(0, 80);
+  for (const TInputField& field : kInputFields) {
+    EXPECT_NE(page.find(Roff("--" + std::string(field.Name)) + "\\fR"), std::string::npos)
+        << field.Name;
+  }
+  for (const char* command : {"sweep", "solve", "model", "fit"}) {
+    EXPECT_NE(page.find(".SS \"vellmor\\-cli " + std::string(command) + "\""), std::string::npos)
+        << command;
+  }
+  for (const char* option : {"--vary", "--structure", "--measured", "--model-set", "--points"}) {
+    EXPECT_NE(page.find(Roff(option)), std::string::npos) << option;
+  }
+  // The exit statuses, and no line that roff would take for a request of its own.
+  EXPECT_NE(page.find(".SH \"EXIT STATUS\""), std::string::npos);
+  EXPECT_NE(page.find("73  the run succeeded but an export could not be written"),
+            std::string::npos);
+  std::size_t line = 0;
+  while ((line = page.find("\n.", line)) != std::string::npos) {
+    ++line;
+    const std::string request = page.substr(line, page.find_first_of(" \n", line) - line);
+    EXPECT_TRUE(request == ".TH" || request == ".SH" || request == ".SS" || request == ".TP" ||
+                request == ".PP" || request == ".nf" || request == ".fi" || request == ".B" ||
+                request == ".br")
+        << request;
+  }
+}
+
+// bash itself runs the completion, as it would on Tab: the words offered after words.
+TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
+  const TCliRun run = Run({"--bash-completion"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  test::WriteBytes(work_ / "vellmor-cli.bash", run.Out);
+  const auto offered = [&](const std::string& words) {
+    const std::string probe = "source '" + (work_ / "vellmor-cli.bash").string() +
+                              "'\nCOMP_WORDS=(" + words +
+                              ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_vellmor_cli\n"
+                              "printf '%s\\n' \"${COMPREPLY[@]}\"\n";
+    test::WriteBytes(work_ / "probe.bash", probe);
+    const std::string command = "bash '" + (work_ / "probe.bash").string() + "' > '" +
+                                (work_ / "offered.txt").string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << words;
+    return test::ReadBytes(work_ / "offered.txt");
+  };
+  EXPECT_EQ(offered("vellmor-cli s"), "sweep\nsolve\n");
+  EXPECT_EQ(offered("vellmor-cli --take"), "--take-up-speed\n");
+  EXPECT_EQ(offered("vellmor-cli sweep --str"), "--structure\n");
+  EXPECT_EQ(offered("vellmor-cli fit --max"), "--max-iterations\n");
+  // Card keys after the options that take them, with their '='; input options after --vary.
+  const std::string keys = offered("vellmor-cli solve --model-set structure.c");
+  EXPECT_EQ(keys, "structure.coupled=\n");
+  EXPECT_NE(offered("vellmor-cli sweep --vary take").find("take-up-speed="), std::string::npos);
+  std::string every_key;
+  for (const TModelKey& key : kModelKeys) every_key += std::string(key.Path) + "=\n";
+  EXPECT_EQ(offered("vellmor-cli fit --fit ''").substr(0, every_key.size()), every_key);
+}
+
+}  // namespace
+}  // namespace vellmor::cli_test

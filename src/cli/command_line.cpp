@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/arguments.h"
+#include "cli/console_output.h"
 #include "cli/documentation.h"
 #include "cli/export_options.h"
 
@@ -42,8 +43,16 @@ constexpr const char* kFooter =
 TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator) {
   TCommandLine command_line;
   command_line.Texts = DefaultInputTexts(decimal_separator);
+  command_line.Program = {"vellmor-cli", VELLMOR_VERSION,
+                          std::vector<std::string>(argv, argv + std::max(argc, 0))};
   CLI::App app(kDescription, "vellmor-cli");
   app.footer(kFooter);
+  // As GNU tools do: an option given twice takes its last value (those that gather every
+  // value, --vary, --fit and --model-set, say so themselves); the subcommands inherit it.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
+    return std::string(kMessagePrefix) + CLI::FailureMessage::simple(failed, error);
+  });
   app.get_formatter()->column_width(36);
   for (const TInputField& field : kInputFields) {
     std::string names = "--" + std::string(field.Name);
@@ -55,6 +64,8 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   app.set_version_flag("--version", std::string("vellmor-cli ") + VELLMOR_VERSION);
   app.add_flag("-v,--verbose", command_line.Verbose,
                "Print every pass of the tension search as it ends");
+  app.add_flag("-q,--quiet", command_line.Quiet,
+               "Print no summary; messages, warnings and failures still go to standard error");
   app.add_flag("--accuracy", command_line.Accuracy,
                "Also solve the case to convergence: the summary tells how far the result is "
                "from it and which increment would be within 1 %; --json gets a converged object");
@@ -67,6 +78,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   sweep->get_formatter()->column_width(36);
   TSolveRequest solve_request;
   solve_request.Texts = command_line.Texts;
+  solve_request.Program = command_line.Program;
   CLI::App* solve = app.add_subcommand(std::string(kSolveCommand),
                                        "Solve the case with the converged model and a model card "
                                        "(see vellmor-cli solve --help)");
@@ -79,6 +91,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
   AddModelOptions(*model, model_choice);
   TFitRequest fit_request;
   fit_request.Texts = command_line.Texts;
+  fit_request.Program = command_line.Program;
   CLI::App* fit = app.add_subcommand(std::string(kFitCommand),
                                      "Fit card constants to measured profiles (see vellmor-cli "
                                      "fit --help)");

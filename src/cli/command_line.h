@@ -7,6 +7,7 @@
 #include "cli/model_options.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_arguments.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 
 namespace vellmor::cli {
@@ -15,6 +16,8 @@ namespace vellmor::cli {
 struct TCommandLine {
   TInputTexts Texts;      // as typed; a field not given keeps the window's default text
   bool Verbose = false;   // report every pass of the tension search as it ends
+  bool Quiet = false;     // no summary: the messages alone
+  TProgram Program;       // recorded in the JSON
   bool Accuracy = false;  // compare the result with the converged solution
   TExportRequest Exports;
 

@@ -33,7 +33,9 @@ std::string Temperature(double celsius, char separator) {
 
 }  // namespace
 
-void StreamSink::ShowMessage(std::string_view text) { out_ << text << '\n' << std::flush; }
+void StreamSink::ShowMessage(std::string_view text) {
+  out_ << kMessagePrefix << text << '\n' << std::flush;
+}
 
 void ProgressPrinter::OnPass(const TPassRecord& pass) {
   out_ << "pass " << pass.Pass << ": tension " << Tension(pass.Tension, decimal_separator_)

@@ -13,6 +13,10 @@
 namespace vellmor::cli {
 
 // The run's messages, each as one line on a stream (standard error in the runner).
+// What every message of the runner starts with, as GNU tools name themselves; the system's
+// own texts follow unchanged.
+inline constexpr std::string_view kMessagePrefix = "vellmor-cli: ";
+
 class StreamSink : public MessageSink {
  public:
   explicit StreamSink(std::ostream& out) : out_(out) {}

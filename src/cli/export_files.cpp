@@ -23,7 +23,7 @@ bool WriteExport(const std::string& name, std::string_view what, const std::stri
 
 bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char decimal_separator,
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
-                  const TAccuracyCheck* converged, MessageSink& sink) {
+                  const TAccuracyCheck* converged, MessageSink& sink, const TProgram* program) {
   std::vector<TResultRow> rows;
   if (outcome.Status == RunStatus::kSucceeded &&
       !(request.JsonFile.empty() && request.CsvFile.empty())) {
@@ -36,6 +36,7 @@ bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char 
   if (!request.JsonFile.empty()) {
     TRunRecord record{texts, decimal_separator, outcome, message, rows};
     record.Converged = converged;
+    record.Program = program;
     write(request.JsonFile, "the JSON export", RunJsonText(record));
   }
   if (!request.CsvFile.empty()) write(request.CsvFile, "the CSV export", ProfileCsv(rows));

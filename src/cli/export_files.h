@@ -6,6 +6,7 @@
 #include "cli/export_options.h"
 #include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/run_state.h"
@@ -28,6 +29,7 @@ bool WriteExport(const std::string& name, std::string_view what, const std::stri
 // reported through sink; returns false when any could not.
 bool WriteExports(const TExportRequest& request, const TInputTexts& texts, char decimal_separator,
                   const TRunOutcome& outcome, std::string_view message, TRunState& state,
-                  const TAccuracyCheck* converged, MessageSink& sink);
+                  const TAccuracyCheck* converged, MessageSink& sink,
+                  const TProgram* program = nullptr);
 
 }  // namespace vellmor::cli

@@ -195,7 +195,7 @@ void CheckFitRequest(const TFitRequest& request, const CLI::App& app) {
 int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   StreamSink sink(std::cerr);
   const auto refuse = [&](const std::string& message) {
-    sink.ShowMessage("vellmor-cli fit: " + message);
+    sink.ShowMessage(message);
     return kExitRefused;
   };
   auto card = LoadModelCard(request.Model);
@@ -236,7 +236,7 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   const TFitResult* result = std::get_if<TFitResult>(&fit);
   const TFitFailure* failure = std::get_if<TFitFailure>(&fit);
   if (failure != nullptr) {
-    sink.ShowMessage("vellmor-cli fit: " + failure->Message);
+    sink.ShowMessage(failure->Message);
     if (failure->Last) {
       report << "The last iterate:\n";
       result = &*failure->Last;
@@ -253,12 +253,13 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
                          const std::string& contents) {
     exported = WriteExport(name, what, contents, sink) && exported;
   };
-  if (!request.JsonFile.empty()) write(request.JsonFile, "the JSON export", FitJsonText(fit));
+  if (!request.JsonFile.empty())
+    write(request.JsonFile, "the JSON export", FitJsonText(fit, &request.Program));
   if (!request.WriteModelFile.empty() && failure == nullptr) {
     write(request.WriteModelFile, "the fitted card", FittedCardYaml(*result));
   }
   if (!summary_lost.empty()) {
-    sink.ShowMessage("vellmor-cli fit: can not print the summary: " + summary_lost);
+    sink.ShowMessage("can not print the summary: " + summary_lost);
   }
   if (failure != nullptr) {
     return failure->Kind == FitFailureKind::kRefused ? kExitRefused : kExitFailed;

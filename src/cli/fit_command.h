@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/model_options.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 
 namespace CLI {
@@ -19,6 +20,7 @@ inline constexpr std::string_view kFitCommand = "fit";
 
 struct TFitRequest {
   TInputTexts Texts;  // the window's defaults, with the input options given
+  TProgram Program;   // recorded in the JSON
   TModelChoice Model;
   std::string MeasuredFile;
   std::vector<std::string> Fits;  // KEY, KEY=START or KEY=START:LO:HI

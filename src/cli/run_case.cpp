@@ -54,24 +54,31 @@ int RunCase(const TCommandLine& command_line) {
     const std::string message = messages.Messages().empty() ? "" : messages.Messages().back();
     // "File can not open!" does not say why; a failed write's message does.
     if (outcome.Failure == RunFailureKind::kResultFileRefused) {
-      sink.ShowMessage("vellmor-cli: " + outcome.FileProblem);
+      sink.ShowMessage(outcome.FileProblem);
     }
     for (const std::string& warning : outcome.Warnings) sink.ShowMessage(warning);
     std::optional<TAccuracyCheck> converged;
     std::string summary_lost;
     if (outcome.Status == RunStatus::kSucceeded) {
-      PrintSummary(report, outcome.Summary, separator,
-                   outcome.Numbers ? &*outcome.Numbers : nullptr);
+      if (!command_line.Quiet) {
+        PrintSummary(report, outcome.Summary, separator,
+                     outcome.Numbers ? &*outcome.Numbers : nullptr);
+      }
       if (command_line.WantsConverged()) {
         converged = CheckAccuracy(*state);
-        PrintAccuracy(report, *converged, separator, sink);
+        if (!command_line.Quiet) {
+          PrintAccuracy(report, *converged, separator, sink);
+        } else if (!converged->Failure.empty()) {
+          sink.ShowMessage(converged->Failure);
+        }
       }
       summary_lost = FlushFailure(report);
     }
-    const bool exported = WriteExports(command_line.Exports, command_line.Texts, separator, outcome,
-                                       message, *state, converged ? &*converged : nullptr, sink);
+    const bool exported =
+        WriteExports(command_line.Exports, command_line.Texts, separator, outcome, message, *state,
+                     converged ? &*converged : nullptr, sink, &command_line.Program);
     if (!summary_lost.empty()) {
-      sink.ShowMessage("vellmor-cli: can not print the summary to " +
+      sink.ShowMessage("can not print the summary to " +
                        std::string(&report == &std::cout ? "standard output" : "standard error") +
                        ": " + summary_lost);
     }

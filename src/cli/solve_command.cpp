@@ -193,7 +193,7 @@ namespace {
 int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamSink& sink) {
   auto card = LoadModelCard(request.Model);
   if (const auto* problem = std::get_if<std::string>(&card)) {
-    sink.ShowMessage("vellmor-cli solve: " + *problem);
+    sink.ShowMessage(*problem);
     return kExitRefused;
   }
   const ModelCard& model = std::get<ModelCard>(card);
@@ -205,8 +205,7 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
   if (!request.At.empty()) {
     const auto positions = Positions(request.At, decimal_separator);
     if (!positions) {
-      sink.ShowMessage("vellmor-cli solve: --at " + request.At +
-                       ": expected positions in cm, separated by " +
+      sink.ShowMessage("--at " + request.At + ": expected positions in cm, separated by " +
                        (decimal_separator == ',' ? "';'" : "',' or ';'"));
       return kExitUsage;
     }
@@ -262,8 +261,9 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
     exported = WriteExport(name, what, contents, sink) && exported;
   };
   if (!request.JsonFile.empty()) {
-    const TConvergedRecord record{request.Texts, decimal_separator, run, model,
-                                  sensitivities ? &*sensitivities : nullptr};
+    TConvergedRecord record{request.Texts, decimal_separator, run, model,
+                            sensitivities ? &*sensitivities : nullptr};
+    record.Program = &request.Program;
     write(request.JsonFile, "the JSON export", ConvergedRunJsonText(record));
   }
   if (!request.CsvFile.empty()) {
@@ -273,7 +273,7 @@ int SolveAndReport(const TSolveRequest& request, char decimal_separator, StreamS
               : ConvergedProfileCsv({}, options.Structure || options.Model.Structure.Coupled));
   }
   if (!summary_lost.empty()) {
-    sink.ShowMessage("vellmor-cli solve: can not print the summary: " + summary_lost);
+    sink.ShowMessage("can not print the summary: " + summary_lost);
   }
   return ExitStatusOf(run.Status, exported, summary_lost.empty());
 }
@@ -294,13 +294,13 @@ int RunSolveCommand(const TSolveRequest& request, char decimal_separator) {
 int RunModelCommand(const TModelChoice& choice) {
   auto card = LoadModelCard(choice);
   if (const auto* problem = std::get_if<std::string>(&card)) {
-    std::cerr << "vellmor-cli model: " << *problem << '\n';
+    std::cerr << kMessagePrefix << *problem << '\n';
     return kExitRefused;
   }
   std::cout << ModelCardYaml(std::get<ModelCard>(card));
   const std::string lost = FlushFailure(std::cout);
   if (lost.empty()) return kExitSucceeded;
-  std::cerr << "vellmor-cli model: can not print the card: " << lost << '\n';
+  std::cerr << kMessagePrefix << "can not print the card: " << lost << '\n';
   return kExitSummaryLost;
 }
 

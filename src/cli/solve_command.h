@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/model_options.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 
 namespace CLI {
@@ -26,6 +27,7 @@ struct TSolveRequest {
   std::string At;  // positions as typed, empty for --points
   bool Sensitivities = false;
   bool Structure = false;  // --structure
+  TProgram Program;        // recorded in the JSON
 };
 
 // Adds the options of solve to its subcommand app: the input fields but the result file,

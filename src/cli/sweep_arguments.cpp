@@ -1,6 +1,7 @@
 #include "cli/sweep_arguments.h"
 
 #include "cli/arguments.h"
+#include "cli/console_output.h"
 
 #include <sched.h>
 
@@ -60,7 +61,7 @@ constexpr const char* kFooter =
 constexpr int kMaxJobs = 1024;
 
 int UsageError(const std::string& message) {
-  std::cerr << "vellmor-cli sweep: " << message << "\nRun with --help for more information.\n";
+  std::cerr << kMessagePrefix << message << "\nRun with --help for more information.\n";
   return kSweepExitUsage;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/console_output.h"
 #include "cli/process_signals.h"
 #include "cli/sweep_arguments.h"
 #include "cli/sweep_outputs.h"
@@ -74,7 +75,7 @@ class SweepReport : public SweepObserver {
 };
 
 int Complain(const std::string& message, int status) {
-  std::cerr << "vellmor-cli sweep: " << message << '\n' << std::flush;
+  std::cerr << kMessagePrefix << message << '\n' << std::flush;
   return status;
 }
 
@@ -133,7 +134,7 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
   }
   if (!outcome.Stopped) return kSweepExitDone;
   if (!request.Quiet) {
-    std::cerr << "vellmor-cli sweep: interrupted after " << outcome.Finished << " of "
+    std::cerr << kMessagePrefix << "interrupted after " << outcome.Finished << " of "
               << outcome.Total << " cases; the summary holds those " << outcome.Finished << '\n'
               << std::flush;
   }

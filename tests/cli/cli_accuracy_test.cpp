@@ -81,7 +81,8 @@ TEST_F(CliTest, ConvergedCsvHoldsTheProfileAtTheResultsPositions) {
   const TCliRun unwritable = Run({"--converged-csv", "no dir/c.csv"});
   EXPECT_EQ(unwritable.ExitStatus, 73);
   EXPECT_EQ(unwritable.Err,
-            "Can not write the converged CSV export file no dir/c.csv: No such file or "
+            "vellmor-cli: Can not write the converged CSV export file no dir/c.csv: No such file "
+            "or "
             "directory\n");
 }
 
@@ -101,7 +102,7 @@ TEST_F(CliTest, ConvergedFailureKeepsTheRunsResultAndStatus) {
   const std::string warning =
       "Zone 1 air temperature: the pole of A1/(Z + A2) + A3 lies at 5.3 cm, inside the zone; "
       "air temperatures there run from 431.7 to 907.9 °C";
-  EXPECT_EQ(run.Err, warning + "\n" + failure + "\n");
+  EXPECT_EQ(run.Err, "vellmor-cli: " + warning + "\nvellmor-cli: " + failure + "\n");
   EXPECT_TRUE(run.Out.ends_with("Result file:        result.txt\n")) << run.Out;
   EXPECT_EQ(ResultLines().size(), 144u);  // 41 header lines, 101 rows, two empty lines
 

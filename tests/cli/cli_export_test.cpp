@@ -83,6 +83,11 @@ TEST_F(CliExportTest, JsonOnStandardOutputDescribesTheDefaultRun) {
   const Json json = Json::parse(run.Out);
   EXPECT_NE(run.Err.find("Converged after 11 passes\n"), std::string::npos) << run.Err;
   EXPECT_EQ(json["status"], "succeeded");
+  // Who wrote it, and how it was called.
+  EXPECT_EQ(json["program"]["name"], "vellmor-cli");
+  EXPECT_FALSE(json["program"]["version"].get<std::string>().empty());
+  EXPECT_EQ(json["program"]["command_line"].size(), 3u);
+  EXPECT_EQ(json["program"]["command_line"][1], "--json");
   EXPECT_EQ(json["summary"]["passes"], 11);
   EXPECT_NEAR(json["process_numbers"]["freeze_point_cm"].get<double>(), 63.84, 0.005);
   EXPECT_EQ(json["process_numbers"]["fineness_dtex"], 2.0);  // 10 000 × 1 g/min / 5000 m/min
@@ -147,7 +152,7 @@ TEST_F(CliExportTest, SummaryTellsWhatTheSpinlineMeans) {
 TEST_F(CliExportTest, RefusedRunStillWritesItsExports) {
   const TCliRun run = Run({"--hole-diameter", "0", "--json", "run.json", "--csv", "run.csv"});
   EXPECT_EQ(run.ExitStatus, 1);
-  EXPECT_EQ(run.Err, "Value of Hole Diameter is not correct\n");
+  EXPECT_EQ(run.Err, "vellmor-cli: Value of Hole Diameter is not correct\n");
   const Json json = ReadJson("run.json");
   EXPECT_EQ(json["status"], "refused");
   EXPECT_EQ(json["message"], "Value of Hole Diameter is not correct");
@@ -161,7 +166,8 @@ TEST_F(CliExportTest, ExportThatCannotBeWrittenExitsWith73) {
   const TCliRun run = Run({"--json", "no dir/run.json"});
   EXPECT_EQ(run.ExitStatus, 73);
   EXPECT_EQ(run.Err,
-            "Can not write the JSON export file no dir/run.json: No such file or directory\n");
+            "vellmor-cli: Can not write the JSON export file no dir/run.json: No such file or "
+            "directory\n");
   // The run itself went through.
   EXPECT_EQ(CrLfLines(ReadBytes(work_ / "result.txt")).size(), 144u);
 }
@@ -184,7 +190,7 @@ TEST_F(CliExportTest, ReadOnlyExportIsLeftAsItWas) {
   fs::permissions(work_ / "run.csv", fs::perms::owner_read);
   const TCliRun run = Run({"--csv", "run.csv"});
   EXPECT_EQ(run.ExitStatus, 73);
-  EXPECT_EQ(run.Err, "Can not write the CSV export file run.csv: Permission denied\n");
+  EXPECT_EQ(run.Err, "vellmor-cli: Can not write the CSV export file run.csv: Permission denied\n");
   EXPECT_EQ(ReadBytes(work_ / "run.csv"), "earlier");
 }
 

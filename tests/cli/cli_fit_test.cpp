@@ -117,14 +117,14 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
   const std::vector<TCase> cases{
       {{"fit", "--measured", "odd.csv", "--fit", "heat_transfer.factor"},
        1,
-       "vellmor-cli fit: odd.csv, line 2: unknown quantity 'width_um'"},
+       "odd.csv, line 2: unknown quantity 'width_um'"},
       {{"fit", "--measured", "measured.csv", "--fit", "heat_transfer.factor"},
        1,
-       "vellmor-cli fit: measured.csv, line 2: case 'slow' named, but no --cases file gives "
+       "measured.csv, line 2: case 'slow' named, but no --cases file gives "
        "the cases"},
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit", "heat.factor"},
        1,
-       "vellmor-cli fit: --fit heat.factor: 'heat.factor' is not a card key"},
+       "--fit heat.factor: 'heat.factor' is not a card key"},
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit",
         "heat_transfer.factor", "--suggest", "2"},
        64,
@@ -134,13 +134,13 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
         "heat_transfer.factor", "--fit", "viscosity.activation_K", "--max-iterations", "1",
         "--no-profile"},
        2,
-       "vellmor-cli fit: the fit did not converge within 1 iterations"},
+       "the fit did not converge within 1 iterations"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.arguments.back());
     const TCliRun run = Run(c.arguments);
     EXPECT_EQ(run.ExitStatus, c.status);
-    EXPECT_TRUE(run.Err.starts_with(c.message)) << run.Err;
+    EXPECT_TRUE(run.Err.starts_with("vellmor-cli: " + c.message)) << run.Err;
   }
 }
 

@@ -65,7 +65,7 @@ TEST_F(CommaLocaleTest, OptionsTakeTheCommaAndRefuseThePoint) {
   // No guessing: under a comma locale a point is not a decimal separator.
   const TCliRun point = Run({"--take-up-speed=4000.0"}, comma_);
   EXPECT_EQ(point.ExitStatus, 1);
-  EXPECT_EQ(point.Err, "Input value is not correct!\n");
+  EXPECT_EQ(point.Err, "vellmor-cli: Input value is not correct!\n");
 }
 
 TEST_F(CommaLocaleTest, HelpShowsTheDefaultsWithCommas) {

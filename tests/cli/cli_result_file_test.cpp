@@ -65,8 +65,9 @@ TEST_F(CliTest, FileLockedByAnotherProgramIsRefusedUnchanged) {
 
   const TCliRun run = Run({});
   EXPECT_EQ(run.ExitStatus, 1);
-  EXPECT_EQ(run.Err,
-            "File can not open!\nvellmor-cli: result.txt: another program is writing it\n");
+  EXPECT_EQ(
+      run.Err,
+      "vellmor-cli: File can not open!\nvellmor-cli: result.txt: another program is writing it\n");
   EXPECT_EQ(ReadBytes(file), "another program's data\r\n");
 }
 
@@ -105,7 +106,7 @@ TEST_F(CliTest, SecondRunnerOnTheSameFileIsRefusedAndTheFirstFileIsWhole) {
   fs::create_directory(second_directory);
   const TCliRun second = RunCli({"--take-up-speed", "5000", "-o", file.string()}, second_directory);
   EXPECT_EQ(second.ExitStatus, 1);
-  EXPECT_EQ(second.Err, "File can not open!\nvellmor-cli: " + file.string() +
+  EXPECT_EQ(second.Err, "vellmor-cli: File can not open!\nvellmor-cli: " + file.string() +
                             ": another program is writing it\n");
 
   // Drain the pipe until the first runner is done with it.

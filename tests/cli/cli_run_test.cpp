@@ -1,6 +1,7 @@
 // vellmor-cli started as a user starts it, in a scratch directory of its own.
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstdlib>
 #include <filesystem>
@@ -130,7 +131,7 @@ TEST_P(CliRefusalTest, PrintsTheMessageAndLeavesTheFileAlone) {
   std::ofstream(work_ / "result.txt", std::ios::binary) << earlier;
   const TCliRun run = Run(GetParam().arguments);
   EXPECT_EQ(run.ExitStatus, 1);
-  EXPECT_EQ(run.Err, std::string(GetParam().message) + "\n");
+  EXPECT_EQ(run.Err, "vellmor-cli: " + std::string(GetParam().message) + "\n");
   EXPECT_EQ(run.Out, "");
   EXPECT_EQ(ReadBytes(work_ / "result.txt"), earlier);
 }
@@ -172,23 +173,47 @@ TEST_F(CliTest, ArithmeticFailureExitsWithTwoAndLeavesTheHeaderOnly) {
   const TCliRun run = Run({"--zone1-a2", "0"});
   EXPECT_EQ(run.ExitStatus, 2);
   EXPECT_EQ(run.Err,
-            "Calculation stopped: floating-point division by zero at x = 0.0 cm in pass 1 "
+            "vellmor-cli: Calculation stopped: floating-point division by zero at x = 0.0 cm in "
+            "pass 1 "
             "(spinneret tension 25.000 dyn)\n");
   EXPECT_EQ(run.Out, "");
   EXPECT_EQ(ResultLines().size(), kHeaderLineCount);
 }
 
-// A mistyped command is a usage error (64), never a refused case or a failed calculation, and
-// it points to --help.
+// A mistyped command is a usage error (64), never a refused case or a failed calculation; it
+// says so after the program's name and points to --help.
 TEST_F(CliTest, UsageErrorsExit64WithoutTouchingTheFile) {
   for (const Arguments& arguments :
-       {Arguments{"--take-up-sped=4000"}, Arguments{"--hole-diameter"}, Arguments{"stray"},
-        Arguments{"--increment", "1", "--increment", "2"}}) {
+       {Arguments{"--take-up-sped=4000"}, Arguments{"--hole-diameter"}, Arguments{"stray"}}) {
     const TCliRun run = Run(arguments);
     EXPECT_EQ(run.ExitStatus, 64) << arguments[0];
+    EXPECT_TRUE(run.Err.starts_with("vellmor-cli: ")) << run.Err;
     EXPECT_NE(run.Err.find("--help"), std::string::npos) << run.Err;
   }
   EXPECT_TRUE(fs::is_empty(work_));
+}
+
+// --quiet leaves the summary out, never a message: the result file as without it.
+TEST_F(CliTest, QuietRunPrintsNoSummaryButItsMessages) {
+  const TCliRun quiet = Run({"--quiet", "--accuracy"});
+  EXPECT_EQ(quiet.ExitStatus, 0);
+  EXPECT_EQ(quiet.Out, "");
+  EXPECT_EQ(quiet.Err, "");
+  EXPECT_EQ(ResultLines().size(), 144u);
+  const TCliRun refused = Run({"-q", "--take-up-speed", "0"});
+  EXPECT_EQ(refused.ExitStatus, 1);
+  EXPECT_EQ(refused.Err, "vellmor-cli: Value of Take-up Speed is not correct\n");
+}
+
+// As GNU tools do, an option given twice takes its last value, in the subcommands too.
+TEST_F(CliTest, RepeatedOptionTakesTheLastValue) {
+  const TCliRun twice = Run({"--take-up-speed", "3000", "--take-up-speed", "4000", "--json", "-"});
+  ASSERT_EQ(twice.ExitStatus, 0) << twice.Err;
+  EXPECT_NE(twice.Out.find("\"take-up-speed\": {\n      \"text\": \"4000\""), std::string::npos)
+      << twice.Out.substr(0, 400);
+  const TCliRun solve = Run({"solve", "--points", "3", "--points", "2", "--csv", "-"});
+  ASSERT_EQ(solve.ExitStatus, 0) << solve.Err;
+  EXPECT_EQ(std::count(solve.Out.begin(), solve.Out.end(), '\n'), 3);  // header and two points
 }
 
 // An option followed by another option has lost its value; the message names it instead of
@@ -196,7 +221,10 @@ TEST_F(CliTest, UsageErrorsExit64WithoutTouchingTheFile) {
 TEST_F(CliTest, OptionFollowedByAnOptionLacksItsValue) {
   const TCliRun run = Run({"--hole-diameter", "--increment", "0.5"});
   EXPECT_EQ(run.ExitStatus, 64);
-  EXPECT_EQ(run.Err.rfind("--hole-diameter needs a value, but is followed by --increment\n", 0), 0u)
+  EXPECT_EQ(run.Err.rfind("vellmor-cli: --hole-diameter needs a value, but is followed by "
+                          "--increment\n",
+                          0),
+            0u)
       << run.Err;
   EXPECT_TRUE(fs::is_empty(work_));
   EXPECT_EQ(Run({"--zone2-a2", "-8", "--increment", "2"}).ExitStatus, 0);

@@ -142,7 +142,7 @@ TEST_F(CliSweepTest, FaultingCasesDoNotLeakIntoOthers) {
                          : single.ExitStatus == 1 ? "refused"
                                                   : "failed";
     EXPECT_EQ(cells[4], status);
-    EXPECT_EQ(cells[5] + (cells[5].empty() ? "" : "\n"), single.Err);
+    EXPECT_EQ(cells[5].empty() ? "" : "vellmor-cli: " + cells[5] + "\n", single.Err);
   }
   // The same summary from one job.
   EXPECT_EQ(Sweep(Joined(varied, {"--jobs", "1"})).Out, run.Out);
@@ -346,25 +346,25 @@ TEST_F(CliSweepTest, CardAndSolveOptionsAreRefusedWhereTheyDoNotApply) {
   };
   const std::vector<TCase> cases{
       {{"--vary", "heat_transfer.factor=1e-4"},
-       "vellmor-cli sweep: heat_transfer.factor: a card key is for the converged model (add "
+       "heat_transfer.factor: a card key is for the converged model (add "
        "--solve)\n"},
       {{"--model-set", "gravity_cm_s2=0"},
-       "vellmor-cli sweep: --model-set: a model card is for the converged model (add --solve)\n"},
+       "--model-set: a model card is for the converged model (add --solve)\n"},
       {{"--structure", "--vary", "take-up-speed=3000"},
-       "vellmor-cli sweep: --structure: the structure is the converged model's (add --solve)\n"},
+       "--structure: the structure is the converged model's (add --solve)\n"},
       {{"--solve", "--result-dir", "out"},
-       "vellmor-cli sweep: --result-dir: the converged model writes no result files\n"},
+       "--result-dir: the converged model writes no result files\n"},
       {{"--solve", "--model-set", "viscosity.factor_P=0"},
-       "vellmor-cli sweep: --model-set viscosity.factor_P=0: must be above 0, not 0\n"},
+       "--model-set viscosity.factor_P=0: must be above 0, not 0\n"},
       {{"--solve", "--vary", "heat_transfr.factor=1e-4"},
-       "vellmor-cli sweep: --vary heat_transfr.factor=1e-4: 'heat_transfr.factor' is neither an "
+       "--vary heat_transfr.factor=1e-4: 'heat_transfr.factor' is neither an "
        "input option nor a card key\n"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.arguments.back());
     const TCliRun run = Sweep(c.arguments);
     EXPECT_EQ(run.ExitStatus, 64);
-    EXPECT_TRUE(run.Err.starts_with(c.message)) << run.Err;
+    EXPECT_TRUE(run.Err.starts_with("vellmor-cli: " + c.message)) << run.Err;
     EXPECT_EQ(run.Out, "");
   }
   EXPECT_FALSE(fs::exists(work_ / "out"));
@@ -386,7 +386,8 @@ TEST_F(CliSweepTest, SweepIsASubcommandThatReadsArgumentsAsTheRunDoes) {
   EXPECT_NE(help.Out.find("Subcommands:\n  sweep "), std::string::npos) << help.Out;
   const TCliRun lost = Sweep({"--vary", "--jobs", "2"});
   EXPECT_EQ(lost.ExitStatus, 64);
-  EXPECT_TRUE(lost.Err.starts_with("--vary needs a value, but is followed by --jobs\n"))
+  EXPECT_TRUE(
+      lost.Err.starts_with("vellmor-cli: --vary needs a value, but is followed by --jobs\n"))
       << lost.Err;
   // An empty value attached with "=" is the empty text, as in a single run.
   const TCliRun empty = Sweep({"--vary", "iv=0.7", "--increment="});

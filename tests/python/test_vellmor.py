@@ -243,6 +243,9 @@ def test_fit_equals_the_runners_fit(tmp_path):
     document = runner_json(tmp_path, "fit", "--measured", "line.csv", "--fit",
                            "heat_transfer.factor", "--no-profile")
     fitted = vellmor.fit(measured, "heat_transfer.factor", profile=False)
+    assert fitted.document["program"]["name"] == "vellmor (Python)"
+    assert document["program"]["name"] == "vellmor-cli"
+    del fitted.document["program"], document["program"]
     assert fitted.document == document
     assert fitted.estimates == {"heat_transfer.factor": document["parameters"][0]["estimate"]}
     assert fitted.model.get("heat_transfer.factor") == fitted.estimates["heat_transfer.factor"]

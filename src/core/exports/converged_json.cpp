@@ -66,6 +66,7 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   const bool succeeded = run.Status == RunStatus::kSucceeded;
   Json document;
   document["format_version"] = kRunJsonFormatVersion;
+  if (record.Program != nullptr) document["program"] = json_parts::Program(*record.Program);
   document["decimal_separator"] = std::string(1, record.DecimalSeparator);
   document["inputs"] =
       json_parts::Inputs(record.Texts, record.DecimalSeparator, json_parts::InputFields::kNumeric);

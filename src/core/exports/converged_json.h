@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/converged/converged_run.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 #include "core/model_card/model_card.h"
 #include "core/sensitivity/sensitivities.h"
@@ -25,6 +26,7 @@ struct TConvergedRecord {
   const TSensitivities* Sensitivities = nullptr;  // when they were asked for
   // false: the profile is null, for a caller that hands the samples on in another form.
   bool WithProfile = true;
+  const TProgram* Program = nullptr;  // who wrote the document; none: no program key
 };
 
 // The converged run in the layout of the classical run's document (format_version,

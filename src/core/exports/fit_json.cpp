@@ -91,9 +91,10 @@ void AddResult(Json& document, const TFitResult& result) {
 
 }  // namespace
 
-Json FitJson(const std::variant<TFitResult, TFitFailure>& fit) {
+Json FitJson(const std::variant<TFitResult, TFitFailure>& fit, const TProgram* program) {
   Json document;
   document["format_version"] = 1;
+  if (program != nullptr) document["program"] = json_parts::Program(*program);
   if (const auto* result = std::get_if<TFitResult>(&fit)) {
     document["status"] = "fitted";
     document["message"] = nullptr;
@@ -107,8 +108,8 @@ Json FitJson(const std::variant<TFitResult, TFitFailure>& fit) {
   return document;
 }
 
-std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit) {
-  return FitJson(fit).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit, const TProgram* program) {
+  return FitJson(fit, program).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
 }
 
 }  // namespace vellmor

@@ -5,6 +5,7 @@
 #include <string>
 #include <variant>
 
+#include "core/exports/json_parts.h"
 #include "core/fit/spinline_fit.h"
 
 namespace vellmor {
@@ -16,9 +17,12 @@ namespace vellmor {
 // ({quantity: RMS of model − measured}), cases (case, spinneret_tension_dyn, residuals: x_cm,
 // quantity, measured, model, sigma, normalised, line), iterations, model_solves, warnings,
 // suggestions, and the fitted card (model). Numbers not finite are null.
-nlohmann::ordered_json FitJson(const std::variant<TFitResult, TFitFailure>& fit);
+// program: who wrote it, after format_version; none: no program key.
+nlohmann::ordered_json FitJson(const std::variant<TFitResult, TFitFailure>& fit,
+                               const TProgram* program = nullptr);
 
 // The document as the exports write it: indented by two blanks, ending with a line break.
-std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit);
+std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit,
+                        const TProgram* program = nullptr);
 
 }  // namespace vellmor

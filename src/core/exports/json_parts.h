@@ -6,12 +6,29 @@
 #include <nlohmann/json.hpp>
 
 #include <span>
+#include <string>
+#include <vector>
 
 #include "core/analysis/process_numbers.h"
 #include "core/converged/converged_solution.h"
 #include "core/inputs/input_texts.h"
 
+namespace vellmor {
+
+// The program that wrote a document, so that a document found later says where it came
+// from: "vellmor-cli", its version, and the command line it was called with.
+struct TProgram {
+  std::string Name;
+  std::string Version;
+  std::vector<std::string> CommandLine;
+};
+
+}  // namespace vellmor
+
 namespace vellmor::json_parts {
+
+// {"name": …, "version": …, "command_line": [argument, …]}, after format_version.
+nlohmann::ordered_json Program(const TProgram& program);
 
 // Which input fields a document lists: every one, or the numeric ones alone (the converged
 // model writes no result file, and its name would say it did).

@@ -34,6 +34,11 @@ Json Inputs(const TInputTexts& texts, char decimal_separator, InputFields fields
   return inputs;
 }
 
+Json Program(const TProgram& program) {
+  return {
+      {"name", program.Name}, {"version", program.Version}, {"command_line", program.CommandLine}};
+}
+
 Json ProcessNumbers(const TProcessNumbers& numbers) {
   Json out = Json::object();
   for (const TNamedNumber& named : NamedProcessNumbers(numbers)) {
@@ -156,6 +161,7 @@ Json RunJson(const TRunRecord& run) {
   const bool succeeded = outcome.Status == RunStatus::kSucceeded;
   Json document;
   document["format_version"] = kRunJsonFormatVersion;
+  if (run.Program != nullptr) document["program"] = json_parts::Program(*run.Program);
   document["decimal_separator"] = std::string(1, run.DecimalSeparator);
   document["inputs"] = Inputs(run.Texts, run.DecimalSeparator);
   document["status"] = StatusName(outcome.Status);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/converged/accuracy_check.h"
+#include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 #include "core/report/write_results.h"
 #include "core/run/run_sequence.h"
@@ -25,6 +26,7 @@ struct TRunRecord {
   std::span<const TResultRow> Rows;  // the table of a successful run; empty otherwise
   // The converged solution beside a successful run, when it was asked for; else nullptr.
   const TAccuracyCheck* Converged = nullptr;
+  const TProgram* Program = nullptr;  // who wrote the document; none: no program key
 };
 
 // One run as a JSON document: the inputs (text and value of each field under its script

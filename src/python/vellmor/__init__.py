@@ -25,6 +25,7 @@ from __future__ import annotations
 
 import io
 import os
+import sys
 from typing import Any, Iterable, Mapping, Optional, Sequence, Union
 
 from . import _engine
@@ -295,6 +296,19 @@ def _card_of(model: Any, model_set: Any) -> Model:
 # Results
 
 
+def _with_program(document: dict) -> dict:
+    """The document with the program that made it after its format_version, as the runner's
+    documents name theirs: this module, its version and the interpreter's command line."""
+    program = {"name": "vellmor (Python)", "version": __version__,
+               "command_line": [str(a) for a in sys.argv]}
+    out = {}
+    for key, value in document.items():
+        out[key] = value
+        if key == "format_version":
+            out["program"] = program
+    return out
+
+
 def _frame(columns: Mapping[str, Any]):
     import pandas
 
@@ -306,7 +320,7 @@ class _Outcome:
     arrays instead)."""
 
     def __init__(self, out: dict):
-        self.document: dict = out["document"]
+        self.document: dict = _with_program(out["document"])
         self.profile: dict = out["profile"]
         self._out = out
 
@@ -718,7 +732,7 @@ def fit(
                       candidates_text, candidates_source, max_iterations, bool(profile))
     if out["refused"] is not None:
         raise InputError(out["refused"])
-    result = FitResult(out["document"], out["fitted_card"])
+    result = FitResult(_with_program(out["document"]), out["fitted_card"])
     if out["failure"] == "refused":
         raise InputError(out["message"])
     if out["failure"] is not None:

@@ -106,10 +106,16 @@ std::variant<TProfileDocument, QString> ReadProfileDocument(std::string_view byt
   }
   const Json& profile = document["profile"];
   const std::size_t length = profile.contains("x_cm") ? profile["x_cm"].size() : 0;
+  // Documents before schema 2 gave the diameter in cm.
+  const bool in_um = profile.contains("d_um");
   std::array<std::optional<std::vector<double>>, 6> columns{
-      ColumnOf(profile, "x_cm", length),  ColumnOf(profile, "v_m_min", length),
-      ColumnOf(profile, "f_dyn", length), ColumnOf(profile, "t_C", length),
-      ColumnOf(profile, "d_cm", length),  ColumnOf(profile, "ta_C", length)};
+      ColumnOf(profile, "x_cm", length),
+      ColumnOf(profile, "v_m_min", length),
+      ColumnOf(profile, "f_dyn", length),
+      ColumnOf(profile, "t_C", length),
+      ColumnOf(profile, in_um ? "d_um" : "d_cm", length),
+      ColumnOf(profile, "ta_C", length)};
+  const double diameter_scale = in_um ? 1.0 : kMicrometresPerCm;
   const std::optional<TProcessNumbers> numbers =
       NumbersOf(document.value("process_numbers", Json()));
   for (const auto& column : columns) {
@@ -127,7 +133,7 @@ std::variant<TProfileDocument, QString> ReadProfileDocument(std::string_view byt
     read.Curves.Velocity.append({at, (*v)[i]});
     read.Curves.Tension.append({at, (*f)[i]});
     read.Curves.Temperature.append({at, (*t)[i]});
-    read.Curves.Diameter.append({at, (*d)[i] * kMicrometresPerCm});
+    read.Curves.Diameter.append({at, (*d)[i] * diameter_scale});
     read.Curves.AirTemperature.append({at, (*ta)[i]});
   }
   if (document.contains("structure")) read.Structure = StructureOf(document["structure"]);

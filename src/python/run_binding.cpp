@@ -95,7 +95,7 @@ py::dict Run(const std::map<std::string, std::string>& given) {
     for (const TResultColumn& column : kResultColumns) {
       std::vector<double> values;
       values.reserve(rows.size());
-      for (const TResultRow& row : rows) values.push_back(row.*column.Value);
+      for (const TResultRow& row : rows) values.push_back(ExportValue(column, row));
       profile[py::str(std::string(column.ExportName))] = Column(values);
     }
   }
@@ -199,7 +199,9 @@ py::dict ReadResult(const std::string& path) {
   for (const TResultColumn& column : kResultColumns) {
     std::vector<double> column_values;
     column_values.reserve(contents.Rows.size());
-    for (const TResultRow& row : contents.Rows) column_values.push_back(row.*column.Value);
+    for (const TResultRow& row : contents.Rows) {
+      column_values.push_back(ExportValue(column, row));
+    }
     profile[py::str(std::string(column.ExportName))] = Column(column_values);
   }
   out["profile"] = profile;

@@ -32,7 +32,7 @@ constexpr std::string_view kDefaultAccuracyLine =
     "increment of 0.08 cm would be within 1 % (1251 points, more than the 1001 a profile "
     "holds)\n";
 
-constexpr const char* kConvergedCsvHeader = "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C";
+constexpr const char* kConvergedCsvHeader = "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C,h_cal_cm2_s_C";
 
 // The line comes last; the result file is the same byte for byte as without it.
 TEST_F(CliTest, AccuracyLineFollowsTheSummary) {

@@ -29,14 +29,16 @@ using Arguments = std::vector<std::string>;
 using Json = nlohmann::json;
 
 constexpr const char* kCsvHeader =
-    "x_cm,v_m_min,f_dyn,t_C,d_cm,ta_C,h_cal_cm2_s_C,ten_re_g_den,ten_ap_g_den";
+    "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C,h_cal_cm2_s_C,ten_re_gf_den,ten_ap_gf_den";
 
-// The columns of the table of results: JSON and CSV name, width and decimals, the value read.
+// The columns of the table of results: JSON and CSV name, width and decimals, the value read,
+// and the exports' unit over the table's (the diameter: µm in the exports, cm in the file).
 struct Column {
   const char* name;
   int width;
   int decimals;
   double TResultRow::*value;
+  double scale = 1.0;
 };
 
 constexpr Column kColumns[] = {
@@ -44,11 +46,11 @@ constexpr Column kColumns[] = {
     {"v_m_min", 7, 1, &TResultRow::VOut},
     {"f_dyn", 8, 3, &TResultRow::F},
     {"t_C", 6, 1, &TResultRow::T},
-    {"d_cm", 8, 5, &TResultRow::D},
+    {"d_um", 8, 5, &TResultRow::D, 1e4},
     {"ta_C", 6, 1, &TResultRow::TA},
     {"h_cal_cm2_s_C", 8, 5, &TResultRow::H},
-    {"ten_re_g_den", 7, 4, &TResultRow::TenRE},
-    {"ten_ap_g_den", 7, 4, &TResultRow::TenAP},
+    {"ten_re_gf_den", 7, 4, &TResultRow::TenRE},
+    {"ten_ap_gf_den", 7, 4, &TResultRow::TenAP},
 };
 
 class CliExportTest : public CliTest {
@@ -71,7 +73,7 @@ class CliExportTest : public CliTest {
 
 // A value printed again in its column gives the text the result file holds.
 void ExpectSameAsPrinted(const Column& column, double exported, double printed, std::size_t p) {
-  EXPECT_EQ(FormatRight(column.width, column.decimals, exported),
+  EXPECT_EQ(FormatRight(column.width, column.decimals, exported / column.scale),
             FormatRight(column.width, column.decimals, printed))
       << column.name << " at point " << p + 1;
 }

@@ -123,7 +123,7 @@ constexpr const char* kStructureDocument = R"({"format_version": 1, "status": "s
     "passes": 12},
   "profile": {"x_cm": [0, 20, 40, 60], "v_m_min": [6, 2000, 4500, 5000],
     "f_dyn": [40, 100, 250, 400], "t_C": [290, 200, 100, 60],
-    "d_cm": [0.04, 0.002, 0.0015, 0.0014], "ta_C": [270, 30, 25, 20],
+    "d_um": [400, 20, 15, 14], "ta_C": [270, 30, 25, 20],
     "h_cal_cm2_s_C": [0.001, 0.001, 0.001, 0.001],
     "birefringence": [0, 0.05, 0.12, 0.12], "crystallinity": [0, 0, 0, 0.04]},
   "structure": {"birefringence": 0.12231, "orientation": 0.4448, "crystallinity": 0.04674,

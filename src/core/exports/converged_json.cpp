@@ -16,7 +16,7 @@ Json Summary(const TConvergedSolution& solution, const TSpinCondition& condition
       {"take_up_tension_dyn", solution.TakeUpTension},
       {"final_velocity_m_min", MetresPerMinute(solution.FinalVelocity)},
       {"take_up_velocity_m_min", condition.TakeUpSpeed},
-      {"final_diameter_cm", solution.FinalDiameter},
+      {"final_diameter_um", solution.FinalDiameter * kMicrometresPerCentimetre},
       {"final_temperature_C", solution.FinalTemperature},
   };
 }
@@ -65,7 +65,7 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   const TConvergedRun& run = record.Run;
   const bool succeeded = run.Status == RunStatus::kSucceeded;
   Json document;
-  document["format_version"] = kRunJsonFormatVersion;
+  document["schema_version"] = kSchemaVersion;
   if (record.Program != nullptr) document["program"] = json_parts::Program(*record.Program);
   document["decimal_separator"] = std::string(1, record.DecimalSeparator);
   document["inputs"] =

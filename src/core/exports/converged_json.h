@@ -29,7 +29,7 @@ struct TConvergedRecord {
   const TProgram* Program = nullptr;  // who wrote the document; none: no program key
 };
 
-// The converged run in the layout of the classical run's document (format_version,
+// The converged run in the layout of the classical run's document (schema_version,
 // decimal_separator, inputs, status, message, summary, process_numbers with the same keys,
 // profile), with the card as used (model) and the elasticities (sensitivities:
 // {output: {parameter: elasticity}}, null where there is none) when asked for. What the run

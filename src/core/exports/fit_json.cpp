@@ -4,6 +4,7 @@
 
 #include "core/exports/converged_json.h"
 #include "core/exports/json_parts.h"
+#include "core/exports/run_json.h"
 
 namespace vellmor {
 namespace {
@@ -93,7 +94,7 @@ void AddResult(Json& document, const TFitResult& result) {
 
 Json FitJson(const std::variant<TFitResult, TFitFailure>& fit, const TProgram* program) {
   Json document;
-  document["format_version"] = 1;
+  document["schema_version"] = kSchemaVersion;
   if (program != nullptr) document["program"] = json_parts::Program(*program);
   if (const auto* result = std::get_if<TFitResult>(&fit)) {
     document["status"] = "fitted";

@@ -17,7 +17,7 @@ namespace vellmor {
 // ({quantity: RMS of model − measured}), cases (case, spinneret_tension_dyn, residuals: x_cm,
 // quantity, measured, model, sigma, normalised, line), iterations, model_solves, warnings,
 // suggestions, and the fitted card (model). Numbers not finite are null.
-// program: who wrote it, after format_version; none: no program key.
+// program: who wrote it, after schema_version; none: no program key.
 nlohmann::ordered_json FitJson(const std::variant<TFitResult, TFitFailure>& fit,
                                const TProgram* program = nullptr);
 

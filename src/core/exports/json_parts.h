@@ -27,7 +27,7 @@ struct TProgram {
 
 namespace vellmor::json_parts {
 
-// {"name": …, "version": …, "command_line": [argument, …]}, after format_version.
+// {"name": …, "version": …, "command_line": [argument, …]}, after schema_version.
 nlohmann::ordered_json Program(const TProgram& program);
 
 // Which input fields a document lists: every one, or the numeric ones alone (the converged

@@ -25,7 +25,8 @@ inline constexpr std::array<TConvergedColumn, 7> kConvergedColumns{{
     {kResultColumns[1].ExportName, [](const TConvergedSample& s) { return MetresPerMinute(s.V); }},
     {kResultColumns[2].ExportName, [](const TConvergedSample& s) { return s.F; }},
     {kResultColumns[3].ExportName, [](const TConvergedSample& s) { return s.T; }},
-    {kResultColumns[4].ExportName, [](const TConvergedSample& s) { return s.D; }},
+    {kResultColumns[4].ExportName,
+     [](const TConvergedSample& s) { return s.D * kMicrometresPerCentimetre; }},
     {kResultColumns[5].ExportName, [](const TConvergedSample& s) { return s.TA; }},
     {kResultColumns[6].ExportName, [](const TConvergedSample& s) { return s.H; }},
 }};

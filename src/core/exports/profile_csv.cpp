@@ -28,8 +28,9 @@ std::string Csv(std::span<const Row> rows, const Columns& columns, Value value) 
 }  // namespace
 
 std::string ProfileCsv(std::span<const TResultRow> rows) {
-  return Csv(rows, kResultColumns,
-             [](const TResultColumn& column, const TResultRow& row) { return row.*column.Value; });
+  return Csv(rows, kResultColumns, [](const TResultColumn& column, const TResultRow& row) {
+    return ExportValue(column, row);
+  });
 }
 
 std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples, bool with_structure) {

@@ -79,7 +79,7 @@ Json Summary(const TRunSummary& summary) {
       {"spinneret_tension_dyn", summary.Tension},
       {"final_velocity_m_min", MetresPerMinute(summary.FinalVelocity)},
       {"take_up_velocity_m_min", MetresPerMinute(summary.TakeUpVelocity)},
-      {"final_diameter_cm", summary.FinalDiameter},
+      {"final_diameter_um", summary.FinalDiameter * kMicrometresPerCentimetre},
       {"final_temperature_C", summary.FinalTemperature},
       {"result_file", summary.SaveFileName},
   };
@@ -103,7 +103,7 @@ Json Profile(std::span<const TResultRow> rows) {
   Json out = Json::object();
   for (const TResultColumn& column : kResultColumns) {
     Json values = Json::array();
-    for (const TResultRow& row : rows) values.push_back(row.*column.Value);
+    for (const TResultRow& row : rows) values.push_back(ExportValue(column, row));
     out[std::string(column.ExportName)] = std::move(values);
   }
   return out;
@@ -160,7 +160,7 @@ Json RunJson(const TRunRecord& run) {
   const TRunOutcome& outcome = run.Outcome;
   const bool succeeded = outcome.Status == RunStatus::kSucceeded;
   Json document;
-  document["format_version"] = kRunJsonFormatVersion;
+  document["schema_version"] = kSchemaVersion;
   if (run.Program != nullptr) document["program"] = json_parts::Program(*run.Program);
   document["decimal_separator"] = std::string(1, run.DecimalSeparator);
   document["inputs"] = Inputs(run.Texts, run.DecimalSeparator);

@@ -14,8 +14,10 @@
 
 namespace vellmor {
 
-// The version of the JSON document's layout; raised when a key changes its meaning or goes.
-inline constexpr int kRunJsonFormatVersion = 1;
+// The version of the JSON documents' layout (schema_version); raised when a key changes its
+// meaning or goes. 2: one unit per quantity, diameters in µm (d_um, final_diameter_um), the
+// tenacities in gf/den.
+inline constexpr int kSchemaVersion = 2;
 
 // Everything the JSON document of one run records.
 struct TRunRecord {

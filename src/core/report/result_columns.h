@@ -26,7 +26,18 @@ struct TResultColumn {
   int Width;                    // of its field in a row, which is also its precision
   int Decimals;
   double TResultRow::*Value;
+  // The exports' unit over the table's: the diameter is exported in µm, as every export
+  // gives it, and the table's cm stay in the result file.
+  double ExportScale = 1.0;
 };
+
+// The value of a row's column as the exports give it.
+inline double ExportValue(const TResultColumn& column, const TResultRow& row) {
+  return column.ExportScale == 1.0 ? row.*column.Value : row.*column.Value * column.ExportScale;
+}
+
+// Micrometres per centimetre: the exports' diameters.
+inline constexpr double kMicrometresPerCentimetre = 1e4;
 
 // In the order of the table. The velocity is in m/min; H in cal/(cm²·s·°C); the tenacities
 // in gram-force per denier.
@@ -35,11 +46,11 @@ inline constexpr std::array<TResultColumn, 9> kResultColumns{{
     {"V", "v_m_min", 7, 1, &TResultRow::VOut},
     {"F", "f_dyn", 8, 3, &TResultRow::F},
     {"T", "t_C", 6, 1, &TResultRow::T},
-    {"D", "d_cm", 8, 5, &TResultRow::D},
+    {"D", "d_um", 8, 5, &TResultRow::D, kMicrometresPerCentimetre},
     {"TA", "ta_C", 6, 1, &TResultRow::TA},
     {"H", "h_cal_cm2_s_C", 8, 5, &TResultRow::H},
-    {"TEN(RE)", "ten_re_g_den", 7, 4, &TResultRow::TenRE},
-    {"TEN(AP)", "ten_ap_g_den", 7, 4, &TResultRow::TenAP},
+    {"TEN(RE)", "ten_re_gf_den", 7, 4, &TResultRow::TenRE},
+    {"TEN(AP)", "ten_ap_gf_den", 7, 4, &TResultRow::TenAP},
 }};
 
 }  // namespace vellmor

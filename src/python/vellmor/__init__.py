@@ -297,14 +297,14 @@ def _card_of(model: Any, model_set: Any) -> Model:
 
 
 def _with_program(document: dict) -> dict:
-    """The document with the program that made it after its format_version, as the runner's
+    """The document with the program that made it after its schema_version, as the runner's
     documents name theirs: this module, its version and the interpreter's command line."""
     program = {"name": "vellmor (Python)", "version": __version__,
                "command_line": [str(a) for a in sys.argv]}
     out = {}
     for key, value in document.items():
         out[key] = value
-        if key == "format_version":
+        if key == "schema_version":
             out["program"] = program
     return out
 
@@ -366,8 +366,8 @@ class _Outcome:
 class Result(_Outcome):
     """The classical run in memory: ``status``, ``message``, ``passes`` (every pass of the
     tension search), ``summary``, ``process_numbers``, ``warnings``, ``profile`` (a dict of
-    NumPy arrays: x_cm, v_m_min, f_dyn, t_C, d_cm, ta_C, h_cal_cm2_s_C, ten_re_g_den,
-    ten_ap_g_den), ``to_pandas()``, ``result_file_bytes()`` (exactly the bytes the runner
+    NumPy arrays: x_cm, v_m_min, f_dyn, t_C, d_um, ta_C, h_cal_cm2_s_C, ten_re_gf_den,
+    ten_ap_gf_den), ``to_pandas()``, ``result_file_bytes()`` (exactly the bytes the runner
     writes) and ``write(path)``."""
 
     @property
@@ -398,7 +398,7 @@ class Result(_Outcome):
 
 class Solution(_Outcome):
     """The converged model's solution: ``status``, ``message``, ``summary``,
-    ``process_numbers``, ``profile`` (x_cm, v_m_min, f_dyn, t_C, d_cm, ta_C, h_cal_cm2_s_C, and
+    ``process_numbers``, ``profile`` (x_cm, v_m_min, f_dyn, t_C, d_um, ta_C, h_cal_cm2_s_C, and
     with the structure stress_dyn_cm2, birefringence, orientation, crystallinity),
     ``structure`` (birefringence, orientation, crystallinity, onset_cm, coupled; or None),
     ``sensitivities`` ({output: {parameter: elasticity}} or None), ``model`` (the card used)

@@ -49,7 +49,7 @@ std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 TEST_F(RunJsonTest, DefaultRunRecordsOutcomeNumbersPassesAndProfile) {
   const Json json = RunAndExport();
-  EXPECT_EQ(json["format_version"], 1);
+  EXPECT_EQ(json["schema_version"], 2);
   EXPECT_EQ(json["status"], "succeeded");
   EXPECT_TRUE(json["message"].is_null());
   // The worked example of the tension search: eleven passes, the sixth running away at
@@ -80,7 +80,7 @@ TEST_F(RunJsonTest, DefaultRunRecordsOutcomeNumbersPassesAndProfile) {
   for (std::size_t p = 0; p < rows_.size(); ++p) {
     EXPECT_EQ(Bits(profile["v_m_min"][p].get<double>()), Bits(rows_[p].VOut));
     EXPECT_EQ(Bits(profile["h_cal_cm2_s_C"][p].get<double>()), Bits(rows_[p].H));
-    EXPECT_EQ(Bits(profile["ten_re_g_den"][p].get<double>()), Bits(rows_[p].TenRE));
+    EXPECT_EQ(Bits(profile["ten_re_gf_den"][p].get<double>()), Bits(rows_[p].TenRE));
   }
 }
 
@@ -143,7 +143,7 @@ TEST(RunJson, DoublesReadBackToTheSameBits) {
     rows.push_back({value, value, value, value, value, value, value, value, value});
   const Json json = Json::parse(RunJson({texts, '.', outcome, "", rows}).dump());
   for (std::size_t i = 0; i < values.size(); ++i) {
-    EXPECT_EQ(Bits(json["profile"]["d_cm"][i].get<double>()), Bits(values[i])) << values[i];
+    EXPECT_EQ(Bits(json["profile"]["f_dyn"][i].get<double>()), Bits(values[i])) << values[i];
   }
 }
 

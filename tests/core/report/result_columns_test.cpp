@@ -37,10 +37,15 @@ TEST(ResultColumns, EachColumnReachesTheFileTheReaderAndTheExports) {
 
     const std::vector<std::string> records = test::LfLines(ProfileCsv({&row, 1}));
     ASSERT_EQ(records.size(), 2u);
+    // The exports give the diameter in µm, the table in cm; every other column as the table.
+    const auto exported = [](std::size_t j, bool twelve) -> std::string {
+      if (kResultColumns[j].ExportName == "d_um") return twelve ? "125000" : "5000";
+      return twelve ? "12.5" : "0.5";
+    };
     std::string expected_record;
     for (std::size_t j = 0; j < kResultColumns.size(); ++j) {
       if (j > 0) expected_record += ',';
-      expected_record += j == i ? "12.5" : "0.5";
+      expected_record += exported(j, j == i);
     }
     EXPECT_EQ(records[1], expected_record);
     EXPECT_NE(records[0].find(std::string(column.ExportName)), std::string::npos);
@@ -49,7 +54,8 @@ TEST(ResultColumns, EachColumnReachesTheFileTheReaderAndTheExports) {
     TRunOutcome outcome;
     outcome.Status = RunStatus::kSucceeded;
     const TRunRecord record{texts, '.', outcome, "", {&row, 1}};
-    EXPECT_EQ(RunJson(record)["profile"][std::string(column.ExportName)][0], 12.5);
+    EXPECT_EQ(RunJson(record)["profile"][std::string(column.ExportName)][0],
+              column.ExportName == "d_um" ? 125000.0 : 12.5);
   }
 }
 

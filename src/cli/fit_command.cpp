@@ -3,6 +3,7 @@
 
 #include "cli/fit_command.h"
 
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <charconv>
@@ -16,6 +17,7 @@
 #include "cli/exit_status.h"
 #include "cli/export_files.h"
 #include "cli/export_options.h"
+#include "cli/sweep_progress.h"
 #include "core/base/output_file.h"
 #include "core/exports/fit_json.h"
 #include "core/fit/fit_run.h"
@@ -221,6 +223,17 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   inputs.Options.MaxIterations = request.MaxIterations;
   inputs.Options.ProfileIntervals = !request.NoProfile;
   inputs.Options.Suggest = request.Suggest;
+  // The intervals take a few fits per constant: on a terminal, a line says how far they are.
+  ProgressLine progress(std::cerr, !request.NoProfile && ::isatty(STDERR_FILENO) != 0,
+                        "interval bounds");
+  struct IntervalProgress : FitObserver {
+    explicit IntervalProgress(ProgressLine& line) : line_(line) {}
+    void OnIntervalBound(std::size_t done, std::size_t total) override {
+      line_.Update(done, total);
+    }
+    ProgressLine& line_;
+  } observer(progress);
+  inputs.Options.Observer = &observer;
   std::optional<std::string> candidates;
   if (!request.CandidatesFile.empty()) {
     candidates = ReadText(request.CandidatesFile, problem);
@@ -229,6 +242,7 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
     inputs.CandidatesSource = request.CandidatesFile;
   }
   auto run = RunFit(inputs);
+  progress.Clear();
   if (const auto* problem = std::get_if<std::string>(&run)) return refuse(*problem);
   const TFitRun& fitted = std::get<TFitRun>(run);
   const auto& fit = fitted.Fit;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace vellmor::cli {
 namespace {
@@ -20,7 +21,12 @@ std::string ClockTime(double seconds) {
   return text;
 }
 
-ProgressLine::ProgressLine(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+ProgressLine::ProgressLine(std::ostream& out, bool enabled, std::string unit)
+    : out_(out), enabled_(enabled), unit_(std::move(unit)) {}
+
+void ProgressLine::Clear() {
+  if (enabled_) out_ << kStartOfLine << kClearToEnd << std::flush;
+}
 
 double ProgressLine::Seconds() const {
   return std::chrono::duration<double>(Clock::now() - start_).count();
@@ -32,10 +38,13 @@ void ProgressLine::Update(std::size_t done, std::size_t total) {
   if (now - last_draw_ < kRedrawInterval) return;
   last_draw_ = now;
   const double seconds = Seconds();
-  out_ << kStartOfLine << done << '/' << total << " cases";
+  out_ << kStartOfLine << done << '/' << total << ' ' << unit_;
   if (done > 0 && seconds > 0) {
     const double rate = static_cast<double>(done) / seconds;
-    out_ << ", " << std::llround(rate) << " cases/s, "
+    // A slow rate (a fit's bounds take seconds each) keeps a decimal.
+    char shown[32];
+    std::snprintf(shown, sizeof shown, rate < 10.0 ? "%.1f" : "%.0f", rate);
+    out_ << ", " << shown << ' ' << unit_ << "/s, "
          << ClockTime(static_cast<double>(total - done) / rate) << " left";
   }
   out_ << kClearToEnd << std::flush;

@@ -785,6 +785,11 @@ void Fit::ProfileIntervals() {
       }
       bounded = found;
       if (found) bounds[static_cast<std::size_t>(side)] = scales_[j].Value(t1);
+      if (options_.Observer != nullptr) {
+        // A side given up leaves the other unsearched: both count as done.
+        const std::size_t done = 2 * j + (bounded ? static_cast<std::size_t>(side) + 1 : 2);
+        options_.Observer->OnIntervalBound(done, 2 * P());
+      }
     }
     if (bounded) result_.Parameters[j].Profile95 = bounds;
   }

@@ -56,12 +56,21 @@ struct TFitCase {
   char DecimalSeparator = '.';
 };
 
+// Follows the long part of a fit, the profile-likelihood intervals: told after each bound
+// (two per constant) is found or given up, from the fitting thread.
+class FitObserver {
+ public:
+  virtual ~FitObserver() = default;
+  virtual void OnIntervalBound(std::size_t done, std::size_t total) = 0;
+};
+
 struct TFitOptions {
   int MaxIterations = 100;       // of the Levenberg–Marquardt driver
   bool ProfileIntervals = true;  // the profile-likelihood intervals (a few fits per parameter)
   // Candidate measurements and how many to choose from them (0: none).
   std::vector<TMeasurement> Candidates;
   int Suggest = 0;
+  FitObserver* Observer = nullptr;  // none: nobody follows the intervals
 };
 
 struct TParameterEstimate {

@@ -112,8 +112,19 @@ TEST(FitCard, RecoversTheConstantsOfNoiseFreeData) {
   const auto fast = Measure(cases[1].Condition, "fast", FullLayout());
   data.insert(data.end(), fast.begin(), fast.end());
 
-  const auto fit = FitCard(cases, data, HeatAndActivation());
+  // The intervals' progress is told bound by bound, two per constant, up to the last.
+  struct : FitObserver {
+    void OnIntervalBound(std::size_t done, std::size_t total) override {
+      told.push_back({done, total});
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> told;
+  } observer;
+  TFitOptions options;
+  options.Observer = &observer;
+  const auto fit = FitCard(cases, data, HeatAndActivation(), options);
   const TFitResult& result = Fitted(fit);
+  EXPECT_EQ(observer.told,
+            (std::vector<std::pair<std::size_t, std::size_t>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
   ASSERT_EQ(result.Parameters.size(), 2u);
   EXPECT_NEAR(result.Parameters[0].Estimate / kTrueHeatFactor, 1.0, 1e-5);
   EXPECT_NEAR(result.Parameters[1].Estimate / kTrueActivation, 1.0, 1e-5);

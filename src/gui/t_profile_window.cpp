@@ -18,6 +18,7 @@
 #include "core/analysis/result_file_numbers.h"
 #include "core/base/output_file.h"
 #include "core/report/header_layout.h"
+#include "core/run/result_file_run.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_curves.h"
 #include "gui/profile_plots.h"
@@ -96,8 +97,8 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
 
   auto* note =
       new QLabel(QStringLiteral("● marks the freeze point, where the filament falls below %1 °C.\n"
-                                "The numbers are worked out from the printed table; a JSON "
-                                "export's are its own.\n"
+                                "The numbers are the runner's: each file's conditions run again "
+                                "(a JSON export's are its own).\n"
                                 "▲ marks the onset of crystallization, where the crystallinity "
                                 "reaches 1 %.\n"
                                 "Dashed: the converged solution of the file's conditions; the "
@@ -202,8 +203,11 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
     std::filesystem::path absolute = std::filesystem::absolute(native, error);
     if (error) absolute = native;
     TPlottedFile file{
-        absolute.lexically_normal().string(), name, std::move(*reading.Contents), {}, {}, {}};
-    file.Numbers = ProcessNumbersOf(file.Contents);
+        absolute.lexically_normal().string(), name, std::move(*reading.Contents), {}, {}, {}, {}};
+    // The runner's numbers, to the bit, where the file's conditions run again give its table.
+    TResultFileNumbers numbers = ResultFileNumbers(file.Contents);
+    file.Numbers = numbers.Numbers;
+    file.NumbersNote = std::move(numbers.Why);
     // Solved once per reading: a fraction of a millisecond for a profile of 101 points.
     file.Accuracy = CheckAccuracy(file.Contents);
     // Some eighty neighbouring solutions, from the one just found: about 15 ms.
@@ -308,6 +312,10 @@ void TProfileWindow::Replot() {
                       accuracy.Solution->FreezePoint});
     } else {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
+    }
+    if (!file.NumbersNote.empty()) {
+      failures << file.Name + QStringLiteral(": numbers from the printed table, as ") +
+                      QString::fromStdString(file.NumbersNote);
     }
     columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
                        file.Numbers, std::nullopt, accuracy.Report,

@@ -74,6 +74,8 @@ class TProfileWindow : public QWidget {
     QString Name;
     TResultFileContents Contents;
     TProcessNumbers Numbers;
+    // Empty where the numbers are the runner's; else why they are the printed table's.
+    std::string NumbersNote;
     TAccuracyCheck Accuracy;  // the converged solution of its conditions at its positions
     // Its elasticities, where the converged solution was found.
     std::optional<TSensitivities> Sensitivities;

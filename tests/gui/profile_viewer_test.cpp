@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/report/format_fixed.h"
 #include "core/run/run_sequence.h"
 #include "forms_fixture.h"
 #include "gui/process_numbers_table.h"
@@ -142,6 +143,7 @@ class ProfileViewerTest : public QObject {
   void DoubleClickOnAResultFilePlotsIt();
   void AnotherFileJoinsTheOverlayAndClearEmptiesIt();
   void FreezeMarkerSitsAtTheComputedFreezePoint();
+  void NumbersAreTheRunnersForARunsFile();
   void FileThatIsNotAResultFileIsReportedAndChangesNothing();
   void ConvergedSolutionIsDashedBesideTheFile();
   void ConvergedFailureIsNotedAndTheFileStillPlotted();
@@ -255,6 +257,30 @@ void ProfileViewerTest::FreezeMarkerSitsAtTheComputedFreezePoint() {
   QCOMPARE(FreezeMarkers(plots.Chart(TPlot::kTension)), QList<QPointF>{QPointF(15.0, 7.0)});
   QCOMPARE(viewer->NumbersTable().CellText(0, 0), QStringLiteral("15.00"));
   QCOMPARE(viewer->NumbersTable().CellText(1, 0), QStringLiteral("330.0"));
+  // A made-up file is no run's: its numbers are the printed table's, and the note says so.
+  QVERIFY(viewer->ConvergedNote().text().contains(
+      QStringLiteral("three.txt: numbers from the printed table, as its conditions run again")));
+}
+
+// A real run's file shows the runner's numbers, to the last digit the table gives them: the
+// run's own freeze point, not one interpolated between printed rows.
+void ProfileViewerTest::NumbersAreTheRunnersForARunsFile() {
+  DoubleClick(QStringLiteral("a.txt"));
+  TProfileWindow* viewer = Viewer();
+  QVERIFY(viewer != nullptr);
+  struct : vellmor::MessageSink {
+    void ShowMessage(std::string_view) override {}
+  } quiet;
+  vellmor::TInputTexts texts;
+  texts.SaveFileName = "runner.txt";
+  auto state = std::make_unique<vellmor::TRunState>();
+  const vellmor::TRunOutcome run = vellmor::RunSpinline(texts, *state, quiet);
+  QCOMPARE(run.Status, vellmor::RunStatus::kSucceeded);
+  const auto& table = viewer->NumbersTable();
+  QCOMPARE(table.CellText(0, 0), QString::fromStdString(vellmor::FormatFixed(
+                                     run.Numbers->Freeze->PositionCm, 12, 2, '.')));
+  QCOMPARE(table.CellText(0, 0), QStringLiteral("63.84"));
+  QVERIFY(!viewer->ConvergedNote().text().contains(QStringLiteral("printed table")));
 }
 
 void ProfileViewerTest::FileThatIsNotAResultFileIsReportedAndChangesNothing() {

@@ -6,6 +6,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -23,7 +24,7 @@ struct TPlotLayout {
 
 constexpr std::array<TPlotLayout, kPlotCount> kPlots{{
     {"VelocityChart", "Velocity (m/min)", "%.0f"},
-    {"TemperatureChart", "Temperature (°C): filament solid, cooling air dotted", "%.0f"},
+    {"TemperatureChart", "Temperature (°C): filament, cooling air dash-dot", "%.0f"},
     {"DiameterChart", "Diameter (µm)", "%.0f"},
     {"TensionChart", "Tension (dyn)", "%.0f"},
     {"BirefringenceChart", "Birefringence (frozen in at the freeze point)", "%.2f"},
@@ -40,7 +41,7 @@ constexpr qreal kMarkerSize = 9.0;
 constexpr QMargins kChartMargins{4, 0, 12, 0};
 
 // Adds series to the plot on its two axes.
-void AddSeries(QChart& chart, QXYSeries* series, QValueAxis& x_axis, QValueAxis& y_axis) {
+void AddSeries(QChart& chart, QXYSeries* series, QAbstractAxis& x_axis, QAbstractAxis& y_axis) {
   chart.addSeries(series);
   series->attachAxis(&x_axis);
   series->attachAxis(&y_axis);
@@ -57,14 +58,16 @@ QLineSeries* Line(QChart& chart, const QList<QPointF>& points, const QString& na
   return series;
 }
 
-// The freeze point on one plot: a filled circle on the curve.
+// The freeze point on one plot: a circle on the curve, filled for a result file and hollow for
+// the converged model, so that a file's two are told apart.
 QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& name,
-                             const QColor& colour) {
+                             const QColor& colour, bool hollow) {
   auto* marker = new QScatterSeries(&chart);
   marker->setName(name + QStringLiteral(": freeze point"));
   marker->setMarkerShape(QScatterSeries::MarkerShapeCircle);
   marker->setMarkerSize(kMarkerSize);
-  marker->setColor(colour);
+  marker->setColor(hollow ? QColor(Qt::white) : colour);
+  if (hollow) marker->setPen(QPen(colour, 2.0));
   marker->setBorderColor(Qt::black);
   marker->append(at);
   return marker;
@@ -72,12 +75,13 @@ QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& na
 
 // The onset of crystallization on the crystallinity plot: a triangle on the curve.
 QScatterSeries* OnsetMarker(QChart& chart, const QPointF& at, const QString& name,
-                            const QColor& colour) {
+                            const QColor& colour, bool hollow) {
   auto* marker = new QScatterSeries(&chart);
   marker->setName(name + QStringLiteral(": onset of crystallization"));
   marker->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
   marker->setMarkerSize(kMarkerSize * 1.2);
-  marker->setColor(colour);
+  marker->setColor(hollow ? QColor(Qt::white) : colour);
+  if (hollow) marker->setPen(QPen(colour, 2.0));
   marker->setBorderColor(Qt::black);
   marker->append(at);
   return marker;
@@ -156,9 +160,8 @@ ProfilePlots::ProfilePlots(QWidget* parent)
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     // Axis labels in the user's number format, as the window's fields are read.
     chart->setLocalizeNumbers(true);
-    chart->legend()->setVisible(i == static_cast<std::size_t>(TPlot::kVelocity));
-    // Above the plot, where it leaves the plot area's width alone.
-    chart->legend()->setAlignment(Qt::AlignTop);
+    // The figure's one legend is a widget of its own above the plots (PlotLegend).
+    chart->legend()->setVisible(false);
     auto* x_axis = new QValueAxis(chart);
     x_axis->setLabelFormat(QStringLiteral("%.0f"));
     auto* y_axis = new QValueAxis(chart);
@@ -172,6 +175,13 @@ ProfilePlots::ProfilePlots(QWidget* parent)
     x_axes_[i] = x_axis;
     y_axes_[i] = y_axis;
   }
+  // The diameter's logarithmic axis, waiting beside its linear one.
+  log_diameter_axis_ = new QLogValueAxis(this);
+  log_diameter_axis_->setBase(10.0);
+  log_diameter_axis_->setLabelFormat(QStringLiteral("%.0f"));
+  log_diameter_axis_->setMinorTickCount(8);
+  log_diameter_axis_->setTruncateLabels(false);
+  UseDiameterAxis();
   residual_chart_ = new QChart();
   residual_chart_->setObjectName(QStringLiteral("ResidualChart"));
   residual_chart_->setTitle(QStringLiteral("Fit residual (model − measured) / σ"));
@@ -192,6 +202,35 @@ ProfilePlots::ProfilePlots(QWidget* parent)
 }
 
 ProfilePlots::~ProfilePlots() = default;
+
+QAbstractAxis& ProfilePlots::YAxis(std::size_t plot) const {
+  if (plot == static_cast<std::size_t>(TPlot::kDiameter) && log_diameter_) {
+    return *log_diameter_axis_;
+  }
+  return *y_axes_[plot];
+}
+
+void ProfilePlots::SetLogarithmicDiameter(bool logarithmic) {
+  if (logarithmic == log_diameter_) return;
+  Chart(TPlot::kDiameter).removeAllSeries();
+  log_diameter_ = logarithmic;
+  UseDiameterAxis();
+}
+
+// The diameter plot holds the axis chosen and not the other; the one taken off stays the
+// view's.
+void ProfilePlots::UseDiameterAxis() {
+  QChart& chart = Chart(TPlot::kDiameter);
+  QAbstractAxis* shown = log_diameter_ ? static_cast<QAbstractAxis*>(log_diameter_axis_)
+                                       : y_axes_[static_cast<std::size_t>(TPlot::kDiameter)];
+  for (QAbstractAxis* axis : chart.axes(Qt::Vertical)) {
+    if (axis != shown) {
+      chart.removeAxis(axis);
+      axis->setParent(this);
+    }
+  }
+  if (!chart.axes(Qt::Vertical).contains(shown)) chart.addAxis(shown, Qt::AlignLeft);
+}
 
 bool ProfilePlots::HasResiduals() const { return !residual_chart_->series().isEmpty(); }
 
@@ -253,6 +292,7 @@ void ProfilePlots::Clear() {
 void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
   const TProfileCurves& curves = set.Curves;
   const TCurveStyle& style = set.Style;
+  const bool hollow = style.Line != Qt::SolidLine;
   QScatterSeries* residuals = nullptr;
   for (const TMeasuredPoint& point : set.Points) {
     if (!point.Normalised) continue;
@@ -277,52 +317,39 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
         AddSeries(chart,
                   Line(chart, {{point.X, point.Y - point.Sigma}, {point.X, point.Y + point.Sigma}},
                        QString::fromUtf8(kBarName), style.Colour, Qt::SolidLine),
-                  *x_axes_[i], *y_axes_[i]);
+                  *x_axes_[i], YAxis(i));
       }
     }
-    // The legend is the velocity plot's: measurements of other quantities get their entry
-    // there by an empty series of their marker.
-    if (markers == nullptr && i == static_cast<std::size_t>(TPlot::kVelocity) &&
-        !set.Points.empty()) {
-      markers = MeasuredMarkers(chart, style.Name, style.Colour);
-    }
-    if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], *y_axes_[i]);
+    if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], YAxis(i));
     const QList<QPointF>& curve = *main_curves[i];
     if (curve.isEmpty()) continue;  // measurements alone
     AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line), *x_axes_[i],
-              *y_axes_[i]);
-    if (i == static_cast<std::size_t>(TPlot::kTemperature)) {
-      // The air in the same colour, dotted; a dashed line stays free for another solution.
-      const Qt::PenStyle air_line = style.Line == Qt::SolidLine ? Qt::DotLine : Qt::DashDotLine;
+              YAxis(i));
+    if (i == static_cast<std::size_t>(TPlot::kTemperature) && set.Air &&
+        !curves.AirTemperature.isEmpty()) {
+      // The air in the file's colour, dash-dot: one style per meaning.
       AddSeries(chart,
                 Line(chart, curves.AirTemperature, style.Name + QStringLiteral(": air"),
-                     style.Colour, air_line),
-                *x_axes_[i], *y_axes_[i]);
+                     style.Colour, Qt::DashDotLine),
+                *x_axes_[i], YAxis(i));
     }
     if (set.OnsetX && i == static_cast<std::size_t>(TPlot::kCrystallinity)) {
       if (const std::optional<double> y = ValueAt(curve, *set.OnsetX)) {
-        AddSeries(chart, OnsetMarker(chart, {*set.OnsetX, *y}, style.Name, style.Colour),
-                  *x_axes_[i], *y_axes_[i]);
+        AddSeries(chart, OnsetMarker(chart, {*set.OnsetX, *y}, style.Name, style.Colour, hollow),
+                  *x_axes_[i], YAxis(i));
       }
     }
     if (!set.FreezeX) continue;
     if (const std::optional<double> y = ValueAt(curve, *set.FreezeX)) {
-      AddSeries(chart, FreezeMarker(chart, {*set.FreezeX, *y}, style.Name, style.Colour),
-                *x_axes_[i], *y_axes_[i]);
+      AddSeries(chart, FreezeMarker(chart, {*set.FreezeX, *y}, style.Name, style.Colour, hollow),
+                *x_axes_[i], YAxis(i));
     }
   }
 }
 
 void ProfilePlots::ShowLegend() {
-  // One legend entry per set: its velocity line; and one per set of measurements, on
-  // whichever plot holds them (the velocity plot's legend is the one shown).
-  for (QLegendMarker* marker : Chart(TPlot::kVelocity).legend()->markers()) {
-    const QAbstractSeries* series = marker->series();
-    marker->setVisible((series->type() == QAbstractSeries::SeriesTypeLine &&
-                        series->name() != QString::fromUtf8(kBarName)) ||
-                       (series->type() == QAbstractSeries::SeriesTypeScatter &&
-                        series->name().endsWith(QStringLiteral(": measured"))));
-  }
+  // Every chart's own legend stays hidden, new series' markers included.
+  for (QChart* chart : charts_) chart->legend()->setVisible(false);
 }
 
 void ProfilePlots::Finish() {
@@ -359,15 +386,26 @@ void ProfilePlots::FitAxes(const std::array<std::vector<const QList<QPointF>*>, 
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     double y_low = std::numeric_limits<double>::infinity();
     double y_high = -y_low;
+    // The lowest value above 0, for a logarithmic axis.
+    double y_positive = y_low;
     for (const QList<QPointF>* curve : curves[i]) {
       for (const QPointF& point : *curve) {
         x_low = std::min(x_low, point.x());
         x_high = std::max(x_high, point.x());
         y_low = std::min(y_low, point.y());
         y_high = std::max(y_high, point.y());
+        if (point.y() > 0.0) y_positive = std::min(y_positive, point.y());
       }
     }
     FitAxis(*y_axes_[i], y_low, y_high, y_intervals, true);
+    if (i == static_cast<std::size_t>(TPlot::kDiameter)) {
+      // Whole decades around the curves: 10 to 1000 µm for a fibre of 14 from a hole of 450.
+      const bool any = y_positive <= y_high && std::isfinite(y_positive);
+      const double low = any ? std::pow(10.0, std::floor(std::log10(y_positive))) : 1.0;
+      double high = any ? std::pow(10.0, std::ceil(std::log10(y_high))) : 1000.0;
+      if (!(high > low)) high = 10.0 * low;
+      log_diameter_axis_->setRange(low, high);
+    }
   }
   // The spinline starts at the spinneret: the shared x axis starts there too.
   if (x_low <= x_high) {
@@ -435,6 +473,32 @@ void ProfilePlots::Layout() {
     margins.setLeft(margins.left() + qRound(left - chart->plotArea().left()));
     chart->setMargins(margins);
     chart->layout()->activate();
+  }
+}
+
+void LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets,
+                   std::vector<PlotLegend::TFile>& files, std::vector<TLegendKey>& keys) {
+  files.clear();
+  keys.clear();
+  std::array<bool, 7> used{};
+  const auto use = [&used](TLegendKey key) { used[static_cast<std::size_t>(key)] = true; };
+  for (const ProfilePlots::TCurveSet& set : sets) {
+    const QString file = set.Style.File.isEmpty() ? set.Style.Name : set.Style.File;
+    if (std::none_of(files.begin(), files.end(),
+                     [&file](const PlotLegend::TFile& f) { return f.Name == file; })) {
+      files.push_back({file, set.Style.Colour});
+    }
+    const bool solid = set.Style.Line == Qt::SolidLine;
+    if (!set.Curves.Velocity.isEmpty()) {
+      use(solid ? TLegendKey::kClassical : TLegendKey::kConverged);
+      if (set.Air && !set.Curves.AirTemperature.isEmpty()) use(TLegendKey::kAir);
+    }
+    if (!set.Points.empty()) use(TLegendKey::kMeasured);
+    if (set.FreezeX) use(solid ? TLegendKey::kFreezeClassical : TLegendKey::kFreezeConverged);
+    if (set.OnsetX) use(TLegendKey::kOnset);
+  }
+  for (std::size_t k = 0; k < used.size(); ++k) {
+    if (used[k]) keys.push_back(static_cast<TLegendKey>(k));
   }
 }
 

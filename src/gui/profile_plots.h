@@ -7,10 +7,13 @@
 #include <optional>
 #include <vector>
 
+#include "gui/plot_legend.h"
 #include "gui/profile_curves.h"
 
+class QAbstractAxis;
 class QChart;
 class QGraphicsScene;
+class QLogValueAxis;
 class QValueAxis;
 
 namespace vellmor::gui {
@@ -31,11 +34,14 @@ struct TMeasuredPoint {
   std::optional<double> Normalised;
 };
 
-// How one set of curves is drawn: its name in the legend, its colour and its line.
+// How one set of curves is drawn: its name (the series'), its colour and its line: solid for a
+// result file, dashed for the converged model; File names it in the legend, once for all the
+// sets of one file.
 struct TCurveStyle {
   QString Name;
   QColor Colour;
   Qt::PenStyle Line = Qt::SolidLine;
+  QString File = {};
 };
 
 // Velocity, filament and air temperature, diameter and tension against the distance from the
@@ -61,6 +67,9 @@ class ProfilePlots : public QGraphicsView {
     std::vector<TMeasuredPoint> Points = {};
     // Where the crystallinity first reached 1 %, where the set has its structure and it did.
     std::optional<double> OnsetX = {};
+    // Whether its cooling air is drawn: once per file (the converged model's air is the
+    // file's).
+    bool Air = true;
   };
 
   // Shows these sets in place of those shown before, fitting the axes and the layout once for
@@ -74,6 +83,10 @@ class ProfilePlots : public QGraphicsView {
   void Clear();
 
   QChart& Chart(TPlot plot) const { return *charts_[static_cast<std::size_t>(plot)]; }
+  // The diameter on a logarithmic axis (the default: final diameters of 13.8 and 17.8 µm
+  // are told apart beside the hole's 450), or on a linear one. Takes effect at the next Show.
+  void SetLogarithmicDiameter(bool logarithmic);
+  bool LogarithmicDiameter() const { return log_diameter_; }
   // The fit's normalised residuals against x; shown only while a set has some.
   QChart& ResidualChart() const { return *residual_chart_; }
   bool HasResiduals() const;
@@ -101,9 +114,19 @@ class ProfilePlots : public QGraphicsView {
   std::array<QChart*, kPlotCount> charts_{};
   std::array<QValueAxis*, kPlotCount> x_axes_{};
   std::array<QValueAxis*, kPlotCount> y_axes_{};
+  QLogValueAxis* log_diameter_axis_ = nullptr;
+  bool log_diameter_ = true;
+  // The y axis a plot's series attach to now.
+  QAbstractAxis& YAxis(std::size_t plot) const;
+  void UseDiameterAxis();
   QChart* residual_chart_ = nullptr;
   QValueAxis* residual_x_axis_ = nullptr;
   QValueAxis* residual_y_axis_ = nullptr;
 };
+
+// The legend of sets: each file once (by its File, else its Name) in its colour, then the
+// line styles and markers they use.
+void LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets,
+                   std::vector<PlotLegend::TFile>& files, std::vector<TLegendKey>& keys);
 
 }  // namespace vellmor::gui

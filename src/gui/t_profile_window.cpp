@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include "core/base/output_file.h"
 #include "core/report/header_layout.h"
 #include "core/run/result_file_run.h"
+#include "gui/plot_legend.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_curves.h"
 #include "gui/profile_plots.h"
@@ -30,9 +32,11 @@ constexpr QSize kInitialSize{1100, 860};
 // The widest the notes under the table may be (px).
 constexpr int kNoteWidth = 240;
 
-// Colours told apart on screen and in print, one per file in the order they are opened.
-constexpr std::array<QRgb, 8> kFileColours{0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e,
-                                           0x9467bd, 0x8c564b, 0xe377c2, 0x17becf};
+// Colours told apart on screen, in print and by readers with a colour vision deficiency (Okabe
+// and Ito's palette), one per file in the order they are opened; its yellow, faint on white,
+// comes last.
+constexpr std::array<QRgb, 8> kFileColours{0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
+                                           0xe69f00, 0x56b4e9, 0x000000, 0xf0e442};
 
 QColor FileColour(std::size_t index) {
   return QColor::fromRgb(kFileColours[index % kFileColours.size()]);
@@ -86,6 +90,7 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
     : QWidget(parent, Qt::Window),
       sink_(sink),
       picture_(new QWidget(this)),
+      legend_(new PlotLegend(picture_)),
       plots_(new ProfilePlots(picture_)),
       numbers_(new ProcessNumbersTable(picture_)),
       converged_note_(new QLabel(picture_)) {
@@ -96,12 +101,11 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
   picture_->setBackgroundRole(QPalette::Base);
 
   auto* note =
-      new QLabel(QStringLiteral("● marks the freeze point, where the filament falls below %1 °C.\n"
+      new QLabel(QStringLiteral("The freeze point: where the filament falls below %1 °C; the "
+                                "onset: where the crystallinity reaches 1 %.\n"
                                 "The numbers are the runner's: each file's conditions run again "
                                 "(a JSON export's are its own).\n"
-                                "▲ marks the onset of crystallization, where the crystallinity "
-                                "reaches 1 %.\n"
-                                "Dashed: the converged solution of the file's conditions; the "
+                                "Converged: the converged model of each file's conditions; the "
                                 "tension error is the file's spinneret tension against it.\n"
                                 "Moves the freeze point most: the input or model-card constant "
                                 "of largest elasticity d ln(freeze point) / d ln p there.")
@@ -119,17 +123,28 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
   side->addWidget(note);
   side->addWidget(converged_note_);
   side->addStretch(1);
+  auto* plot_column = new QVBoxLayout;
+  plot_column->addWidget(legend_);
+  plot_column->addWidget(plots_, 1);
   auto* picture_layout = new QHBoxLayout(picture_);
-  picture_layout->addWidget(plots_, 1);
+  picture_layout->addLayout(plot_column, 1);
   picture_layout->addLayout(side);
 
   auto* save = new QPushButton(QStringLiteral("&Save image…"), this);
   save->setObjectName(QStringLiteral("SaveImageButton"));
   save->setToolTip(QStringLiteral("Write the plots and the table as a PNG or SVG image"));
+  log_diameter_ = new QCheckBox(QStringLiteral("&Logarithmic diameter"), this);
+  log_diameter_->setObjectName(QStringLiteral("LogDiameterBox"));
+  log_diameter_->setChecked(plots_->LogarithmicDiameter());
+  log_diameter_->setToolTip(
+      QStringLiteral("Diameter on a logarithmic axis, so that final diameters apart by a few µm "
+                     "are told apart beside the hole's hundreds"));
+  connect(log_diameter_, &QCheckBox::toggled, this, &TProfileWindow::SetLogarithmicDiameter);
   auto* clear = new QPushButton(QStringLiteral("C&lear"), this);
   clear->setObjectName(QStringLiteral("ClearButton"));
   clear->setToolTip(QStringLiteral("Remove every file from the plots"));
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(log_diameter_);
   buttons->addStretch(1);
   buttons->addWidget(save);
   buttons->addWidget(clear);
@@ -245,6 +260,13 @@ std::array<std::optional<std::pair<QString, double>>, 3> FreezeKnobs(
 
 }  // namespace
 
+void TProfileWindow::SetLogarithmicDiameter(bool logarithmic) {
+  if (log_diameter_->isChecked() != logarithmic) log_diameter_->setChecked(logarithmic);
+  if (plots_->LogarithmicDiameter() == logarithmic) return;
+  plots_->SetLogarithmicDiameter(logarithmic);
+  Replot();
+}
+
 void TProfileWindow::ClearOverlay() {
   files_.clear();
   documents_.clear();
@@ -303,13 +325,19 @@ void TProfileWindow::Replot() {
     const TPlottedFile& file = files_[i];
     std::optional<double> freeze_x;
     if (file.Numbers.Freeze) freeze_x = file.Numbers.Freeze->PositionCm;
-    sets.push_back(
-        {CurvesOf(file.Contents.Rows), {file.Name, FileColour(i), Qt::SolidLine}, freeze_x});
+    sets.push_back({CurvesOf(file.Contents.Rows),
+                    {file.Name, FileColour(i), Qt::SolidLine, file.Name},
+                    freeze_x});
     const TAccuracyCheck& accuracy = file.Accuracy;
     if (accuracy.Solution) {
-      sets.push_back({CurvesOf(accuracy.Solution->Profile),
-                      {file.Name + QStringLiteral(": converged"), FileColour(i), Qt::DashLine},
-                      accuracy.Solution->FreezePoint});
+      // The converged model's air is the file's: drawn once.
+      sets.push_back(
+          {CurvesOf(accuracy.Solution->Profile),
+           {file.Name + QStringLiteral(": converged"), FileColour(i), Qt::DashLine, file.Name},
+           accuracy.Solution->FreezePoint,
+           {},
+           std::nullopt,
+           false});
     } else {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
     }
@@ -331,7 +359,7 @@ void TProfileWindow::Replot() {
     if (document.Structure) onset_x = document.Structure->Onset;
     sets.push_back({document.Curves,
                     {file.Name, FileColour(files_.size() + j),
-                     document.Converged ? Qt::DashLine : Qt::SolidLine},
+                     document.Converged ? Qt::DashLine : Qt::SolidLine, file.Name},
                     freeze_x,
                     {},
                     onset_x});
@@ -349,12 +377,18 @@ void TProfileWindow::Replot() {
     const QColor colour = FileColour(files_.size() + documents_.size() + j);
     for (const TOverlaySet& set : overlays_[j].Sets) {
       sets.push_back({set.Curves.value_or(TProfileCurves{}),
-                      {set.Name, colour, Qt::DashLine},
+                      {set.Name, colour, Qt::DashLine, overlays_[j].Name},
                       std::nullopt,
-                      set.Points});
+                      set.Points,
+                      std::nullopt,
+                      false});
     }
   }
   plots_->Show(sets);
+  std::vector<PlotLegend::TFile> legend_files;
+  std::vector<TLegendKey> legend_keys;
+  LegendEntries(sets, legend_files, legend_keys);
+  legend_->SetEntries(std::move(legend_files), std::move(legend_keys));
   numbers_->SetColumns(columns);
   converged_note_->setText(failures.join(u'\n'));
   converged_note_->setVisible(!failures.isEmpty());

@@ -15,10 +15,12 @@
 #include "gui/measured_overlay.h"
 #include "gui/profile_document.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace vellmor::gui {
 
+class PlotLegend;
 class ProcessNumbersTable;
 class ProfilePlots;
 
@@ -54,6 +56,9 @@ class TProfileWindow : public QWidget {
   // Removes every file from the plots and the table.
   void ClearOverlay();
 
+  // The diameter on a logarithmic axis (the default) or a linear one, as the window's box.
+  void SetLogarithmicDiameter(bool logarithmic);
+
   // Writes the picture (plots and table) as a PNG or SVG image, by the name's suffix. The
   // description of the failure, or an empty text.
   QString SaveImage(const QString& path);
@@ -63,6 +68,7 @@ class TProfileWindow : public QWidget {
 
   QWidget& Picture() const { return *picture_; }
   ProfilePlots& Plots() const { return *plots_; }
+  PlotLegend& Legend() const { return *legend_; }
   ProcessNumbersTable& NumbersTable() const { return *numbers_; }
   // The failures of the converged solution, one line per file; hidden when there are none.
   QLabel& ConvergedNote() const { return *converged_note_; }
@@ -102,7 +108,9 @@ class TProfileWindow : public QWidget {
 
   MessageSink& sink_;
   QWidget* picture_;
+  PlotLegend* legend_;
   ProfilePlots* plots_;
+  QCheckBox* log_diameter_ = nullptr;
   ProcessNumbersTable* numbers_;
   QLabel* converged_note_;
   std::vector<TPlottedFile> files_;

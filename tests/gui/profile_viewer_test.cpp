@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 #include <QChart>
+#include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -10,9 +11,11 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLogValueAxis>
 #include <QProcess>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QValueAxis>
 #include <QtTest>
 #include <optional>
 #include <string>
@@ -200,7 +203,21 @@ void ProfileViewerTest::DoubleClickOnAResultFilePlotsIt() {
   // One velocity, diameter and tension line; filament and air in the temperature plot.
   QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kVelocity), Qt::SolidLine), 1);
   QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature), Qt::SolidLine), 1);
-  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature), Qt::DotLine), 1);
+  // The air dash-dot, once: the converged model's air is the file's.
+  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kTemperature), Qt::DashDotLine), 1);
+  // The diameter on its logarithmic axis, whole decades around it; the box switches it.
+  QVERIFY(viewer->Plots().LogarithmicDiameter());
+  auto* log_axis = qobject_cast<QLogValueAxis*>(
+      viewer->Plots().Chart(TPlot::kDiameter).axes(Qt::Vertical).front());
+  QVERIFY(log_axis != nullptr);
+  QCOMPARE(log_axis->min(), 10.0);
+  QCOMPARE(log_axis->max(), 1000.0);
+  Find<QCheckBox>(*viewer, "LogDiameterBox").setChecked(false);
+  QVERIFY(!viewer->Plots().LogarithmicDiameter());
+  QVERIFY(qobject_cast<QValueAxis*>(
+              viewer->Plots().Chart(TPlot::kDiameter).axes(Qt::Vertical).front()) != nullptr);
+  QCOMPARE(LineCount(viewer->Plots().Chart(TPlot::kDiameter), Qt::SolidLine), 1);
+  Find<QCheckBox>(*viewer, "LogDiameterBox").setChecked(true);
   const auto* velocity =
       static_cast<QXYSeries*>(viewer->Plots().Chart(TPlot::kVelocity).series().front());
   QCOMPARE(velocity->count(), 101);  // 0 to 100 cm by 1 cm
@@ -227,12 +244,18 @@ void ProfileViewerTest::AnotherFileJoinsTheOverlayAndClearEmptiesIt() {
   QVERIFY(b != nullptr);
   QVERIFY(qAbs(b->points().back().y() - 4000.0) < 4.0);
   QCOMPARE(viewer->NumbersTable().columnCount(), 2);
-  // The legend names each file and its converged solution once.
-  QStringList legend_entries;
-  for (const QLegendMarker* marker : velocity.legend()->markers()) {
-    if (marker->isVisible()) legend_entries << marker->label();
-  }
-  QCOMPARE(legend_entries, (QStringList{"a.txt", "a.txt: converged", "b.txt", "b.txt: converged"}));
+  // The one legend names each file once in its colour, then each style in use once.
+  const vellmor::gui::PlotLegend& legend = viewer->Legend();
+  QCOMPARE(legend.Files().size(), 2u);
+  QCOMPARE(legend.Files()[0].Name, QStringLiteral("a.txt"));
+  QCOMPARE(legend.Files()[1].Name, QStringLiteral("b.txt"));
+  QVERIFY(legend.Files()[0].Colour != legend.Files()[1].Colour);
+  using vellmor::gui::TLegendKey;
+  QCOMPARE(legend.Keys(), (std::vector<TLegendKey>{TLegendKey::kClassical, TLegendKey::kConverged,
+                                                   TLegendKey::kAir, TLegendKey::kFreezeClassical,
+                                                   TLegendKey::kFreezeConverged}));
+  for (const QLegendMarker* marker : velocity.legend()->markers()) QVERIFY(!marker->isVisible());
+  QVERIFY(!velocity.legend()->isVisible());
 
   // A file already shown is read again, not shown twice.
   DoubleClick(QStringLiteral("a.txt"));
@@ -395,13 +418,15 @@ void ProfileViewerTest::PlotOptionWritesPngAndSvgWithoutAWindow() {
   const QByteArray text = ReadAll(QStringLiteral("plot.svg"));
   QVERIFY(text.contains("<svg"));
   QVERIFY(text.contains("Velocity (m/min)"));
-  QVERIFY(text.contains("a.txt: converged"));
+  QVERIFY(text.contains("converged model"));  // the legend's key
 
   // Measured data beside a result file, named by --measured.
   WriteAll(QStringLiteral("line.csv"), "x_cm,quantity,value\n20,diameter_um,25.0\n");
   const PlotRun measured = Plot({"a.txt", "--measured", "line.csv", "--output", "line.svg"});
   QCOMPARE(measured.exit_code, 0);
-  QVERIFY(ReadAll(QStringLiteral("line.svg")).contains("line.csv: measured"));
+  const QByteArray line = ReadAll(QStringLiteral("line.svg"));
+  QVERIFY(line.contains("line.csv"));
+  QVERIFY(line.contains("measured"));
 }
 
 void ProfileViewerTest::PlotOptionNamesTheFileItCannotPlot() {

@@ -11,7 +11,7 @@ namespace vellmor::gui {
 // Exit statuses of vellmor --plot.
 inline constexpr int kPlotWritten = 0;
 inline constexpr int kPlotFileRefused = 1;  // a result file could not be read
-inline constexpr int kPlotUsage = 64;       // no file, no --output, or an unknown image type
+inline constexpr int kPlotUsage = 64;       // no file, no --output, an unknown image type, a size
 inline constexpr int kPlotNotWritten = 73;  // the image could not be written
 
 // The options of vellmor --plot FILE... --output PLOT.png: the viewer's picture of the files,
@@ -20,6 +20,9 @@ struct TPlotOptions {
   QCommandLineOption Plot;
   QCommandLineOption Output;
   QCommandLineOption Measured;
+  QCommandLineOption Size;            // WxH of the picture, in pixels at 96 dpi
+  QCommandLineOption Dpi;             // dots per inch of the image
+  QCommandLineOption LinearDiameter;  // the diameter on a linear axis
 };
 
 // True when the arguments ask for --plot. Looked at before the application exists, so that no
@@ -37,8 +40,8 @@ TPlotOptions AddPlotOptions(QCommandLineParser& parser);
 std::vector<std::string> FileArguments(int argc, char** argv);
 
 // Plots the files given as arguments (files: their bytes, from FileArguments) into the image
-// named by --output (PNG or SVG, by its suffix), reading and drawing them all once. Messages go
-// to standard error; returns the exit status.
+// named by --output (PNG, SVG or PDF, by its suffix), at --size and --dpi, reading and drawing
+// them all once. Messages go to standard error; returns the exit status.
 int RunPlotCommand(const QCommandLineParser& parser, const TPlotOptions& options,
                    const std::vector<std::string>& files);
 

@@ -1,6 +1,7 @@
 #include "gui/process_numbers_table.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -34,6 +35,9 @@ constexpr std::array<TAccuracyRow, 3> kAccuracyRows{{
 // The knobs of the freeze point, under the comparison.
 constexpr std::array<const char*, 3> kKnobRows{
     {"Moves the freeze point most", "Second most", "Third most"}};
+
+// The widest the table grows before its columns scroll (px): the plots keep the rest.
+constexpr int kMaximumWidth = 640;
 
 // Enough digits for any number of the table before it goes to exponent form.
 constexpr int kPrecision = 12;
@@ -73,7 +77,9 @@ ProcessNumbersTable::ProcessNumbersTable(QWidget* parent) : QTableWidget(parent)
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Many files' columns scroll rather than push the plots away or fall off the picture.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setMaximumWidth(kMaximumWidth);
   horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
@@ -134,6 +140,10 @@ void ProcessNumbersTable::SetColumns(const std::vector<TNumbersColumn>& columns)
   resizeRowsToContents();
   int height = horizontalHeader()->sizeHint().height() + 2 * frameWidth();
   for (int r = 0; r < rowCount(); ++r) height += rowHeight(r);
+  resizeColumnsToContents();
+  int width = verticalHeader()->sizeHint().width() + 2 * frameWidth();
+  for (int c = 0; c < columnCount(); ++c) width += columnWidth(c);
+  if (width > kMaximumWidth) height += horizontalScrollBar()->sizeHint().height();
   setFixedHeight(height);
   updateGeometry();
 }

@@ -1,13 +1,17 @@
 #include "gui/t_profile_window.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QSvgGenerator>
 #include <algorithm>
@@ -42,27 +46,53 @@ QColor FileColour(std::size_t index) {
   return QColor::fromRgb(kFileColours[index % kFileColours.size()]);
 }
 
-// The image's bytes in the format its name asks for, or the reason there are none.
-QString ImageBytes(QWidget& picture, const QString& suffix, QByteArray& bytes) {
+// The image's bytes in the format its name asks for (PNG, SVG or PDF), drawn at dpi dots per
+// inch (the picture's pixels being 96 to the inch), or the reason there are none.
+QString ImageBytes(QWidget& picture, const QString& suffix, int dpi, QByteArray& bytes) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
+  const double scale = dpi / 96.0;
   if (suffix == QLatin1String("svg")) {
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
     generator.setSize(picture.size());
     generator.setViewBox(picture.rect());
+    generator.setResolution(dpi);
     generator.setTitle(QStringLiteral("Spinline profiles"));
     QPainter painter(&generator);
     picture.render(&painter);
     painter.end();
     return bytes.isEmpty() ? QStringLiteral("the SVG image could not be drawn") : QString();
   }
+  if (suffix == QLatin1String("pdf")) {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(dpi);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    // The page is the picture, at 96 pixels to the inch: 72 points to the inch.
+    writer.setPageSize(
+        QPageSize(QSizeF(picture.width() * 72.0 / 96.0, picture.height() * 72.0 / 96.0),
+                  QPageSize::Point, QString(), QPageSize::ExactMatch));
+    writer.setTitle(QStringLiteral("Spinline profiles"));
+    writer.setCreator(QStringLiteral("vellmor"));
+    QPainter painter(&writer);
+    painter.scale(scale, scale);
+    picture.render(&painter);
+    painter.end();
+    return bytes.isEmpty() ? QStringLiteral("the PDF could not be drawn") : QString();
+  }
   if (suffix == QLatin1String("png")) {
-    if (!picture.grab().save(&buffer, "PNG"))
-      return QStringLiteral("the PNG image could not be drawn");
+    QImage image(picture.size() * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(picture.palette().color(QPalette::Base));
+    QPainter painter(&image);
+    picture.render(&painter);
+    painter.end();
+    if (!image.save(&buffer, "PNG")) return QStringLiteral("the PNG image could not be drawn");
     return {};
   }
-  return QStringLiteral("the image type is not known: name it .png or .svg");
+  return QStringLiteral("the image type is not known: name it .png, .svg or .pdf");
 }
 
 // Replaces the entry of the same path, or adds one after the others: a file read again keeps
@@ -132,7 +162,8 @@ TProfileWindow::TProfileWindow(MessageSink& sink, QWidget* parent)
 
   auto* save = new QPushButton(QStringLiteral("&Save image…"), this);
   save->setObjectName(QStringLiteral("SaveImageButton"));
-  save->setToolTip(QStringLiteral("Write the plots and the table as a PNG or SVG image"));
+  save->setToolTip(
+      QStringLiteral("Write the plots and the table as a PNG or SVG image or a PDF document"));
   log_diameter_ = new QCheckBox(QStringLiteral("&Logarithmic diameter"), this);
   log_diameter_->setObjectName(QStringLiteral("LogDiameterBox"));
   log_diameter_->setChecked(plots_->LogarithmicDiameter());
@@ -274,10 +305,23 @@ void TProfileWindow::ClearOverlay() {
   Replot();
 }
 
-QString TProfileWindow::SaveImage(const QString& path) {
+QString TProfileWindow::SaveImage(const QString& path, const TImageOptions& options) {
   QByteArray bytes;
-  if (QString failure = ImageBytes(*picture_, QFileInfo(path).suffix().toLower(), bytes);
-      !failure.isEmpty()) {
+  // Drawn at the size asked for, then given back to the window's layout.
+  const QSize laid_out = picture_->size();
+  const bool resized = options.Size.isValid() && options.Size != laid_out;
+  if (resized) {
+    picture_->setFixedSize(options.Size);
+    if (picture_->layout() != nullptr) picture_->layout()->activate();
+    QApplication::processEvents();
+  }
+  const QString failure =
+      ImageBytes(*picture_, QFileInfo(path).suffix().toLower(), options.Dpi, bytes);
+  if (resized) {
+    picture_->setMinimumSize(0, 0);
+    picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  if (!failure.isEmpty()) {
     return QStringLiteral("Can not write image %1: %2").arg(path, failure);
   }
   // Written whole or not at all: a script never finds half a picture.
@@ -303,11 +347,13 @@ void TProfileWindow::SaveImageClicked() {
   QString selected_filter;
   QString path = QFileDialog::getSaveFileName(
       this, QStringLiteral("Save image"), QStringLiteral("profile.png"),
-      QStringLiteral("PNG image (*.png);;SVG image (*.svg)"), &selected_filter);
+      QStringLiteral("PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)"),
+      &selected_filter);
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) {
-    path += selected_filter.contains(QLatin1String("svg")) ? QStringLiteral(".svg")
-                                                           : QStringLiteral(".png");
+    path += selected_filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
+            : selected_filter.contains(QLatin1String("pdf")) ? QStringLiteral(".pdf")
+                                                             : QStringLiteral(".png");
   }
   if (const QString failure = SaveImage(path); !failure.isEmpty()) {
     sink_.ShowMessage(failure.toStdString());

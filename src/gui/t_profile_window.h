@@ -59,9 +59,17 @@ class TProfileWindow : public QWidget {
   // The diameter on a logarithmic axis (the default) or a linear one, as the window's box.
   void SetLogarithmicDiameter(bool logarithmic);
 
-  // Writes the picture (plots and table) as a PNG or SVG image, by the name's suffix. The
-  // description of the failure, or an empty text.
-  QString SaveImage(const QString& path);
+  // How an image is drawn: the picture's size (its size in the window when not valid) and
+  // the dots per inch of a PNG (its pixels), an SVG or a PDF.
+  struct TImageOptions {
+    QSize Size;
+    int Dpi = 96;
+  };
+
+  // Writes the picture (legend, plots and table) as a PNG or SVG image or a PDF, by the name's
+  // suffix. The description of the failure, or an empty text.
+  QString SaveImage(const QString& path, const TImageOptions& options);
+  QString SaveImage(const QString& path) { return SaveImage(path, TImageOptions{}); }
 
   // The names of the files shown, in the order they were opened.
   QStringList FileNames() const;

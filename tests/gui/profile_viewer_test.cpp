@@ -413,6 +413,18 @@ void ProfileViewerTest::PlotOptionWritesPngAndSvgWithoutAWindow() {
   QVERIFY(!image.isNull());
   QVERIFY(image.width() >= 800 && image.height() >= 600);
 
+  // Larger, at twice the pixels to the inch, and as a PDF; a size that cannot hold the plots
+  // is a usage error.
+  QCOMPARE(Plot({"a.txt", "--output", "big.png", "--size", "1600x1200", "--dpi", "192"}).exit_code,
+           0);
+  QCOMPARE(QImage(QStringLiteral("big.png")).size(), QSize(3200, 2400));
+  QCOMPARE(Plot({"a.txt", "b.txt", "--output", "plot.pdf", "--linear-diameter"}).exit_code, 0);
+  QVERIFY(ReadAll(QStringLiteral("plot.pdf")).startsWith("%PDF-"));
+  const PlotRun tiny = Plot({"a.txt", "--output", "tiny.png", "--size", "10x10"});
+  QCOMPARE(tiny.exit_code, 64);
+  QVERIFY(tiny.error.contains(QStringLiteral("--size 10x10: expected WxH")));
+  QVERIFY(!QFile::exists(QStringLiteral("tiny.png")));
+
   const PlotRun svg = Plot({"a.txt", "--output", "plot.svg"});
   QCOMPARE(svg.exit_code, 0);
   const QByteArray text = ReadAll(QStringLiteral("plot.svg"));

@@ -7,7 +7,7 @@ packages=(
   # the build
   cmake g++ ninja-build pkg-config ccache clang-format
   # the package: the window's manual page, and dpkg-shlibdeps for its dependencies
-  help2man dpkg-dev file
+  help2man dpkg-dev file man-db
   # the core and the runner
   libcli11-dev nlohmann-json3-dev libboost-dev libyaml-cpp-dev libgsl-dev
   # the window and the profile viewer

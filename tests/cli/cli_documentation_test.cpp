@@ -52,6 +52,24 @@ TEST_F(CliTest, ManualPageHoldsEveryOptionAndSubcommand) {
   }
 }
 
+// The page as man renders it names every option of the single run (skipped without man).
+TEST_F(CliTest, ManualPageRendersWithEveryOption) {
+  if (std::system("command -v man > /dev/null 2>&1") != 0) GTEST_SKIP() << "man is not installed";
+  const TCliRun run = Run({"--man-page"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  test::WriteBytes(work_ / "vellmor-cli.1", run.Out);
+  const std::string command = "MANWIDTH=100 man -l '" + (work_ / "vellmor-cli.1").string() +
+                              "' > '" + (work_ / "rendered.txt").string() + "' 2> '" +
+                              (work_ / "warnings.txt").string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string rendered = test::ReadBytes(work_ / "rendered.txt");
+  for (const TInputField& field : kInputFields) {
+    EXPECT_NE(rendered.find("--" + std::string(field.Name)), std::string::npos) << field.Name;
+  }
+  EXPECT_NE(rendered.find("vellmor-cli sweep"), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(work_ / "warnings.txt"), "");
+}
+
 // bash itself runs the completion, as it would on Tab: the words offered after words.
 TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
   const TCliRun run = Run({"--bash-completion"});
@@ -69,6 +87,13 @@ TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
     return test::ReadBytes(work_ / "offered.txt");
   };
   EXPECT_EQ(offered("vellmor-cli s"), "sweep\nsolve\n");
+  // Registered for the program.
+  test::WriteBytes(work_ / "registered.bash", "source '" + (work_ / "vellmor-cli.bash").string() +
+                                                  "'\ncomplete -p vellmor-cli\n");
+  const std::string registered = "bash '" + (work_ / "registered.bash").string() + "' > '" +
+                                 (work_ / "registered.txt").string() + "'";
+  ASSERT_EQ(std::system(registered.c_str()), 0);
+  EXPECT_EQ(test::ReadBytes(work_ / "registered.txt"), "complete -F _vellmor_cli vellmor-cli\n");
   EXPECT_EQ(offered("vellmor-cli --take"), "--take-up-speed\n");
   EXPECT_EQ(offered("vellmor-cli sweep --str"), "--structure\n");
   EXPECT_EQ(offered("vellmor-cli fit --max"), "--max-iterations\n");

@@ -1,5 +1,7 @@
 #include "gui/measured_overlay.h"
 
+#include "gui/profile_document.h"
+
 #include <nlohmann/json.hpp>
 
 #include <map>
@@ -141,6 +143,7 @@ OverlayKind OverlayKindOf(std::string_view bytes) {
       header.find("quantity") != std::string_view::npos) {
     return OverlayKind::kMeasured;
   }
+  if (IsProfileCsv(header)) return OverlayKind::kProfileCsv;
   return OverlayKind::kNone;
 }
 

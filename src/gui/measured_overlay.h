@@ -13,9 +13,9 @@ namespace vellmor::gui {
 
 // What a file the viewer is given holds, judged by its first bytes: a JSON document (of
 // vellmor-cli fit, or a run's or solve's export: see IsProfileDocument), measured data (CSV
-// with x_cm and quantity in its header), or neither (a result file, as the viewer always
-// took). The first few kilobytes are enough.
-enum class OverlayKind { kNone, kMeasured, kJson };
+// with x_cm and quantity in its header), a profile export (CSV of x_cm, v_m_min, …), or none
+// of these (a result file, as the viewer always took). The first few kilobytes are enough.
+enum class OverlayKind { kNone, kMeasured, kJson, kProfileCsv };
 OverlayKind OverlayKindOf(std::string_view bytes);
 
 // One case of such a file: its measurements, and for a fit its profile with the fitted card.

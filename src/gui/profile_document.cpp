@@ -3,7 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <charconv>
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -84,6 +86,112 @@ std::optional<TStructureSummary> StructureOf(const Json& structure) {
 }
 
 }  // namespace
+
+bool IsProfileCsv(std::string_view head) {
+  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+  return head.starts_with("x_cm,v_m_min,f_dyn,t_C,d_um,") ||
+         head.starts_with("x_cm,v_m_min,f_dyn,t_C,d_cm,");
+}
+
+std::variant<TProfileDocument, QString> ReadProfileCsv(std::string_view bytes,
+                                                       const QString& file_name) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start < bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  const auto cells = [](std::string_view line) {
+    std::vector<std::string_view> out;
+    for (std::size_t start = 0;;) {
+      const std::size_t comma = line.find(',', start);
+      out.push_back(
+          line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
+      if (comma == std::string_view::npos) break;
+      start = comma + 1;
+    }
+    return out;
+  };
+  const std::vector<std::string_view> header =
+      lines.empty() ? std::vector<std::string_view>{} : cells(lines.front());
+  if (lines.size() < 2) {
+    return file_name + QStringLiteral(" holds no profile: its run did not succeed");
+  }
+  std::vector<std::vector<double>> columns(header.size());
+  for (std::size_t l = 1; l < lines.size(); ++l) {
+    const std::vector<std::string_view> row = cells(lines[l]);
+    if (row.size() != header.size()) {
+      return file_name + QStringLiteral(", line %1: %2 cells, the header has %3")
+                             .arg(l + 1)
+                             .arg(row.size())
+                             .arg(header.size());
+    }
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      // An empty cell is a value that was not finite.
+      double value = std::numeric_limits<double>::quiet_NaN();
+      if (!row[c].empty()) {
+        const auto [end, error] =
+            std::from_chars(row[c].data(), row[c].data() + row[c].size(), value);
+        if (error != std::errc() || end != row[c].data() + row[c].size()) {
+          return file_name +
+                 QStringLiteral(", line %1: not a number: %2")
+                     .arg(l + 1)
+                     .arg(QString::fromUtf8(row[c].data(), static_cast<qsizetype>(row[c].size())));
+        }
+      }
+      columns[c].push_back(value);
+    }
+  }
+  const auto column = [&](std::string_view name) -> const std::vector<double>* {
+    for (std::size_t c = 0; c < header.size(); ++c) {
+      if (header[c] == name) return &columns[c];
+    }
+    return nullptr;
+  };
+  const bool in_um = column("d_um") != nullptr;
+  const std::vector<double>* x = column("x_cm");
+  const std::vector<double>* v = column("v_m_min");
+  const std::vector<double>* f = column("f_dyn");
+  const std::vector<double>* t = column("t_C");
+  const std::vector<double>* d = column(in_um ? "d_um" : "d_cm");
+  const std::vector<double>* ta = column("ta_C");
+  if (x == nullptr || v == nullptr || f == nullptr || t == nullptr || d == nullptr ||
+      ta == nullptr) {
+    return file_name + QStringLiteral(" is not a profile: its header lacks a column");
+  }
+  TProfileDocument read;
+  read.Converged = column("ten_re_gf_den") == nullptr && column("ten_re_g_den") == nullptr;
+  const double to_um = in_um ? 1.0 : kMicrometresPerCm;
+  // The samples of the line in the core's units: cm/s and cm.
+  std::vector<double> v_cm_s;
+  std::vector<double> d_cm;
+  for (std::size_t i = 0; i < x->size(); ++i) {
+    read.Curves.Velocity.append({(*x)[i], (*v)[i]});
+    read.Curves.Tension.append({(*x)[i], (*f)[i]});
+    read.Curves.Temperature.append({(*x)[i], (*t)[i]});
+    read.Curves.Diameter.append({(*x)[i], (*d)[i] * to_um});
+    read.Curves.AirTemperature.append({(*x)[i], (*ta)[i]});
+    v_cm_s.push_back((*v)[i] * 100.0 / 60.0);
+    d_cm.push_back((*d)[i] * to_um / kMicrometresPerCm);
+  }
+  const std::vector<double>* birefringence = column("birefringence");
+  const std::vector<double>* crystallinity = column("crystallinity");
+  if (birefringence != nullptr && crystallinity != nullptr) {
+    for (std::size_t i = 0; i < x->size(); ++i) {
+      read.Curves.Birefringence.append({(*x)[i], (*birefringence)[i]});
+      read.Curves.Crystallinity.append({(*x)[i], (*crystallinity)[i]});
+    }
+  }
+  // No output and no take-up speed: what depends on them is not a number, shown as a dash.
+  const double unknown = std::numeric_limits<double>::quiet_NaN();
+  read.Numbers = ProcessNumbersOf(TSpinlineSamples{*x, v_cm_s, *f, *t, d_cm}, unknown, unknown);
+  read.Numbers.SpinneretTensionDyn = f->front();
+  return read;
+}
 
 bool IsProfileDocument(std::string_view bytes) {
   const Json document = Json::parse(bytes, nullptr, false);

@@ -26,6 +26,17 @@ struct TProfileDocument {
 // fit's or anything else.
 bool IsProfileDocument(std::string_view bytes);
 
+// Whether a CSV's header is that of a profile export (vellmor-cli --csv, --converged-csv,
+// solve --csv): x_cm, v_m_min, f_dyn, t_C and the diameter first.
+bool IsProfileCsv(std::string_view head);
+
+// The profile of such a CSV: the classical run's when it has the tenacities, else the
+// converged model's. A CSV holds no conditions: of the process numbers, those of the line
+// itself (the freeze point, the take-up tension, the draw-down, the final diameter …), the
+// others (the fineness) none. The message that refuses it otherwise, naming the file and line.
+std::variant<TProfileDocument, QString> ReadProfileCsv(std::string_view bytes,
+                                                       const QString& file_name);
+
 // The document of the file's bytes, or the message that refuses it, naming the file: a
 // document of a run that did not succeed has no profile to draw.
 std::variant<TProfileDocument, QString> ReadProfileDocument(std::string_view bytes,

@@ -222,8 +222,10 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
       if (kind != OverlayKind::kNone) {
         const QByteArray bytes = file.readAll();
         const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if (kind == OverlayKind::kJson && IsProfileDocument(text)) {
-          auto document = ReadProfileDocument(text, name);
+        if ((kind == OverlayKind::kJson && IsProfileDocument(text)) ||
+            kind == OverlayKind::kProfileCsv) {
+          auto document = kind == OverlayKind::kProfileCsv ? ReadProfileCsv(text, name)
+                                                           : ReadProfileDocument(text, name);
           if (const QString* problem = std::get_if<QString>(&document)) return *problem;
           documents.push_back({path, name, std::get<TProfileDocument>(std::move(document))});
           continue;

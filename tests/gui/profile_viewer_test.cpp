@@ -617,6 +617,30 @@ void ProfileViewerTest::ExportsAreDrawnAsWrittenWithTheirStructure() {
   QCOMPARE(viewer->FileNames().size(), 2);
   viewer->ClearOverlay();
   QVERIFY(!viewer->Plots().ShowsStructure());
+
+  // A profile CSV: the hand-made line of three points of kThreePointFile, with the tenacities
+  // (a run's, solid) and without (the converged model's, dashed). Its freeze point is the
+  // line's own, at 15 cm; the fineness, which needs the output, is a dash.
+  const QByteArray run_csv =
+      "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C,h_cal_cm2_s_C,ten_re_gf_den,ten_ap_gf_den\n"
+      "0,6,5,90,400,20,0.001,0,0.0057\n10,60,6,80,130,20,0.001,0,0.0068\n"
+      "20,600,8,60,40,20,0.001,0.0001,0.0091\n";
+  WriteAll(QStringLiteral("run.csv"), run_csv);
+  WriteAll(QStringLiteral("converged.csv"),
+           "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C,h_cal_cm2_s_C\n0,6,5,90,400,20,0.001\n"
+           "20,600,8,60,40,20,0.001\n");
+  WriteAll(QStringLiteral("bad.csv"), "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C\n0,6,5,x,400,20\n");
+  QCOMPARE(viewer->AddResultFiles({"run.csv", "converged.csv"}), QString());
+  const QXYSeries* run_line = SeriesNamed(plots.Chart(TPlot::kVelocity), "run.csv");
+  QVERIFY(run_line != nullptr);
+  QCOMPARE(run_line->pen().style(), Qt::SolidLine);
+  QCOMPARE(SeriesNamed(plots.Chart(TPlot::kVelocity), "converged.csv")->pen().style(),
+           Qt::DashLine);
+  QCOMPARE(SeriesNamed(plots.Chart(TPlot::kDiameter), "run.csv")->at(1), QPointF(10.0, 130.0));
+  QCOMPARE(table.CellText(0, 0), QStringLiteral("15.00"));
+  QCOMPARE(table.CellText(1, 0), QStringLiteral("330.0"));
+  QCOMPARE(table.CellText(4, 0), QStringLiteral("–"));  // fineness
+  QCOMPARE(viewer->AddResultFiles({"bad.csv"}), QStringLiteral("bad.csv, line 2: not a number: x"));
 }
 
 // On a server without a window system, even one named that is not there (xcb), --help and

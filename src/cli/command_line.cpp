@@ -41,6 +41,12 @@ constexpr const char* kFooter =
 }  // namespace
 
 TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator) {
+  if (argc > 2 && std::string_view(argv[1]) == kSweepCommand &&
+      std::string_view(argv[2]) == "merge") {
+    auto merge = ParseMergeCommand(argc, argv);
+    if (const int* status = std::get_if<int>(&merge)) return *status;
+    return std::get<TMergeRequest>(std::move(merge));
+  }
   TCommandLine command_line;
   command_line.Texts = DefaultInputTexts(decimal_separator);
   command_line.Program = {"vellmor-cli", VELLMOR_VERSION,
@@ -75,6 +81,7 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
                                        "(see vellmor-cli sweep --help)");
   TSweepArguments sweep_arguments;
   AddSweepOptions(*sweep, sweep_arguments, decimal_separator);
+  if (argc > 2) sweep_arguments.Arguments.assign(argv + 2, argv + argc);
   sweep->get_formatter()->column_width(36);
   TSolveRequest solve_request;
   solve_request.Texts = command_line.Texts;

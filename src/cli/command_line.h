@@ -7,6 +7,7 @@
 #include "cli/model_options.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_arguments.h"
+#include "cli/sweep_merge.h"
 #include "core/exports/json_parts.h"
 #include "core/inputs/input_texts.h"
 
@@ -31,8 +32,8 @@ struct TCommandLine {
 // Returns the command line, the subcommand's request, or the exit status when the parse itself
 // ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
 // printed).
-using TParsedCommand =
-    std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice, TFitRequest, int>;
+using TParsedCommand = std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice,
+                                    TFitRequest, TMergeRequest, int>;
 TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator);
 
 }  // namespace vellmor::cli

@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
   if (const auto* fit = std::get_if<vellmor::cli::TFitRequest>(&parsed)) {
     return vellmor::cli::RunFitCommand(*fit, separator);
   }
+  if (const auto* merge = std::get_if<vellmor::cli::TMergeRequest>(&parsed)) {
+    return vellmor::cli::RunMergeCommand(*merge);
+  }
   if (const auto* model = std::get_if<vellmor::cli::TModelChoice>(&parsed)) {
     return vellmor::cli::RunModelCommand(*model);
   }

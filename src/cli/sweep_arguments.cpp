@@ -105,7 +105,8 @@ void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_sep
       app.add_option("--result-dir", arguments.ResultDirectory,
                      "Also write each succeeded case's result file into DIR")
           ->type_name("DIR");
-  app.add_option("-j,--jobs", arguments.Jobs, "Cases run at the same time (default: every core)")
+  app.add_option("-j,--jobs", arguments.Jobs,
+                 "Cases run at the same time (default and 0: every core this process may run on)")
       ->type_name("N");
   app.add_option("--shard", arguments.ShardText, "Run only shard I of N of the cases")
       ->type_name("I/N")
@@ -118,6 +119,14 @@ void AddSweepOptions(CLI::App& app, TSweepArguments& arguments, char decimal_sep
   app.add_flag("--structure", arguments.Structure,
                "With --solve: follow the fibre's structure, adding the columns birefringence, "
                "orientation, crystallinity and onset_cm");
+  app.add_flag("--resume", arguments.Resume,
+               "With --summary FILE: where FILE is a summary of this very sweep (a shard stopped "
+               "at its time limit), run only its missing cases and complete it");
+  arguments.SlurmOption =
+      app.add_option("--slurm-script", arguments.SlurmShards,
+                     "Print a Slurm job script that runs this sweep as an array of N shards and "
+                     "merges them (see above); runs nothing")
+          ->type_name("N");
   arguments.ModelOption = AddModelOptions(app, arguments.Model);
 }
 
@@ -144,10 +153,20 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
     }
   }
   if (arguments.SummaryPath == "-") arguments.SummaryPath.clear();
-  const int jobs = arguments.Jobs;
+  // 0 takes every core the process may run on: a batch job given one CPU on a cluster that
+  // does not pin tasks sees them all, and its script says how many it has.
+  const int jobs = arguments.Jobs == 0 ? DefaultJobs() : arguments.Jobs;
   if (jobs < 1 || jobs > kMaxJobs) {
-    return UsageError("--jobs " + std::to_string(jobs) + ": expected 1 to " +
+    return UsageError("--jobs " + std::to_string(arguments.Jobs) + ": expected 0 to " +
                       std::to_string(kMaxJobs));
+  }
+  if (arguments.Resume && arguments.SummaryPath.empty()) {
+    return UsageError("--resume: needs --summary FILE, the summary to complete");
+  }
+  if (arguments.SlurmOption != nullptr && arguments.SlurmOption->count() > 0 &&
+      (arguments.SlurmShards < 1 || arguments.SlurmShards > 100000)) {
+    return UsageError("--slurm-script " + std::to_string(arguments.SlurmShards) +
+                      ": expected 1 to 100000 shards");
   }
   const std::string& cases_path = arguments.CasesPath;
   if (!cases_path.empty() && !arguments.Varies.empty()) {
@@ -211,10 +230,16 @@ std::variant<TSweepRequest, int> SweepRequestOf(TSweepArguments arguments, char 
   const auto shard = ParseShard(arguments.ShardText);
   if (const auto* problem = std::get_if<TSweepProblem>(&shard)) return UsageError(problem->Message);
 
-  return TSweepRequest{std::move(*cases),     std::get<TShard>(shard),   cases_path,
-                       arguments.SummaryPath, arguments.ResultDirectory, jobs,
-                       arguments.Quiet,       arguments.Accuracy,        arguments.Solve,
-                       arguments.Structure};
+  TSweepRequest request{std::move(*cases),     std::get<TShard>(shard),   cases_path,
+                        arguments.SummaryPath, arguments.ResultDirectory, jobs,
+                        arguments.Quiet,       arguments.Accuracy,        arguments.Solve,
+                        arguments.Structure};
+  request.Resume = arguments.Resume;
+  if (arguments.SlurmOption != nullptr && arguments.SlurmOption->count() > 0) {
+    request.SlurmShards = arguments.SlurmShards;
+  }
+  request.Arguments = std::move(arguments.Arguments);
+  return request;
 }
 
 }  // namespace vellmor::cli

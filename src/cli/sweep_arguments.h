@@ -41,6 +41,10 @@ struct TSweepRequest {
   bool Accuracy = false;   // the converged solution's columns in the summary
   bool Solve = false;      // every case by the converged model, with the cases' card
   bool Structure = false;  // with Solve: the fibre's structure, four more columns
+  bool Resume = false;     // an existing summary of the same sweep: run only its missing cases
+  // --slurm-script N: print the job array of N shards and its merge instead of running.
+  std::optional<std::size_t> SlurmShards;
+  std::vector<std::string> Arguments;  // the sweep's arguments as given, for the job script
 };
 
 // The default number of jobs: every hardware thread this process may run on (its CPU
@@ -61,11 +65,15 @@ struct TSweepArguments {
   bool Accuracy = false;
   bool Solve = false;
   bool Structure = false;
+  bool Resume = false;
+  std::size_t SlurmShards = 0;
+  std::vector<std::string> Arguments;  // as given after "sweep"
   TModelChoice Model;
   const CLI::Option* CasesOption = nullptr;
   const CLI::Option* SummaryOption = nullptr;
   const CLI::Option* ResultDirectoryOption = nullptr;
   const CLI::Option* ModelOption = nullptr;
+  const CLI::Option* SlurmOption = nullptr;
 };
 
 // Adds the sweep's options, bound to arguments (which must outlive the parse), to the

@@ -187,8 +187,8 @@ TEST_F(CliSweepTest, ShardsThroughGnuParallelMergeIntoTheWholeSummary) {
   const std::string script =
       "cd '" + work_.string() + "' && export LC_ALL=C && " + sweep +
       " --summary whole.csv && parallel " + sweep +
-      " --shard {}/3 --summary shard-{}.csv ::: 1 2 3 && "
-      "{ head -n 1 shard-1.csv; tail -q -n +2 shard-*.csv | sort -t, -k1,1n; } > merged.csv";
+      " --shard {}/3 --summary shard-{}.csv ::: 1 2 3 && '" + VELLMOR_CLI_PATH +
+      "' sweep merge shard-3.csv shard-1.csv shard-2.csv --output merged.csv";
   ASSERT_EQ(std::system(script.c_str()), 0) << script;
   EXPECT_EQ(Lines(File("whole.csv")).size(), 13u);
   EXPECT_EQ(Lines(File("shard-2.csv")).size(), 5u);
@@ -229,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"RowWithTooManyCells", {"--cases", "cases.csv"}, "cases.csv, line 3: 3 cells"},
         UsageCase{"SaveFile", {"-o", "x.txt"}, "--result-dir"},
         UsageCase{"BadShard", {"--shard", "0/2"}, "--shard 0/2"},
-        UsageCase{"NoJobs", {"--jobs", "0"}, "--jobs"}),
+        UsageCase{"TooManyJobs", {"--jobs", "2000"}, "--jobs 2000: expected 0 to 1024"},
+        UsageCase{"NoShardsForSlurm", {"--slurm-script", "0"}, "--slurm-script 0"}),
     [](const auto& info) { return info.param.name; });
 
 // The default case (and a refused one) from an independent script: the same equations by the
@@ -474,7 +475,8 @@ TEST_F(CliSweepTest, NoResultDirectoryWritesNoFileAndASummaryKeepsItsMode) {
   test::WriteBytes(work_ / "s.csv", "old\n");
   ::chmod((work_ / "s.csv").c_str(), 0600);
   ASSERT_EQ(Sweep({"--vary", "iv=0.7", "--summary", "s.csv"}).ExitStatus, 0);
-  EXPECT_EQ(test::NamesIn(work_), std::vector<std::string>{"s.csv"});
+  // The summary and the record of its sweep beside it, nothing else.
+  EXPECT_EQ(test::NamesIn(work_), (std::vector<std::string>{"s.csv", "s.csv.sweep"}));
   EXPECT_EQ(fs::status(work_ / "s.csv").permissions(),
             fs::perms::owner_read | fs::perms::owner_write);
 }
@@ -514,9 +516,11 @@ class CliSweepSignalTest : public CliSweepTest, public testing::WithParamInterfa
 // and no half file is left.
 TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
   // 4000 cases of a 1001-point profile: far more than can finish before the signal comes.
-  const pid_t pid = StartSweep({"--vary", "take-up-speed=3000:6999:1", "--increment", "0.1",
-                                "--jobs", "2", "--summary", "s.csv", "--result-dir", "out"},
-                               work_);
+  // Its standard error kept, beside the working directory.
+  const pid_t pid = StartCli(
+      Joined({"sweep"}, {"--vary", "take-up-speed=3000:6999:1", "--increment", "0.1", "--jobs", "2",
+                         "--summary", "s.csv", "--result-dir", "out", "--quiet"}),
+      work_);
   ASSERT_GT(pid, 0);
   // Signal once the first result file is in place, so the sweep is surely under way.
   for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take-up-speed=3000.txt"); ++i) {
@@ -542,6 +546,10 @@ TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
     if (entry.path().parent_path().filename() == "out") ++files;
   }
   EXPECT_EQ(files, lines.size() - 1);  // one result file per line
+  // Said even under --quiet, for the job's log.
+  EXPECT_NE(ReadBytes(work_.parent_path() / "work.err")
+                .find("interrupted after " + std::to_string(lines.size() - 1) + " of 4000 cases"),
+            std::string::npos);
 }
 
 // Two sweeps into one result directory would overwrite each other's files: while one writes
@@ -570,6 +578,111 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliSweepSignalTest, testing::Values(SIGINT, SI
                                   : info.param == SIGTERM ? "Term"
                                                           : "Hup";
                          });
+
+}  // namespace
+}  // namespace vellmor::cli_test
+
+namespace vellmor::cli_test {
+namespace {
+
+// Shards of a sweep, merged in any order, are the lone sweep's summary byte for byte; the
+// merge refuses a missing case (naming the ranges), a duplicate and a foreign shard.
+TEST_F(CliSweepTest, MergeOfShardsIsTheLoneSummaryAndRefusesWhatIsNotTheSweep) {
+  const Arguments vary{"--vary", "take-up-speed=3000:6000:250", "--vary", "zone1-a2=0,-32.5"};
+  ASSERT_EQ(Sweep(Joined(vary, {"--summary", "lone.csv"})).ExitStatus, 0);
+  for (const char* shard : {"1", "2", "3"}) {
+    ASSERT_EQ(Sweep(Joined(vary, {"--shard", std::string(shard) + "/3", "--summary",
+                                  "shard-" + std::string(shard) + ".csv"}))
+                  .ExitStatus,
+              0);
+  }
+  // The record beside each summary names its sweep and its part.
+  EXPECT_NE(File("shard-2.csv.sweep").find("\"cases\":26,\"shard\":\"2/3\""), std::string::npos)
+      << File("shard-2.csv.sweep");
+  const TCliRun merged = Sweep({"merge", "shard-2.csv", "shard-3.csv", "shard-1.csv"});
+  ASSERT_EQ(merged.ExitStatus, 0) << merged.Err;
+  EXPECT_EQ(merged.Out, File("lone.csv"));
+
+  // Cases 2, 5, 8, … 26 are shard 2's.
+  const TCliRun missing = Sweep({"merge", "shard-1.csv", "shard-3.csv", "-o", "m.csv"});
+  EXPECT_EQ(missing.ExitStatus, 65);
+  EXPECT_EQ(missing.Err,
+            "vellmor-cli: 9 of the 26 cases are in no shard: 2, 5, 8, 11, 14, 17, 20, 23, 26\n");
+  EXPECT_FALSE(fs::exists(work_ / "m.csv"));
+  const TCliRun allowed =
+      Sweep({"merge", "shard-1.csv", "shard-3.csv", "--allow-missing", "-o", "m.csv"});
+  EXPECT_EQ(allowed.ExitStatus, 0);
+  EXPECT_NE(allowed.Err.find("9 cases are in no shard: 2, 5"), std::string::npos);
+  EXPECT_EQ(Lines(File("m.csv")).size(), 1u + 26u - 9u);
+
+  const TCliRun twice = Sweep({"merge", "shard-1.csv", "shard-1.csv", "shard-2.csv"});
+  EXPECT_EQ(twice.ExitStatus, 65);
+  EXPECT_EQ(twice.Err, "vellmor-cli: case 1 is in shard-1.csv twice\n");
+  ASSERT_EQ(Sweep({"--vary", "take-up-speed=3000:4000:500", "--summary", "other.csv"}).ExitStatus,
+            0);
+  const TCliRun foreign = Sweep({"merge", "shard-1.csv", "other.csv", "shard-2.csv"});
+  EXPECT_EQ(foreign.ExitStatus, 65);
+  EXPECT_EQ(foreign.Err, "vellmor-cli: other.csv is a shard of another sweep than shard-1.csv\n");
+  fs::remove(work_ / "shard-3.csv.sweep");
+  const TCliRun unrecorded = Sweep({"merge", "shard-1.csv", "shard-2.csv", "shard-3.csv"});
+  EXPECT_EQ(unrecorded.ExitStatus, 66);
+  EXPECT_NE(unrecorded.Err.find("shard-3.csv: no record of its sweep"), std::string::npos);
+}
+
+// A shard cut short (its time limit came) is completed by --resume: the finished cases stay as
+// they were, the missing ones are run, and the summary is the whole shard's. A summary of
+// another sweep is refused and left alone.
+TEST_F(CliSweepTest, ResumeCompletesAShardAndRefusesAnotherSweepsSummary) {
+  const Arguments sweep{"--vary", "take-up-speed=3000:6000:100", "--shard", "2/2"};
+  ASSERT_EQ(Sweep(Joined(sweep, {"--summary", "whole.csv"})).ExitStatus, 0);
+  const std::string whole = File("whole.csv");
+  // The first six cases of the shard, as a stopped sweep leaves them, with its record.
+  std::vector<std::string> lines = Lines(whole);
+  std::string cut;
+  for (std::size_t k = 0; k < 7; ++k) cut += lines[k] + "\n";
+  test::WriteBytes(work_ / "part.csv", cut);
+  fs::copy_file(work_ / "whole.csv.sweep", work_ / "part.csv.sweep");
+  const TCliRun resumed = Sweep(Joined(sweep, {"--summary", "part.csv", "--resume"}));
+  ASSERT_EQ(resumed.ExitStatus, 0) << resumed.Err;
+  EXPECT_EQ(File("part.csv"), whole);
+  // Complete: nothing more to run, the same bytes again.
+  ASSERT_EQ(Sweep(Joined(sweep, {"--summary", "part.csv", "--resume"})).ExitStatus, 0);
+  EXPECT_EQ(File("part.csv"), whole);
+  // Without a summary yet, --resume is an ordinary run.
+  ASSERT_EQ(Sweep(Joined(sweep, {"--summary", "new.csv", "--resume"})).ExitStatus, 0);
+  EXPECT_EQ(File("new.csv"), whole);
+
+  const TCliRun other = Sweep({"--vary", "take-up-speed=3000:6000:100", "--shard", "1/2",
+                               "--summary", "part.csv", "--resume"});
+  EXPECT_EQ(other.ExitStatus, 64);
+  EXPECT_NE(other.Err.find("the summary of another sweep (or shard)"), std::string::npos);
+  EXPECT_EQ(File("part.csv"), whole);
+  const TCliRun nowhere = Sweep({"--vary", "take-up-speed=3000:6000:100", "--resume"});
+  EXPECT_EQ(nowhere.ExitStatus, 64);
+  EXPECT_NE(nowhere.Err.find("--resume: needs --summary FILE"), std::string::npos);
+}
+
+// The job script: the array of N shards with exec, the CPUs Slurm gives, --resume, and the
+// merge that a failed shard cancels; bash reads it.
+TEST_F(CliSweepTest, SlurmScriptRunsTheShardsAndTheirMerge) {
+  const TCliRun script = Sweep({"--vary", "take-up-speed=3000:6000:500", "--zone1-a1", "1 6",
+                                "--jobs", "3", "--slurm-script", "4"});
+  ASSERT_EQ(script.ExitStatus, 0) << script.Err;
+  const std::string& text = script.Out;
+  for (const char* part :
+       {"#SBATCH --array=1-4", "--kill-on-invalid-dep=yes", "exec ", "--resume",
+        "--jobs \"${SLURM_CPUS_PER_TASK:-0}\"", "--shard \"$SLURM_ARRAY_TASK_ID/4\"",
+        "sweep merge shard-1.csv shard-2.csv shard-3.csv shard-4.csv --output summary.csv",
+        "--zone1-a1 '1 6'"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  }
+  // The options the script sets itself are not passed on twice.
+  EXPECT_EQ(text.find("--jobs 3"), std::string::npos);
+  EXPECT_EQ(text.find("--slurm-script"), std::string::npos);
+  test::WriteBytes(work_ / "sweep.sh", text);
+  EXPECT_EQ(std::system(("bash -n '" + (work_ / "sweep.sh").string() + "'").c_str()), 0);
+  EXPECT_FALSE(fs::exists(work_ / "summary.csv"));
+}
 
 }  // namespace
 }  // namespace vellmor::cli_test

@@ -114,4 +114,26 @@ std::size_t ShardCaseCount(std::size_t total, TShard shard) {
   return (total - shard.Index) / shard.Count + 1;
 }
 
+std::string CaseSet::Definition() const {
+  std::string text = "cases " + std::to_string(count_) + "\n";
+  // Each text with its length first, so that no text can pass for two.
+  const auto add = [&text](std::string_view what, std::string_view value) {
+    text.append(what).append(" ").append(std::to_string(value.size())).append(":");
+    text.append(value).append("\n");
+  };
+  for (const TInputField& field : kInputFields) add(field.Name, base_.*field.Text);
+  for (std::size_t j = 0; j < columns_.size(); ++j) {
+    add("column", columns_[j].Name());
+    if (!product_texts_.empty()) {
+      for (const std::string& value : product_texts_[j]) add("value", value);
+    }
+  }
+  for (const std::vector<std::string>& row : rows_) {
+    text += "row\n";
+    for (const std::string& cell : row) add("cell", cell);
+  }
+  add("card", ModelCardYaml(base_card_));
+  return text;
+}
+
 }  // namespace vellmor

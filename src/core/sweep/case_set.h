@@ -45,6 +45,11 @@ class CaseSet {
   // column and reason that refuse one ("heat_transfer.factor: must be above 0, not -1").
   std::variant<ModelCard, std::string> CardOf(std::size_t case_number) const;
 
+  // The whole definition as one text, for a fingerprint: the base texts, each column and its
+  // texts (or each row of a table), the base card, the number of cases. Two sets with the same
+  // definition make the same cases.
+  std::string Definition() const;
+
  private:
   CaseSet() = default;
   // The text of column in case case_number, before base fills in an empty table cell.

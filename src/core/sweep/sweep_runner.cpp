@@ -134,7 +134,8 @@ class SweepPool {
         const std::size_t position = next_.fetch_add(1, std::memory_order_relaxed);
         if (position >= total_) break;
         // A case once taken is always run, so the finished cases are always the first ones.
-        const std::size_t case_number = ShardCase(options_.Shard, position);
+        const std::size_t case_number =
+            options_.Only.empty() ? ShardCase(options_.Shard, position) : options_.Only[position];
         CaseFiles* files = options_.Files;
         auto result = std::make_unique<TCaseResult>(
             options_.Solve
@@ -225,7 +226,8 @@ TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options,
                        SweepObserver& observer) {
   assert(options.Jobs >= 1);
   TSweepOutcome outcome;
-  outcome.Total = ShardCaseCount(cases.Count(), options.Shard);
+  outcome.Total =
+      options.Only.empty() ? ShardCaseCount(cases.Count(), options.Shard) : options.Only.size();
   if (outcome.Total == 0) return outcome;
   const int jobs = static_cast<int>(
       std::min<std::size_t>(static_cast<std::size_t>(std::max(options.Jobs, 1)), outcome.Total));

@@ -74,6 +74,8 @@ struct TSweepOptions {
   bool Solve = false;
   // With Solve: follow the fibre's structure too (TCaseResult::Structure).
   bool Structure = false;
+  // The shard's cases to run, ascending (a resumed shard's missing ones); empty: all of them.
+  std::vector<std::size_t> Only;
 };
 
 struct TSweepOutcome {

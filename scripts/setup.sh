@@ -19,6 +19,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev locales parallel
   # the Python module and its tests
   pybind11-dev python3-dev python3-numpy python3-pandas python3-pytest
+  # the sweep's test on a real one-node Slurm
+  slurm-wlm munge procps hostname
 )
 
 missing=()

@@ -43,8 +43,8 @@ struct TSweepRequest {
   bool Structure = false;  // with Solve: the fibre's structure, four more columns
   bool Resume = false;     // an existing summary of the same sweep: run only its missing cases
   // --slurm-script N: print the job array of N shards and its merge instead of running.
-  std::optional<std::size_t> SlurmShards;
-  std::vector<std::string> Arguments;  // the sweep's arguments as given, for the job script
+  std::optional<std::size_t> SlurmShards = {};
+  std::vector<std::string> Arguments = {};  // the sweep's arguments as given, for the job script
 };
 
 // The default number of jobs: every hardware thread this process may run on (its CPU

@@ -25,14 +25,13 @@
 
 namespace {
 
-// The window as a PNG, written whole through the one writer of every output: a full disk
-// leaves no part of a picture, and a FIFO nobody reads is refused rather than waited on.
-int SaveScreenshot(QWidget& window, const QString& file_name) {
-  QApplication::processEvents();
+// An image as a PNG, written whole through the one writer of every output: a full disk leaves
+// no part of a picture, and a FIFO nobody reads is refused rather than waited on.
+int SavePng(const QImage& image, const QString& file_name, int unwritable) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!window.grab().save(&buffer, "PNG")) {
+  if (!image.save(&buffer, "PNG")) {
     std::fprintf(stderr, "vellmor: %s: the PNG image could not be drawn\n",
                  qUtf8Printable(file_name));
     return 1;
@@ -43,7 +42,13 @@ int SaveScreenshot(QWidget& window, const QString& file_name) {
   if (written.Ok()) return 0;
   std::fprintf(stderr, "vellmor: cannot write %s: %s\n", qUtf8Printable(file_name),
                written.Reason.c_str());
-  return 1;
+  return unwritable;
+}
+
+// The window as a PNG.
+int SaveScreenshot(QWidget& window, const QString& file_name) {
+  QApplication::processEvents();
+  return SavePng(window.grab().toImage(), file_name, 1);
 }
 
 // --help and --version print and exit: they need no display, and must not fail for want of
@@ -74,20 +79,7 @@ int SaveIcon(const QString& file_name) {
       picture.scaled(kSize - 40, kSize - 40, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   painter.drawPixmap((kSize - scaled.width()) / 2, (kSize - scaled.height()) / 2, scaled);
   painter.end();
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!icon.save(&buffer, "PNG")) {
-    std::fprintf(stderr, "vellmor: %s: the icon could not be drawn\n", qUtf8Printable(file_name));
-    return 1;
-  }
-  const vellmor::TOutputStatus written = vellmor::WriteWholeOutput(
-      QFile::encodeName(file_name).toStdString(),
-      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  if (written.Ok()) return 0;
-  std::fprintf(stderr, "vellmor: cannot write %s: %s\n", qUtf8Printable(file_name),
-               written.Reason.c_str());
-  return 73;
+  return SavePng(icon, file_name, 73);
 }
 
 }  // namespace

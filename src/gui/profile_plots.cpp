@@ -58,33 +58,33 @@ QLineSeries* Line(QChart& chart, const QList<QPointF>& points, const QString& na
   return series;
 }
 
-// The freeze point on one plot: a circle on the curve, filled for a result file and hollow for
-// the converged model, so that a file's two are told apart.
-QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& name,
-                             const QColor& colour, bool hollow) {
+// A point marked on a curve: filled in the set's colour for a result file, hollow (white,
+// ringed in that colour) for the converged model, so that a file's two are told apart.
+QScatterSeries* PointMarker(QChart& chart, const QPointF& at, const QString& name,
+                            const QColor& colour, bool hollow, QScatterSeries::MarkerShape shape,
+                            qreal size) {
   auto* marker = new QScatterSeries(&chart);
-  marker->setName(name + QStringLiteral(": freeze point"));
-  marker->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-  marker->setMarkerSize(kMarkerSize);
+  marker->setName(name);
+  marker->setMarkerShape(shape);
+  marker->setMarkerSize(size);
   marker->setColor(hollow ? QColor(Qt::white) : colour);
-  if (hollow) marker->setPen(QPen(colour, 2.0));
-  marker->setBorderColor(Qt::black);
+  marker->setPen(QPen(hollow ? colour : QColor(Qt::black), hollow ? 2.0 : 1.0));
   marker->append(at);
   return marker;
 }
 
-// The onset of crystallization on the crystallinity plot: a triangle on the curve.
+// The freeze point on one plot: a circle.
+QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& name,
+                             const QColor& colour, bool hollow) {
+  return PointMarker(chart, at, name + QStringLiteral(": freeze point"), colour, hollow,
+                     QScatterSeries::MarkerShapeCircle, kMarkerSize);
+}
+
+// The onset of crystallization on the crystallinity plot: a triangle.
 QScatterSeries* OnsetMarker(QChart& chart, const QPointF& at, const QString& name,
                             const QColor& colour, bool hollow) {
-  auto* marker = new QScatterSeries(&chart);
-  marker->setName(name + QStringLiteral(": onset of crystallization"));
-  marker->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-  marker->setMarkerSize(kMarkerSize * 1.2);
-  marker->setColor(hollow ? QColor(Qt::white) : colour);
-  if (hollow) marker->setPen(QPen(colour, 2.0));
-  marker->setBorderColor(Qt::black);
-  marker->append(at);
-  return marker;
+  return PointMarker(chart, at, name + QStringLiteral(": onset of crystallization"), colour, hollow,
+                     QScatterSeries::MarkerShapeTriangle, kMarkerSize * 1.2);
 }
 
 // A measurement: a hollow square in the set's colour.

@@ -107,7 +107,11 @@ std::string CaseRanges(const std::vector<std::size_t>& cases) {
     while (j + 1 < cases.size() && cases[j + 1] == cases[j] + 1) ++j;
     if (!text.empty()) text += ", ";
     text += std::to_string(cases[i]);
-    if (j > i) text += "-" + std::to_string(cases[j]);
+    if (j > i) {
+      // Appended in two steps: GCC 12 warns of an overlap in "-" + to_string that is none.
+      text += '-';
+      text += std::to_string(cases[j]);
+    }
     i = j + 1;
   }
   return text;

@@ -173,8 +173,8 @@ TEST_F(CliSweepTest, ResultFileNamesAreSafe) {
   EXPECT_EQ(File("out/1_take-up-speed=_4E_3.txt"), File("result.txt"));
 }
 
-// The README's recipe: three shards through GNU parallel, merged with head, tail and sort,
-// give the whole sweep's summary byte for byte.
+// The README's recipe: three shards through GNU parallel, merged by sweep merge (given in
+// any order), give the whole sweep's summary byte for byte.
 TEST_F(CliSweepTest, ShardsThroughGnuParallelMergeIntoTheWholeSummary) {
   if (std::system("command -v parallel >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "GNU parallel is not installed (Debian package parallel; scripts/setup.sh "

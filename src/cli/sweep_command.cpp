@@ -221,12 +221,11 @@ std::map<std::size_t, std::string> Resumed(const TSweepRequest& request, Summary
   }
   for (auto& [case_number, line] : summary.Cases) lines.emplace(case_number, std::move(line));
   const std::size_t total = ShardCaseCount(request.Cases.Count(), request.Shard);
+  options.Only.emplace();
   for (std::size_t position = 0; position < total; ++position) {
     const std::size_t case_number = ShardCase(request.Shard, position);
-    if (!lines.contains(case_number)) options.Only.push_back(case_number);
+    if (!lines.contains(case_number)) options.Only->push_back(case_number);
   }
-  // Every case there already: nothing to run, which an empty list would not say.
-  if (options.Only.empty()) options.Only.push_back(0);
   return lines;
 }
 
@@ -262,13 +261,11 @@ int Sweep(const TSweepRequest& request, char decimal_separator) {
                         !request.Quiet && ::isatty(STDERR_FILENO) && !summary_on_terminal);
   SweepReport report(request.Cases, kind, summary, progress);
   if (request.Resume) report.Hold(earlier);
-  const bool nothing_to_run = options.Only.size() == 1 && options.Only.front() == 0;
-  if (nothing_to_run) options.Only.clear();
   if (!request.Resume) summary.Write(SummaryHeader(request.Cases.Columns(), kind));
   TSweepOutcome outcome;
   std::optional<OutputError> failure;
   try {
-    if (!nothing_to_run) outcome = RunSweep(request.Cases, options, report);
+    outcome = RunSweep(request.Cases, options, report);
   } catch (const OutputError& error) {
     // A result file that could not be written stops the sweep; the cases finished before it
     // stay in the summary.

@@ -3,11 +3,6 @@
 #include "core/physics/numerics.h"
 
 namespace vellmor::gui {
-namespace {
-
-constexpr double kMicrometresPerCm = 1e4;
-
-}  // namespace
 
 TProfileCurves CurvesOf(std::span<const TResultRow> rows) {
   TProfileCurves curves;

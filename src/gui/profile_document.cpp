@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/physics/numerics.h"
+
 namespace vellmor::gui {
 namespace {
 
 using Json = nlohmann::json;
-
-constexpr double kMicrometresPerCm = 1e4;
 
 // Where each process number of the document goes; the freeze point's four only with a freeze
 // point (a document without one writes them as null).

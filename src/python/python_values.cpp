@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "core/base/run_error.h"
 #include "core/inputs/input_fields.h"
 
 namespace vellmor::python {
@@ -56,28 +55,6 @@ TInputTexts TextsOf(const std::map<std::string, std::string>& given) {
     texts.*field->Text = text;
   }
   return texts;
-}
-
-const char* FaultName(int fault) {
-  switch (static_cast<CalculationFault>(fault)) {
-    case CalculationFault::kInvalidOperation:
-      return "invalid_operation";
-    case CalculationFault::kDivisionByZero:
-      return "division_by_zero";
-    case CalculationFault::kOverflow:
-      return "overflow";
-    case CalculationFault::kNoConvergence:
-      return "no_convergence";
-    case CalculationFault::kTooManyPoints:
-      return "too_many_points";
-    case CalculationFault::kTooFewPoints:
-      return "too_few_points";
-    case CalculationFault::kStepSizeUnderflow:
-      return "step_size_underflow";
-    case CalculationFault::kAirPoleOnTheLine:
-      return "air_pole_on_the_line";
-  }
-  return "unknown";
 }
 
 }  // namespace vellmor::python

@@ -53,7 +53,4 @@ py::array_t<double> Column(const std::vector<double>& values);
 // The names are the runner's options ("take-up-speed"); an unknown one raises KeyError.
 TInputTexts TextsOf(const std::map<std::string, std::string>& given);
 
-// The fault's name as scripts see it: "division_by_zero".
-const char* FaultName(int fault);
-
 }  // namespace vellmor::python

@@ -38,28 +38,12 @@ class QuietSink : public MessageSink {
   std::string last_;
 };
 
-const char* FailureName(RunFailureKind kind) {
-  switch (kind) {
-    case RunFailureKind::kNone:
-      return "none";
-    case RunFailureKind::kInputRefused:
-      return "input";
-    case RunFailureKind::kResultFileRefused:
-      return "result_file";
-    case RunFailureKind::kCalculation:
-      return "calculation";
-    case RunFailureKind::kWriteFailed:
-      return "write";
-  }
-  return "none";
-}
-
 // What every outcome tells besides its document: the kind of failure, the fault and where.
 void AddFailure(py::dict& out, RunFailureKind kind, const std::optional<CalculationFault>& fault,
                 const std::optional<double>& position, const std::optional<int>& pass,
                 const std::string& message) {
-  out["failure"] = FailureName(kind);
-  out["fault"] = fault ? py::object(py::str(FaultName(static_cast<int>(*fault)))) : py::none();
+  out["failure"] = std::string(FailureName(kind));
+  out["fault"] = fault ? py::object(py::str(std::string(FaultName(*fault)))) : py::none();
   out["x_cm"] = position ? py::object(py::float_(*position)) : py::none();
   out["pass_number"] = pass ? py::object(py::int_(*pass)) : py::none();
   const std::string_view check =

@@ -21,7 +21,6 @@ namespace vellmor {
 namespace {
 
 constexpr double kMPaPerDynPerSquareCm = 1e-7;
-constexpr double kMicrometresPerCm = 1e4;
 
 double Between(double a, double b, double weight) { return a + weight * (b - a); }
 

@@ -21,4 +21,26 @@ std::string PlaceInPass(int pass, double spinneret_tension) {
          FixedPointText(spinneret_tension, 3) + " dyn)";
 }
 
+std::string_view FaultName(CalculationFault fault) {
+  switch (fault) {
+    case CalculationFault::kInvalidOperation:
+      return "invalid_operation";
+    case CalculationFault::kDivisionByZero:
+      return "division_by_zero";
+    case CalculationFault::kOverflow:
+      return "overflow";
+    case CalculationFault::kNoConvergence:
+      return "no_convergence";
+    case CalculationFault::kTooManyPoints:
+      return "too_many_points";
+    case CalculationFault::kTooFewPoints:
+      return "too_few_points";
+    case CalculationFault::kStepSizeUnderflow:
+      return "step_size_underflow";
+    case CalculationFault::kAirPoleOnTheLine:
+      return "air_pole_on_the_line";
+  }
+  return "unknown";
+}
+
 }  // namespace vellmor

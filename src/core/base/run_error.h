@@ -50,6 +50,9 @@ enum class CalculationFault {
                        // must integrate
 };
 
+// The fault's name as scripts see it: "division_by_zero".
+std::string_view FaultName(CalculationFault fault);
+
 // The numerics gave up: a floating-point fault, a profile that does not fit, a step size that
 // underflowed, or a tension search that did not converge.
 class CalculationError : public RunFailure {

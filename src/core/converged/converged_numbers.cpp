@@ -14,7 +14,6 @@ namespace vellmor {
 namespace {
 
 constexpr double kMPaPerDynPerSquareCm = 1e-7;
-constexpr double kMicrometresPerCm = 1e4;
 
 }  // namespace
 

@@ -16,7 +16,7 @@ Json Summary(const TConvergedSolution& solution, const TSpinCondition& condition
       {"take_up_tension_dyn", solution.TakeUpTension},
       {"final_velocity_m_min", MetresPerMinute(solution.FinalVelocity)},
       {"take_up_velocity_m_min", condition.TakeUpSpeed},
-      {"final_diameter_um", solution.FinalDiameter * kMicrometresPerCentimetre},
+      {"final_diameter_um", solution.FinalDiameter * kMicrometresPerCm},
       {"final_temperature_C", solution.FinalTemperature},
   };
 }

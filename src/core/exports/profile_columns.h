@@ -26,7 +26,7 @@ inline constexpr std::array<TConvergedColumn, 7> kConvergedColumns{{
     {kResultColumns[2].ExportName, [](const TConvergedSample& s) { return s.F; }},
     {kResultColumns[3].ExportName, [](const TConvergedSample& s) { return s.T; }},
     {kResultColumns[4].ExportName,
-     [](const TConvergedSample& s) { return s.D * kMicrometresPerCentimetre; }},
+     [](const TConvergedSample& s) { return s.D * kMicrometresPerCm; }},
     {kResultColumns[5].ExportName, [](const TConvergedSample& s) { return s.TA; }},
     {kResultColumns[6].ExportName, [](const TConvergedSample& s) { return s.H; }},
 }};

@@ -71,15 +71,13 @@ using json_parts::ConvergedProfile;
 using json_parts::Inputs;
 using json_parts::ProcessNumbers;
 
-constexpr double kMicrometresPerCm = 1e4;
-
 Json Summary(const TRunSummary& summary) {
   return {
       {"passes", summary.Passes},
       {"spinneret_tension_dyn", summary.Tension},
       {"final_velocity_m_min", MetresPerMinute(summary.FinalVelocity)},
       {"take_up_velocity_m_min", MetresPerMinute(summary.TakeUpVelocity)},
-      {"final_diameter_um", summary.FinalDiameter * kMicrometresPerCentimetre},
+      {"final_diameter_um", summary.FinalDiameter * kMicrometresPerCm},
       {"final_temperature_C", summary.FinalTemperature},
       {"result_file", summary.SaveFileName},
   };

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "core/physics/numerics.h"
+
 namespace vellmor {
 
 // The nine values of one row of the table of results.
@@ -36,9 +38,6 @@ inline double ExportValue(const TResultColumn& column, const TResultRow& row) {
   return column.ExportScale == 1.0 ? row.*column.Value : row.*column.Value * column.ExportScale;
 }
 
-// Micrometres per centimetre: the exports' diameters.
-inline constexpr double kMicrometresPerCentimetre = 1e4;
-
 // In the order of the table. The velocity is in m/min; H in cal/(cm²·s·°C); the tenacities
 // in gram-force per denier.
 inline constexpr std::array<TResultColumn, 9> kResultColumns{{
@@ -46,7 +45,7 @@ inline constexpr std::array<TResultColumn, 9> kResultColumns{{
     {"V", "v_m_min", 7, 1, &TResultRow::VOut},
     {"F", "f_dyn", 8, 3, &TResultRow::F},
     {"T", "t_C", 6, 1, &TResultRow::T},
-    {"D", "d_um", 8, 5, &TResultRow::D, kMicrometresPerCentimetre},
+    {"D", "d_um", 8, 5, &TResultRow::D, kMicrometresPerCm},
     {"TA", "ta_C", 6, 1, &TResultRow::TA},
     {"H", "h_cal_cm2_s_C", 8, 5, &TResultRow::H},
     {"TEN(RE)", "ten_re_gf_den", 7, 4, &TResultRow::TenRE},

@@ -50,6 +50,22 @@ TRunSummary SummaryOf(const TRunState& state) {
 
 }  // namespace
 
+std::string_view FailureName(RunFailureKind kind) {
+  switch (kind) {
+    case RunFailureKind::kNone:
+      return "none";
+    case RunFailureKind::kInputRefused:
+      return "input";
+    case RunFailureKind::kResultFileRefused:
+      return "result_file";
+    case RunFailureKind::kCalculation:
+      return "calculation";
+    case RunFailureKind::kWriteFailed:
+      return "write";
+  }
+  return "none";
+}
+
 std::string_view StatusName(RunStatus status) {
   switch (status) {
     case RunStatus::kSucceeded:

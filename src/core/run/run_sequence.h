@@ -36,6 +36,9 @@ enum class RunFailureKind {
 // "succeeded", "refused" or "failed", as the exports and the sweep's summary name a status.
 std::string_view StatusName(RunStatus status);
 
+// "none", "input", "result_file", "calculation" or "write", as scripts name a failure.
+std::string_view FailureName(RunFailureKind kind);
+
 // What a successful run found, for the front end's summary.
 struct TRunSummary {
   int Passes = 0;                 // marches made

@@ -135,7 +135,7 @@ class SweepPool {
         if (position >= total_) break;
         // A case once taken is always run, so the finished cases are always the first ones.
         const std::size_t case_number =
-            options_.Only.empty() ? ShardCase(options_.Shard, position) : options_.Only[position];
+            options_.Only ? (*options_.Only)[position] : ShardCase(options_.Shard, position);
         CaseFiles* files = options_.Files;
         auto result = std::make_unique<TCaseResult>(
             options_.Solve
@@ -227,7 +227,7 @@ TSweepOutcome RunSweep(const CaseSet& cases, const TSweepOptions& options,
   assert(options.Jobs >= 1);
   TSweepOutcome outcome;
   outcome.Total =
-      options.Only.empty() ? ShardCaseCount(cases.Count(), options.Shard) : options.Only.size();
+      options.Only ? options.Only->size() : ShardCaseCount(cases.Count(), options.Shard);
   if (outcome.Total == 0) return outcome;
   const int jobs = static_cast<int>(
       std::min<std::size_t>(static_cast<std::size_t>(std::max(options.Jobs, 1)), outcome.Total));

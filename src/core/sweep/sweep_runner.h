@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/analysis/process_numbers.h"
 #include "core/converged/accuracy_report.h"
@@ -74,8 +75,9 @@ struct TSweepOptions {
   bool Solve = false;
   // With Solve: follow the fibre's structure too (TCaseResult::Structure).
   bool Structure = false;
-  // The shard's cases to run, ascending (a resumed shard's missing ones); empty: all of them.
-  std::vector<std::size_t> Only;
+  // The shard's cases to run, ascending (a resumed shard's missing ones, none when it is
+  // complete); without a list, all of them.
+  std::optional<std::vector<std::size_t>> Only;
 };
 
 struct TSweepOutcome {

@@ -1,58 +1,56 @@
 #include "cli/command_line.h"
 
-#include "cli/arguments.h"
-#include "cli/console_output.h"
-#include "cli/documentation.h"
-#include "cli/export_options.h"
-
-#include "cli/exit_status.h"
-#include "core/inputs/input_fields.h"
-
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/arguments.h"
+#include "cli/command_help.h"
+#include "cli/console_output.h"
+#include "cli/documentation.h"
+#include "cli/exit_status.h"
+#include "cli/request_options.h"
+
 namespace vellmor::cli {
 namespace {
 
-constexpr const char* kDescription =
-    "Simulates the melt-spinning spinline of one PET filament and writes the result file.\n"
-    "Each value is taken exactly as it would be typed into the window's field: the same\n"
-    "conversion (decimal separator of the user's locale) and the same checks apply.\n"
-    "Air temperature in zones 1 and 2: Tair = A1 / (Z + A2) + A3 (°C), Z being the distance\n"
-    "from the spinneret (cm); zone 3 uses the equation of zone 2.";
-
-constexpr const char* kFooter =
-    "Exit status:\n"
-    "  0   the result file was written\n"
-    "  1   the inputs or the result file were refused; an existing file of that name is left\n"
-    "      as it was\n"
-    "  2   the calculation or the writing failed: after a calculation failure the file holds\n"
-    "      the header; after a failed write it is left as it was\n"
-    "  64  the command line is wrong (an unknown option, a missing value, a stray argument, an\n"
-    "      empty file name)\n"
-    "  73  the run succeeded but an export could not be written\n"
-    "  74  the run succeeded but its summary could not be printed\n";
-
-}  // namespace
-
-TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator) {
-  if (argc > 2 && std::string_view(argv[1]) == kSweepCommand &&
-      std::string_view(argv[2]) == "merge") {
-    auto merge = ParseMergeCommand(argc, argv);
-    if (const int* status = std::get_if<int>(&merge)) return *status;
-    return std::get<TMergeRequest>(std::move(merge));
+// The runner's words of a command: "sweep merge" is two.
+std::vector<std::string_view> Words(Command command) {
+  std::vector<std::string_view> words;
+  std::string_view name = CommandInfo(command).Name;
+  while (!name.empty()) {
+    const std::size_t blank = name.find(' ');
+    words.push_back(name.substr(0, blank));
+    name = blank == std::string_view::npos ? std::string_view() : name.substr(blank + 1);
   }
-  TCommandLine command_line;
-  command_line.Texts = DefaultInputTexts(decimal_separator);
-  command_line.Program = {"vellmor-cli", VELLMOR_VERSION,
-                          std::vector<std::string>(argv, argv + std::max(argc, 0))};
-  CLI::App app(kDescription, "vellmor-cli");
-  app.footer(kFooter);
+  return words;
+}
+
+// The command the arguments start with: the longest run of command words.
+Command CommandOf(int argc, const char* const* argv) {
+  Command found = Command::kRun;
+  std::size_t longest = 0;
+  for (const Command command : Commands()) {
+    const std::vector<std::string_view> words = Words(command);
+    if (words.empty() || words.size() <= longest || static_cast<int>(words.size()) >= argc) {
+      continue;
+    }
+    bool matches = true;
+    for (std::size_t i = 0; i < words.size(); ++i) matches = matches && argv[i + 1] == words[i];
+    if (matches) {
+      found = command;
+      longest = words.size();
+    }
+  }
+  return found;
+}
+
+void Configure(CLI::App& app) {
   // As GNU tools do: an option given twice takes its last value (those that gather every
   // value, --vary, --fit and --model-set, say so themselves); the subcommands inherit it.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -60,91 +58,136 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
     return std::string(kMessagePrefix) + CLI::FailureMessage::simple(failed, error);
   });
   app.get_formatter()->column_width(36);
-  for (const TInputField& field : kInputFields) {
-    std::string names = "--" + std::string(field.Name);
-    // The result file is the one option scripts give most: it has a short name too.
-    if (&field == FindInputField("save-file")) names = "-o," + names;
-    app.add_option(names, command_line.Texts.*field.Text, std::string(field.Description))
-        ->capture_default_str();
+}
+
+// The runner's own presentation flags of a command.
+struct TPresentation {
+  bool Verbose = false;
+  bool Quiet = false;
+};
+
+void AddPresentation(CLI::App& app, Command command, TPresentation& presentation) {
+  if (command == Command::kRun) {
+    app.add_flag("-v,--verbose", presentation.Verbose,
+                 "Print every pass of the tension search as it ends");
+    app.add_flag("-q,--quiet", presentation.Quiet,
+                 "Print no summary; messages, warnings and failures still go to standard error");
   }
+  if (command == Command::kSweep) {
+    app.add_flag("-q,--quiet", presentation.Quiet, "No progress line on standard error");
+  }
+}
+
+// Every command as the app's subcommands, for --help, the manual page and the completion;
+// the options bound to bound, the one whose words start the arguments read for real.
+struct TApp {
+  CLI::App App{Description(Command::kRun), "vellmor-cli"};
+  std::list<BoundOptions> Bound;
+  std::list<TPresentation> Presentations;
+  std::vector<std::pair<Command, CLI::App*>> Subcommands;
+};
+
+void Build(TApp& tree, char decimal_separator) {
+  CLI::App& app = tree.App;
+  Configure(app);
+  app.footer(Footer(Command::kRun));
+  tree.Bound.emplace_back().Add(app, Command::kRun, decimal_separator);
+  AddPresentation(app, Command::kRun, tree.Presentations.emplace_back());
   app.set_version_flag("--version", std::string("vellmor-cli ") + VELLMOR_VERSION);
-  app.add_flag("-v,--verbose", command_line.Verbose,
-               "Print every pass of the tension search as it ends");
-  app.add_flag("-q,--quiet", command_line.Quiet,
-               "Print no summary; messages, warnings and failures still go to standard error");
-  app.add_flag("--accuracy", command_line.Accuracy,
-               "Also solve the case to convergence: the summary tells how far the result is "
-               "from it and which increment would be within 1 %; --json gets a converged object");
-  AddExportOptions(app, command_line.Exports);
-  CLI::App* sweep = app.add_subcommand(std::string(kSweepCommand),
-                                       "Run many cases on every core, one summary line each "
-                                       "(see vellmor-cli sweep --help)");
-  TSweepArguments sweep_arguments;
-  AddSweepOptions(*sweep, sweep_arguments, decimal_separator);
-  if (argc > 2) sweep_arguments.Arguments.assign(argv + 2, argv + argc);
-  sweep->get_formatter()->column_width(36);
-  TSolveRequest solve_request;
-  solve_request.Texts = command_line.Texts;
-  solve_request.Program = command_line.Program;
-  CLI::App* solve = app.add_subcommand(std::string(kSolveCommand),
-                                       "Solve the case with the converged model and a model card "
-                                       "(see vellmor-cli solve --help)");
-  AddSolveOptions(*solve, solve_request);
-  solve->get_formatter()->column_width(36);
-  TModelChoice model_choice;
-  CLI::App* model = app.add_subcommand(std::string(kModelCommand),
-                                       "Print the model card (the built-in one without options) "
-                                       "as YAML, a template to edit");
-  AddModelOptions(*model, model_choice);
-  TFitRequest fit_request;
-  fit_request.Texts = command_line.Texts;
-  fit_request.Program = command_line.Program;
-  CLI::App* fit = app.add_subcommand(std::string(kFitCommand),
-                                     "Fit card constants to measured profiles (see vellmor-cli "
-                                     "fit --help)");
-  AddFitOptions(*fit, fit_request);
-  fit->get_formatter()->column_width(36);
+  for (const Command command : Commands()) {
+    const std::vector<std::string_view> words = Words(command);
+    if (words.size() != 1) continue;
+    CLI::App* sub =
+        app.add_subcommand(std::string(words[0]), std::string(CommandInfo(command).Summary));
+    sub->footer(Footer(command));
+    sub->get_formatter()->column_width(36);
+    tree.Bound.emplace_back().Add(*sub, command, decimal_separator);
+    AddPresentation(*sub, command, tree.Presentations.emplace_back());
+    tree.Subcommands.emplace_back(command, sub);
+  }
+}
+
+}  // namespace
+
+TRequestContext RunnerContext(char decimal_separator, const TProgram& program) {
+  TRequestContext context;
+  context.DecimalSeparator = decimal_separator;
+  context.Spell = [](std::string_view key) { return OptionSpelling(key); };
+  context.StandardStreams = true;
+  context.Program = program;
+  return context;
+}
+
+TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator) {
+  TCommandLine command_line;
+  command_line.Program = {"vellmor-cli", VELLMOR_VERSION,
+                          std::vector<std::string>(argv, argv + std::max(argc, 0))};
   const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
   // What the build generates for the package from these tables, alone on the command line.
   if (argc == 2 && (first == "--man-page" || first == "--bash-completion")) {
-    std::cout << (first == "--man-page" ? ManPage(app, VELLMOR_VERSION) : BashCompletion(app));
+    TApp tree;
+    Build(tree, decimal_separator);
+    std::cout << (first == "--man-page" ? ManPage(tree.App, VELLMOR_VERSION)
+                                        : BashCompletion(tree.App));
     std::cout.flush();
     return std::cout ? kExitSucceeded : kExitSummaryLost;
   }
-  const bool sweeps = argc > 1 && std::string_view(argv[1]) == kSweepCommand;
-  if (sweeps) {
-    if (const std::optional<int> refused = RefusedSweepArgument(argc, argv)) return *refused;
+  command_line.Which = CommandOf(argc, argv);
+  const std::size_t words = Words(command_line.Which).size();
+  command_line.Arguments.assign(argv + 1 + words, argv + argc);
+  // The command's own app: the single run's with every subcommand, so that a subcommand
+  // given after options is named; a subcommand's alone.
+  TApp tree;
+  CLI::App merge_app(std::string(CommandInfo(Command::kMerge).Summary), "vellmor-cli sweep merge");
+  BoundOptions merge_options;
+  TPresentation merge_presentation;
+  CLI::App* app = &tree.App;
+  BoundOptions* bound = nullptr;
+  TPresentation* presentation = nullptr;
+  if (command_line.Which == Command::kMerge) {
+    Configure(merge_app);
+    merge_app.footer(Footer(Command::kMerge));
+    merge_options.Add(merge_app, Command::kMerge, decimal_separator);
+    app = &merge_app;
+    bound = &merge_options;
+    presentation = &merge_presentation;
+  } else {
+    Build(tree, decimal_separator);
+    bound = &tree.Bound.front();
+    presentation = &tree.Presentations.front();
+    auto presentation_it = std::next(tree.Presentations.begin());
+    auto bound_it = std::next(tree.Bound.begin());
+    for (const auto& [command, sub] : tree.Subcommands) {
+      if (command == command_line.Which) {
+        bound = &*bound_it;
+        presentation = &*presentation_it;
+      }
+      ++bound_it;
+      ++presentation_it;
+    }
   }
   try {
     if (const std::string missing = MissingValue(argc, argv); !missing.empty()) {
       throw CLI::ArgumentMismatch(missing);
     }
-    if (first == kSolveCommand || first == kFitCommand) CheckSolveArguments(argc, argv);
     std::vector<std::string> arguments = PreparedArguments(argc, argv);
-    app.parse(arguments);
-    for (const CLI::App* command : {sweep, solve, model, fit}) {
-      if (command->parsed() && first != command->get_name()) {
-        throw CLI::ArgumentMismatch(command->get_name() +
-                                    ": give it first, and its options after it");
+    if (command_line.Which == Command::kMerge) {
+      // "vellmor-cli sweep merge" are the first three words.
+      arguments.resize(arguments.size() - 2);
+    }
+    app->parse(arguments);
+    for (const auto& [command, sub] : tree.Subcommands) {
+      if (sub->parsed() && command != command_line.Which) {
+        throw CLI::ArgumentMismatch(sub->get_name() + ": give it first, and its options after it");
       }
     }
-    if (solve->parsed()) CheckSolveRequest(solve_request, *solve);
-    if (fit->parsed()) CheckFitRequest(fit_request, *fit);
-    if (model->parsed()) RefuseEmptyValues(*model, {"--model"});
-    if (!sweep->parsed() && !solve->parsed() && !model->parsed() && !fit->parsed())
-      CheckExportFiles(command_line.Exports, command_line.Texts.SaveFileName, app);
   } catch (const CLI::ParseError& error) {
     // CLI11 prints the message and the pointer to --help; --help and --version end well.
-    return app.exit(error) == 0 ? kExitSucceeded : kExitUsage;
+    return app->exit(error) == 0 ? kExitSucceeded : kExitUsage;
   }
-  if (sweep->parsed()) {
-    auto request = SweepRequestOf(std::move(sweep_arguments), decimal_separator);
-    if (const int* status = std::get_if<int>(&request)) return *status;
-    return std::get<TSweepRequest>(std::move(request));
-  }
-  if (solve->parsed()) return solve_request;
-  if (model->parsed()) return model_choice;
-  if (fit->parsed()) return fit_request;
+  command_line.Values = bound->Values();
+  command_line.Verbose = presentation->Verbose;
+  command_line.Quiet = presentation->Quiet;
   return command_line;
 }
 

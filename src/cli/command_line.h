@@ -1,39 +1,35 @@
 #pragma once
 
+#include <string>
 #include <variant>
+#include <vector>
 
-#include "cli/export_options.h"
-#include "cli/fit_command.h"
-#include "cli/model_options.h"
-#include "cli/solve_command.h"
-#include "cli/sweep_arguments.h"
-#include "cli/sweep_merge.h"
 #include "core/exports/json_parts.h"
-#include "core/inputs/input_texts.h"
+#include "core/requests/commands.h"
+#include "core/requests/request_values.h"
 
 namespace vellmor::cli {
 
-// What one call of the runner asks for.
+// What one call of the runner asks for: the command, the values of its request as typed, and
+// how the runner itself shows the outcome.
 struct TCommandLine {
-  TInputTexts Texts;      // as typed; a field not given keeps the window's default text
-  bool Verbose = false;   // report every pass of the tension search as it ends
-  bool Quiet = false;     // no summary: the messages alone
-  TProgram Program;       // recorded in the JSON
-  bool Accuracy = false;  // compare the result with the converged solution
-  TExportRequest Exports;
-
-  // The converged solution is solved after a successful run: asked for, or its profile is.
-  bool WantsConverged() const { return Accuracy || !Exports.ConvergedCsvFile.empty(); }
+  Command Which = Command::kRun;
+  TRequestValues Values;
+  bool Verbose = false;  // the single run: every pass of the tension search as it ends
+  bool Quiet = false;    // the single run: no summary; the sweep: no progress line
+  TProgram Program;      // recorded in the JSON documents
+  std::vector<std::string> Arguments;  // after the command's words, for the sweep's job script
 };
 
-// Reads the options of a single run, or of a subcommand: sweep ("vellmor-cli sweep …"), solve
-// (the converged model) or model (print a card); a
-// field not given keeps the window's default text, written with the user's decimal separator.
-// Returns the command line, the subcommand's request, or the exit status when the parse itself
-// ends the program: 0 after --help or --version, kExitUsage after a usage error (both already
-// printed).
-using TParsedCommand = std::variant<TCommandLine, TSweepRequest, TSolveRequest, TModelChoice,
-                                    TFitRequest, TMergeRequest, int>;
+// Reads the options of a single run or of a subcommand (sweep, sweep merge, solve, model, fit)
+// into the values of its request. Returns the command line, or the exit status when the parse
+// itself ends the program: 0 after --help or --version, kExitUsage after a usage error (both
+// already printed).
+using TParsedCommand = std::variant<TCommandLine, int>;
 TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_separator);
+
+// The context of the runner's requests: its decimal separator, its spelling of a parameter,
+// standard input and output for "-".
+TRequestContext RunnerContext(char decimal_separator, const TProgram& program);
 
 }  // namespace vellmor::cli

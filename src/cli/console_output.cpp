@@ -2,7 +2,9 @@
 
 #include "cli/exit_status.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iostream>
 #include <string>
 #include <system_error>
 
@@ -36,6 +38,19 @@ std::string Temperature(double celsius, char separator) {
 void StreamSink::ShowMessage(std::string_view text) {
   out_ << kMessagePrefix << text << '\n' << std::flush;
 }
+
+int Complain(std::string_view message, int status) {
+  StreamSink sink(std::cerr);
+  // A message of several lines is several messages, each with the runner's name.
+  for (std::size_t start = 0; start <= message.size();) {
+    const std::size_t end = std::min(message.find('\n', start), message.size());
+    sink.ShowMessage(message.substr(start, end - start));
+    start = end + 1;
+  }
+  return status;
+}
+
+int Refuse(const TRequestProblem& problem, int status) { return Complain(problem.Message, status); }
 
 void ProgressPrinter::OnPass(const TPassRecord& pass) {
   out_ << "pass " << pass.Pass << ": tension " << Tension(pass.Tension, decimal_separator_)

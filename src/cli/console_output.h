@@ -7,6 +7,7 @@
 #include "core/analysis/process_numbers.h"
 #include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
+#include "core/requests/request_problem.h"
 #include "core/run/run_sequence.h"
 #include "core/solver/calculate_spinline.h"
 
@@ -60,6 +61,11 @@ void PrintProcessNumbers(std::ostream& out, const TProcessNumbers& numbers, char
 // converged solution's failure through sink (standard error), which leaves the run as it is.
 void PrintAccuracy(std::ostream& out, const TAccuracyCheck& check, char decimal_separator,
                    MessageSink& sink);
+
+// Says problem on standard error, one line per line of its message; returns status.
+int Refuse(const TRequestProblem& problem, int status);
+// The same for a message of the runner's own.
+int Complain(std::string_view message, int status);
 
 // Flushes what was printed on out; the system's reason when that failed, else empty.
 std::string FlushFailure(std::ostream& out);

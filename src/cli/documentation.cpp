@@ -136,7 +136,7 @@ std::string BashCompletion(const CLI::App& app) {
   keys += " " + std::string(kCoupledKey) + "=";
   std::string varied;
   for (const TInputField& field : kInputFields) {
-    if (field.Numeric) varied += " " + std::string(field.Name) + "=";
+    if (field.Numeric()) varied += " " + std::string(field.Key) + "=";
   }
   std::ostringstream out;
   out << "# bash completion for vellmor-cli, generated from its option tables\n"

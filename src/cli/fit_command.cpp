@@ -4,7 +4,6 @@
 #include "cli/fit_command.h"
 
 #include <unistd.h>
-#include <CLI/CLI.hpp>
 
 #include <charconv>
 #include <cmath>
@@ -15,37 +14,11 @@
 #include "cli/arguments.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
-#include "cli/export_files.h"
-#include "cli/export_options.h"
 #include "cli/sweep_progress.h"
-#include "core/base/output_file.h"
-#include "core/exports/fit_json.h"
-#include "core/fit/fit_run.h"
-#include "core/fit/measured_data.h"
-#include "core/fit/spinline_fit.h"
-#include "core/inputs/input_fields.h"
+#include "core/requests/fit_request.h"
 
 namespace vellmor::cli {
 namespace {
-
-constexpr const char* kFooter =
-    "Fits constants of the model card (--fit KEY, KEY=START or KEY=START:LO:HI; repeatable)\n"
-    "to the measurements of --measured FILE.csv (columns case, x_cm, quantity, value, sigma;\n"
-    "case and sigma optional; quantity diameter_um, temperature_C, velocity_m_min or\n"
-    "tension_dyn). Every evaluation solves every case with the converged model, its spinneret\n"
-    "tension shot to the take-up speed. --cases FILE.csv gives the operating conditions, the\n"
-    "sweep's format with a column case naming each; without it every measurement belongs to\n"
-    "the case of the input options. Where sigma is missing, one sigma per quantity is estimated\n"
-    "from the residuals. --suggest N --candidates FILE.csv names the N candidate measurements\n"
-    "(the measured format without value) that would shrink the constants' joint confidence\n"
-    "region most.\n"
-    "Exit status: 0 fitted; 1 the data, cases, card or a constant refused; 2 the fit failed (a\n"
-    "start that cannot be solved, or no convergence: the last iterate is still reported); 64\n"
-    "the command line is wrong; 73 an export could not be written; 74 the summary could not be\n"
-    "printed.\n";
-
-// Larger than any file of measurements a line gives.
-constexpr std::size_t kMaxDataBytes = std::size_t{64} << 20;
 
 // digits significant digits, in exponent form where that is shorter.
 std::string Significant(double value, int digits = 6) {
@@ -58,18 +31,6 @@ std::string Significant(double value, int digits = 6) {
 
 std::string Padded(std::string text, std::size_t width) {
   if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
-// The whole of a file the fit reads, or nullopt and why not.
-std::optional<std::string> ReadText(const std::string& path, std::string& problem) {
-  std::optional<std::string> text = ReadWholeFile(path, kMaxDataBytes);
-  if (!text) {
-    problem = path + ": the file can not be read";
-  } else if (text->size() > kMaxDataBytes) {
-    problem = path + ": larger than 64 MiB";
-    text.reset();
-  }
   return text;
 }
 
@@ -133,152 +94,57 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
   }
 }
 
-// The fitted card with a comment of what was fitted, as YAML.
-std::string FittedCardYaml(const TFitResult& result) {
-  std::string text = "# Fitted by vellmor-cli fit (95 % intervals: Wald; profile likelihood):\n";
-  for (const TParameterEstimate& p : result.Parameters) {
-    text += "#   " + std::string(p.Key) + " = " + Significant(p.Estimate) + " [" +
-            Significant(p.Wald95[0]) + ", " + Significant(p.Wald95[1]) + "]";
-    if (p.Profile95) {
-      text += "; [" + Significant((*p.Profile95)[0]) + ", " + Significant((*p.Profile95)[1]) + "]";
-    }
-    text += '\n';
-  }
-  return text + ModelCardYaml(result.Fitted);
-}
+// The profile-likelihood intervals take a few fits per constant: on a terminal, a line says
+// how far they are.
+class IntervalProgress : public FitObserver {
+ public:
+  explicit IntervalProgress(ProgressLine& line) : line_(line) {}
+  void OnIntervalBound(std::size_t done, std::size_t total) override { line_.Update(done, total); }
+
+ private:
+  ProgressLine& line_;
+};
 
 }  // namespace
 
-void AddFitOptions(CLI::App& app, TFitRequest& request) {
-  AddInputOptions(app, request.Texts);
-  AddModelOptions(app, request.Model);
-  app.add_option("--measured", request.MeasuredFile, "The measurements (CSV; see below)")
-      ->type_name("FILE.csv")
-      ->required();
-  app.add_option("--fit", request.Fits, "A card constant to fit (repeatable)")
-      ->type_name("KEY[=START[:LO:HI]]")
-      ->expected(1)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-      ->required();
-  app.add_option("--cases", request.CasesFile,
-                 "The operating conditions, one per row, with a column case")
-      ->type_name("FILE.csv");
-  app.add_option("--json", request.JsonFile, "Write the fit as JSON (- for standard output)")
-      ->type_name("FILE");
-  app.add_option("--write-model", request.WriteModelFile,
-                 "Write the card with the fitted constants (YAML)")
-      ->type_name("FILE");
-  app.add_option("--suggest", request.Suggest,
-                 "Name the N candidate measurements that would help most")
-      ->type_name("N");
-  app.add_option("--candidates", request.CandidatesFile,
-                 "Candidate measurements for --suggest (CSV without value)")
-      ->type_name("FILE.csv");
-  app.add_option("--max-iterations", request.MaxIterations,
-                 "Levenberg-Marquardt iterations at most")
-      ->capture_default_str()
-      ->type_name("N");
-  app.add_flag("--no-profile", request.NoProfile,
-               "Skip the profile-likelihood intervals (a few fits per constant)");
-  app.footer(kFooter);
-}
-
-void CheckFitRequest(const TFitRequest& request, const CLI::App& app) {
-  RefuseEmptyValues(
-      app, {"--measured", "--cases", "--json", "--write-model", "--candidates", "--model"});
-  if ((request.Suggest > 0) != !request.CandidatesFile.empty()) {
-    throw CLI::ValidationError("--suggest and --candidates", "give both or neither");
-  }
-  if (request.Suggest < 0) throw CLI::ValidationError("--suggest", "expected 1 or more");
-  if (request.MaxIterations < 1)
-    throw CLI::ValidationError("--max-iterations", "expected 1 or more");
-}
-
-int RunFitCommand(const TFitRequest& request, char decimal_separator) {
+int RunFitCommand(const TCommandLine& command_line, char decimal_separator) {
   StreamSink sink(std::cerr);
-  const auto refuse = [&](const std::string& message) {
-    sink.ShowMessage(message);
-    return kExitRefused;
-  };
-  auto card = LoadModelCard(request.Model);
-  if (const auto* problem = std::get_if<std::string>(&card)) return refuse(*problem);
-  // The files are read here; what they hold is judged by the core, as for every front end.
-  std::string problem;
-  TFitInputs inputs;
-  inputs.Texts = request.Texts;
-  inputs.DecimalSeparator = decimal_separator;
-  inputs.Card = std::get<ModelCard>(std::move(card));
-  const std::optional<std::string> measured = ReadText(request.MeasuredFile, problem);
-  if (!measured) return refuse(problem);
-  inputs.Measured = *measured;
-  inputs.MeasuredSource = request.MeasuredFile;
-  std::optional<std::string> cases;
-  if (!request.CasesFile.empty()) {
-    cases = ReadText(request.CasesFile, problem);
-    if (!cases) return refuse("--cases " + problem);
-    inputs.Cases = *cases;
-    inputs.CasesSource = request.CasesFile;
+  RunnerReader files;
+  TRequestContext context = RunnerContext(decimal_separator, command_line.Program);
+  context.Reader = &files;
+  auto parsed = FitRequest::From(command_line.Values, context);
+  if (const auto* problem = std::get_if<TRequestProblem>(&parsed)) {
+    return Refuse(*problem, kExitUsage);
   }
-  inputs.Fits = request.Fits;
-  inputs.Options.MaxIterations = request.MaxIterations;
-  inputs.Options.ProfileIntervals = !request.NoProfile;
-  inputs.Options.Suggest = request.Suggest;
-  // The intervals take a few fits per constant: on a terminal, a line says how far they are.
-  ProgressLine progress(std::cerr, !request.NoProfile && ::isatty(STDERR_FILENO) != 0,
+  const FitRequest& request = std::get<FitRequest>(parsed);
+  ProgressLine progress(std::cerr, request.ProfileIntervals && ::isatty(STDERR_FILENO) != 0,
                         "interval bounds");
-  struct IntervalProgress : FitObserver {
-    explicit IntervalProgress(ProgressLine& line) : line_(line) {}
-    void OnIntervalBound(std::size_t done, std::size_t total) override {
-      line_.Update(done, total);
-    }
-    ProgressLine& line_;
-  } observer(progress);
-  inputs.Options.Observer = &observer;
-  std::optional<std::string> candidates;
-  if (!request.CandidatesFile.empty()) {
-    candidates = ReadText(request.CandidatesFile, problem);
-    if (!candidates) return refuse(problem);
-    inputs.Candidates = *candidates;
-    inputs.CandidatesSource = request.CandidatesFile;
-  }
-  auto run = RunFit(inputs);
+  IntervalProgress observer(progress);
+  const FitResponse response = Execute(request, context, &observer);
   progress.Clear();
-  if (const auto* problem = std::get_if<std::string>(&run)) return refuse(*problem);
-  const TFitRun& fitted = std::get<TFitRun>(run);
-  const auto& fit = fitted.Fit;
-  std::ostream& report = request.JsonFile == kStandardOutputName ? std::cerr : std::cout;
-  const TFitResult* result = std::get_if<TFitResult>(&fit);
-  const TFitFailure* failure = std::get_if<TFitFailure>(&fit);
+  if (response.Refused) return Refuse(*response.Refused, kExitRefused);
+  for (const std::string& warning : response.Warnings) sink.ShowMessage(warning);
+  std::ostream& report = request.Json == "-" ? std::cerr : std::cout;
+  const TFitFailure* failure = response.Failure();
+  const TFitResult* result = response.Estimate();
   if (failure != nullptr) {
     sink.ShowMessage(failure->Message);
-    if (failure->Last) {
-      report << "The last iterate:\n";
-      result = &*failure->Last;
-    }
+    if (result != nullptr) report << "The last iterate:\n";
   }
   std::string summary_lost;
   if (result != nullptr) {
-    PrintFit(report, *result, fitted.CaseCount, fitted.MeasurementCount);
+    PrintFit(report, *result, response.Run->CaseCount, response.Run->MeasurementCount);
     summary_lost = FlushFailure(report);
   }
-
-  bool exported = true;
-  const auto write = [&](const std::string& name, std::string_view what,
-                         const std::string& contents) {
-    exported = WriteExport(name, what, contents, sink) && exported;
-  };
-  if (!request.JsonFile.empty())
-    write(request.JsonFile, "the JSON export", FitJsonText(fit, &request.Program));
-  if (!request.WriteModelFile.empty() && failure == nullptr) {
-    write(request.WriteModelFile, "the fitted card", FittedCardYaml(*result));
-  }
+  const std::vector<std::string> failures = WriteOutputs(request, response, context);
+  for (const std::string& message : failures) sink.ShowMessage(message);
   if (!summary_lost.empty()) {
     sink.ShowMessage("can not print the summary: " + summary_lost);
   }
   if (failure != nullptr) {
     return failure->Kind == FitFailureKind::kRefused ? kExitRefused : kExitFailed;
   }
-  return ExitStatusOf(RunStatus::kSucceeded, exported, summary_lost.empty());
+  return ExitStatusOf(RunStatus::kSucceeded, failures.empty(), summary_lost.empty());
 }
 
 }  // namespace vellmor::cli

@@ -1,12 +1,17 @@
 // vellmor-cli: one spinline run from the command line, the window's input fields as options;
-// "vellmor-cli sweep ..." runs many, "vellmor-cli solve ..." the converged model.
+// "vellmor-cli sweep ..." runs many, "vellmor-cli solve ..." the converged model, "vellmor-cli
+// fit ..." fits the model card to measurements. Each command is a request of the core; the
+// runner reads its options into the request's values and shows what the core answers.
 
 #include <variant>
 
 #include "cli/command_line.h"
+#include "cli/fit_command.h"
 #include "cli/process_signals.h"
 #include "cli/run_case.h"
+#include "cli/solve_command.h"
 #include "cli/sweep_command.h"
+#include "cli/sweep_merge.h"
 #include "core/inputs/user_number_format.h"
 
 int main(int argc, char** argv) {
@@ -14,20 +19,21 @@ int main(int argc, char** argv) {
   const char separator = vellmor::UserDecimalSeparator();
   const auto parsed = vellmor::cli::ParseCommandLine(argc, argv, separator);
   if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
-  if (const auto* sweep = std::get_if<vellmor::cli::TSweepRequest>(&parsed)) {
-    return vellmor::cli::RunSweepCommand(*sweep, separator);
+  const auto& command_line = std::get<vellmor::cli::TCommandLine>(parsed);
+  using vellmor::Command;
+  switch (command_line.Which) {
+    case Command::kSweep:
+      return vellmor::cli::RunSweepCommand(command_line, separator);
+    case Command::kMerge:
+      return vellmor::cli::RunMergeCommand(command_line, separator);
+    case Command::kSolve:
+      return vellmor::cli::RunSolveCommand(command_line, separator);
+    case Command::kModel:
+      return vellmor::cli::RunModelCommand(command_line, separator);
+    case Command::kFit:
+      return vellmor::cli::RunFitCommand(command_line, separator);
+    case Command::kRun:
+      break;
   }
-  if (const auto* solve = std::get_if<vellmor::cli::TSolveRequest>(&parsed)) {
-    return vellmor::cli::RunSolveCommand(*solve, separator);
-  }
-  if (const auto* fit = std::get_if<vellmor::cli::TFitRequest>(&parsed)) {
-    return vellmor::cli::RunFitCommand(*fit, separator);
-  }
-  if (const auto* merge = std::get_if<vellmor::cli::TMergeRequest>(&parsed)) {
-    return vellmor::cli::RunMergeCommand(*merge);
-  }
-  if (const auto* model = std::get_if<vellmor::cli::TModelChoice>(&parsed)) {
-    return vellmor::cli::RunModelCommand(*model);
-  }
-  return vellmor::cli::RunCase(std::get<vellmor::cli::TCommandLine>(parsed));
+  return vellmor::cli::RunCase(command_line, separator);
 }

@@ -5,14 +5,9 @@
 #include <ostream>
 #include <string>
 
-namespace vellmor::cli {
+#include "core/requests/sweep_request.h"
 
-// How many cases of a sweep ended each way.
-struct TStatusTally {
-  std::size_t Succeeded = 0;
-  std::size_t Refused = 0;
-  std::size_t Failed = 0;
-};
+namespace vellmor::cli {
 
 // The progress of long work as one line on a terminal, redrawn at most four times a second:
 // "512/1000 cases, 1480 cases/s, 0:00:01 left" (the unit "cases" for a sweep, "interval

@@ -113,10 +113,12 @@ std::variant<std::vector<TOverlaySet>, QString> FitSets(std::string_view bytes,
     TInputTexts texts = DefaultInputTexts(separator);
     if (c.contains("inputs") && c["inputs"].is_object()) {
       for (const TInputField& field : kInputFields) {
-        const std::string name(field.Name);
-        if (c["inputs"].contains(name) && c["inputs"][name].contains("text") &&
-            c["inputs"][name]["text"].is_string()) {
-          texts.*field.Text = c["inputs"][name]["text"].get<std::string>();
+        // Documents before schema 3 named the inputs as the runner's options.
+        for (const std::string& name : {std::string(field.Key), field.Option()}) {
+          if (c["inputs"].contains(name) && c["inputs"][name].contains("text") &&
+              c["inputs"][name]["text"].is_string()) {
+            texts.*field.Text = c["inputs"][name]["text"].get<std::string>();
+          }
         }
       }
     }

@@ -214,8 +214,8 @@ void BindRun(py::module_& m) {
     py::list fields;
     const TInputTexts defaults = DefaultInputTexts('.');
     for (const TInputField& field : kInputFields) {
-      fields.append(py::make_tuple(std::string(field.Name), std::string(field.Description),
-                                   defaults.*field.Text, field.Numeric));
+      fields.append(py::make_tuple(field.Option(), std::string(field.Description),
+                                   defaults.*field.Text, field.Numeric()));
     }
     return fields;
   });

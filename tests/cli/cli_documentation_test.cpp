@@ -27,8 +27,7 @@ TEST_F(CliTest, ManualPageHoldsEveryOptionAndSubcommand) {
   const std::string& page = run.Out;
   EXPECT_TRUE(page.starts_with(".TH VELLMOR\\-CLI 1")) << page.substr(0, 80);
   for (const TInputField& field : kInputFields) {
-    EXPECT_NE(page.find(Roff("--" + std::string(field.Name)) + "\\fR"), std::string::npos)
-        << field.Name;
+    EXPECT_NE(page.find(Roff("--" + field.Option()) + "\\fR"), std::string::npos) << field.Key;
   }
   for (const char* command : {"sweep", "solve", "model", "fit"}) {
     EXPECT_NE(page.find(".SS \"vellmor\\-cli " + std::string(command) + "\""), std::string::npos)
@@ -64,7 +63,7 @@ TEST_F(CliTest, ManualPageRendersWithEveryOption) {
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string rendered = test::ReadBytes(work_ / "rendered.txt");
   for (const TInputField& field : kInputFields) {
-    EXPECT_NE(rendered.find("--" + std::string(field.Name)), std::string::npos) << field.Name;
+    EXPECT_NE(rendered.find("--" + field.Option()), std::string::npos) << field.Key;
   }
   EXPECT_NE(rendered.find("vellmor-cli sweep"), std::string::npos);
   EXPECT_EQ(test::ReadBytes(work_ / "warnings.txt"), "");
@@ -100,7 +99,7 @@ TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
   // Card keys after the options that take them, with their '='; input options after --vary.
   const std::string keys = offered("vellmor-cli solve --model-set structure.c");
   EXPECT_EQ(keys, "structure.coupled=\n");
-  EXPECT_NE(offered("vellmor-cli sweep --vary take").find("take-up-speed="), std::string::npos);
+  EXPECT_NE(offered("vellmor-cli sweep --vary take").find("take_up_speed="), std::string::npos);
   std::string every_key;
   for (const TModelKey& key : kModelKeys) every_key += std::string(key.Path) + "=\n";
   EXPECT_EQ(offered("vellmor-cli fit --fit ''").substr(0, every_key.size()), every_key);

@@ -158,7 +158,7 @@ TEST_F(CliExportTest, RefusedRunStillWritesItsExports) {
   const Json json = ReadJson("run.json");
   EXPECT_EQ(json["status"], "refused");
   EXPECT_EQ(json["message"], "Value of Hole Diameter is not correct");
-  EXPECT_EQ(json["inputs"]["hole-diameter"]["value"], 0.0);
+  EXPECT_EQ(json["inputs"]["hole_diameter"]["value"], 0.0);
   EXPECT_TRUE(json["profile"].is_null());
   EXPECT_EQ(ReadBytes(work_ / "run.csv"), std::string(kCsvHeader) + "\n");
   EXPECT_EQ(Names(), (std::vector<std::string>{"run.csv", "run.json"}));

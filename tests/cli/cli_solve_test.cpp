@@ -38,8 +38,8 @@ TEST_F(CliTest, SolveJsonHasTheRunsLayoutAndTheCardAsUsed) {
     EXPECT_TRUE(json.contains(key)) << key;
   }
   EXPECT_EQ(json["status"], "succeeded");
-  EXPECT_EQ(json["inputs"]["take-up-speed"]["text"], "5000.0");
-  EXPECT_FALSE(json["inputs"].contains("save-file"));
+  EXPECT_EQ(json["inputs"]["take_up_speed"]["text"], "5000.0");
+  EXPECT_FALSE(json["inputs"].contains("save_file"));
   EXPECT_NEAR(json["summary"]["spinneret_tension_dyn"].get<double>(), kTension, 1e-7);
   EXPECT_NEAR(json["process_numbers"]["freeze_point_cm"].get<double>(), kFreezePoint, 1e-6);
   EXPECT_EQ(json["profile"]["x_cm"].size(), 1001u);
@@ -106,7 +106,7 @@ TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
   ASSERT_EQ(e.size(), 6u);
   EXPECT_EQ(e["freeze_point_cm"].size(), 40u);
   // The final diameter follows the mass balance: D ∝ V^-1/2 at the take-up.
-  EXPECT_NEAR(e["final_diameter_um"]["take-up-speed"].get<double>(), -0.5, 2e-3);
+  EXPECT_NEAR(e["final_diameter_um"]["take_up_speed"].get<double>(), -0.5, 2e-3);
   EXPECT_TRUE(e["freeze_point_cm"].contains("heat_transfer.factor"));
 }
 
@@ -158,9 +158,9 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
             "name: x\ndensity: {intercept_g_cm3: 1.36, slope_g_cm3_per_C: 0.0005}\n"
             "specific_heat: {intercept_cal_g_C: 0.3, slope_cal_g_C_per_C: zero}\n");
   const std::vector<TCase> cases{
-      {{"solve", "-o", "x.txt"}, 64, "-o: solve writes no result file"},
-      {{"solve", "--points", "1"}, 64, "--points: expected 2 to 1000000"},
-      {{"model", "--model="}, 64, "--model: the value is empty"},
+      {{"solve", "-o", "x.txt"}, 64, "--save-file: solve writes no result file"},
+      {{"solve", "--points", "1000001"}, 64, "--points 1000001: expected 0 to 1000000"},
+      {{"model", "--model="}, 64, "--model: the name is empty"},
       {{"solve", "--model-set", "heat_transfer.factr=1"},
        1,
        "--model-set heat_transfer.factr=1: unknown card key"},

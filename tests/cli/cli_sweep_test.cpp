@@ -87,7 +87,7 @@ TEST_F(CliSweepTest, EveryCaseIsTheSingleRunOfItsTexts) {
   const std::vector<std::string> lines = Lines(File("s.csv"));
   ASSERT_EQ(lines.size(), 22u);
   EXPECT_TRUE(
-      lines[0].starts_with("case,take-up-speed,zone2-air-velocity,status,message,passes,"
+      lines[0].starts_with("case,take_up_speed,zone2_air_velocity,status,message,passes,"
                            "spinneret_tension_dyn,final_velocity_m_min,"))
       << lines[0];
   std::vector<std::string> names;
@@ -114,7 +114,7 @@ TEST_F(CliSweepTest, EveryCaseIsTheSingleRunOfItsTexts) {
     ASSERT_EQ(single.ExitStatus, 0) << single.Err;
     std::string name = k < 10 ? "0" : "";
     name += std::to_string(k);
-    name += "_take-up-speed=" + speed + "_zone2-air-velocity=" + air + ".txt";
+    name += "_take_up_speed=" + speed + "_zone2_air_velocity=" + air + ".txt";
     const std::string swept = File("out/" + name);
     EXPECT_FALSE(swept.empty()) << name;
     EXPECT_EQ(swept, File("single.txt")) << name;
@@ -160,7 +160,7 @@ TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
   EXPECT_TRUE(lines[1].starts_with("1,4000,0.67,succeeded,")) << lines[1];
   EXPECT_TRUE(lines[2].starts_with("2,4500,0.7,succeeded,")) << lines[2];
   ASSERT_EQ(Single({"--take-up-speed", "4500", "--iv", "0.7", "--increment", "0.5"}).ExitStatus, 0);
-  EXPECT_EQ(File("out/2_take-up-speed=4500_iv=0.7.txt"), File("result.txt"));
+  EXPECT_EQ(File("out/2_take_up_speed=4500_iv=0.7.txt"), File("result.txt"));
 }
 
 // A text is named in the file name with every byte outside A-Z a-z 0-9 . _ - made '_'; the
@@ -170,7 +170,7 @@ TEST_F(CliSweepTest, ResultFileNamesAreSafe) {
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   EXPECT_NE(run.Out.find("\n1, 4E+3,succeeded,"), std::string::npos) << run.Out;
   ASSERT_EQ(Single({"--take-up-speed", " 4E+3"}).ExitStatus, 0);
-  EXPECT_EQ(File("out/1_take-up-speed=_4E_3.txt"), File("result.txt"));
+  EXPECT_EQ(File("out/1_take_up_speed=_4E_3.txt"), File("result.txt"));
 }
 
 // The README's recipe: three shards through GNU parallel, merged by sweep merge (given in
@@ -220,9 +220,8 @@ TEST_P(CliSweepUsageTest, ExitsWith64AndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, CliSweepUsageTest,
     testing::Values(
-        UsageCase{"UnknownOption",
-                  {"--vary", "speed=1,2"},
-                  "'speed' is neither an input option nor a card key"},
+        UsageCase{
+            "UnknownOption", {"--vary", "speed=1,2"}, "'speed' is neither an input nor a card key"},
         UsageCase{"EmptyList", {"--vary", "iv="}, "iv=: the list of values is empty"},
         UsageCase{"StepZero", {"--vary", "iv=0.7:0.8:0"}, "the step is zero"},
         UsageCase{"StepOfTheWrongSign", {"--vary", "iv=0.7:0.8:-0.1"}, "away from stop"},
@@ -281,7 +280,7 @@ TEST_F(CliSweepTest, SolveOverTheCardEqualsLoneSolves) {
   ASSERT_EQ(lines.size(), 5u);
   const std::vector<std::string> header = Cells(lines[0]);
   EXPECT_EQ(header[1], "heat_transfer.factor");
-  EXPECT_EQ(header[2], "take-up-speed");
+  EXPECT_EQ(header[2], "take_up_speed");
   EXPECT_EQ(lines[0], Lines(Sweep({"--vary", "heat_transfer.factor=1e-4", "--vary",
                                    "take-up-speed=1", "--solve", "-q"})
                                 .Out)[0]);
@@ -359,7 +358,7 @@ TEST_F(CliSweepTest, CardAndSolveOptionsAreRefusedWhereTheyDoNotApply) {
        "--model-set viscosity.factor_P=0: must be above 0, not 0\n"},
       {{"--solve", "--vary", "heat_transfr.factor=1e-4"},
        "--vary heat_transfr.factor=1e-4: 'heat_transfr.factor' is neither an "
-       "input option nor a card key\n"},
+       "input nor a card key\n"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.arguments.back());
@@ -416,7 +415,7 @@ TEST_F(CliSweepTest, AirPoleOnTheLineIsInTheWarningsColumn) {
 // A result file that cannot be written stops the sweep (73), and the cases finished before it
 // are kept in the summary rather than lost with it.
 TEST_F(CliSweepTest, FailedResultFileKeepsTheFinishedCasesInTheSummary) {
-  fs::create_directories(work_ / "out" / "3_take-up-speed=5000.txt");  // in the file's way
+  fs::create_directories(work_ / "out" / "3_take_up_speed=5000.txt");  // in the file's way
   const TCliRun run = Sweep({"--vary", "take-up-speed=3000,4000,5000,6000", "--jobs", "1",
                              "--summary", "s.csv", "--result-dir", "out"});
   EXPECT_EQ(run.ExitStatus, 73);
@@ -426,8 +425,8 @@ TEST_F(CliSweepTest, FailedResultFileKeepsTheFinishedCasesInTheSummary) {
   ASSERT_EQ(lines.size(), 3u);  // the header and cases 1 and 2
   EXPECT_TRUE(lines[2].starts_with("2,4000,succeeded,"));
   EXPECT_EQ(test::NamesIn(work_ / "out"),
-            (std::vector<std::string>{"1_take-up-speed=3000.txt", "2_take-up-speed=4000.txt",
-                                      "3_take-up-speed=5000.txt"}));
+            (std::vector<std::string>{"1_take_up_speed=3000.txt", "2_take_up_speed=4000.txt",
+                                      "3_take_up_speed=5000.txt"}));
 }
 
 // The summary must not replace a file the sweep needs: its cases file, or one of the result
@@ -438,13 +437,13 @@ TEST_F(CliSweepTest, SummaryOnTheCasesFileOrAResultFileIsRefused) {
   for (const Arguments& arguments :
        {Arguments{"--cases", "cases.csv", "--summary", "alias.csv"},
         Arguments{"--vary", "take-up-speed=4000", "--result-dir", "out", "--summary",
-                  "out/./1_take-up-speed=4000.txt"}}) {
+                  "out/./1_take_up_speed=4000.txt"}}) {
     const TCliRun run = Sweep(arguments);
     EXPECT_EQ(run.ExitStatus, 64) << run.Err;
     EXPECT_NE(run.Err.find("which the summary would replace"), std::string::npos) << run.Err;
   }
   EXPECT_EQ(File("cases.csv"), "take-up-speed\n4000\n");
-  EXPECT_FALSE(fs::exists(work_ / "out" / "1_take-up-speed=4000.txt"));
+  EXPECT_FALSE(fs::exists(work_ / "out" / "1_take_up_speed=4000.txt"));
 }
 
 // "--cases -" reads the cases from standard input; an empty name is a usage error.
@@ -523,7 +522,7 @@ TEST_P(CliSweepSignalTest, StopsWritesTheFinishedCasesAndExits130) {
       work_);
   ASSERT_GT(pid, 0);
   // Signal once the first result file is in place, so the sweep is surely under way.
-  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take-up-speed=3000.txt"); ++i) {
+  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take_up_speed=3000.txt"); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   kill(pid, GetParam());
@@ -559,7 +558,7 @@ TEST_F(CliSweepTest, SecondSweepIntoTheSameDirectoryIsRefused) {
                                   "--jobs", "1", "--summary", "s.csv", "--result-dir", "out"},
                                  work_);
   ASSERT_GT(first, 0);
-  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take-up-speed=3000.txt"); ++i) {
+  for (int i = 0; i < 6000 && !fs::exists(work_ / "out/0001_take_up_speed=3000.txt"); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   const TCliRun second =

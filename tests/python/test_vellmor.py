@@ -72,13 +72,13 @@ def test_refused_inputs_raise_input_error_with_the_windows_text_and_check(tmp_pa
     with pytest.raises(vellmor.InputError) as refused:
         vellmor.run(take_up_speed=-1)
     assert refused.value.message == "Value of Take-up Speed is not correct"
-    assert refused.value.check == "take-up-speed"
+    assert refused.value.check == "take_up_speed"
     with pytest.raises(vellmor.InputError) as not_a_number:
         vellmor.run(hole_diameter="abc")
     assert not_a_number.value.check == "number"
     with pytest.raises(vellmor.InputError) as too_many:
         vellmor.run(increment=0.01)
-    assert too_many.value.check == "too-many-points"
+    assert too_many.value.check == "too_many_points"
     # Without raising: the refused Result, as the runner's document says.
     document = runner_json(tmp_path, "--take-up-speed", "-1", "-o", "r.txt")
     result = vellmor.run(take_up_speed=-1, raise_on_failure=False)

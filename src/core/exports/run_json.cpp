@@ -22,14 +22,14 @@ namespace json_parts {
 Json Inputs(const TInputTexts& texts, char decimal_separator, InputFields fields) {
   Json inputs = Json::object();
   for (const TInputField& field : kInputFields) {
-    if (fields == InputFields::kNumeric && !field.Numeric) continue;
+    if (fields == InputFields::kNumeric && !field.Numeric()) continue;
     const std::string& text = texts.*field.Text;
     Json value = text;
-    if (field.Numeric) {
+    if (field.Numeric()) {
       const std::optional<double> number = ConvertNumber(text, decimal_separator);
       value = number ? Json(*number) : Json(nullptr);
     }
-    inputs[std::string(field.Name)] = {{"text", text}, {"value", std::move(value)}};
+    inputs[std::string(field.Key)] = {{"text", text}, {"value", std::move(value)}};
   }
   return inputs;
 }

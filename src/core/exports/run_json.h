@@ -16,8 +16,9 @@ namespace vellmor {
 
 // The version of the JSON documents' layout (schema_version); raised when a key changes its
 // meaning or goes. 2: one unit per quantity, diameters in µm (d_um, final_diameter_um), the
-// tenacities in gf/den.
-inline constexpr int kSchemaVersion = 2;
+// tenacities in gf/den. 3: every name in snake_case, the inputs' keys and the elasticities'
+// parameters too (take_up_speed, not take-up-speed).
+inline constexpr int kSchemaVersion = 3;
 
 // Everything the JSON document of one run records.
 struct TRunRecord {

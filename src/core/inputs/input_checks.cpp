@@ -55,8 +55,8 @@ std::string_view CheckNameOf(std::string_view message) {
     if (check.Message == message) return check.Name;
   }
   if (message == kInputValueNotCorrect) return "number";
-  if (message == kTooManyPoints) return "too-many-points";
-  if (message == kTooFewPoints) return "too-few-points";
+  if (message == kTooManyPoints) return "too_many_points";
+  if (message == kTooFewPoints) return "too_few_points";
   return {};
 }
 

@@ -9,7 +9,7 @@
 
 namespace vellmor {
 
-// One range check: its message, and the name scripts know it by, the input option it checks.
+// One range check: its message, and the name scripts know it by, the key of the input it checks.
 struct TInputCheck {
   std::string_view Name;
   std::string_view Message;
@@ -18,23 +18,23 @@ struct TInputCheck {
 // The thirteen range checks in their fixed order. Still air (a velocity of 0) is allowed;
 // every length, speed and temperature must be strictly positive.
 inline constexpr std::array<TInputCheck, 13> kRangeChecks{{
-    {"hole-diameter", "Value of Hole Diameter is not correct"},
-    {"polymer-output", "Value of Output is not correct"},
-    {"take-up-speed", "Value of Take-up Speed is not correct"},
-    {"melt-temperature", "Value of Polymer Melt Temperature is not correct"},
-    {"zone1-end", "Value of 1st Zone End Position is not correct"},
-    {"zone2-end", "Value of 2nd Zone End Position is not correct"},
-    {"zone3-end", "Value of 3rd Zone End Position is not correct"},
-    {"zone1-air-velocity", "Value of 1st Zone Air Velocity is not correct"},
-    {"zone2-air-velocity", "Value of 2nd Zone Air Velocity is not correct"},
-    {"zone3-air-velocity", "Value of 3rd Zone Air Velocity is not correct"},
+    {"hole_diameter", "Value of Hole Diameter is not correct"},
+    {"polymer_output", "Value of Output is not correct"},
+    {"take_up_speed", "Value of Take-up Speed is not correct"},
+    {"melt_temperature", "Value of Polymer Melt Temperature is not correct"},
+    {"zone1_end", "Value of 1st Zone End Position is not correct"},
+    {"zone2_end", "Value of 2nd Zone End Position is not correct"},
+    {"zone3_end", "Value of 3rd Zone End Position is not correct"},
+    {"zone1_air_velocity", "Value of 1st Zone Air Velocity is not correct"},
+    {"zone2_air_velocity", "Value of 2nd Zone Air Velocity is not correct"},
+    {"zone3_air_velocity", "Value of 3rd Zone Air Velocity is not correct"},
     {"iv", "IV is not in the proper range of value"},
     {"increment", "Value of Increment is not correct"},
-    {"save-file", "Save File Name is not correct"},
+    {"save_file", "Save File Name is not correct"},
 }};
 
 // The check a refusal's message is from: a range check's name, "number" for a text that is
-// not a number, "too-many-points" or "too-few-points" for a profile that does not fit; empty
+// not a number, "too_many_points" or "too_few_points" for a profile that does not fit; empty
 // for any other message.
 std::string_view CheckNameOf(std::string_view message);
 

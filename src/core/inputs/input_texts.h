@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace vellmor {
@@ -31,8 +32,41 @@ struct TInputTexts {
   friend bool operator==(const TInputTexts&, const TInputTexts&) = default;
 };
 
+// The same inputs as numbers, for a program that has them as numbers: each in the unit its
+// name ends with, and a field left empty keeps the window's default. TextsOf writes each
+// number as the shortest text that reads back to it, so that the run reads, checks and
+// reports exactly what a user typing those texts would get:
+//
+//   const TInputTexts texts = TextsOf(Conditions{.take_up_speed_m_min = 4500});
+struct Conditions {
+  std::optional<double> hole_diameter_cm;
+  std::optional<double> polymer_output_g_min;
+  std::optional<double> take_up_speed_m_min;
+  std::optional<double> melt_temperature_C;
+  std::optional<double> zone1_end_cm;
+  std::optional<double> zone1_a1_C_cm;
+  std::optional<double> zone1_a2_cm;
+  std::optional<double> zone1_a3_C;
+  std::optional<double> zone1_air_velocity_cm_s;
+  std::optional<double> zone2_end_cm;
+  std::optional<double> zone2_a1_C_cm;
+  std::optional<double> zone2_a2_cm;
+  std::optional<double> zone2_a3_C;
+  std::optional<double> zone2_air_velocity_cm_s;
+  std::optional<double> zone3_end_cm;
+  std::optional<double> zone3_air_velocity_cm_s;
+  std::optional<double> iv;
+  std::optional<double> increment_cm;
+  std::optional<std::string> save_file;
+
+  friend bool operator==(const Conditions&, const Conditions&) = default;
+};
+
 // The texts the window opens with, their decimal points written with the user's decimal
 // separator, so that the defaults read back under any locale.
 TInputTexts DefaultInputTexts(char decimal_separator);
+
+// The window's default texts with the conditions given written in (with a point).
+TInputTexts TextsOf(const Conditions& conditions);
 
 }  // namespace vellmor

@@ -1,53 +1,25 @@
 #include "core/inputs/read_inputs.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/inputs/input_checks.h"
+#include "core/inputs/input_fields.h"
 #include "core/inputs/number_conversion.h"
 
 namespace vellmor {
 namespace {
 
-struct NumericField {
-  const std::string* text;
-  double* value;
-};
-
-// The eighteen numeric fields in the order the window lists them. Zone 3 has no
-// air-temperature equation of its own, so its A1, A2 and A3 are not among them.
-std::array<NumericField, 18> NumericFields(const TInputTexts& t, TSpinCondition& c) {
-  return {{
-      {&t.HoleDiameter, &c.HoleDiameter},
-      {&t.Output, &c.Output},
-      {&t.TakeUpSpeed, &c.TakeUpSpeed},
-      {&t.MeltTemperature, &c.MeltTemperature},
-      {&t.Zone1End, &c.Zones[1].EndPosition},
-      {&t.Zone1A1, &c.Zones[1].A1},
-      {&t.Zone1A2, &c.Zones[1].A2},
-      {&t.Zone1A3, &c.Zones[1].A3},
-      {&t.Zone1AirVelocity, &c.Zones[1].AirVelocity},
-      {&t.Zone2End, &c.Zones[2].EndPosition},
-      {&t.Zone2A1, &c.Zones[2].A1},
-      {&t.Zone2A2, &c.Zones[2].A2},
-      {&t.Zone2A3, &c.Zones[2].A3},
-      {&t.Zone2AirVelocity, &c.Zones[2].AirVelocity},
-      {&t.Zone3End, &c.Zones[3].EndPosition},
-      {&t.Zone3AirVelocity, &c.Zones[3].AirVelocity},
-      {&t.IV, &c.IV},
-      {&t.Increment, &c.Increment},
-  }};
-}
-
-// Every field is converted before any value is checked; the first one that is not a number
-// stops the reading, leaving the fields after it as they were.
+// Every field is converted before any value is checked, in the order the window lists them;
+// the first one that is not a number stops the reading, leaving the fields after it as they
+// were.
 bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition) {
-  for (const NumericField& field : NumericFields(texts, condition)) {
-    const std::optional<double> value = ConvertNumber(*field.text, decimal_separator);
+  for (const TInputField& field : kInputFields) {
+    if (!field.Numeric()) continue;
+    const std::optional<double> value = ConvertNumber(texts.*field.Text, decimal_separator);
     if (!value) return false;
-    *field.value = *value;
+    field.Of(condition) = *value;
   }
   condition.SaveFileName = texts.SaveFileName;
   return true;

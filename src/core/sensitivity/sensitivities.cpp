@@ -7,36 +7,10 @@
 #include "core/analysis/process_numbers.h"
 #include "core/base/run_error.h"
 #include "core/converged/converged_numbers.h"
+#include "core/inputs/input_fields.h"
 
 namespace vellmor {
 namespace {
-
-// A numeric input of the condition under its option's name.
-struct TInputParameter {
-  std::string_view Name;
-  double& (*Of)(TSpinCondition&);
-};
-
-// Every input that the converged model reads (the increment is the march's alone).
-const std::array<TInputParameter, 17> kInputParameters{{
-    {"take-up-speed", [](TSpinCondition& c) -> double& { return c.TakeUpSpeed; }},
-    {"polymer-output", [](TSpinCondition& c) -> double& { return c.Output; }},
-    {"hole-diameter", [](TSpinCondition& c) -> double& { return c.HoleDiameter; }},
-    {"melt-temperature", [](TSpinCondition& c) -> double& { return c.MeltTemperature; }},
-    {"iv", [](TSpinCondition& c) -> double& { return c.IV; }},
-    {"zone1-end", [](TSpinCondition& c) -> double& { return c.Zones[1].EndPosition; }},
-    {"zone2-end", [](TSpinCondition& c) -> double& { return c.Zones[2].EndPosition; }},
-    {"zone3-end", [](TSpinCondition& c) -> double& { return c.Zones[3].EndPosition; }},
-    {"zone1-a1", [](TSpinCondition& c) -> double& { return c.Zones[1].A1; }},
-    {"zone1-a2", [](TSpinCondition& c) -> double& { return c.Zones[1].A2; }},
-    {"zone1-a3", [](TSpinCondition& c) -> double& { return c.Zones[1].A3; }},
-    {"zone2-a1", [](TSpinCondition& c) -> double& { return c.Zones[2].A1; }},
-    {"zone2-a2", [](TSpinCondition& c) -> double& { return c.Zones[2].A2; }},
-    {"zone2-a3", [](TSpinCondition& c) -> double& { return c.Zones[2].A3; }},
-    {"zone1-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[1].AirVelocity; }},
-    {"zone2-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[2].AirVelocity; }},
-    {"zone3-air-velocity", [](TSpinCondition& c) -> double& { return c.Zones[3].AirVelocity; }},
-}};
 
 using TOutputValues = std::array<std::optional<double>, kSensitivityOutputs.size()>;
 
@@ -57,9 +31,10 @@ TOutputValues OutputsOf(const TConvergedSolution& solution, const TSpinCondition
 TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TModelConstants& model,
                                     const TConvergedSolution& base) {
   TSensitivities sensitivities;
-  for (const TInputParameter& input : kInputParameters) {
-    TSpinCondition copy = condition;
-    sensitivities.Parameters.push_back({input.Name, false, input.Of(copy)});
+  // Every input that the converged model reads (the increment is the march's alone).
+  for (const TInputField& field : kInputFields) {
+    if (!field.Numeric() || field.MarchOnly) continue;
+    sensitivities.Parameters.push_back({field.Key, false, field.ValueIn(condition), &field});
   }
   for (const TModelKey& key : kModelKeys) {
     // One-way, the structure is computed along the line and changes none of its results.
@@ -90,7 +65,7 @@ TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TMode
         if (parameter.OnCard) {
           SetModelValue(options.Model, *FindModelKey(parameter.Name), value);
         } else {
-          kInputParameters[j].Of(neighbour) = value;
+          parameter.Input->Of(neighbour) = value;
         }
         sides[static_cast<std::size_t>(side)] =
             OutputsOf(SolveConverged(neighbour, options), neighbour, options.Model);

@@ -34,10 +34,13 @@ inline constexpr std::array<std::string_view, 6> kSensitivityOutputs{
 // The relative step h of the central differences.
 inline constexpr double kSensitivityStep = 1e-3;
 
+struct TInputField;
+
 struct TSensitivityParameter {
-  std::string_view Name;  // the runner's option ("take-up-speed") or a card key
+  std::string_view Name;  // the input's key ("take_up_speed") or a card key
   bool OnCard = false;
-  double Value = 0.0;  // in the condition or on the card
+  double Value = 0.0;                  // in the condition or on the card
+  const TInputField* Input = nullptr;  // the input it is, unless OnCard
 };
 
 struct TSensitivities {
@@ -45,7 +48,7 @@ struct TSensitivities {
   // Elasticity[output][parameter]: nullopt where the output has no value (no freeze point, or
   // one at the spinneret) or a neighbouring solution failed.
   std::array<std::vector<std::optional<double>>, kSensitivityOutputs.size()> Elasticity;
-  // Why a neighbouring solution failed, one line per parameter: "zone1-end: Converged …".
+  // Why a neighbouring solution failed, one line per parameter: "zone1_end: Converged …".
   std::vector<std::string> Failures;
 };
 

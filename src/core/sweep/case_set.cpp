@@ -13,11 +13,11 @@ OrProblem<CaseSet> CaseSet::Product(const TInputTexts& base, std::vector<TVaried
     assert((option.Column.Field != nullptr) != option.Column.OnCard() && !option.Texts.empty());
     const std::string name(option.Column.Name());
     if (std::find(set.columns_.begin(), set.columns_.end(), option.Column) != set.columns_.end()) {
-      return TSweepProblem{"--vary " + name + ": the option is varied twice"};
+      return TSweepProblem{"the option is varied twice", name};
     }
     if (option.Texts.size() > kMaxSweepCases / set.count_) {
-      return TSweepProblem{"--vary " + name + ": the sweep would have more than " +
-                           std::to_string(kMaxSweepCases) + " cases"};
+      return TSweepProblem{
+          "the sweep would have more than " + std::to_string(kMaxSweepCases) + " cases", name};
     }
     set.count_ *= option.Texts.size();
     set.columns_.push_back(option.Column);
@@ -91,8 +91,8 @@ std::variant<ModelCard, std::string> CaseSet::CardOf(std::size_t case_number) co
 
 OrProblem<TShard> ParseShard(std::string_view text) {
   const auto problem = [text] {
-    return TSweepProblem{"--shard " + std::string(text) +
-                         ": expected I/N, shard I of N with 1 <= I <= N (for example 2/8)"};
+    return TSweepProblem{"expected I/N, shard I of N with 1 <= I <= N (for example 2/8)",
+                         std::string(text)};
   };
   const std::size_t slash = text.find('/');
   if (slash == std::string_view::npos) return problem();
@@ -121,7 +121,7 @@ std::string CaseSet::Definition() const {
     text.append(what).append(" ").append(std::to_string(value.size())).append(":");
     text.append(value).append("\n");
   };
-  for (const TInputField& field : kInputFields) add(field.Name, base_.*field.Text);
+  for (const TInputField& field : kInputFields) add(field.Key, base_.*field.Text);
   for (std::size_t j = 0; j < columns_.size(); ++j) {
     add("column", columns_[j].Name());
     if (!product_texts_.empty()) {

@@ -38,11 +38,10 @@ OrProblem<TCasesTable> ReadCasesTable(std::string_view csv, std::string_view sou
     }
     const std::optional<TSweepColumn> column = FindSweepColumn(name);
     if (!column) {
-      return TSweepProblem{spot + "'" + name + "' is neither an input option nor a card key"};
+      return TSweepProblem{spot + "'" + name + "' is neither an input nor a card key"};
     }
-    if (column->Field != nullptr && !column->Field->Numeric) {
-      return TSweepProblem{spot +
-                           "the sweep names each case's result file itself (see --result-dir)"};
+    if (column->Field != nullptr && !column->Field->Numeric()) {
+      return TSweepProblem{spot + "the sweep names each case's result file itself"};
     }
     if (std::find(table.Columns.begin(), table.Columns.end(), *column) != table.Columns.end()) {
       return TSweepProblem{spot + "'" + name + "' is named twice"};

@@ -20,8 +20,8 @@ struct TSweepColumn {
   const TModelKey* CardKey = nullptr;
 
   bool OnCard() const { return CardKey != nullptr; }
-  // The option's name ("take-up-speed") or the key's dotted path ("heat_transfer.factor").
-  std::string_view Name() const { return Field != nullptr ? Field->Name : CardKey->Path; }
+  // The input's key ("take_up_speed") or the card key's dotted path ("heat_transfer.factor").
+  std::string_view Name() const { return Field != nullptr ? Field->Key : CardKey->Path; }
 
   friend bool operator==(const TSweepColumn&, const TSweepColumn&) = default;
 };

@@ -6,11 +6,14 @@
 
 namespace vellmor {
 
-// What is wrong with the description of a sweep, and where, as one line for the user:
-// "--vary take-up-speed=3000:6000:0: the step is zero". A malformed sweep is an expected
-// outcome of reading what a user typed, so it is a value, not an exception.
+// What is wrong with the description of a sweep, and where: "the step is zero" of the
+// subject "take_up_speed=3000:6000:0", which a request shows after the parameter that gave it
+// ("--vary take_up_speed=3000:6000:0: the step is zero"); a cases file's problems name the file
+// and line in the message and have no subject. A malformed sweep is an expected outcome of
+// reading what a user typed, so it is a value, not an exception.
 struct TSweepProblem {
   std::string Message;
+  std::string Subject = {};
 };
 
 // The largest number of cases one sweep may have: beyond it a typed step is far more likely a

@@ -143,26 +143,28 @@ OrProblem<std::vector<std::string>> ExpandRange(std::string_view range, char dec
 }
 
 OrProblem<TVariedOption> ParseVary(std::string_view vary, char decimal_separator) {
-  const std::string spot = "--vary " + std::string(vary) + ": ";
+  const auto problem = [vary](std::string why) {
+    return TSweepProblem{std::move(why), std::string(vary)};
+  };
   const std::size_t equals = vary.find('=');
-  if (equals == std::string_view::npos) return Problem(spot + "expected OPTION=LIST");
+  if (equals == std::string_view::npos) return problem("expected OPTION=LIST");
   const std::string_view name = vary.substr(0, equals);
   const std::string_view list = vary.substr(equals + 1);
   const std::optional<TSweepColumn> column = FindSweepColumn(name);
   if (!column) {
-    return Problem(spot + "'" + std::string(name) + "' is neither an input option nor a card key");
+    return problem("'" + std::string(name) + "' is neither an input nor a card key");
   }
-  if (column->Field != nullptr && !column->Field->Numeric) {
-    return Problem(spot + "the sweep names each case's result file itself (see --result-dir)");
+  if (column->Field != nullptr && !column->Field->Numeric()) {
+    return problem("the sweep names each case's result file itself");
   }
   if (list.find_first_of("\r\n") != std::string_view::npos) {
-    return Problem(spot + "a value may not hold a line break");
+    return problem("a value may not hold a line break");
   }
   const char separator = column->OnCard() ? '.' : decimal_separator;
   OrProblem<std::vector<std::string>> texts = list.find(':') != std::string_view::npos
                                                   ? ExpandRange(list, separator)
                                                   : SplitList(list, separator);
-  if (auto* problem = std::get_if<TSweepProblem>(&texts)) return Problem(spot + problem->Message);
+  if (auto* refused = std::get_if<TSweepProblem>(&texts)) return problem(refused->Message);
   return TVariedOption{*column, std::move(std::get<std::vector<std::string>>(texts))};
 }
 

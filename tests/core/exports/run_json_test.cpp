@@ -49,7 +49,7 @@ std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 TEST_F(RunJsonTest, DefaultRunRecordsOutcomeNumbersPassesAndProfile) {
   const Json json = RunAndExport();
-  EXPECT_EQ(json["schema_version"], 2);
+  EXPECT_EQ(json["schema_version"], 3);
   EXPECT_EQ(json["status"], "succeeded");
   EXPECT_TRUE(json["message"].is_null());
   // The worked example of the tension search: eleven passes, the sixth running away at
@@ -89,17 +89,17 @@ TEST_F(RunJsonTest, InputsKeepTheirTextAndConvertedValue) {
   const Json json = RunAndExport();
   EXPECT_EQ(json["decimal_separator"], ".");
   ASSERT_EQ(json["inputs"].size(), 19u);
-  EXPECT_EQ(json["inputs"]["take-up-speed"]["text"], " 4E3 ");
-  EXPECT_EQ(json["inputs"]["take-up-speed"]["value"], 4000.0);
-  EXPECT_EQ(json["inputs"]["zone1-a2"]["value"], -32.5);
-  EXPECT_EQ(json["inputs"]["save-file"]["value"], texts_.SaveFileName);
+  EXPECT_EQ(json["inputs"]["take_up_speed"]["text"], " 4E3 ");
+  EXPECT_EQ(json["inputs"]["take_up_speed"]["value"], 4000.0);
+  EXPECT_EQ(json["inputs"]["zone1_a2"]["value"], -32.5);
+  EXPECT_EQ(json["inputs"]["save_file"]["value"], texts_.SaveFileName);
 
   // With the comma of the user's locale the same text is no number, and its own is.
   TRunOutcome refused;
   texts_.HoleDiameter = "0,025";
   const Json comma = Json::parse(RunJsonText({texts_, ',', refused, "", {}}));
   EXPECT_EQ(comma["decimal_separator"], ",");
-  EXPECT_EQ(comma["inputs"]["hole-diameter"]["value"], 0.025);
+  EXPECT_EQ(comma["inputs"]["hole_diameter"]["value"], 0.025);
   EXPECT_TRUE(comma["inputs"]["increment"]["value"].is_null());  // "1.0" has a point
 }
 
@@ -109,8 +109,8 @@ TEST_F(RunJsonTest, RefusedRunRecordsItsMessageAndNothingItDidNotReach) {
   EXPECT_EQ(json["status"], "refused");
   EXPECT_EQ(json["message"], "Input value is not correct!");
   EXPECT_EQ(sink_.messages, std::vector<std::string>{"Input value is not correct!"});
-  EXPECT_EQ(json["inputs"]["hole-diameter"]["text"], "0,025");
-  EXPECT_TRUE(json["inputs"]["hole-diameter"]["value"].is_null());
+  EXPECT_EQ(json["inputs"]["hole_diameter"]["text"], "0,025");
+  EXPECT_TRUE(json["inputs"]["hole_diameter"]["value"].is_null());
   EXPECT_TRUE(json["summary"].is_null());
   EXPECT_TRUE(json["process_numbers"].is_null());
   EXPECT_EQ(json["passes"], Json::array());
@@ -154,7 +154,7 @@ TEST(RunJson, TextThatIsNotUtf8IsReplacedNotRefused) {
   texts.SaveFileName = "r\xE9sultat.txt";  // "résultat.txt" in Latin-1
   TRunOutcome outcome;
   const Json json = Json::parse(RunJsonText({texts, '.', outcome, "", {}}));
-  EXPECT_EQ(json["inputs"]["save-file"]["text"], "r\xEF\xBF\xBDsultat.txt");
+  EXPECT_EQ(json["inputs"]["save_file"]["text"], "r\xEF\xBF\xBDsultat.txt");
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_P(ReadInputsCheck, ShowsTheMessageOfTheFailedCheckAndWritesNothing) {
   // Scripts know the check by the option whose text it refused, or as the profile's size.
   const std::string_view check = CheckNameOf(c.message);
   if (c.message.starts_with("Too ")) {
-    EXPECT_EQ(check, c.message.starts_with("Too few") ? "too-few-points" : "too-many-points");
+    EXPECT_EQ(check, c.message.starts_with("Too few") ? "too_few_points" : "too_many_points");
     return;
   }
   const TInputField* field = FindInputField(check);

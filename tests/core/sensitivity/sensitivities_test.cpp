@@ -92,17 +92,17 @@ TSensitivities* DefaultCaseSensitivities::sensitivities_ = nullptr;
 
 TEST_F(DefaultCaseSensitivities, InputsAgreeWithIndependentSolves) {
   ExpectThreeDigits(
-      "take-up-speed",
+      "take_up_speed",
       ReferenceElasticities([](TSpinCondition& c, auto&, double p) { c.TakeUpSpeed = p; }, 5000.0));
-  ExpectThreeDigits("melt-temperature",
+  ExpectThreeDigits("melt_temperature",
                     ReferenceElasticities(
                         [](TSpinCondition& c, auto&, double p) { c.MeltTemperature = p; }, 290.0));
   ExpectThreeDigits(
-      "zone2-air-velocity",
+      "zone2_air_velocity",
       ReferenceElasticities([](TSpinCondition& c, auto&, double p) { c.Zones[2].AirVelocity = p; },
                             50.0));
   // Zone 1's end moves where its hot air gives way to zone 2's.
-  ExpectThreeDigits("zone1-end", ReferenceElasticities([](TSpinCondition& c, auto&,
+  ExpectThreeDigits("zone1_end", ReferenceElasticities([](TSpinCondition& c, auto&,
                                                           double p) { c.Zones[1].EndPosition = p; },
                                                        10.0));
 }
@@ -136,12 +136,12 @@ TEST_F(DefaultCaseSensitivities, EveryInputAndConstantOnceAndInOrder) {
   EXPECT_EQ(names.size(), s.Parameters.size());
   EXPECT_TRUE(s.Failures.empty());
   // Still air in zone 1 stays still air: no relative change to make.
-  const std::size_t still = IndexOf(s, "zone1-air-velocity");
+  const std::size_t still = IndexOf(s, "zone1_air_velocity");
   for (const auto& row : s.Elasticity) EXPECT_EQ(row[still], 0.0);
 
   // The take-up speed governs the final diameter: the mass balance alone gives -1/2.
   const std::size_t diameter = 5;
-  EXPECT_NEAR(*s.Elasticity[diameter][IndexOf(s, "take-up-speed")], -0.5, 2e-3);
+  EXPECT_NEAR(*s.Elasticity[diameter][IndexOf(s, "take_up_speed")], -0.5, 2e-3);
   const auto order = ByMagnitude(s, diameter);
   for (std::size_t k = 1; k < order.size(); ++k) {
     EXPECT_GE(std::fabs(s.Elasticity[diameter][order[k - 1]].value_or(0.0)),
@@ -157,7 +157,7 @@ TEST(Sensitivities, NoFreezePointLeavesItsRowsEmpty) {
   const TSensitivities s = ComputeSensitivities(condition, {}, base);
   for (const auto& e : s.Elasticity[2]) EXPECT_FALSE(e.has_value());
   for (const auto& e : s.Elasticity[3]) EXPECT_FALSE(e.has_value());
-  EXPECT_TRUE(s.Elasticity[0][IndexOf(s, "take-up-speed")].has_value());
+  EXPECT_TRUE(s.Elasticity[0][IndexOf(s, "take_up_speed")].has_value());
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ TEST(CaseSet, ProductRefusesAnOptionVariedTwiceAndTooManyCases) {
   const auto twice = CaseSet::Product(
       {}, {Varied("iv", {"0.7"}), Varied("take-up-speed", {"1"}), Varied("iv", {"0.8"})});
   ASSERT_TRUE(std::holds_alternative<TSweepProblem>(twice));
-  EXPECT_EQ(std::get<TSweepProblem>(twice).Message, "--vary iv: the option is varied twice");
+  EXPECT_EQ(std::get<TSweepProblem>(twice).Subject, "iv");
+  EXPECT_EQ(std::get<TSweepProblem>(twice).Message, "the option is varied twice");
 
   const Texts thousand(1000, "1");
   const Texts hundred(100, "1");
@@ -47,8 +48,8 @@ TEST(CaseSet, ProductRefusesAnOptionVariedTwiceAndTooManyCases) {
       {},
       {Varied("zone1-a1", thousand), Varied("zone1-a2", thousand), Varied("zone1-a3", hundred)});
   ASSERT_TRUE(std::holds_alternative<TSweepProblem>(huge));
-  EXPECT_EQ(std::get<TSweepProblem>(huge).Message,
-            "--vary zone1-a3: the sweep would have more than 10000000 cases");
+  EXPECT_EQ(std::get<TSweepProblem>(huge).Subject, "zone1_a3");
+  EXPECT_EQ(std::get<TSweepProblem>(huge).Message, "the sweep would have more than 10000000 cases");
 }
 
 TEST(CaseSet, EmptyTableCellKeepsTheBaseText) {

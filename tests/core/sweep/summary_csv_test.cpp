@@ -15,7 +15,7 @@ std::vector<TSweepColumn> Columns() {
 
 TEST(SummaryCsv, HeaderNamesTheVariedOptionsThenTheResults) {
   EXPECT_EQ(SummaryHeader(Columns()),
-            "case,take-up-speed,zone2-air-velocity,status,message,passes,spinneret_tension_dyn,"
+            "case,take_up_speed,zone2_air_velocity,status,message,passes,spinneret_tension_dyn,"
             "final_velocity_m_min,freeze_point_cm,freeze_velocity_m_min,freeze_tension_dyn,"
             "freeze_stress_MPa,take_up_tension_dyn,fineness_dtex,fineness_denier,draw_down_ratio,"
             "residence_time_s,max_strain_rate_1_s,max_strain_rate_at_cm,final_diameter_um,"
@@ -78,7 +78,7 @@ TEST(SummaryCsv, MessageLineBreaksBecomeBlanks) {
 // Without the converged solution the header ends with the process numbers, as above.
 TEST(SummaryCsv, AccuracyHeaderAddsTheConvergedColumnsAtTheEnd) {
   EXPECT_EQ(SummaryHeader(Columns(), SummaryColumns::kWithAccuracy),
-            "case,take-up-speed,zone2-air-velocity,status,message,passes,spinneret_tension_dyn,"
+            "case,take_up_speed,zone2_air_velocity,status,message,passes,spinneret_tension_dyn,"
             "final_velocity_m_min,freeze_point_cm,freeze_velocity_m_min,freeze_tension_dyn,"
             "freeze_stress_MPa,take_up_tension_dyn,fineness_dtex,fineness_denier,draw_down_ratio,"
             "residence_time_s,max_strain_rate_1_s,max_strain_rate_at_cm,final_diameter_um,"

@@ -24,7 +24,7 @@ Texts Range(const char* range, char separator = '.') {
 std::string VaryProblem(const char* vary, char separator = '.') {
   const auto varied = ParseVary(vary, separator);
   const auto* problem = std::get_if<TSweepProblem>(&varied);
-  return problem != nullptr ? problem->Message : std::string();
+  return problem != nullptr ? problem->Subject + ": " + problem->Message : std::string();
 }
 
 // The expected texts are written out by hand: start + i × step in decimal arithmetic.
@@ -53,25 +53,25 @@ TEST(ExpandRange, CommaLocaleWritesCommas) {
 
 TEST(ExpandRange, RefusesWhatIsNoRange) {
   EXPECT_EQ(VaryProblem("take-up-speed=3000:6000:0"),
-            "--vary take-up-speed=3000:6000:0: the step is zero");
+            "take-up-speed=3000:6000:0: the step is zero");
   EXPECT_EQ(VaryProblem("take-up-speed=3000:6000:-500"),
-            "--vary take-up-speed=3000:6000:-500: the step goes away from stop");
+            "take-up-speed=3000:6000:-500: the step goes away from stop");
   EXPECT_EQ(VaryProblem("take-up-speed=3000:6000"),
-            "--vary take-up-speed=3000:6000: a range is start:stop:step");
+            "take-up-speed=3000:6000: a range is start:stop:step");
   EXPECT_EQ(VaryProblem("take-up-speed=3000:x:5"),
-            "--vary take-up-speed=3000:x:5: stop 'x' is not a number of at most 18 digits");
+            "take-up-speed=3000:x:5: stop 'x' is not a number of at most 18 digits");
   // Under the point, a comma is no separator.
   EXPECT_NE(VaryProblem("increment=0,1:0,3:0,1"), "");
   EXPECT_EQ(VaryProblem("take-up-speed=0:1e9:0.001"),
-            "--vary take-up-speed=0:1e9:0.001: the range has more than 10000000 values");
+            "take-up-speed=0:1e9:0.001: the range has more than 10000000 values");
   EXPECT_EQ(VaryProblem("take-up-speed=0:1e30:1"),
-            "--vary take-up-speed=0:1e30:1: the range is too wide for 18 digits");
+            "take-up-speed=0:1e30:1: the range is too wide for 18 digits");
 }
 
 TEST(ParseVary, ListTextsAreTakenAsTyped) {
   const auto varied = ParseVary("zone2-air-velocity=20, 50,8E1", '.');
   ASSERT_TRUE(std::holds_alternative<TVariedOption>(varied));
-  EXPECT_EQ(std::get<TVariedOption>(varied).Column.Name(), "zone2-air-velocity");
+  EXPECT_EQ(std::get<TVariedOption>(varied).Column.Name(), "zone2_air_velocity");
   EXPECT_EQ(std::get<TVariedOption>(varied).Texts, (Texts{"20", " 50", "8E1"}));
 
   const auto semicolons = ParseVary("increment=0,5;1,0", ',');
@@ -81,17 +81,16 @@ TEST(ParseVary, ListTextsAreTakenAsTyped) {
 
 TEST(ParseVary, RefusesMalformedOptions) {
   EXPECT_EQ(VaryProblem("take-up=1,2"),
-            "--vary take-up=1,2: 'take-up' is neither an input option nor a card key");
-  EXPECT_EQ(VaryProblem("take-up-speed"), "--vary take-up-speed: expected OPTION=LIST");
-  EXPECT_EQ(VaryProblem("take-up-speed="), "--vary take-up-speed=: the list of values is empty");
-  EXPECT_EQ(VaryProblem("take-up-speed=1,,2"), "--vary take-up-speed=1,,2: value 2 is empty");
+            "take-up=1,2: 'take-up' is neither an input nor a card key");
+  EXPECT_EQ(VaryProblem("take-up-speed"), "take-up-speed: expected OPTION=LIST");
+  EXPECT_EQ(VaryProblem("take-up-speed="), "take-up-speed=: the list of values is empty");
+  EXPECT_EQ(VaryProblem("take-up-speed=1,,2"), "take-up-speed=1,,2: value 2 is empty");
   EXPECT_EQ(VaryProblem("save-file=a,b"),
-            "--vary save-file=a,b: the sweep names each case's result file itself (see "
-            "--result-dir)");
+            "save-file=a,b: the sweep names each case's result file itself");
   EXPECT_NE(VaryProblem("take-up-speed=1\n2"), "");
   // 0,5,1,0 under a decimal comma could be two values or four.
   EXPECT_EQ(VaryProblem("increment=0,5,1,0", ','),
-            "--vary increment=0,5,1,0: the decimal separator is the comma here, so separate the "
+            "increment=0,5,1,0: the decimal separator is the comma here, so separate the "
             "values with ';' (for example 0,5;1,0)");
 }
 

@@ -7,37 +7,42 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/exit_status.h"
+#include <functional>
+
 #include "core/base/output_file.h"
 #include "core/sweep/case_set.h"
 #include "core/sweep/sweep_runner.h"
 
-namespace vellmor::cli {
+namespace vellmor {
 
-// The summary or a result file could not be written, or an output is refused: the sweep stops,
-// whatever case it is at, with status.
-class OutputError : public std::runtime_error {
+// The summary or a result file could not be written (kCantWrite), or an output is refused
+// before anything ran (kRefused): the sweep stops, whatever case it is at.
+class SweepOutputError : public std::runtime_error {
  public:
-  explicit OutputError(const std::string& message, int status = kExitExportFailed)
-      : std::runtime_error(message), status_(status) {}
-  int Status() const { return status_; }
+  enum class Kind { kCantWrite, kRefused };
+  explicit SweepOutputError(const std::string& message, Kind kind = Kind::kCantWrite)
+      : std::runtime_error(message), kind_(kind) {}
+  Kind WhatKind() const { return kind_; }
 
  private:
-  int status_;
+  Kind kind_;
 };
+
+// How the messages spell a parameter ("--result-dir" for the runner).
+using SweepSpelling = std::function<std::string(std::string_view key)>;
 
 // The summary CSV, on standard output or in a file, through the one writer of every output:
 // a file's name keeps what it had until Commit puts the whole summary there.
 class SummaryOutput {
  public:
-  // path, or standard output when it is empty or "-". Throws OutputError when the summary
-  // cannot be opened (or another sweep is writing it).
+  // path, or standard output when it is empty or "-". Throws SweepOutputError when the
+  // summary cannot be opened (or another sweep is writing it).
   explicit SummaryOutput(const std::string& path);
 
-  // Buffered; throws OutputError when a write fails.
+  // Buffered; throws SweepOutputError when a write fails.
   void Write(std::string_view text);
   void Flush();
-  // Writes out the rest and puts the summary in place. Throws OutputError on failure.
+  // Writes out the rest and puts the summary in place. Throws SweepOutputError on failure.
   void Commit();
 
  private:
@@ -50,7 +55,7 @@ class SummaryOutput {
 // The name of case_number's result file in a result directory: the case number, zero-padded
 // to the digits of case_count so that names sort in case order, then each varied option and
 // its text, with any byte outside A-Z a-z 0-9 . _ - made '_':
-// "07_take-up-speed=4500_zone2-air-velocity=20.txt".
+// "07_take_up_speed=4500_zone2_air_velocity=20.txt".
 std::string ResultFileName(std::size_t case_number, std::size_t case_count,
                            const std::vector<TSweepColumn>& columns,
                            const std::vector<std::string>& texts);
@@ -61,10 +66,11 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
 // one directory.
 class ResultDirectory : public CaseFiles {
  public:
-  // Creates directory when missing; throws OutputError when it cannot, when another sweep is
-  // writing into it (with the usage status: nothing was run), or when its result file names
-  // would be longer than a result file name may be.
-  ResultDirectory(std::filesystem::path directory, const CaseSet& cases);
+  // Creates directory when missing; throws SweepOutputError when it cannot, when another
+  // sweep is writing into it (refused: nothing was run), or when its result file names would
+  // be longer than a result file name may be.
+  ResultDirectory(std::filesystem::path directory, const CaseSet& cases,
+                  const SweepSpelling& spelling);
   ResultDirectory(const ResultDirectory&) = delete;
   ResultDirectory& operator=(const ResultDirectory&) = delete;
   ~ResultDirectory() override;
@@ -78,9 +84,10 @@ class ResultDirectory : public CaseFiles {
   int lock_fd_ = -1;
 };
 
-// Throws OutputError with the usage status when the summary would replace a file the sweep
-// needs: its cases file, or one of the result files it writes into result_directory.
+// Throws SweepOutputError (refused) when the summary would replace a file the sweep needs: its
+// cases file, or one of the result files it writes into result_directory.
 void CheckSummaryPlace(const std::string& summary, const std::string& cases_file,
-                       const std::string& result_directory, const CaseSet& cases);
+                       const std::string& result_directory, const CaseSet& cases,
+                       const SweepSpelling& spelling);
 
-}  // namespace vellmor::cli
+}  // namespace vellmor

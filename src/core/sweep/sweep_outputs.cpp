@@ -1,4 +1,4 @@
-#include "cli/sweep_outputs.h"
+#include "core/sweep/sweep_outputs.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 
 #include "core/report/result_file.h"
 
-namespace vellmor::cli {
+namespace vellmor {
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ SummaryOutput::SummaryOutput(const std::string& path)
   const TOutputOptions options{.DashIsStandardOutput = true, .Lock = true};
   if (const TOutputStatus opened = file_.Open(IsStandardOutput(path) ? "-" : path, options);
       !opened.Ok()) {
-    throw OutputError("can not write " + shown_ + ": " + opened.Reason);
+    throw SweepOutputError("can not write " + shown_ + ": " + opened.Reason);
   }
 }
 
@@ -53,7 +53,7 @@ void SummaryOutput::Commit() {
 }
 
 void SummaryOutput::Fail(const TOutputStatus& status) {
-  throw OutputError("can not write " + shown_ + ": " + status.Reason);
+  throw SweepOutputError("can not write " + shown_ + ": " + status.Reason);
 }
 
 std::string ResultFileName(std::size_t case_number, std::size_t case_count,
@@ -78,18 +78,19 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
   return name;
 }
 
-ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases)
+ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases,
+                                 const SweepSpelling& spelling)
     : directory_(std::move(directory)), cases_(cases) {
   std::error_code error;
   fs::create_directories(directory_, error);
   if (error || !fs::is_directory(directory_)) {
-    throw OutputError("can not create the result directory " + directory_.string() + ": " +
-                      (error ? error.message() : std::string("it is a file")));
+    throw SweepOutputError("can not create the result directory " + directory_.string() + ": " +
+                           (error ? error.message() : std::string("it is a file")));
   }
   lock_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (lock_fd_ < 0) {
-    throw OutputError("can not open the result directory " + directory_.string() + ": " +
-                      SystemMessage(errno));
+    throw SweepOutputError("can not open the result directory " + directory_.string() + ": " +
+                           SystemMessage(errno));
   }
   int locked = 0;
   do {
@@ -98,10 +99,10 @@ ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases)
   if (locked != 0 && errno == EWOULDBLOCK) {
     ::close(lock_fd_);
     lock_fd_ = -1;
-    throw OutputError("--result-dir " + directory_.string() +
-                          ": another sweep is writing into it; give each sweep a directory of "
-                          "its own",
-                      kExitUsage);
+    throw SweepOutputError(spelling("result_dir") + " " + directory_.string() +
+                               ": another sweep is writing into it; give each sweep a directory "
+                               "of its own",
+                           SweepOutputError::Kind::kRefused);
   }
   std::size_t longest_name = 0;
   for (std::size_t k = 1; k <= cases_.Count() && longest_name < kMaxFileNameBytes; ++k) {
@@ -112,9 +113,9 @@ ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases)
   if ((directory_ / std::string(longest_name, 'x')).string().size() > kMaxSaveFileNameLength) {
     ::close(lock_fd_);
     lock_fd_ = -1;
-    throw OutputError("the result directory's name " + directory_.string() +
-                      " is too long: its result file names would pass " +
-                      std::to_string(kMaxSaveFileNameLength) + " bytes");
+    throw SweepOutputError("the result directory's name " + directory_.string() +
+                           " is too long: its result file names would pass " +
+                           std::to_string(kMaxSaveFileNameLength) + " bytes");
   }
 }
 
@@ -134,19 +135,21 @@ void ResultDirectory::AfterRun(const TCaseResult& result, int /*worker*/) {
   // refusal.
   if (result.Failure == RunFailureKind::kResultFileRefused ||
       result.Failure == RunFailureKind::kWriteFailed) {
-    throw OutputError("case " + std::to_string(result.Case) + ": can not write its result file " +
-                      SaveFileName(result.Case, 0) + " (" +
-                      (result.FileProblem.empty() ? result.Message : result.FileProblem) + ")");
+    throw SweepOutputError(
+        "case " + std::to_string(result.Case) + ": can not write its result file " +
+        SaveFileName(result.Case, 0) + " (" +
+        (result.FileProblem.empty() ? result.Message : result.FileProblem) + ")");
   }
 }
 
 void CheckSummaryPlace(const std::string& summary, const std::string& cases_file,
-                       const std::string& result_directory, const CaseSet& cases) {
+                       const std::string& result_directory, const CaseSet& cases,
+                       const SweepSpelling& spelling) {
   if (IsStandardOutput(summary)) return;
   if (!cases_file.empty() && cases_file != "-" && NamesSameFile(summary, cases_file)) {
-    throw OutputError("--summary " + summary + ": names the cases file " + cases_file +
-                          ", which the summary would replace",
-                      kExitUsage);
+    throw SweepOutputError(spelling("summary") + " " + summary + ": names the cases file " +
+                               cases_file + ", which the summary would replace",
+                           SweepOutputError::Kind::kRefused);
   }
   if (result_directory.empty()) return;
   const fs::path place = summary;
@@ -155,11 +158,12 @@ void CheckSummaryPlace(const std::string& summary, const std::string& cases_file
   if (!NamesSameFile(directory.string(), result_directory)) return;
   for (std::size_t k = 1; k <= cases.Count(); ++k) {
     if (ResultFileName(k, cases.Count(), cases.Columns(), cases.ColumnTextsOf(k)) == file_name) {
-      throw OutputError("--summary " + summary + ": names the result file of case " +
-                            std::to_string(k) + ", which the summary would replace",
-                        kExitUsage);
+      throw SweepOutputError(spelling("summary") + " " + summary +
+                                 ": names the result file of case " + std::to_string(k) +
+                                 ", which the summary would replace",
+                             SweepOutputError::Kind::kRefused);
     }
   }
 }
 
-}  // namespace vellmor::cli
+}  // namespace vellmor

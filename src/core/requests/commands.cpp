@@ -1,0 +1,83 @@
+#include "core/requests/commands.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/inputs/input_fields.h"
+
+namespace vellmor {
+namespace {
+
+constexpr std::array<TCommandParameter, 4> kRunParameters{
+    {{"accuracy"}, {"json"}, {"csv"}, {"converged_csv"}}};
+constexpr std::array<TCommandParameter, 8> kSolveParameters{{{"model"},
+                                                             {"model_set"},
+                                                             {"json"},
+                                                             {"csv"},
+                                                             {"points"},
+                                                             {"at"},
+                                                             {"sensitivities"},
+                                                             {"structure"}}};
+constexpr std::array<TCommandParameter, 2> kModelParameters{{{"model"}, {"model_set"}}};
+constexpr std::array<TCommandParameter, 11> kFitParameters{{{"model"},
+                                                            {"model_set"},
+                                                            {"measured", true},
+                                                            {"fit", true},
+                                                            {"cases"},
+                                                            {"json"},
+                                                            {"write_model"},
+                                                            {"suggest"},
+                                                            {"candidates"},
+                                                            {"max_iterations"},
+                                                            {"profile"}}};
+constexpr std::array<TCommandParameter, 13> kSweepParameters{{{"vary"},
+                                                              {"cases"},
+                                                              {"summary"},
+                                                              {"result_dir"},
+                                                              {"jobs"},
+                                                              {"shard"},
+                                                              {"accuracy"},
+                                                              {"solve"},
+                                                              {"structure"},
+                                                              {"resume"},
+                                                              {"slurm_script"},
+                                                              {"model"},
+                                                              {"model_set"}}};
+constexpr std::array<TCommandParameter, 3> kMergeParameters{
+    {{"shards", true}, {"output"}, {"allow_missing"}}};
+
+const std::array<TCommand, 6> kCommands{{
+    {"", "Simulate the spinline and write the result file", CommandInputs::kAll, kRunParameters},
+    {"sweep", "Run many cases on every core, one summary line each", CommandInputs::kNumeric,
+     kSweepParameters, "the sweep names each case's result file itself (see {result_dir})"},
+    {"solve", "Solve the case with the converged model and a model card", CommandInputs::kNumeric,
+     kSolveParameters, "solve writes no result file (see {json})"},
+    {"model", "Print the model card (the built-in one without options) as YAML, a template to edit",
+     CommandInputs::kNone, kModelParameters},
+    {"fit", "Fit card constants to measured profiles", CommandInputs::kNumeric, kFitParameters,
+     "fit writes no result file (see {json})"},
+    {"sweep merge", "Merge the shard summaries of one sweep into its whole summary",
+     CommandInputs::kNone, kMergeParameters},
+}};
+
+constexpr std::array<Command, 6> kOrder{Command::kRun,   Command::kSweep, Command::kSolve,
+                                        Command::kModel, Command::kFit,   Command::kMerge};
+
+}  // namespace
+
+const TCommand& CommandInfo(Command command) {
+  return kCommands[static_cast<std::size_t>(command)];
+}
+
+std::span<const Command> Commands() { return kOrder; }
+
+bool Takes(const TCommand& command, std::string_view key) {
+  if (const TInputField* field = FindInputField(key); field != nullptr && field->Key == key) {
+    return command.Inputs == CommandInputs::kAll ||
+           (command.Inputs == CommandInputs::kNumeric && field->Numeric());
+  }
+  return std::any_of(command.Parameters.begin(), command.Parameters.end(),
+                     [key](const TCommandParameter& p) { return p.Key == key; });
+}
+
+}  // namespace vellmor

@@ -1,0 +1,65 @@
+#pragma once
+
+// The converged model as a request: the inputs, the card, where the profile is sampled, the
+// fibre's structure and the elasticities, and the exports it writes.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/converged/converged_run.h"
+#include "core/requests/card_choice.h"
+#include "core/requests/outputs.h"
+#include "core/requests/request_values.h"
+#include "core/sensitivity/sensitivities.h"
+
+namespace vellmor {
+
+struct SolveRequest {
+  TInputTexts Texts;
+  TCardChoice Card;
+  TProfilePositions Positions;
+  bool Structure = false;
+  bool Sensitivities = false;
+  std::string Json, Csv;
+
+  std::vector<TOutputPlace> Outputs() const { return {{"json", Json}, {"csv", Csv}}; }
+
+  static OrRequestProblem<SolveRequest> From(const TRequestValues& values,
+                                             const TRequestContext& context);
+};
+
+struct SolveResponse {
+  // A refused card ends the request before anything is solved: the problem, and no run.
+  std::optional<TRequestProblem> CardProblem;
+  TLoadedCard Card;
+  TConvergedRun Run;
+  std::optional<TSensitivities> Sensitivities;  // asked for, of a solved run
+  TRunSummary Summary;                          // of a solved run
+  // What the front end shows beside the outcome: the card's warnings, then the elasticities
+  // that could not be found.
+  std::vector<std::string> Warnings;
+
+  bool Succeeded() const { return Run.Status == RunStatus::kSucceeded; }
+  std::string JsonDocument(const SolveRequest& request, const TRequestContext& context,
+                           bool with_profile = true) const;
+  std::string ProfileCsvDocument(const SolveRequest& request) const;
+};
+
+SolveResponse Execute(const SolveRequest& request, const TRequestContext& context);
+
+// Writes the exports the request names; the message of each that could not be written.
+std::vector<std::string> WriteOutputs(const SolveRequest& request, const SolveResponse& response,
+                                      const TRequestContext& context);
+
+// The model command: the card chosen, as YAML.
+struct ModelRequest {
+  TCardChoice Card;
+  static OrRequestProblem<ModelRequest> From(const TRequestValues& values,
+                                             const TRequestContext& context);
+};
+
+// The card's YAML, or what refuses it.
+OrRequestProblem<std::string> Execute(const ModelRequest& request, const TRequestContext& context);
+
+}  // namespace vellmor

@@ -649,7 +649,8 @@ std::optional<TFitFailure> Fit::Minimise() {
       ++count[q];
     }
     double change = 0.0;
-    for (std::size_t q = 0; q < 4; ++q) {
+    for (const Quantity quantity : kQuantities) {
+      const std::size_t q = static_cast<std::size_t>(quantity);
       if (count[q] == 0) continue;
       // Each quantity's share of the degrees of freedom.
       const double dof = count[q] * static_cast<double>(N() - P()) / static_cast<double>(N());
@@ -813,7 +814,8 @@ void Fit::Cases() {
     squares[q] += (predicted[i] - row.Measured) * (predicted[i] - row.Measured);
     ++counts[q];
   }
-  for (std::size_t q = 0; q < 4; ++q) {
+  for (const Quantity quantity : kQuantities) {
+    const std::size_t q = static_cast<std::size_t>(quantity);
     if (counts[q] > 0) result_.Rms[q] = std::sqrt(squares[q] / counts[q]);
     if (estimated_[q]) result_.EstimatedSigma[q] = sigma_[q];
   }

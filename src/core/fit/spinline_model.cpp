@@ -1,0 +1,81 @@
+#include "core/fit/spinline_model.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/base/run_error.h"
+#include "core/physics/numerics.h"
+
+namespace vellmor::fit {
+namespace {
+
+// A sample in the unit its quantity is measured in.
+double ModelValue(const TConvergedSample& sample, Quantity what) {
+  switch (what) {
+    case Quantity::kDiameterUm:
+      return sample.D * 1e4;
+    case Quantity::kTemperatureC:
+      return sample.T;
+    case Quantity::kVelocityMMin:
+      return MetresPerMinute(sample.V);
+    case Quantity::kTensionDyn:
+      return sample.F;
+    case Quantity::kBirefringence:
+      return sample.Birefringence;
+    case Quantity::kCrystallinity:
+      return sample.Crystallinity;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+SpinlineModel::SpinlineModel(const std::vector<TFitCase>& cases, const std::vector<TRow>& rows,
+                             std::vector<const TModelKey*> keys)
+    : cases_(cases), rows_(rows), keys_(std::move(keys)), per_case_(cases.size()) {
+  for (std::size_t i = 0; i < rows.size(); ++i) per_case_[rows[i].Case].Rows.push_back(i);
+  for (TCase& c : per_case_) {
+    for (const std::size_t i : c.Rows) {
+      c.SampleX.push_back(rows[i].X);
+      c.Structure = c.Structure || IsStructureQuantity(rows[i].What);
+    }
+    std::sort(c.SampleX.begin(), c.SampleX.end());
+    c.SampleX.erase(std::unique(c.SampleX.begin(), c.SampleX.end()), c.SampleX.end());
+  }
+}
+
+bool SpinlineModel::Predict(const std::vector<double>& values, std::vector<double>& out,
+                            bool central) {
+  out.assign(rows_.size(), 0.0);
+  for (std::size_t k = 0; k < cases_.size(); ++k) {
+    TCase& c = per_case_[k];
+    if (c.Rows.empty()) continue;
+    ModelCard card = cases_[k].Card;
+    for (std::size_t j = 0; j < keys_.size(); ++j) card.SetValue(*keys_[j], values[j]);
+    TConvergedOptions options;
+    options.Model = card.Constants();
+    options.SampleX = c.SampleX;
+    options.Start = c.Start;
+    options.Structure = c.Structure;
+    TConvergedSolution solution;
+    try {
+      ++solves_;
+      solution = SolveConverged(cases_[k].Condition, options);
+    } catch (const CalculationError& error) {
+      failure_ = "case " + cases_[k].Name + ": " + error.what();
+      return false;
+    }
+    for (const std::size_t i : c.Rows) {
+      const auto at = std::lower_bound(c.SampleX.begin(), c.SampleX.end(), rows_[i].X);
+      const auto& sample = solution.Profile[static_cast<std::size_t>(at - c.SampleX.begin())];
+      out[i] = ModelValue(sample, rows_[i].What);
+    }
+    if (central) {
+      c.Start = TConvergedOptions::TStart{solution.SpinneretTension, solution.ResidualSlope};
+      c.Tension = solution.SpinneretTension;
+    }
+  }
+  return true;
+}
+
+}  // namespace vellmor::fit

@@ -8,9 +8,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <iostream>
 #include <optional>
 #include <variant>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "cli/console_output.h"
@@ -133,8 +135,18 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
   }
 }
 
-// The fitted card with a comment of what was fitted, as YAML.
-std::string FittedCardYaml(const TFitResult& result) {
+// Today's local date, "2026-12-10", which names a fitted card.
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char text[16] = "";
+  if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
+// The fitted card, named after the measurements and the day, with a comment of what was
+// fitted, as YAML.
+std::string FittedCardYaml(const TFitResult& result, const std::string& measured_file) {
   std::string text = "# Fitted by vellmor-cli fit (95 % intervals: Wald; profile likelihood):\n";
   for (const TParameterEstimate& p : result.Parameters) {
     text += "#   " + std::string(p.Key) + " = " + Significant(p.Estimate) + " [" +
@@ -144,7 +156,11 @@ std::string FittedCardYaml(const TFitResult& result) {
     }
     text += '\n';
   }
-  return text + ModelCardYaml(result.Fitted);
+  std::vector<std::string_view> fitted;
+  for (const TParameterEstimate& p : result.Parameters) fitted.push_back(p.Key);
+  ModelCard card = result.Fitted;
+  card.SetName(FittedCardName(card.Name(), fitted, measured_file, Today()));
+  return text + ModelCardYaml(card);
 }
 
 }  // namespace
@@ -270,7 +286,7 @@ int RunFitCommand(const TFitRequest& request, char decimal_separator) {
   if (!request.JsonFile.empty())
     write(request.JsonFile, "the JSON export", FitJsonText(fit, &request.Program));
   if (!request.WriteModelFile.empty() && failure == nullptr) {
-    write(request.WriteModelFile, "the fitted card", FittedCardYaml(*result));
+    write(request.WriteModelFile, "the fitted card", FittedCardYaml(*result, request.MeasuredFile));
   }
   if (!summary_lost.empty()) {
     sink.ShowMessage("can not print the summary: " + summary_lost);

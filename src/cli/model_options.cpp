@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
 #include <optional>
 
 #include "cli/arguments.h"
+#include "cli/console_output.h"
 
 namespace vellmor::cli {
 
@@ -35,11 +37,13 @@ std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice) {
     }
     auto read = ReadModelCard(*text, choice.File);
     if (auto* problem = std::get_if<TCardProblem>(&read)) return std::move(problem->Message);
-    card = std::get<ModelCard>(std::move(read));
+    TReadCard& card_read = std::get<TReadCard>(read);
+    // What the card left out takes the built-in values: said, and solved.
+    StreamSink sink(std::cerr);
+    for (const TCardWarning& warning : card_read.Warnings) sink.ShowMessage(warning.Message);
+    card = std::move(card_read.Card);
   }
-  for (const std::string& setting : choice.Settings) {
-    if (auto problem = ApplyModelSetting(card, setting)) return std::move(problem->Message);
-  }
+  if (auto problem = ApplyModelSettings(card, choice.Settings)) return std::move(problem->Message);
   return card;
 }
 

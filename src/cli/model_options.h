@@ -24,7 +24,7 @@ struct TModelChoice {
 CLI::Option* AddModelOptions(CLI::App& app, TModelChoice& choice);
 
 // The card chosen, or the one line that refuses it (the file cannot be read, a key or value
-// is wrong, with the file's line).
+// is wrong, with the file's line). The keys the file leaves out are named on standard error.
 std::variant<ModelCard, std::string> LoadModelCard(const TModelChoice& choice);
 
 }  // namespace vellmor::cli

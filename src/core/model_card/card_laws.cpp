@@ -1,6 +1,8 @@
 // The checks of a meaningful card: each number within its key's range (the table's), then the
 // laws that two keys make together.
 
+#include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <string>
 
@@ -9,12 +11,13 @@
 namespace vellmor {
 namespace {
 
-// The key that sets a field of the spinline's laws.
+// The key that sets a field of the spinline's laws: the laws below name their keys by the
+// constants they read, not by paths.
 const TModelKey& KeyOf(double TSpinlineConstants<double>::*field) {
-  for (const TModelKey& key : kModelKeys) {
-    if (key.Value == field) return key;
-  }
-  return kModelKeys.front();  // every field of the laws has its key (a test)
+  const auto key = std::find_if(kModelKeys.begin(), kModelKeys.end(),
+                                [field](const TModelKey& k) { return k.Value == field; });
+  assert(key != kModelKeys.end());
+  return *key;
 }
 
 // A value the card would lead to, to four digits: enough to see why it is refused.

@@ -19,7 +19,7 @@ namespace {
 // The card as a user's file would give it: printed, then read back.
 TModelConstants CardFromYaml() {
   const auto card = ReadModelCard(ModelCardYaml(ModelCard()), "pet.yaml");
-  return std::get<ModelCard>(card).Constants();
+  return std::get<TReadCard>(card).Card.Constants();
 }
 
 // How the fibre's structure is followed: not at all, one-way, coupled to the line.

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <ctime>
 #include <iostream>
 #include <list>
 #include <optional>
@@ -115,6 +116,12 @@ TRequestContext RunnerContext(char decimal_separator, const TProgram& program) {
   context.Spell = [](std::string_view key) { return OptionSpelling(key); };
   context.StandardStreams = true;
   context.Program = program;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char today[16] = "";
+  if (::localtime_r(&now, &local) != nullptr)
+    std::strftime(today, sizeof today, "%Y-%m-%d", &local);
+  context.Today = today;
   return context;
 }
 

@@ -133,7 +133,6 @@ std::string FileOptions(const CLI::App& app) {
 std::string BashCompletion(const CLI::App& app) {
   std::string keys;
   for (const TModelKey& key : kModelKeys) keys += " " + std::string(key.Path) + "=";
-  keys += " " + std::string(kCoupledKey) + "=";
   std::string varied;
   for (const TInputField& field : kInputFields) {
     if (field.Numeric()) varied += " " + std::string(field.Key) + "=";

@@ -71,7 +71,7 @@ ModelCard CardOf(const nlohmann::json& model) {
   }
   if (model.contains("structure") && model["structure"].is_object() &&
       model["structure"].contains("coupled") && model["structure"]["coupled"].is_boolean()) {
-    card.SetCoupled(model["structure"]["coupled"].get<bool>());
+    card.Set(*FindModelKey("structure.coupled"), model["structure"]["coupled"].get<bool>());
   }
   return card;
 }

@@ -227,19 +227,25 @@ void BindRun(py::module_& m) {
           [](const std::string& yaml, const std::string& source) -> py::object {
             auto read = ReadModelCard(yaml, source);
             if (auto* problem = std::get_if<TCardProblem>(&read)) return ProblemOf(*problem);
-            return py::cast(std::get<ModelCard>(std::move(read)));
+            TReadCard& card = std::get<TReadCard>(read);
+            py::list warnings;
+            for (const TCardWarning& warning : card.Warnings) warnings.append(warning.Message);
+            return py::make_tuple(std::move(card.Card), warnings);
           },
           py::arg("yaml"), py::arg("source"))
       .def("copy", [](const ModelCard& card) { return card; })
       .def_property_readonly("name", &ModelCard::Name)
-      .def_property_readonly("coupled", &ModelCard::Coupled)
       .def(
           "value",
           [](const ModelCard& card, const std::string& path) -> py::object {
-            if (path == kCoupledKey) return py::bool_(card.Coupled());
             const TModelKey* key = FindModelKey(path);
             if (key == nullptr) throw py::key_error(path);
-            return py::float_(card.Value(*key));
+            const TKeyValue value = card.Get(*key);
+            if (const auto* number = std::get_if<TCardNumber>(&value)) {
+              return py::float_(number->Value);
+            }
+            if (const auto* flag = std::get_if<bool>(&value)) return py::bool_(*flag);
+            return py::str(card.Text(*key));
           },
           py::arg("path"))
       .def(
@@ -258,9 +264,6 @@ void BindRun(py::module_& m) {
       keys.append(
           py::make_tuple(std::string(key.Path), std::string(key.Meaning), std::string(key.Source)));
     }
-    keys.append(py::make_tuple(std::string(kCoupledKey),
-                               std::string("true: the crystals act back on the line"),
-                               std::string()));
     return keys;
   });
 }

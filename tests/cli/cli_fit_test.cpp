@@ -93,6 +93,15 @@ TEST_F(CliFitTest, RecoversTheConstantsAndWritesAFittedCard) {
   ASSERT_EQ(solved.ExitStatus, 0) << solved.Err;
   EXPECT_EQ(Json::parse(solved.Out)["model"]["heat_transfer"]["factor"].get<double>(),
             parameters[0]["estimate"].get<double>());
+  // Named after the measurements and the day it was fitted on, YYYY-MM-DD.
+  const std::string name = Json::parse(solved.Out)["model"]["name"];
+  const std::string named = "PET, fitted to measured.csv on ";
+  ASSERT_EQ(name.size(), named.size() + 10) << name;
+  EXPECT_TRUE(name.starts_with(named)) << name;
+  const std::string date = name.substr(named.size());
+  for (std::size_t i = 0; i < date.size(); ++i) {
+    EXPECT_TRUE(i == 4 || i == 7 ? date[i] == '-' : date[i] >= '0' && date[i] <= '9') << name;
+  }
 }
 
 // Without sigma the σ of each quantity is estimated from the residuals, and the output says so.
@@ -125,6 +134,9 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit", "heat.factor"},
        1,
        "--fit heat.factor: 'heat.factor' is not a card key"},
+      {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit", "structure.coupled"},
+       1,
+       "--fit structure.coupled: structure.coupled is true or false, not a number to fit"},
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit",
         "heat_transfer.factor", "--suggest", "2"},
        64,

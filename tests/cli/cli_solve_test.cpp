@@ -65,9 +65,41 @@ TEST_F(CliTest, PrintedCardSolvesAsTheBuiltInOne) {
   b.erase("program");
   EXPECT_EQ(a.dump(), b.dump());
 
-  // A setting after the file wins over it, and the printed card shows it.
+  // A setting after the file wins over it, and the printed card shows it, in its name too.
   const TCliRun changed = Run({"model", "--model", "card.yaml", "--model-set", "gravity_cm_s2=0"});
   EXPECT_NE(changed.Out.find("gravity_cm_s2: 0 "), std::string::npos) << changed.Out;
+  EXPECT_NE(changed.Out.find("\nname: PET, gravity_cm_s2=0\n"), std::string::npos) << changed.Out;
+}
+
+// A card saved before a constant was added: the built-in value stands in, and the runner says
+// so on standard error.
+TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
+  WriteText(work_ / "old.yaml",
+            "name: PET, saved long ago\n"
+            "density: {intercept_g_cm3: 1.36, slope_g_cm3_per_C: 0.0005}\n"
+            "specific_heat: {intercept_cal_g_C: 0.3, slope_cal_g_C_per_C: 0.0006}\n"
+            "viscosity: {factor_P: 0.273, iv_exponent: 5.056, activation_K: 6802,\n"
+            "            solidification_C: 70, solid_factor: 100}\n"
+            "die_swell: {factor: 0.575, temperature_K: -3650, reference_K: 548,\n"
+            "            shear_rate_exponent: 0.134, reference_iv: 0.61, iv_exponent: 0.85}\n"
+            "heat_transfer: {velocity_area_exponent: 0.259, cross_flow_factor: 8,\n"
+            "                cross_flow_exponent: 0.167}\n"
+            "gravity_cm_s2: 980\n");
+  const TCliRun old = Run({"solve", "--model", "old.yaml", "--json", "old.json"});
+  ASSERT_EQ(old.ExitStatus, 0) << old.Err;
+  EXPECT_EQ(old.Err,
+            "vellmor-cli: old.yaml: heat_transfer.factor, the section air_drag, the section "
+            "structure not given: the built-in values are used\n");
+  const TCliRun built_in = Run({"solve", "--json", "built-in.json"});
+  ASSERT_EQ(built_in.ExitStatus, 0) << built_in.Err;
+  Json a = Json::parse(ReadBytes(work_ / "old.json"));
+  Json b = Json::parse(ReadBytes(work_ / "built-in.json"));
+  EXPECT_EQ(a["model"]["name"], "PET, saved long ago");
+  for (Json* document : {&a, &b}) {
+    document->erase("program");
+    (*document)["model"].erase("name");
+  }
+  EXPECT_EQ(a.dump(), b.dump());
 }
 
 TEST_F(CliTest, SolveWithAChangedConstant) {
@@ -163,7 +195,7 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
       {{"model", "--model="}, 64, "--model: the name is empty"},
       {{"solve", "--model-set", "heat_transfer.factr=1"},
        1,
-       "--model-set heat_transfer.factr=1: unknown card key"},
+       "--model-set heat_transfer.factr=1: unknown key; did you mean heat_transfer.factor?"},
       {{"solve", "--model", "broken.yaml"},
        1,
        "broken.yaml:3: specific_heat.slope_cal_g_C_per_C: not a number: zero"},

@@ -157,12 +157,17 @@ def test_model_cards_read_write_and_refuse_with_file_line_and_key(tmp_path):
         str(tmp_path / "bad.yaml"), line, "viscosity.factor_P")
     with pytest.raises(vellmor.ModelCardError) as setting:
         vellmor.Model.builtin().set("viscosity.factor_P", -1)
-    assert setting.value.key == "viscosity.factor_P" and setting.value.file == "--model-set"
+    assert setting.value.key == "viscosity.factor_P" and setting.value.file == "model_set"
     with pytest.raises(vellmor.ModelCardError):
         vellmor.Model.builtin().set("viscosity.no_such_key", 1)
     with pytest.raises(vellmor.FileError):
         vellmor.Model.load(tmp_path / "missing.yaml")
     assert vellmor.Model.builtin().set("structure.coupled", True).get("structure.coupled")
+    assert vellmor.Model.keys()[-1][0] == "structure.coupled"
+    # A key left out keeps its built-in value, and a warning says which.
+    with pytest.warns(UserWarning, match="^old.yaml: viscosity.factor_P not given"):
+        old = vellmor.Model.from_yaml(printed.replace("  factor_P: 0.273", "# "), "old.yaml")
+    assert old.get("viscosity.factor_P") == 0.273
 
 
 # --- sweep -----------------------------------------------------------------------------------

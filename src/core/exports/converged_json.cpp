@@ -51,13 +51,21 @@ Json ModelCardJson(const ModelCard& card) {
   Json out = Json::object();
   out["name"] = card.Name();
   for (const TModelKey& key : kModelKeys) {
-    if (key.Section().empty()) {
-      out[std::string(key.Key())] = card.Value(key);
+    const TKeyValue value = card.Get(key);
+    Json shown;
+    if (const auto* number = std::get_if<TCardNumber>(&value)) {
+      shown = number->Value;
+    } else if (const auto* flag = std::get_if<bool>(&value)) {
+      shown = *flag;
     } else {
-      out[std::string(key.Section())][std::string(key.Key())] = card.Value(key);
+      shown = card.Text(key);
+    }
+    if (key.Section().empty()) {
+      out[std::string(key.Key())] = std::move(shown);
+    } else {
+      out[std::string(key.Section())][std::string(key.Key())] = std::move(shown);
     }
   }
-  out[std::string(kStructureSection)]["coupled"] = card.Coupled();
   return out;
 }
 

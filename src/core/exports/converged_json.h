@@ -14,7 +14,8 @@
 namespace vellmor {
 
 // The card as used, every key: {"name": …, "density": {"intercept_g_cm3": 1.36, …}, …,
-// "gravity_cm_s2": 980}, doubles to the bit.
+// "gravity_cm_s2": 980, "structure": {…, "coupled": false}}, doubles to the bit, a choice by
+// its name.
 nlohmann::ordered_json ModelCardJson(const ModelCard& card);
 
 // Everything the JSON document of one converged run records.

@@ -35,6 +35,10 @@ std::variant<TFitRun, std::string> RunFit(const TFitInputs& inputs) {
   for (const std::string& text : inputs.Fits) {
     auto parameter = ParseFitParameter(text);
     if (auto* problem = std::get_if<std::string>(&parameter)) return std::move(*problem);
+    if (const TModelKey& key = *std::get<TFitParameter>(parameter).Key; !key.IsNumber()) {
+      return "--fit " + text + ": " + std::string(key.Path) + " is " + KindWanted(key) +
+             ", not a number to fit";
+    }
     parameters.push_back(std::get<TFitParameter>(parameter));
   }
   TFitOptions options = inputs.Options;

@@ -1,9 +1,10 @@
-// The constants of the card in its order, each with what it means and where the built-in
-// value comes from: the correlations of the classical model, which its reference dialog shows.
+// The keys of the card in its order, each with what it means, where the built-in value comes
+// from (the correlations of the classical model, which its reference dialog shows) and the
+// range in which its law means something.
 
 #include <algorithm>
 
-#include "core/model_card/model_card.h"
+#include "core/model_card/model_key.h"
 
 namespace vellmor {
 namespace {
@@ -11,6 +12,46 @@ namespace {
 using D = TSpinlineConstants<double>;
 using L = TSpinlineConstants<long double>;
 using S = TStructureConstants;
+
+// The texts of a key.
+constexpr TModelKey Described(std::string_view path, std::string_view meaning,
+                              std::string_view source) {
+  TModelKey key;
+  key.Path = path;
+  key.Meaning = meaning;
+  key.Source = source;
+  return key;
+}
+
+// A number of the spinline's laws, in both arithmetics.
+constexpr TModelKey LineNumber(std::string_view path, std::string_view meaning,
+                               std::string_view source, double D::*value, long double L::*extended,
+                               TNumberRange range = kAnyNumber) {
+  TModelKey key = Described(path, meaning, source);
+  key.Range = range;
+  key.Value = value;
+  key.Extended = extended;
+  return key;
+}
+
+// A number of the fibre's structure.
+constexpr TModelKey StructureNumber(std::string_view path, std::string_view meaning,
+                                    std::string_view source, double S::*structure,
+                                    TNumberRange range = kAnyNumber) {
+  TModelKey key = Described(path, meaning, source);
+  key.Range = range;
+  key.Structure = structure;
+  return key;
+}
+
+// A switch of the fibre's structure.
+constexpr TModelKey StructureSwitch(std::string_view path, std::string_view meaning,
+                                    std::string_view source, bool S::*flag) {
+  TModelKey key = Described(path, meaning, source);
+  key.Kind = KeyKind::kBoolean;
+  key.Switch = flag;
+  return key;
+}
 
 }  // namespace
 
@@ -24,108 +65,120 @@ std::string_view TModelKey::Key() const {
   return point == std::string_view::npos ? Path : Path.substr(point + 1);
 }
 
-const std::array<TModelKey, 33> kModelKeys{{
-    {"density.intercept_g_cm3", "density at 0 °C (g/cm³)",
-     "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
-     &L::DensityIntercept},
-    {"density.slope_g_cm3_per_C", "fall of the density per °C (g/(cm³·°C))",
-     "thermal expansion along PET's melt line", &D::DensitySlope, &L::DensitySlope},
-    {"specific_heat.intercept_cal_g_C", "specific heat at 0 °C (cal/(g·°C))",
-     "PET, extrapolated; 0.474 cal/(g·°C) at 290 °C", &D::SpecificHeatIntercept,
-     &L::SpecificHeatIntercept},
-    {"specific_heat.slope_cal_g_C_per_C", "rise of the specific heat per °C (cal/(g·°C²))",
-     "PET's heat capacity, linear over the spinline's range", &D::SpecificHeatSlope,
-     &L::SpecificHeatSlope},
-    {"viscosity.factor_P", "factor of the Trouton viscosity (poise)",
-     "fitted with the two below to PET melts; 6365 poise at IV 0.67 and 290 °C",
-     &D::ViscosityFactor, &L::ViscosityFactor},
-    {"viscosity.iv_exponent", "power of the intrinsic viscosity",
-     "the melt's dependence on molecular weight, through IV", &D::IvExponent, &L::IvExponent},
-    {"viscosity.activation_K", "activation temperature of flow (K)",
-     "Arrhenius law of PET melt flow, about 56.6 kJ/mol", &D::ActivationK, &L::ActivationK},
-    {"viscosity.solidification_C",
-     "solidification temperature (°C); the freeze point is taken here",
-     "the glass transition of PET", &D::SolidificationC, &L::SolidificationC},
-    {"viscosity.solid_factor", "the viscosity's factor below the solidification temperature",
-     "the model's glassy filament, which hardly draws any more", &D::SolidFactor, &L::SolidFactor},
-    {"die_swell.factor", "factor of the swell ratio",
-     "empirical swell of PET from a capillary; 1.765 for the default hole and melt",
-     &D::SwellFactor, &L::SwellFactor},
-    {"die_swell.temperature_K", "temperature constant of the swell (K)",
-     "a hotter melt relaxes sooner and swells less", &D::SwellTemperatureK, &L::SwellTemperatureK},
-    {"die_swell.reference_K", "reference melt temperature of the swell (K)",
-     "548 K, a melt of 275 °C, where the temperature factor is 1", &D::SwellReferenceK,
-     &L::SwellReferenceK},
-    {"die_swell.shear_rate_exponent", "power of the wall shear rate in the hole (1/s)",
-     "more shear, more elastic recovery", &D::SwellShearRateExponent, &L::SwellShearRateExponent},
-    {"die_swell.reference_iv", "reference intrinsic viscosity of the swell",
-     "the lowest IV the model admits", &D::SwellReferenceIv, &L::SwellReferenceIv},
-    {"die_swell.iv_exponent", "power of IV over the reference IV",
-     "longer chains, more elastic recovery", &D::SwellIvExponent, &L::SwellIvExponent},
-    {"heat_transfer.factor", "factor of the heat-transfer coefficient (cal/(cm²·s·°C))",
-     "forced convection from a thin filament running through air, in the model's units",
-     &D::HeatFactor, &L::HeatFactor},
-    {"heat_transfer.velocity_area_exponent", "power of V/A (V in cm/s, A in cm²)",
-     "the same correlation: a faster, thinner filament loses heat faster", &D::VelocityAreaExponent,
-     &L::VelocityAreaExponent},
-    {"heat_transfer.cross_flow_factor", "factor of the ratio of air to filament velocity",
-     "the rise of heat transfer in a cross flow of quench air", &D::CrossFlowFactor,
-     &L::CrossFlowFactor},
-    {"heat_transfer.cross_flow_exponent", "power of the cross-flow term",
-     "the same rise; the decimal 0.167, not 1/6", &D::CrossFlowExponent, &L::CrossFlowExponent},
-    {"air_drag.factor", "factor of the air drag per length (dyn/cm)",
-     "skin friction of the filament on the air, in the model's units", &D::DragFactor,
-     &L::DragFactor},
-    {"air_drag.flow_exponent", "power of W/ρ, the volume flow (cm³/s)",
-     "the same correlation, through the filament's size", &D::DragBaseExponent,
-     &L::DragBaseExponent},
-    {"air_drag.velocity_exponent", "power of the filament velocity (cm/s)",
-     "drag grows a little faster than the velocity", &D::DragVelocityExponent,
-     &L::DragVelocityExponent},
-    {"gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
-     "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
-     &L::Gravity},
-    {"structure.stress_optical_per_GPa", "stress-optical coefficient of the melt (1/GPa)",
-     "PET melts, measured 5 to 9 1/GPa; one of the two to calibrate", nullptr, nullptr,
-     &S::StressOpticalPerGPa},
-    {"structure.intrinsic_birefringence", "birefringence of a fully oriented amorphous phase",
-     "PET's amorphous phase", nullptr, nullptr, &S::IntrinsicBirefringence},
-    {"structure.rate_max_per_s", "crystallization rate at its peak, unoriented (1/s)",
-     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RateMaxPerS},
-    {"structure.rate_peak_C", "temperature of the fastest crystallization (°C)",
-     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RatePeakC},
-    {"structure.rate_half_width_C", "width of the rate at half its peak (°C)",
-     "Ziabicki's rate constants for PET", nullptr, nullptr, &S::RateHalfWidthC},
-    {"structure.orientation_factor", "rise of the rate with orientation f, exp(factor f^2)",
-     "oriented PET crystallizes orders faster; one of the two to calibrate", nullptr, nullptr,
-     &S::OrientationFactor},
-    {"structure.upper_C", "no crystallization above this temperature (°C)",
-     "near PET's melting point", nullptr, nullptr, &S::UpperC},
-    {"structure.avrami_index", "Avrami index n of the Nakamura kinetics",
-     "1 for crystals growing along the fibre", nullptr, nullptr, &S::AvramiIndex},
-    {"structure.ultimate_crystallinity", "crystallinity of a fully transformed fibre",
-     "PET crystallizes to about half", nullptr, nullptr, &S::UltimateCrystallinity},
-    {"structure.heat_of_fusion_cal_g", "heat of fusion of the crystals (cal/g)",
-     "140 J/g for PET's crystals", nullptr, nullptr, &S::HeatOfFusionCalG},
+const std::array<TModelKey, 34> kModelKeys{{
+    LineNumber("density.intercept_g_cm3", "density at 0 °C (g/cm³)",
+               "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
+               &L::DensityIntercept, Above(0)),
+    LineNumber("density.slope_g_cm3_per_C", "fall of the density per °C (g/(cm³·°C))",
+               "thermal expansion along PET's melt line", &D::DensitySlope, &L::DensitySlope),
+    LineNumber("specific_heat.intercept_cal_g_C", "specific heat at 0 °C (cal/(g·°C))",
+               "PET, extrapolated; 0.474 cal/(g·°C) at 290 °C", &D::SpecificHeatIntercept,
+               &L::SpecificHeatIntercept, Above(0)),
+    LineNumber("specific_heat.slope_cal_g_C_per_C",
+               "rise of the specific heat per °C (cal/(g·°C²))",
+               "PET's heat capacity, linear over the spinline's range", &D::SpecificHeatSlope,
+               &L::SpecificHeatSlope),
+    LineNumber("viscosity.factor_P", "factor of the Trouton viscosity (poise)",
+               "fitted with the two below to PET melts; 6365 poise at IV 0.67 and 290 °C",
+               &D::ViscosityFactor, &L::ViscosityFactor, Above(0)),
+    LineNumber("viscosity.iv_exponent", "power of the intrinsic viscosity",
+               "the melt's dependence on molecular weight, through IV", &D::IvExponent,
+               &L::IvExponent),
+    LineNumber("viscosity.activation_K", "activation temperature of flow (K)",
+               "Arrhenius law of PET melt flow, about 56.6 kJ/mol", &D::ActivationK,
+               &L::ActivationK),
+    LineNumber("viscosity.solidification_C",
+               "solidification temperature (°C); the freeze point is taken here",
+               "the glass transition of PET", &D::SolidificationC, &L::SolidificationC,
+               Above(-273, " °C")),
+    LineNumber("viscosity.solid_factor",
+               "the viscosity's factor below the solidification temperature",
+               "the model's glassy filament, which hardly draws any more", &D::SolidFactor,
+               &L::SolidFactor, Above(0)),
+    LineNumber("die_swell.factor", "factor of the swell ratio",
+               "empirical swell of PET from a capillary; 1.765 for the default hole and melt",
+               &D::SwellFactor, &L::SwellFactor, Above(0)),
+    LineNumber("die_swell.temperature_K", "temperature constant of the swell (K)",
+               "a hotter melt relaxes sooner and swells less", &D::SwellTemperatureK,
+               &L::SwellTemperatureK),
+    LineNumber("die_swell.reference_K", "reference melt temperature of the swell (K)",
+               "548 K, a melt of 275 °C, where the temperature factor is 1", &D::SwellReferenceK,
+               &L::SwellReferenceK, Above(0)),
+    LineNumber("die_swell.shear_rate_exponent", "power of the wall shear rate in the hole (1/s)",
+               "more shear, more elastic recovery", &D::SwellShearRateExponent,
+               &L::SwellShearRateExponent),
+    LineNumber("die_swell.reference_iv", "reference intrinsic viscosity of the swell",
+               "the lowest IV the model admits", &D::SwellReferenceIv, &L::SwellReferenceIv,
+               Above(0)),
+    LineNumber("die_swell.iv_exponent", "power of IV over the reference IV",
+               "longer chains, more elastic recovery", &D::SwellIvExponent, &L::SwellIvExponent),
+    LineNumber("heat_transfer.factor", "factor of the heat-transfer coefficient (cal/(cm²·s·°C))",
+               "forced convection from a thin filament running through air, in the model's units",
+               &D::HeatFactor, &L::HeatFactor, AtLeast(0)),
+    LineNumber("heat_transfer.velocity_area_exponent", "power of V/A (V in cm/s, A in cm²)",
+               "the same correlation: a faster, thinner filament loses heat faster",
+               &D::VelocityAreaExponent, &L::VelocityAreaExponent),
+    LineNumber("heat_transfer.cross_flow_factor", "factor of the ratio of air to filament velocity",
+               "the rise of heat transfer in a cross flow of quench air", &D::CrossFlowFactor,
+               &L::CrossFlowFactor),
+    LineNumber("heat_transfer.cross_flow_exponent", "power of the cross-flow term",
+               "the same rise; the decimal 0.167, not 1/6", &D::CrossFlowExponent,
+               &L::CrossFlowExponent),
+    LineNumber("air_drag.factor", "factor of the air drag per length (dyn/cm)",
+               "skin friction of the filament on the air, in the model's units", &D::DragFactor,
+               &L::DragFactor, AtLeast(0)),
+    LineNumber("air_drag.flow_exponent", "power of W/ρ, the volume flow (cm³/s)",
+               "the same correlation, through the filament's size", &D::DragBaseExponent,
+               &L::DragBaseExponent),
+    LineNumber("air_drag.velocity_exponent", "power of the filament velocity (cm/s)",
+               "drag grows a little faster than the velocity", &D::DragVelocityExponent,
+               &L::DragVelocityExponent),
+    LineNumber("gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
+               "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
+               &L::Gravity),
+    StructureNumber("structure.stress_optical_per_GPa",
+                    "stress-optical coefficient of the melt (1/GPa)",
+                    "PET melts, measured 5 to 9 1/GPa; one of the two to calibrate",
+                    &S::StressOpticalPerGPa, AtLeast(0)),
+    StructureNumber("structure.intrinsic_birefringence",
+                    "birefringence of a fully oriented amorphous phase", "PET's amorphous phase",
+                    &S::IntrinsicBirefringence, Above(0)),
+    StructureNumber("structure.rate_max_per_s",
+                    "crystallization rate at its peak, unoriented (1/s)",
+                    "Ziabicki's rate constants for PET", &S::RateMaxPerS, AtLeast(0)),
+    StructureNumber("structure.rate_peak_C", "temperature of the fastest crystallization (°C)",
+                    "Ziabicki's rate constants for PET", &S::RatePeakC),
+    StructureNumber("structure.rate_half_width_C", "width of the rate at half its peak (°C)",
+                    "Ziabicki's rate constants for PET", &S::RateHalfWidthC, Above(0)),
+    StructureNumber("structure.orientation_factor",
+                    "rise of the rate with orientation f, exp(factor f^2)",
+                    "oriented PET crystallizes orders faster; one of the two to calibrate",
+                    &S::OrientationFactor),
+    StructureNumber("structure.upper_C", "no crystallization above this temperature (°C)",
+                    "near PET's melting point", &S::UpperC),
+    // Below 1 the rate of θ = 1 − exp(−ψⁿ) is infinite where crystallization starts.
+    StructureNumber("structure.avrami_index", "Avrami index n of the Nakamura kinetics",
+                    "1 for crystals growing along the fibre", &S::AvramiIndex, AtLeast(1)),
+    StructureNumber("structure.ultimate_crystallinity",
+                    "crystallinity of a fully transformed fibre", "PET crystallizes to about half",
+                    &S::UltimateCrystallinity, FromTo(0, 1)),
+    StructureNumber("structure.heat_of_fusion_cal_g", "heat of fusion of the crystals (cal/g)",
+                    "140 J/g for PET's crystals", &S::HeatOfFusionCalG, AtLeast(0)),
+    StructureSwitch(
+        "structure.coupled", "true: the crystals stiffen the melt and their heat keeps it warm",
+        "false: the structure only follows the line the rest of the model gives", &S::Coupled),
 }};
-
-double ModelValue(const TModelConstants& constants, const TModelKey& key) {
-  return key.IsStructure() ? constants.Structure.*key.Structure : constants.Laws.*key.Value;
-}
-
-void SetModelValue(TModelConstants& constants, const TModelKey& key, double value) {
-  if (key.IsStructure()) {
-    constants.Structure.*key.Structure = value;
-    return;
-  }
-  constants.Laws.*key.Value = value;
-  constants.Exit.*key.Extended = value;
-}
 
 const TModelKey* FindModelKey(std::string_view path) {
   const auto found = std::find_if(kModelKeys.begin(), kModelKeys.end(),
                                   [path](const TModelKey& key) { return key.Path == path; });
   return found == kModelKeys.end() ? nullptr : &*found;
+}
+
+bool IsCardSection(std::string_view name) {
+  return !name.empty() &&
+         std::any_of(kModelKeys.begin(), kModelKeys.end(),
+                     [name](const TModelKey& key) { return key.Section() == name; });
 }
 
 }  // namespace vellmor

@@ -22,16 +22,14 @@ OrRequestProblem<TLoadedCard> LoadCard(const TCardChoice& choice, const TRequest
     if (auto* problem = std::get_if<TCardProblem>(&read)) {
       return TRequestProblem{ProblemKind::kRefused, "model", std::move(problem->Message)};
     }
-    loaded.Card = std::get<ModelCard>(std::move(read));
+    TReadCard& card = std::get<TReadCard>(read);
+    loaded.Card = std::move(card.Card);
+    for (TCardWarning& warning : card.Warnings)
+      loaded.Warnings.push_back(std::move(warning.Message));
   }
-  for (const std::string& setting : choice.Settings) {
-    if (auto problem = ApplyModelSetting(loaded.Card, setting)) {
-      // The setting's reason after the setting itself, in the front end's spelling.
-      const std::string shown = "--model-set " + setting + ": ";
-      std::string why = problem->Message.starts_with(shown) ? problem->Message.substr(shown.size())
-                                                            : problem->Message;
-      return ProblemWith(context.Spell, "model_set", setting, why, ProblemKind::kRefused);
-    }
+  if (auto problem = ApplyModelSettings(loaded.Card, choice.Settings)) {
+    return ProblemWith(context.Spell, "model_set", problem->Setting, problem->Message,
+                       ProblemKind::kRefused);
   }
   return loaded;
 }

@@ -120,7 +120,8 @@ std::string FitResponse::JsonDocument(const TRequestContext& context) const {
   return Run ? FitJsonText(Run->Fit, &context.Program) : std::string();
 }
 
-std::string FitResponse::FittedCardDocument() const {
+std::string FitResponse::FittedCardDocument(const FitRequest& request,
+                                            const TRequestContext& context) const {
   const TFitResult* result = Run ? std::get_if<TFitResult>(&Run->Fit) : nullptr;
   if (result == nullptr) return {};
   std::string text = "# Fitted by vellmor-cli fit (95 % intervals: Wald; profile likelihood):\n";
@@ -132,7 +133,11 @@ std::string FitResponse::FittedCardDocument() const {
     }
     text += '\n';
   }
-  return text + ModelCardYaml(result->Fitted);
+  std::vector<std::string_view> fitted;
+  for (const TParameterEstimate& p : result->Parameters) fitted.push_back(p.Key);
+  ModelCard card = result->Fitted;
+  card.SetName(FittedCardName(card.Name(), fitted, request.Measured.Name, context.Today));
+  return text + ModelCardYaml(card);
 }
 
 std::vector<std::string> WriteOutputs(const FitRequest& request, const FitResponse& response,
@@ -147,7 +152,7 @@ std::vector<std::string> WriteOutputs(const FitRequest& request, const FitRespon
   }
   if (!request.WriteModel.empty() && response.Failure() == nullptr) {
     if (auto failure = WriteDocument({"write_model", request.WriteModel},
-                                     response.FittedCardDocument(), context)) {
+                                     response.FittedCardDocument(request, context), context)) {
       failures.push_back(std::move(*failure));
     }
   }

@@ -46,8 +46,9 @@ struct FitResponse {
   const TFitResult* Estimate() const;
   const TFitFailure* Failure() const;
   std::string JsonDocument(const TRequestContext& context) const;
-  // The fitted card with a comment of what was fitted, as YAML; only for a fit that succeeded.
-  std::string FittedCardDocument() const;
+  // The fitted card, named after the measurements and the day, with a comment of what was
+  // fitted, as YAML; only for a fit that succeeded.
+  std::string FittedCardDocument(const FitRequest& request, const TRequestContext& context) const;
 };
 
 FitResponse Execute(const FitRequest& request, const TRequestContext& context,

@@ -30,7 +30,7 @@ MergeResponse Execute(const MergeRequest& request, const TRequestContext& contex
   records.reserve(request.Shards.size());
   for (const TSource& shard : request.Shards) {
     auto text = ReadSource(context, "shards", shard, kMaxSummaryBytes, "8 GiB");
-    if (auto* problem = std::get_if<TRequestProblem>(&text)) {
+    if (std::holds_alternative<TRequestProblem>(text)) {
       response.Ending = MergeResponse::End::kUnreadable;
       response.Message = shard.Name + ": the file can not be read";
       return response;

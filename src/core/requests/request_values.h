@@ -66,6 +66,8 @@ struct TRequestContext {
   // "-" names standard input and output (the runner); elsewhere it is a file's name.
   bool StandardStreams = false;
   TProgram Program;  // recorded in the documents
+  // The local date ("2026-12-10"), which names a fitted card; the core reads no clock.
+  std::string Today;
 };
 
 // The text of a source: its own, or its file's, refused when larger than limit (what_limit,

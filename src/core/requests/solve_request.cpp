@@ -78,7 +78,7 @@ std::string SolveResponse::ProfileCsvDocument(const SolveRequest& request) const
   if (Run.Solution) {
     return ConvergedProfileCsv(Run.Solution->Profile, Run.Solution->Structure.has_value());
   }
-  return ConvergedProfileCsv({}, request.Structure || Card.Card.Coupled());
+  return ConvergedProfileCsv({}, request.Structure || Card.Card.Constants().Structure.Coupled);
 }
 
 std::vector<std::string> WriteOutputs(const SolveRequest& request, const SolveResponse& response,

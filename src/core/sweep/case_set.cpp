@@ -70,7 +70,7 @@ std::vector<std::string> CaseSet::ColumnTextsOf(std::size_t case_number) const {
     } else if (const std::string& cell = Cell(case_number, j); !cell.empty()) {
       cells.push_back(cell);
     } else {
-      cells.push_back(CardNumberText(base_card_.Value(*column.CardKey)));
+      cells.push_back(base_card_.Text(*column.CardKey));
     }
   }
   return cells;

@@ -26,6 +26,7 @@ from __future__ import annotations
 import io
 import os
 import sys
+import warnings as _warnings
 from typing import Any, Iterable, Mapping, Optional, Sequence, Union
 
 from . import _engine
@@ -207,11 +208,15 @@ class Model:
 
     @classmethod
     def from_yaml(cls, text: str, source: str = "<yaml>") -> "Model":
-        """The card of a YAML text; ModelCardError names source, line and key."""
+        """The card of a YAML text; ModelCardError names source, line and key. The keys the text
+        leaves out keep their built-in values, with a warning that names them."""
         read = _engine.Card.read(text, source)
         if isinstance(read, dict):
             raise ModelCardError(read["message"], read["file"], read["line"], read["key"])
-        return cls(read)
+        card, left_out = read
+        for message in left_out:
+            _warnings.warn(message, stacklevel=2)
+        return cls(card)
 
     @classmethod
     def load(cls, path: Union[str, os.PathLike]) -> "Model":

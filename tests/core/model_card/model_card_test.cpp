@@ -184,10 +184,8 @@ TEST(ModelCard, AnUnknownKeyIsRefusedWithTheNearestKnownOne) {
   }
   ModelCard card;
   const std::pair<const char*, const char*> settings[] = {
-      {"heat_transfer.factr=1",
-       "unknown key; did you mean heat_transfer.factor?"},
-      {"structure.couple=true",
-       "unknown key; did you mean structure.coupled?"},
+      {"heat_transfer.factr=1", "unknown key; did you mean heat_transfer.factor?"},
+      {"structure.couple=true", "unknown key; did you mean structure.coupled?"},
       {"nmae=x", "unknown key; did you mean name?"},
       {"heat.factor=1", "unknown key (the command model lists them)"},
   };
@@ -322,10 +320,8 @@ TEST(ModelCard, SettingsChangeOneKeyOrSayWhyNot) {
       {"heat_transfer.factor", "expected KEY=VALUE"},
       {"heat_transfer.factor=1,5", "not a number"},
       {"heat_transfer.factor=", "not a number"},
-      {"viscosity.solid_factor=-1",
-       "must be above 0, not -1"},
-      {"structure.ultimate_crystallinity=1.01",
-       "must be 1 or less, not 1.01"},
+      {"viscosity.solid_factor=-1", "must be above 0, not -1"},
+      {"structure.ultimate_crystallinity=1.01", "must be 1 or less, not 1.01"},
       {"density.intercept_g_cm3=0.2",
        "density.slope_g_cm3_per_C: the density would be "
        "0 g/cm³ at 400 °C: it must stay above 0 from 0 to 400 °C"},
@@ -412,8 +408,7 @@ TEST(ModelCard, TheSwitchIsAKeyLikeTheOthers) {
   EXPECT_TRUE(card.Constants().Structure.Coupled);
   EXPECT_EQ(card.Name(), "PET, structure.coupled=true");
   ASSERT_TRUE(ApplyModelSetting(card, "structure.coupled=1"));
-  EXPECT_EQ(ApplyModelSetting(card, "structure.coupled=1")->Message,
-            "true or false");
+  EXPECT_EQ(ApplyModelSetting(card, "structure.coupled=1")->Message, "true or false");
   EXPECT_TRUE(card.Constants().Structure.Coupled);
   EXPECT_EQ(ApplyModelSetting(card, "structure.rate_half_width_C=0")->Message,
             "must be above 0, not 0");

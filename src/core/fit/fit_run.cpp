@@ -23,7 +23,7 @@ std::variant<TFitRun, std::string> RunFit(const TFitInputs& inputs) {
     for (TMeasurement& m : rows) {
       if (!m.Case.empty() && m.Case != "1") {
         return inputs.MeasuredSource + ", line " + std::to_string(m.Line) + ": case '" + m.Case +
-               "' named, but no --cases file gives the cases";
+               "' named, but no " + inputs.Options.Spell("cases") + " file gives the cases";
       }
       m.Case.clear();
     }
@@ -33,11 +33,11 @@ std::variant<TFitRun, std::string> RunFit(const TFitInputs& inputs) {
 
   std::vector<TFitParameter> parameters;
   for (const std::string& text : inputs.Fits) {
+    const std::string shown = inputs.Options.Spell("fit") + " " + text + ": ";
     auto parameter = ParseFitParameter(text);
-    if (auto* problem = std::get_if<std::string>(&parameter)) return std::move(*problem);
+    if (auto* problem = std::get_if<std::string>(&parameter)) return shown + *problem;
     if (const TModelKey& key = *std::get<TFitParameter>(parameter).Key; !key.IsNumber()) {
-      return "--fit " + text + ": " + std::string(key.Path) + " is " + KindWanted(key) +
-             ", not a number to fit";
+      return shown + std::string(key.Path) + " is " + KindWanted(key) + ", not a number to fit";
     }
     parameters.push_back(std::get<TFitParameter>(parameter));
   }

@@ -74,7 +74,8 @@ class Fit {
 
 std::optional<TFitFailure> Fit::Prepare(const std::vector<TFitParameter>& parameters) {
   if (cases_.empty()) return Refused("no operating condition to fit");
-  if (parameters.empty()) return Refused("no constant to fit: give --fit KEY");
+  if (parameters.empty())
+    return Refused("no constant to fit: give " + options_.Spell("fit") + " KEY");
   auto measured = fit::RowsOf(cases_, data_, "measured data,");
   if (auto* problem = std::get_if<std::string>(&measured)) return Refused(*problem);
   rows_ = std::get<std::vector<TRow>>(std::move(measured));
@@ -89,7 +90,8 @@ std::optional<TFitFailure> Fit::Prepare(const std::vector<TFitParameter>& parame
 
   for (const TFitParameter& parameter : parameters) {
     if (std::find(keys_.begin(), keys_.end(), parameter.Key) != keys_.end()) {
-      return Refused("--fit " + std::string(parameter.Key->Path) + ": given twice");
+      return Refused(options_.Spell("fit") + " " + std::string(parameter.Key->Path) +
+                     ": given twice");
     }
     keys_.push_back(parameter.Key);
     const double start = parameter.Start.value_or(cases_.front().Card.Value(*parameter.Key));

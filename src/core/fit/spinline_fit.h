@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +43,8 @@ struct TFitParameter {
   std::optional<double> Lo, Hi;
 };
 
-// "heat_transfer.factor=1.5e-4:1e-4:3e-4" as typed after --fit; the message that refuses it.
+// "heat_transfer.factor=1.5e-4:1e-4:3e-4" as a user types it; the reason that refuses it
+// (the request shows it after the text).
 std::variant<TFitParameter, std::string> ParseFitParameter(std::string_view text);
 
 // One operating condition: its name (a cases file's "case" cell, or its row number), the
@@ -71,6 +73,10 @@ struct TFitOptions {
   std::vector<TMeasurement> Candidates;
   int Suggest = 0;
   FitObserver* Observer = nullptr;  // none: nobody follows the intervals
+  // How the messages name a parameter of the fit ("fit", "cases"): the front end's spelling.
+  std::function<std::string(std::string_view)> Spell = [](std::string_view key) {
+    return std::string(key);
+  };
 };
 
 struct TParameterEstimate {

@@ -97,6 +97,7 @@ FitResponse Execute(const FitRequest& request, const TRequestContext& context,
   inputs.Options.ProfileIntervals = request.ProfileIntervals;
   inputs.Options.Suggest = request.Suggest;
   inputs.Options.Observer = observer;
+  inputs.Options.Spell = context.Spell;
   auto run = RunFit(inputs);
   if (auto* problem = std::get_if<std::string>(&run)) {
     return refuse({ProblemKind::kRefused, {}, std::move(*problem)});

@@ -327,7 +327,7 @@ TEST(FitCard, RefusesWhatMakesNoFit) {
   EXPECT_EQ(
       message(FitCard(one, {diameter, diameter},
                       {Parameter("heat_transfer.factor"), Parameter("heat_transfer.factor")})),
-      "--fit heat_transfer.factor: given twice");
+      "fit heat_transfer.factor: given twice");
   // Without sigma, one more measurement than constants is needed to estimate it.
   TMeasurement unsure = diameter;
   unsure.Sigma.reset();
@@ -359,12 +359,11 @@ TEST(ParseFitParameter, ReadsKeyStartAndBounds) {
   EXPECT_EQ(*bounded.Lo, 1e-4);
   EXPECT_EQ(*bounded.Hi, 3e-4);
   EXPECT_EQ(std::get<std::string>(ParseFitParameter("heat.factor")),
-            "--fit heat.factor: 'heat.factor' is not a card key (vellmor-cli model lists them)");
+            "'heat.factor' is not a card key (the command model lists them)");
   EXPECT_EQ(std::get<std::string>(ParseFitParameter("heat_transfer.factor=1:2")),
-            "--fit heat_transfer.factor=1:2: expected KEY, KEY=START or KEY=START:LO:HI");
+            "expected KEY, KEY=START or KEY=START:LO:HI");
   EXPECT_EQ(std::get<std::string>(ParseFitParameter("heat_transfer.factor=5e-4:1e-4:3e-4")),
-            "--fit heat_transfer.factor=5e-4:1e-4:3e-4: the start must lie between the bounds, "
-            "LO < START < HI");
+            "the start must lie between the bounds, LO < START < HI");
 }
 
 }  // namespace

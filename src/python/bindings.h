@@ -5,8 +5,7 @@
 namespace vellmor::python {
 
 // Each adds its functions to the module.
-void BindRun(pybind11::module_& m);
-void BindSweep(pybind11::module_& m);
-void BindFit(pybind11::module_& m);
+void BindRequests(pybind11::module_& m);
+void BindCard(pybind11::module_& m);
 
 }  // namespace vellmor::python

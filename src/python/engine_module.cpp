@@ -8,7 +8,6 @@
 PYBIND11_MODULE(_engine, m) {
   m.doc() = "Vellmor's engine; use the package vellmor.";
   m.attr("__version__") = VELLMOR_VERSION;
-  vellmor::python::BindRun(m);
-  vellmor::python::BindSweep(m);
-  vellmor::python::BindFit(m);
+  vellmor::python::BindRequests(m);
+  vellmor::python::BindCard(m);
 }

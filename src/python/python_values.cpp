@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "core/inputs/input_fields.h"
-
 namespace vellmor::python {
 
 py::object ToPython(const nlohmann::ordered_json& value) {
@@ -45,16 +43,6 @@ py::array_t<double> Column(const std::vector<double>& values) {
   py::array_t<double> array(static_cast<py::ssize_t>(values.size()));
   std::copy(values.begin(), values.end(), array.mutable_data());
   return array;
-}
-
-TInputTexts TextsOf(const std::map<std::string, std::string>& given) {
-  TInputTexts texts = DefaultInputTexts('.');
-  for (const auto& [name, text] : given) {
-    const TInputField* field = FindInputField(name);
-    if (field == nullptr) throw py::key_error(name);
-    texts.*field->Text = text;
-  }
-  return texts;
 }
 
 }  // namespace vellmor::python

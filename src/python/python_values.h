@@ -8,12 +8,9 @@
 #include <pybind11/pybind11.h>
 
 #include <cfenv>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include "core/inputs/input_texts.h"
 
 namespace vellmor::python {
 
@@ -48,9 +45,5 @@ py::object ToPython(const nlohmann::ordered_json& value);
 
 // A column as a NumPy array of its own.
 py::array_t<double> Column(const std::vector<double>& values);
-
-// The nineteen texts of a call: the window's defaults (with a point), each given one replaced.
-// The names are the runner's options ("take-up-speed"); an unknown one raises KeyError.
-TInputTexts TextsOf(const std::map<std::string, std::string>& given);
 
 }  // namespace vellmor::python

@@ -95,7 +95,7 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
 }
 
 std::string ConvergedRunJsonText(const TConvergedRecord& record) {
-  return ConvergedRunJson(record).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+  return json_parts::DocumentText(ConvergedRunJson(record));
 }
 
 }  // namespace vellmor

@@ -110,7 +110,7 @@ Json FitJson(const std::variant<TFitResult, TFitFailure>& fit, const TProgram* p
 }
 
 std::string FitJsonText(const std::variant<TFitResult, TFitFailure>& fit, const TProgram* program) {
-  return FitJson(fit, program).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+  return json_parts::DocumentText(FitJson(fit, program));
 }
 
 }  // namespace vellmor

@@ -27,6 +27,10 @@ struct TProgram {
 
 namespace vellmor::json_parts {
 
+// A document as the exports write it: indented by two blanks, ending with a line break, bytes
+// that are not UTF-8 replaced.
+std::string DocumentText(const nlohmann::ordered_json& document);
+
 // {"name": …, "version": …, "command_line": [argument, …]}, after schema_version.
 nlohmann::ordered_json Program(const TProgram& program);
 

@@ -34,6 +34,10 @@ Json Inputs(const TInputTexts& texts, char decimal_separator, InputFields fields
   return inputs;
 }
 
+std::string DocumentText(const Json& document) {
+  return document.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
 Json Program(const TProgram& program) {
   return {
       {"name", program.Name}, {"version", program.Version}, {"command_line", program.CommandLine}};
@@ -175,7 +179,7 @@ Json RunJson(const TRunRecord& run) {
 }
 
 std::string RunJsonText(const TRunRecord& run) {
-  return RunJson(run).dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+  return json_parts::DocumentText(RunJson(run));
 }
 
 }  // namespace vellmor

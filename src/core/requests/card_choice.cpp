@@ -20,7 +20,7 @@ OrRequestProblem<TLoadedCard> LoadCard(const TCardChoice& choice, const TRequest
     if (auto* problem = std::get_if<TRequestProblem>(&text)) return std::move(*problem);
     auto read = ReadModelCard(std::get<std::string>(text), choice.File->Name);
     if (auto* problem = std::get_if<TCardProblem>(&read)) {
-      return TRequestProblem{ProblemKind::kRefused, "model", std::move(problem->Message)};
+      return TRequestProblem{ProblemKind::kRefused, "model", problem->Message, *problem};
     }
     TReadCard& card = std::get<TReadCard>(read);
     loaded.Card = std::move(card.Card);
@@ -28,8 +28,10 @@ OrRequestProblem<TLoadedCard> LoadCard(const TCardChoice& choice, const TRequest
       loaded.Warnings.push_back(std::move(warning.Message));
   }
   if (auto problem = ApplyModelSettings(loaded.Card, choice.Settings)) {
-    return ProblemWith(context.Spell, "model_set", problem->Setting, problem->Message,
-                       ProblemKind::kRefused);
+    TRequestProblem refused = ProblemWith(context.Spell, "model_set", problem->Setting,
+                                          problem->Message, ProblemKind::kRefused);
+    refused.Card = std::move(*problem);
+    return refused;
   }
   return loaded;
 }

@@ -117,6 +117,10 @@ const TFitFailure* FitResponse::Failure() const {
   return Run ? std::get_if<TFitFailure>(&Run->Fit) : nullptr;
 }
 
+nlohmann::ordered_json FitResponse::Json(const TRequestContext& context) const {
+  return Run ? FitJson(Run->Fit, &context.Program) : nlohmann::ordered_json();
+}
+
 std::string FitResponse::JsonDocument(const TRequestContext& context) const {
   return Run ? FitJsonText(Run->Fit, &context.Program) : std::string();
 }

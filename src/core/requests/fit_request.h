@@ -45,6 +45,7 @@ struct FitResponse {
   // The estimate, or a failed fit's last iterate; nullptr when there is none.
   const TFitResult* Estimate() const;
   const TFitFailure* Failure() const;
+  nlohmann::ordered_json Json(const TRequestContext& context) const;
   std::string JsonDocument(const TRequestContext& context) const;
   // The fitted card, named after the measurements and the day, with a comment of what was
   // fitted, as YAML; only for a fit that succeeded.

@@ -6,14 +6,18 @@
 // "--jobs 2000: expected 0 to 1024" and Python "jobs 2000: expected 0 to 1024".
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 
+#include "core/model_card/model_card.h"
+
 namespace vellmor {
 
 enum class ProblemKind {
-  kUsage,       // the request itself is wrong: a parameter's type, range or combination
+  kUsage,       // the request itself is wrong: a parameter's range or combination
+  kWrongKind,   // a value of another kind than its parameter's: a bool for a number
   kRefused,     // what it names is refused: an input, a card, measured data
   kUnreadable,  // a file it names cannot be read
 };
@@ -22,6 +26,9 @@ struct TRequestProblem {
   ProblemKind Kind = ProblemKind::kUsage;
   std::string Key;  // the parameter it is about; empty for the request as a whole
   std::string Message;
+  // A refused card or setting: its file, line and key as data, for a front end that hands
+  // them on (Python's ModelCardError).
+  std::optional<TCardProblem> Card = std::nullopt;
 };
 
 // How a front end writes a parameter's key: the runner "--take-up-speed", Python the key as

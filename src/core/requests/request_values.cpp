@@ -166,7 +166,7 @@ bool RequestReader::Flag(std::string_view key) {
   const TValue* value = Value(key);
   if (value == nullptr) return fallback;
   if (const bool* flag = std::get_if<bool>(value)) return *flag;
-  Refuse(key, ValueText(*value), "expected true or false");
+  Refuse(key, ValueText(*value), "expected true or false", ProblemKind::kWrongKind);
   return fallback;
 }
 
@@ -182,7 +182,10 @@ std::optional<std::int64_t> RequestReader::OptionalCount(std::string_view key) {
       (parameter.Max > parameter.Min ? " to " + std::to_string(parameter.Max) : " or more");
   if (!number || *number < parameter.Min ||
       (parameter.Max > parameter.Min && *number > parameter.Max)) {
-    Refuse(key, ValueText(*value), (number ? "expected " : "expected a whole number, ") + range);
+    const bool text_or_whole =
+        std::holds_alternative<std::int64_t>(*value) || std::holds_alternative<std::string>(*value);
+    Refuse(key, ValueText(*value), (number ? "expected " : "expected a whole number, ") + range,
+           text_or_whole ? ProblemKind::kUsage : ProblemKind::kWrongKind);
     return std::nullopt;
   }
   return number;
@@ -198,7 +201,7 @@ std::string RequestReader::Text(std::string_view key) {
   const TValue* value = Value(key);
   if (value == nullptr) return std::string(FindParameter(key)->Default);
   if (const auto* text = std::get_if<std::string>(value)) return *text;
-  Refuse(key, ValueText(*value), "expected a text");
+  Refuse(key, ValueText(*value), "expected a text", ProblemKind::kWrongKind);
   return {};
 }
 
@@ -207,7 +210,7 @@ std::vector<std::string> RequestReader::Texts(std::string_view key) {
   if (value == nullptr) return {};
   if (const auto* texts = std::get_if<std::vector<std::string>>(value)) return *texts;
   if (const auto* text = std::get_if<std::string>(value)) return {*text};
-  Refuse(key, ValueText(*value), "expected texts");
+  Refuse(key, ValueText(*value), "expected texts", ProblemKind::kWrongKind);
   return {};
 }
 
@@ -236,7 +239,7 @@ std::optional<TSource> RequestReader::Source(std::string_view key) {
     }
     return TSource{*name, std::nullopt};
   }
-  Refuse(key, ValueText(*value), "expected a file's name");
+  Refuse(key, ValueText(*value), "expected a file's name", ProblemKind::kWrongKind);
   return std::nullopt;
 }
 
@@ -248,7 +251,7 @@ std::vector<TSource> RequestReader::Sources(std::string_view key) {
   if (const auto* texts = std::get_if<std::vector<std::string>>(value)) names = *texts;
   if (const auto* text = std::get_if<std::string>(value)) names = {*text};
   if (names.empty()) {
-    Refuse(key, ValueText(*value), "expected the names of files");
+    Refuse(key, ValueText(*value), "expected the names of files", ProblemKind::kWrongKind);
     return {};
   }
   std::vector<TSource> sources;
@@ -261,7 +264,7 @@ std::string RequestReader::Path(std::string_view key) {
   if (value == nullptr) return {};
   const auto* name = std::get_if<std::string>(value);
   if (name == nullptr) {
-    Refuse(key, ValueText(*value), "expected a file's name");
+    Refuse(key, ValueText(*value), "expected a file's name", ProblemKind::kWrongKind);
     return {};
   }
   if (name->empty()) Refuse(key, "", "the name is empty");
@@ -283,7 +286,8 @@ TInputTexts RequestReader::Inputs() {
       std::replace(text.begin(), text.end(), '.', context_.DecimalSeparator);
     } else {
       Refuse(field.Key, ValueText(*value),
-             field.Numeric() ? "expected a number or its text" : "expected a file's name");
+             field.Numeric() ? "expected a number or its text" : "expected a file's name",
+             ProblemKind::kWrongKind);
     }
   }
   return texts;

@@ -50,14 +50,19 @@ RunResponse Execute(const RunRequest& request, const TRequestContext& context,
   return response;
 }
 
-std::string RunResponse::JsonDocument(const RunRequest& request,
-                                      const TRequestContext& context) const {
+nlohmann::ordered_json RunResponse::Json(const RunRequest& request, const TRequestContext& context,
+                                         bool with_profile) const {
   std::vector<TResultRow> rows;
-  if (Succeeded()) rows = ResultRowsOf(State->Condition, State->Profile);
+  if (Succeeded() && with_profile) rows = ResultRowsOf(State->Condition, State->Profile);
   TRunRecord record{request.Texts, context.DecimalSeparator, Outcome, Message, rows};
   record.Converged = Converged ? &*Converged : nullptr;
   record.Program = &context.Program;
-  return RunJsonText(record);
+  return RunJson(record);
+}
+
+std::string RunResponse::JsonDocument(const RunRequest& request,
+                                      const TRequestContext& context) const {
+  return json_parts::DocumentText(Json(request, context));
 }
 
 std::string RunResponse::ProfileCsvDocument() const {

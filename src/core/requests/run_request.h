@@ -54,7 +54,10 @@ struct RunResponse {
   std::optional<TAccuracyCheck> Converged;
 
   bool Succeeded() const { return Outcome.Status == RunStatus::kSucceeded; }
-  // The documents of the run, whatever its outcome.
+  // The documents of the run, whatever its outcome; the JSON also as its object, without the
+  // profile for a caller that takes the columns as they are.
+  nlohmann::ordered_json Json(const RunRequest& request, const TRequestContext& context,
+                              bool with_profile = true) const;
   std::string JsonDocument(const RunRequest& request, const TRequestContext& context) const;
   std::string ProfileCsvDocument() const;
   std::string ConvergedCsvDocument() const;

@@ -65,13 +65,19 @@ SolveResponse Execute(const SolveRequest& request, const TRequestContext& contex
   return response;
 }
 
-std::string SolveResponse::JsonDocument(const SolveRequest& request, const TRequestContext& context,
-                                        bool with_profile) const {
+nlohmann::ordered_json SolveResponse::Json(const SolveRequest& request,
+                                           const TRequestContext& context,
+                                           bool with_profile) const {
   TConvergedRecord record{request.Texts, context.DecimalSeparator, Run, Card.Card,
                           Sensitivities ? &*Sensitivities : nullptr};
   record.Program = &context.Program;
   record.WithProfile = with_profile;
-  return ConvergedRunJsonText(record);
+  return ConvergedRunJson(record);
+}
+
+std::string SolveResponse::JsonDocument(const SolveRequest& request,
+                                        const TRequestContext& context) const {
+  return json_parts::DocumentText(Json(request, context));
 }
 
 std::string SolveResponse::ProfileCsvDocument(const SolveRequest& request) const {

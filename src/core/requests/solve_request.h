@@ -41,8 +41,9 @@ struct SolveResponse {
   std::vector<std::string> Warnings;
 
   bool Succeeded() const { return Run.Status == RunStatus::kSucceeded; }
-  std::string JsonDocument(const SolveRequest& request, const TRequestContext& context,
-                           bool with_profile = true) const;
+  nlohmann::ordered_json Json(const SolveRequest& request, const TRequestContext& context,
+                              bool with_profile = true) const;
+  std::string JsonDocument(const SolveRequest& request, const TRequestContext& context) const;
   std::string ProfileCsvDocument(const SolveRequest& request) const;
 };
 

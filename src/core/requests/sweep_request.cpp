@@ -95,7 +95,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   const std::string shard = reader.Text("shard");
   // The request's own fields; the cases are made once every rule has passed.
   auto request = CaseSet::Product(base, {});
-  SweepRequest sweep{std::move(std::get<CaseSet>(request))};
+  SweepRequest sweep(std::move(std::get<CaseSet>(request)));
   sweep.SummaryPath = reader.Path("summary");
   if (sweep.SummaryPath == "-" && context.StandardStreams) sweep.SummaryPath.clear();
   sweep.ResultDirectory = reader.Path("result_dir");
@@ -119,10 +119,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
 
   if (cases_file) {
     auto text = ReadSource(context, "cases", *cases_file, kMaxCasesBytes, "4 GiB");
-    if (auto* problem = std::get_if<TRequestProblem>(&text)) {
-      problem->Kind = ProblemKind::kUsage;
-      return std::move(*problem);
-    }
+    if (auto* problem = std::get_if<TRequestProblem>(&text)) return std::move(*problem);
     auto table = ReadCasesTable(std::get<std::string>(text), cases_file->Name);
     if (auto* problem = std::get_if<TSweepProblem>(&table)) {
       return SweepProblem(spell, "cases", *problem);
@@ -150,10 +147,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   }
   if (sweep.Solve) {
     auto loaded = LoadCard(card, context);
-    if (auto* problem = std::get_if<TRequestProblem>(&loaded)) {
-      problem->Kind = ProblemKind::kUsage;
-      return std::move(*problem);
-    }
+    if (auto* problem = std::get_if<TRequestProblem>(&loaded)) return std::move(*problem);
     sweep.CardWarnings = std::get<TLoadedCard>(loaded).Warnings;
     sweep.Cases.SetBaseCard(std::get<TLoadedCard>(std::move(loaded)).Card);
   } else {

@@ -18,6 +18,8 @@
 namespace vellmor {
 
 struct SweepRequest {
+  explicit SweepRequest(CaseSet cases) : Cases(std::move(cases)) {}
+
   CaseSet Cases;
   TShard Shard;
   std::string CasesPath;        // the cases file's name; empty with vary

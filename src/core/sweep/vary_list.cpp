@@ -152,7 +152,8 @@ OrProblem<TVariedOption> ParseVary(std::string_view vary, char decimal_separator
   const std::string_view list = vary.substr(equals + 1);
   const std::optional<TSweepColumn> column = FindSweepColumn(name);
   if (!column) {
-    return problem("'" + std::string(name) + "' is neither an input nor a card key");
+    return problem(
+        std::string(1, '\'').append(name).append("' is neither an input nor a card key"));
   }
   if (column->Field != nullptr && !column->Field->Numeric()) {
     return problem("the sweep names each case's result file itself");

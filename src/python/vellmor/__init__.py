@@ -10,11 +10,13 @@ messages, and for the same inputs the same numbers, bit for bit.
     >>> vellmor.solve(model=card, structure=True).structure["birefringence"]
     >>> vellmor.sweep(vary={"take_up_speed": range(3000, 6001, 500)})   # a pandas DataFrame
 
-Inputs are keywords named as the runner's options with ``_`` for ``-`` (``take_up_speed`` for
-``--take-up-speed``). A value may be a number or the text a user would type ("4000.0"); either
-way it is read by the same conversion and checks as the window's fields. Units are those of
-the window: cm, g/min, m/min, °C, cm/s. ``help(vellmor.run)`` lists every input with its
-default.
+Every call is a request of the engine's, as every command of ``vellmor-cli`` is: its keywords
+are the parameters' keys (``take_up_speed``, ``max_iterations``), the same names the JSON
+documents and the sweep's columns use, and the engine decides what they may hold, with the same
+rules and messages for every front end. A value may be a number or the text a user would type
+("4000.0"); either way it is read by the same conversion and checks as the window's fields.
+Units are those of the window: cm, g/min, m/min, °C, cm/s. ``help(vellmor.run)`` lists every
+keyword with its default.
 
 Failures are exceptions carrying the engine's typed kind: InputError, CalculationError,
 ModelCardError, FileError. The engine clears and restores the thread's floating-point flags
@@ -23,11 +25,12 @@ around every call, so neither NumPy nor the engine sees the other's.
 
 from __future__ import annotations
 
+import inspect
 import io
 import os
 import sys
-import warnings as _warnings
-from typing import Any, Iterable, Mapping, Optional, Sequence, Union
+import warnings
+from typing import Any, Optional, Union
 
 from . import _engine
 
@@ -37,8 +40,10 @@ __all__ = [
     "run",
     "solve",
     "sweep",
+    "merge_shards",
     "fit",
     "read_result_file",
+    "read_summary",
     "Model",
     "Result",
     "Solution",
@@ -54,7 +59,6 @@ __all__ = [
 
 # Larger than any card or table a line gives.
 _MAX_CARD_BYTES = 1 << 20
-_MAX_TABLE_BYTES = 64 << 20
 
 
 # ---------------------------------------------------------------------------------------------
@@ -70,15 +74,16 @@ class VellmorError(Exception):
 
 
 class InputError(VellmorError, ValueError):
-    """An input the engine refused: ``message`` is the text the window shows ("Value of
-    Take-up Speed is not correct"), ``check`` the check that refused it: the option it checks
-    ("take-up-speed"), "number" for a text that is not a number, "too-many-points" or
-    "too-few-points" for a profile that does not fit, or None (a fit's data, a sweep's
-    description)."""
+    """An input or parameter the engine refused: ``message`` is its text (the window's own for
+    an input field: "Value of Take-up Speed is not correct"), ``key`` the parameter it is
+    about, ``check`` the check that refused an input field: the field's key ("take_up_speed"),
+    "number" for a text that is not a number, "too_many_points" or "too_few_points" for a
+    profile that does not fit, or None."""
 
-    def __init__(self, message: str, check: Optional[str] = None):
+    def __init__(self, message: str, check: Optional[str] = None, key: Optional[str] = None):
         super().__init__(message)
         self.check = check
+        self.key = key
 
 
 class CalculationError(VellmorError):
@@ -105,9 +110,9 @@ class CalculationError(VellmorError):
 
 
 class ModelCardError(VellmorError, ValueError):
-    """A model card, or a setting of one, refused: ``file`` (the card's name, or
-    "--model-set" for a setting), ``line`` (1-based, None for the card as a whole) and ``key``
-    (the dotted key it is about, or None)."""
+    """A model card, or a setting of one, refused: ``file`` (the card's name, or "model_set"
+    for a setting), ``line`` (1-based, None for the card as a whole) and ``key`` (the dotted
+    key it is about, or None)."""
 
     def __init__(
         self, message: str, file: Optional[str] = None, line: Optional[int] = None,
@@ -140,51 +145,116 @@ class SweepInterrupted(KeyboardInterrupt):
         self.total = total
 
 
+def _problem_error(problem: dict) -> Exception:
+    """The exception of a problem the engine found with a request."""
+    if problem["card"] is not None:
+        card = problem["card"]
+        return ModelCardError(problem["message"], card["file"], card["line"], card["key"])
+    if problem["kind"] == "unreadable":
+        return FileError(problem["message"])
+    if problem["kind"] == "wrong_kind":
+        return TypeError(problem["message"])
+    return InputError(problem["message"], key=problem["key"])
+
+
 # ---------------------------------------------------------------------------------------------
-# Inputs
+# The engine's commands and their parameters
 
-_FIELDS = _engine.input_fields()  # (option, description, default text, numeric)
-_OPTION_OF = {option.replace("-", "_"): option for option, _, _, _ in _FIELDS}
-_NUMERIC = {option for option, _, _, numeric in _FIELDS if numeric}
-
-
-def _number_text(value: Any, what: str) -> str:
-    """The text a user would type for value: a text as it is, an int in digits, a float in
-    the shortest digits that read back to it."""
-    if isinstance(value, str):
-        return value
-    if isinstance(value, bool):
-        raise TypeError(f"{what}: expected a number or its text, not a bool")
-    if isinstance(value, int) or type(value).__name__.startswith(("int", "uint")):
-        return str(int(value))
-    if isinstance(value, float) or type(value).__name__.startswith("float"):
-        return repr(float(value))
-    raise TypeError(f"{what}: expected a number or its text, not {type(value).__name__}")
+_COMMANDS = _engine.commands()
+_FIELDS = _engine.input_fields()  # (key, description, default text, numeric)
 
 
-def _input_texts(inputs: Mapping[str, Any], allow_save_file: bool = True) -> dict:
-    """The runner's option names and texts of a call's input keywords."""
-    texts = {}
-    for name, value in inputs.items():
-        option = _OPTION_OF.get(name)
-        if option is None or (option == "save-file" and not allow_save_file):
-            known = ", ".join(
-                n for n, o in _OPTION_OF.items() if allow_save_file or o != "save-file")
-            raise TypeError(f"unknown input {name!r}; the inputs are {known}")
-        if option == "save-file":
-            texts[option] = os.fspath(value) if isinstance(value, os.PathLike) else str(value)
-        else:
-            texts[option] = _number_text(value, name)
-    return texts
+def _keywords(command: str) -> list:
+    """The keywords of a command, as the engine's table has them: the input fields it takes,
+    then its parameters."""
+    info = _COMMANDS[command]
+    fields = [key for key, _, _, numeric in _FIELDS
+              if info["inputs"] == "all" or (info["inputs"] == "numeric" and numeric)]
+    return fields + [p["key"] for p in info["parameters"]]
 
 
-def _inputs_doc(exclude: Sequence[str] = ()) -> str:
-    lines = []
-    for option, description, default, _ in _FIELDS:
-        if option in exclude:
-            continue
-        lines.append(f"        {option.replace('-', '_')} = {default!r}: {description}")
+def _check_keywords(command: str, given: dict, own: tuple = ()) -> None:
+    """A keyword the command does not take is a TypeError, as for any Python call."""
+    known = set(_keywords(command)) | set(own)
+    for name in given:
+        if name not in known:
+            raise TypeError(f"{command}() got an unexpected keyword argument {name!r}")
+
+
+def _python_value(key: str, value: Any) -> Any:
+    """A Python value in the form the engine takes: paths as texts, a DataFrame as its CSV
+    text under a name, a Model as its card's text, a range or an array as a list."""
+    if isinstance(value, os.PathLike):
+        return os.fspath(value)
+    if isinstance(value, Model):
+        return _engine.Source(f"<Model {value.name}>", value.to_yaml())
+    if hasattr(value, "to_csv") and hasattr(value, "columns"):
+        return _engine.Source(f"<{key} DataFrame>",
+                              value.to_csv(index=False, float_format=None, lineterminator="\n"))
+    if isinstance(value, range):
+        return list(value)
+    if hasattr(value, "tolist") and not isinstance(value, (str, bytes)):
+        return value.tolist()
+    if isinstance(value, (list, tuple)):
+        return [_python_value(key, v) for v in value]
+    if isinstance(value, dict):
+        return {k: _python_value(key, v) for k, v in value.items()}
+    return value
+
+
+def _values(command: str, given: dict) -> dict:
+    return {key: _python_value(key, value) for key, value in given.items() if value is not None}
+
+
+def _command_line() -> list:
+    return [str(a) for a in sys.argv]
+
+
+def _warn(messages) -> None:
+    for message in messages or ():
+        warnings.warn(message, UserWarning, stacklevel=3)
+
+
+def _document_of(command: str, own: str, intro: str) -> str:
+    """The docstring of a command's function, made from the engine's table."""
+    info = _COMMANDS[command]
+    lines = [intro, "", "Keywords (default: meaning):"]
+    for p in info["parameters"]:
+        default = {"flag": "False", "switch": "True"}.get(p["kind"], p["default"] or "None")
+        required = ", required" if p["required"] else ""
+        lines.append(f"    {p['key']} = {default}{required}: {p['help']}")
+    if own:
+        lines.append(own)
+    if info["inputs"] != "none":
+        lines += ["", "Inputs (keyword = default: meaning, unit):"]
+        for key, description, default, numeric in _FIELDS:
+            if info["inputs"] == "all" or numeric:
+                lines.append(f"    {key} = {default!r}: {description}")
     return "\n".join(lines)
+
+
+def _signature(command: str, own: list, positional: tuple) -> inspect.Signature:
+    """The keywords of a command's function as inspect, help() and editors show them; the
+    positional ones first."""
+    info = _COMMANDS[command]
+    parameters = [inspect.Parameter(name, inspect.Parameter.POSITIONAL_OR_KEYWORD)
+                  for name in positional]
+    parameters += [inspect.Parameter(p["key"], inspect.Parameter.KEYWORD_ONLY,
+                                     default={"flag": False, "switch": True}.get(p["kind"]))
+                   for p in info["parameters"] if p["key"] not in positional]
+    parameters += [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=default)
+                   for name, default in own]
+    for key, _, default, numeric in _FIELDS:
+        if info["inputs"] == "all" or (info["inputs"] == "numeric" and numeric):
+            parameters.append(inspect.Parameter(key, inspect.Parameter.KEYWORD_ONLY,
+                                                default=default))
+    return inspect.Signature(parameters)
+
+
+def _describe(function, command: str, own: list, own_doc: str = "",
+              positional: tuple = ()) -> None:
+    function.__doc__ = _document_of(command, own_doc, inspect.cleandoc(function.__doc__ or ""))
+    function.__signature__ = _signature(command, own, positional)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -208,14 +278,13 @@ class Model:
 
     @classmethod
     def from_yaml(cls, text: str, source: str = "<yaml>") -> "Model":
-        """The card of a YAML text; ModelCardError names source, line and key. The keys the text
-        leaves out keep their built-in values, with a warning that names them."""
+        """The card of a YAML text; ModelCardError names source, line and key. Constants the
+        card leaves out keep their built-in values, and a UserWarning names them."""
         read = _engine.Card.read(text, source)
         if isinstance(read, dict):
             raise ModelCardError(read["message"], read["file"], read["line"], read["key"])
         card, left_out = read
-        for message in left_out:
-            _warnings.warn(message, stacklevel=2)
+        _warn(left_out)
         return cls(card)
 
     @classmethod
@@ -237,17 +306,17 @@ class Model:
         makes its law meaningless; the card is left as it was then."""
         if isinstance(value, bool):
             text = "true" if value else "false"
-        elif key == "name":
-            text = str(value)
+        elif isinstance(value, str):
+            text = value
         else:
-            text = _number_text(value, key)
+            text = repr(float(value)) if isinstance(value, float) else str(value)
         problem = self._card.apply(f"{key}={text}")
         if problem is not None:
-            raise ModelCardError(problem["message"], problem["file"], problem["line"],
-                                 problem["key"])
+            raise ModelCardError(f"{problem['setting']}: {problem['message']}", problem["file"],
+                                 problem["line"], problem["key"])
         return self
 
-    def get(self, key: str) -> Union[float, bool]:
+    def get(self, key: str) -> Union[float, bool, str]:
         """One constant's value (``structure.coupled`` a bool)."""
         return self._card.value(key)
 
@@ -280,41 +349,11 @@ class Model:
         return f"<vellmor.Model {self.name!r}>"
 
 
-def _card_of(model: Any, model_set: Any) -> Model:
-    if model is None:
-        card = Model.builtin()
-    elif isinstance(model, Model):
-        card = model.copy()
-    else:
-        card = Model.load(model)
-    if model_set:
-        items = model_set.items() if isinstance(model_set, Mapping) else (
-            s.split("=", 1) if isinstance(s, str) and "=" in s else (s, None) for s in model_set)
-        for key, value in items:
-            if value is None:
-                raise ModelCardError(f"--model-set {key}: expected KEY=VALUE", "--model-set")
-            card.set(key, value)
-    return card
-
-
 # ---------------------------------------------------------------------------------------------
 # Results
 
 
-def _with_program(document: dict) -> dict:
-    """The document with the program that made it after its schema_version, as the runner's
-    documents name theirs: this module, its version and the interpreter's command line."""
-    program = {"name": "vellmor (Python)", "version": __version__,
-               "command_line": [str(a) for a in sys.argv]}
-    out = {}
-    for key, value in document.items():
-        out[key] = value
-        if key == "schema_version":
-            out["program"] = program
-    return out
-
-
-def _frame(columns: Mapping[str, Any]):
+def _frame(columns: dict):
     import pandas
 
     return pandas.DataFrame({name: values for name, values in columns.items()})
@@ -325,7 +364,7 @@ class _Outcome:
     arrays instead)."""
 
     def __init__(self, out: dict):
-        self.document: dict = _with_program(out["document"])
+        self.document: dict = out["document"]
         self.profile: dict = out["profile"]
         self._out = out
 
@@ -341,7 +380,7 @@ class _Outcome:
 
     @property
     def inputs(self) -> dict:
-        """Each input's text and value, under the runner's option name."""
+        """Each input's text and value, under the input's key."""
         return self.document["inputs"]
 
     @property
@@ -427,193 +466,18 @@ class Solution(_Outcome):
 
 
 class ResultFile:
-    """A result file read back: ``condition`` (its header's values under the input names),
+    """A result file read back: ``condition`` (its header's values under the inputs' keys),
     ``profile`` (its table as NumPy arrays, in the export's columns), ``complete`` (the table
     ends with its two empty lines), ``decimal_separator``, and ``to_pandas()``."""
 
     def __init__(self, out: dict):
-        self.condition = {name.replace("-", "_"): value for name, value in out["condition"].items()}
+        self.condition = out["condition"]
         self.profile = out["profile"]
         self.complete = out["complete"]
         self.decimal_separator = out["decimal_separator"]
 
     def to_pandas(self):
         return _frame(self.profile)
-
-
-# ---------------------------------------------------------------------------------------------
-# The calls
-
-
-def run(raise_on_failure: bool = True, **inputs) -> Result:
-    """The classical run of one case, in memory: what ``vellmor-cli`` computes and writes,
-    without writing anything (``Result.write(path)`` writes the result file).
-
-    Raises InputError for a refused input, CalculationError when the numerics give up; with
-    ``raise_on_failure=False`` the refused or failed Result is returned instead.
-
-    Inputs (keyword = default: meaning, unit):
-{inputs}
-    """
-    out = _engine.run(_input_texts(inputs))
-    result = Result(out)
-    if result.status != "succeeded" and raise_on_failure:
-        raise result._error()
-    return result
-
-
-def solve(
-    model: Union[Model, str, os.PathLike, None] = None,
-    model_set: Union[Mapping[str, Any], Iterable[str], None] = None,
-    structure: bool = False,
-    points: int = 1001,
-    at: Optional[Iterable[float]] = None,
-    sensitivities: bool = False,
-    raise_on_failure: bool = True,
-    **inputs,
-) -> Solution:
-    """The converged model of one case (``vellmor-cli solve``), with a model card.
-
-    model: a Model, a card's path, or None for the built-in card; model_set: settings applied
-    after it ({"heat_transfer.factor": 2e-4} or ["heat_transfer.factor=2e-4"]); structure:
-    follow the fibre's birefringence, orientation and crystallinity; points: evenly spaced
-    profile positions from the spinneret to the take-up point; at: the positions (cm) instead;
-    sensitivities: the elasticities of the results to every input and card constant.
-
-    Raises InputError, CalculationError or ModelCardError; ``raise_on_failure=False`` returns
-    a refused or failed Solution instead (a refused card still raises).
-
-    Inputs (keyword = default: meaning, unit):
-{inputs}
-    """
-    card = _card_of(model, model_set)
-    if isinstance(points, bool) or not isinstance(points, int) or points < 0:
-        raise ValueError(f"points: expected 0 or more, not {points!r}")
-    positions = None if at is None else [float(x) for x in at]
-    out = _engine.solve(_input_texts(inputs, allow_save_file=False), card._card, bool(structure),
-                        points, positions, bool(sensitivities))
-    solution = Solution(out)
-    if solution.status != "succeeded" and raise_on_failure:
-        raise solution._error()
-    return solution
-
-
-def _option_name(name: str) -> str:
-    """A keyword's or column's runner name: an input's with '-', a card key as it is."""
-    return _OPTION_OF.get(name, name)
-
-
-def _values_text(values: Any, name: str) -> str:
-    if isinstance(values, str):
-        return values  # a range "start:stop:step", or texts as the runner takes them
-    if isinstance(values, range):
-        values = list(values)
-    texts = [_number_text(v, name) for v in values]
-    if not texts:
-        raise ValueError(f"vary {name}: no values")
-    return ";".join(texts)
-
-
-def _table_text(table: Any, what: str) -> tuple:
-    """The CSV text and name of a cases or measurements table: a file's path, or a DataFrame
-    (its columns under the inputs' keywords or the runner's names)."""
-    if isinstance(table, (str, os.PathLike)):
-        name = os.fspath(table)
-        try:
-            with open(name, "rb") as file:
-                data = file.read(_MAX_TABLE_BYTES + 1)
-        except OSError as error:
-            raise FileError(f"{what} {name}: the file can not be read ({error.strerror})",
-                            name) from None
-        if len(data) > _MAX_TABLE_BYTES:
-            raise FileError(f"{what} {name}: larger than 64 MiB", name)
-        return data.decode("utf-8", errors="replace"), name
-    frame = table.rename(columns=lambda c: _option_name(str(c)))
-    return frame.to_csv(index=False, float_format=None, lineterminator="\n"), f"<{what} DataFrame>"
-
-
-def _read_summary(text: str):
-    import pandas
-
-    frame = pandas.read_csv(io.StringIO(text), float_precision="round_trip",
-                            keep_default_na=False, na_values=[""])
-    for column in ("status", "message", "warnings", "converged_message"):
-        if column in frame.columns:
-            frame[column] = frame[column].fillna("").astype(str)
-    frame.attrs["summary_csv"] = text
-    return frame
-
-
-def read_summary(path: Union[str, os.PathLike]):
-    """A summary CSV that ``vellmor-cli sweep`` wrote, read as ``sweep`` returns its own."""
-    text, _ = _table_text(path, "summary")
-    return _read_summary(text)
-
-
-def _default_jobs() -> int:
-    try:
-        return max(1, len(os.sched_getaffinity(0)))
-    except (AttributeError, OSError):
-        return max(1, os.cpu_count() or 1)
-
-
-def sweep(
-    vary: Optional[Mapping[str, Any]] = None,
-    cases: Any = None,
-    jobs: Optional[int] = None,
-    solve: bool = False,
-    structure: bool = False,
-    accuracy: bool = False,
-    model: Union[Model, str, os.PathLike, None] = None,
-    model_set: Union[Mapping[str, Any], Iterable[str], None] = None,
-    **base,
-):
-    """Many cases at once (``vellmor-cli sweep``): a pandas DataFrame with one row per case,
-    the columns and values of the runner's summary CSV (its text in ``.attrs["summary_csv"]``).
-
-    vary: {input or card key: values}, each a list, a range, or a text "start:stop:step" (or
-    "3000;4000"); every combination is a case, the first key varying slowest. cases: a
-    DataFrame or a CSV file of cases instead, one per row. jobs: threads (default: every core
-    this process may run on); the interpreter is free while they run. solve: the converged
-    model with the card (model, model_set) for every case; structure: with solve, the fibre's
-    four numbers too; accuracy: the classical cases beside their converged solutions. The
-    other keywords are the base inputs every case starts from.
-
-    Ctrl-C stops the sweep as it stops the runner: the cases running finish and
-    SweepInterrupted (a KeyboardInterrupt) is raised, holding the finished rows.
-    """
-    if vary is not None and cases is not None:
-        raise ValueError("give the cases either as cases or by vary")
-    if structure and not solve:
-        raise ValueError("structure: the structure is the converged model's (solve=True)")
-    if solve and accuracy:
-        raise ValueError("accuracy: with solve every case is the converged solution already")
-    if not solve and (model is not None or model_set):
-        raise ValueError("model: a model card is for the converged model (solve=True)")
-    if jobs is None:
-        jobs = _default_jobs()
-    if isinstance(jobs, bool) or not isinstance(jobs, int) or not 1 <= jobs <= 1024:
-        raise ValueError(f"jobs: expected 1 to 1024, not {jobs!r}")
-    base_texts = _input_texts(base, allow_save_file=False)
-    varied = []
-    for name, values in (vary or {}).items():
-        option = _option_name(name)
-        if option in base_texts:
-            raise ValueError(f"vary {name}: the input is also given as {name}=")
-        varied.append(f"{option}={_values_text(values, name)}")
-    cases_text, cases_source = (None, "")
-    if cases is not None:
-        cases_text, cases_source = _table_text(cases, "cases")
-    card = _card_of(model, model_set)._card if solve else None
-    try:
-        out = _engine.sweep(base_texts, varied, cases_text, cases_source, jobs, bool(solve),
-                            bool(structure), bool(accuracy), card)
-    except ValueError as error:
-        raise InputError(str(error)) from None
-    summary = _read_summary(out["summary"])
-    if out["interrupted"]:
-        raise SweepInterrupted(summary, out["finished"], out["total"])
-    return summary
 
 
 class FitResult:
@@ -673,71 +537,147 @@ class FitResult:
         return f"<vellmor.FitResult {self.estimates}>"
 
 
-def _fit_texts(fit: Any) -> list:
-    if isinstance(fit, str):
-        return [fit]
-    if isinstance(fit, Mapping):
-        texts = []
-        for key, start in fit.items():
-            if start is None:
-                texts.append(key)
-            elif isinstance(start, (tuple, list)):
-                value, low, high = start
-                texts.append(f"{key}={_number_text(value, key)}:{_number_text(low, key)}:"
-                             f"{_number_text(high, key)}")
-            else:
-                texts.append(f"{key}={_number_text(start, key)}")
-        return texts
-    return [str(f) for f in fit]
+# ---------------------------------------------------------------------------------------------
+# The calls
 
 
-def fit(
-    measured: Any,
-    fit: Any,
-    cases: Any = None,
-    model: Union[Model, str, os.PathLike, None] = None,
-    model_set: Union[Mapping[str, Any], Iterable[str], None] = None,
-    suggest: Optional[int] = None,
-    candidates: Any = None,
-    max_iterations: int = 100,
-    profile: bool = True,
-    **base,
-) -> FitResult:
+def run(raise_on_failure: bool = True, **keywords) -> Result:
+    """The classical run of one case, in memory: what ``vellmor-cli`` computes and writes,
+    without writing the result file (``Result.write(path)`` writes it); the exports json, csv
+    and converged_csv are written where they are named.
+
+    Raises InputError for a refused input, CalculationError when the numerics give up; with
+    ``raise_on_failure=False`` the refused or failed Result is returned instead.
+    """
+    _check_keywords("run", keywords)
+    out = _engine.run(_values("run", keywords), _command_line())
+    if out["problem"] is not None:
+        raise _problem_error(out["problem"])
+    result = Result(out)
+    if result.status != "succeeded" and raise_on_failure:
+        raise result._error()
+    return result
+
+
+def solve(raise_on_failure: bool = True, **keywords) -> Solution:
+    """The converged model of one case (``vellmor-cli solve``), with a model card: model is a
+    Model or a card's path, model_set settings applied after it ({"heat_transfer.factor": 2e-4}
+    or ["heat_transfer.factor=2e-4"]); at is a list of positions (cm).
+
+    Raises InputError, CalculationError or ModelCardError; ``raise_on_failure=False`` returns
+    a refused or failed Solution instead (a refused card still raises).
+    """
+    _check_keywords("solve", keywords)
+    out = _engine.solve(_values("solve", keywords), _command_line())
+    if out["problem"] is not None:
+        raise _problem_error(out["problem"])
+    _warn(out["warnings"])
+    solution = Solution(out)
+    if solution.status != "succeeded" and raise_on_failure:
+        raise solution._error()
+    return solution
+
+
+def _read_summary(text: str):
+    import pandas
+
+    frame = pandas.read_csv(io.StringIO(text), float_precision="round_trip",
+                            keep_default_na=False, na_values=[""])
+    for column in ("status", "message", "warnings", "converged_message"):
+        if column in frame.columns:
+            frame[column] = frame[column].fillna("").astype(str)
+    frame.attrs["summary_csv"] = text
+    return frame
+
+
+def _summary_text(path: str) -> str:
+    try:
+        with open(path, encoding="utf-8", errors="replace", newline="") as file:
+            return file.read()
+    except OSError as error:
+        raise FileError(f"{path}: the file can not be read ({error.strerror})", path) from None
+
+
+def read_summary(path: Union[str, os.PathLike]):
+    """A summary CSV that ``vellmor-cli sweep`` wrote, read as ``sweep`` returns its own."""
+    return _read_summary(_summary_text(os.fspath(path)))
+
+
+def sweep(**keywords):
+    """Many cases at once (``vellmor-cli sweep``): a pandas DataFrame with one row per case,
+    the columns and values of the runner's summary CSV (its text in ``.attrs["summary_csv"]``).
+
+    vary is {input or card key: values}, each a list, a range, or a text "start:stop:step" (or
+    "3000;4000"); every combination is a case, the first key varying slowest. cases is a
+    DataFrame or a CSV file of cases instead, one per row. The interpreter is free while the
+    jobs run. With summary the summary is written there too (and its sweep's record beside it),
+    so that resume can complete it and merge_shards merge its shards.
+
+    Ctrl-C stops the sweep as it stops the runner: the cases running finish and
+    SweepInterrupted (a KeyboardInterrupt) is raised, holding the finished rows.
+    """
+    _check_keywords("sweep", keywords)
+    out = _engine.sweep(_values("sweep", keywords), _command_line())
+    if out["problem"] is not None:
+        raise _problem_error(out["problem"])
+    _warn(out["warnings"])
+    if out["ending"] == "refused":
+        raise InputError(out["message"])
+    if out["ending"] == "cant_write":
+        raise FileError(out["message"], out["summary_path"] or None)
+    text = out["summary"] if not out["summary_path"] else _summary_text(out["summary_path"])
+    summary = _read_summary(text)
+    if out["interrupted"]:
+        raise SweepInterrupted(summary, out["finished"], out["total"])
+    return summary
+
+
+def merge_shards(shards, **keywords):
+    """The summary of a sweep from the summaries of its shards (``vellmor-cli sweep merge``),
+    as a DataFrame: shards are the shard summaries' paths, in any order, each with its sweep's
+    record beside it. With output the merged summary is written there too. Shards of another
+    sweep, a case in two shards and, unless allow_missing, a case in none raise InputError; the
+    cases missing are named in a UserWarning with allow_missing."""
+    keywords["shards"] = [os.fspath(s) for s in shards]
+    _check_keywords("sweep merge", keywords)
+    out = _engine.merge(_values("sweep merge", keywords), _command_line())
+    if out["problem"] is not None:
+        raise _problem_error(out["problem"])
+    if out["ending"] == "refused":
+        raise InputError(out["message"])
+    if out["ending"] in ("unreadable", "cant_write"):
+        raise FileError(out["message"])
+    if out["missing_message"]:
+        _warn([out["missing_message"]])
+    output = keywords.get("output")
+    return _read_summary(out["summary"] if output is None else _summary_text(os.fspath(output)))
+
+
+def fit(measured: Any = None, fit: Any = None, **keywords) -> FitResult:
     """Card constants fitted to measurements on the line (``vellmor-cli fit``).
 
-    measured: a CSV file or a DataFrame with x_cm, quantity (diameter_um, temperature_C,
-    velocity_m_min, tension_dyn, birefringence, crystallinity), value and optionally sigma
-    and case. fit: the constants, "KEY", "KEY=START" or "KEY=START:LO:HI", a list of them, or
-    {key: start or (start, lo, hi) or None}. cases: the operating conditions (a CSV file or
-    DataFrame with a column case), else the base inputs are the one case. suggest with
-    candidates: the candidate measurements that would pin the constants down best. profile:
-    the profile-likelihood intervals (a few fits per constant).
+    measured is a CSV file or a DataFrame with x_cm, quantity (diameter_um, temperature_C,
+    velocity_m_min, tension_dyn, birefringence, crystallinity), value and optionally sigma and
+    case; fit the constants, "KEY", "KEY=START" or "KEY=START:LO:HI", or a list of them; cases
+    the operating conditions (a CSV file or DataFrame with a column case), else the inputs are
+    the one case.
 
     Raises InputError for data, cases or constants refused before fitting, CalculationError
     (kind "start_failed" or "not_converged", ``last`` the last iterate) when the fit fails.
     """
-    if (suggest is None) != (candidates is None):
-        raise ValueError("suggest and candidates: give both or neither")
-    if suggest is not None and (isinstance(suggest, bool) or not isinstance(suggest, int)
-                                or suggest < 1):
-        raise ValueError(f"suggest: expected 1 or more, not {suggest!r}")
-    if isinstance(max_iterations, bool) or not isinstance(max_iterations, int) \
-            or max_iterations < 1:
-        raise ValueError(f"max_iterations: expected 1 or more, not {max_iterations!r}")
-    card = _card_of(model, model_set)
-    measured_text, measured_source = _table_text(measured, "measured")
-    cases_text, cases_source = (None, "")
-    if cases is not None:
-        cases_text, cases_source = _table_text(cases, "cases")
-    candidates_text, candidates_source = (None, "")
-    if candidates is not None:
-        candidates_text, candidates_source = _table_text(candidates, "candidates")
-    out = _engine.fit(_input_texts(base, allow_save_file=False), card._card, measured_text,
-                      measured_source, cases_text, cases_source, _fit_texts(fit), suggest or 0,
-                      candidates_text, candidates_source, max_iterations, bool(profile))
-    if out["refused"] is not None:
-        raise InputError(out["refused"])
-    result = FitResult(_with_program(out["document"]), out["fitted_card"])
+    keywords.update(measured=measured, fit=fit)
+    if isinstance(keywords.get("fit"), dict):
+        # {key: None, key: start, key: (start, lo, hi)}: the texts KEY, KEY=START, KEY=START:LO:HI.
+        keywords["fit"] = [
+            key if start is None else
+            f"{key}=" + ":".join(map(str, start if isinstance(start, (tuple, list)) else [start]))
+            for key, start in keywords["fit"].items()]
+    _check_keywords("fit", keywords)
+    out = _engine.fit(_values("fit", keywords), _command_line())
+    if out["problem"] is not None:
+        raise _problem_error(out["problem"])
+    _warn(out["warnings"])
+    result = FitResult(out["document"], out["fitted_card"])
     if out["failure"] == "refused":
         raise InputError(out["message"])
     if out["failure"] is not None:
@@ -757,5 +697,10 @@ def read_result_file(path: Union[str, os.PathLike]) -> ResultFile:
     return ResultFile(out)
 
 
-run.__doc__ = run.__doc__.replace("{inputs}", _inputs_doc())
-solve.__doc__ = solve.__doc__.replace("{inputs}", _inputs_doc(exclude=("save-file",)))
+_describe(run, "run", [("raise_on_failure", True)],
+          "    raise_on_failure = True: raise for a refused or failed run")
+_describe(solve, "solve", [("raise_on_failure", True)],
+          "    raise_on_failure = True: raise for a refused or failed solution")
+_describe(sweep, "sweep", [])
+_describe(fit, "fit", [], positional=("measured", "fit"))
+_describe(merge_shards, "sweep merge", [], positional=("shards",))

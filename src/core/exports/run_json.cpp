@@ -178,8 +178,6 @@ Json RunJson(const TRunRecord& run) {
   return document;
 }
 
-std::string RunJsonText(const TRunRecord& run) {
-  return json_parts::DocumentText(RunJson(run));
-}
+std::string RunJsonText(const TRunRecord& run) { return json_parts::DocumentText(RunJson(run)); }
 
 }  // namespace vellmor

@@ -72,7 +72,8 @@ void BoundOptions::Add(CLI::App& app, Command command, char decimal_separator) {
         break;
     }
     if (!parameter.TypeName.empty()) option->type_name(std::string(parameter.TypeName));
-    if (entry.Required) option->required();
+    // Said by the core when missing, as for every front end; the help names it.
+    if (entry.Required) option->description(help + " (required)");
     bound.Option = option;
   }
 }

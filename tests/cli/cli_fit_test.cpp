@@ -141,7 +141,7 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
         "heat_transfer.factor", "--suggest", "2"},
        64,
        "--suggest and --candidates: give both or neither"},
-      {{"fit", "--measured", "measured.csv"}, 64, "--fit is required"},
+      {{"fit", "--measured", "measured.csv"}, 64, "--fit: required"},
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit",
         "heat_transfer.factor", "--fit", "viscosity.activation_K", "--max-iterations", "1",
         "--no-profile"},

@@ -174,8 +174,11 @@ def _keywords(command: str) -> list:
 
 
 def _check_keywords(command: str, given: dict, own: tuple = ()) -> None:
-    """A keyword the command does not take is a TypeError, as for any Python call."""
+    """A keyword the command does not take is a TypeError, as for any Python call; the result
+    file's name the engine refuses itself, saying why a command of the numbers takes none."""
     known = set(_keywords(command)) | set(own)
+    if _COMMANDS[command]["inputs"] != "none":
+        known.add("save_file")
     for name in given:
         if name not in known:
             raise TypeError(f"{command}() got an unexpected keyword argument {name!r}")

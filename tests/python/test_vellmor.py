@@ -300,3 +300,30 @@ def test_help_lists_every_input_with_its_default():
         assert f"{option.replace('-', '_')} = {default!r}" in vellmor.run.__doc__
     assert "take_up_speed = '5000.0'" in vellmor.solve.__doc__
     assert "save_file" not in vellmor.solve.__doc__
+
+
+def test_shards_merge_and_resume_as_the_runners(tmp_path):
+    vary = {"take_up_speed": "3000:5000:500"}
+    whole = vellmor.sweep(vary=vary, jobs=1)
+    for i in (1, 2):
+        vellmor.sweep(vary=vary, shard=f"{i}/2", summary=tmp_path / f"s{i}.csv", jobs=1)
+    merged = vellmor.merge_shards([tmp_path / "s2.csv", tmp_path / "s1.csv"])
+    assert merged.attrs["summary_csv"] == whole.attrs["summary_csv"]
+    by_runner = runner(tmp_path, "sweep", "merge", "s1.csv", "s2.csv")
+    assert by_runner.stdout == whole.attrs["summary_csv"]
+
+    # A shard stopped after its first case: resume runs the missing ones and completes it.
+    lines = (tmp_path / "s1.csv").read_text().splitlines(keepends=True)
+    (tmp_path / "s1.csv").write_text("".join(lines[:2]))
+    resumed = vellmor.sweep(vary=vary, shard="1/2", summary=tmp_path / "s1.csv", resume=True,
+                            jobs=1)
+    assert resumed.attrs["summary_csv"] == "".join(lines)
+    with pytest.raises(vellmor.InputError, match="another sweep"):
+        vellmor.sweep(vary={"take_up_speed": "3000:4000:500"}, shard="1/2",
+                      summary=tmp_path / "s1.csv", resume=True)
+
+    with pytest.warns(UserWarning, match="cases are in no shard"):
+        part = vellmor.merge_shards([tmp_path / "s1.csv"], allow_missing=True)
+    assert part.case.tolist() == [1, 3, 5]
+    with pytest.raises(vellmor.InputError, match="in no shard"):
+        vellmor.merge_shards([tmp_path / "s1.csv"])

@@ -31,6 +31,25 @@ TProfileCurves CurvesOf(std::span<const TConvergedSample> samples, bool structur
   return curves;
 }
 
+TProfileCurves CurvesOf(const TProfileTable& profile) {
+  TProfileCurves curves;
+  const std::vector<double>* x = profile.Column("x_cm");
+  if (x == nullptr) return curves;
+  const auto add = [&](QList<QPointF>& curve, std::string_view key) {
+    const std::vector<double>* values = profile.Column(key);
+    if (values == nullptr) return;
+    for (std::size_t i = 0; i < x->size(); ++i) curve.append({(*x)[i], (*values)[i]});
+  };
+  add(curves.Velocity, "v_m_min");
+  add(curves.Temperature, "t_C");
+  add(curves.AirTemperature, "ta_C");
+  add(curves.Diameter, "d_um");
+  add(curves.Tension, "f_dyn");
+  add(curves.Birefringence, "birefringence");
+  add(curves.Crystallinity, "crystallinity");
+  return curves;
+}
+
 std::optional<double> ValueAt(const QList<QPointF>& curve, double x) {
   for (qsizetype i = 0; i < curve.size(); ++i) {
     const QPointF& point = curve[i];

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/converged/converged_solution.h"
+#include "core/documents/profile_table.h"
 #include "core/report/write_results.h"
 
 namespace vellmor::gui {
@@ -29,6 +30,10 @@ TProfileCurves CurvesOf(std::span<const TResultRow> rows);
 
 // The curves of a converged profile's samples; the structure's two with structure.
 TProfileCurves CurvesOf(std::span<const TConvergedSample> samples, bool structure = false);
+
+// The curves of a profile read from an export (its columns in their units); the structure's
+// two where it has them.
+TProfileCurves CurvesOf(const TProfileTable& profile);
 
 // The value of a curve at x, linear between its two points around x (the first such pair);
 // nullopt outside the curve.

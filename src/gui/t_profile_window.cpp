@@ -217,23 +217,31 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
         std::filesystem::is_regular_file(native, regular_error) && file.open(QIODevice::ReadOnly) &&
         file.size() <= qint64{64} << 20) {
       const QByteArray head = file.peek(4096);
-      const OverlayKind kind =
-          OverlayKindOf(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
-      if (kind != OverlayKind::kNone) {
+      // What the file is, the core decides: a result file is what is none of its documents.
+      if (MayBeDocument(
+              std::string_view(head.constData(), static_cast<std::size_t>(head.size())))) {
         const QByteArray bytes = file.readAll();
         const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if ((kind == OverlayKind::kJson && IsProfileDocument(text)) ||
-            kind == OverlayKind::kProfileCsv) {
-          auto document = kind == OverlayKind::kProfileCsv ? ReadProfileCsv(text, name)
-                                                           : ReadProfileDocument(text, name);
-          if (const QString* problem = std::get_if<QString>(&document)) return *problem;
+        const DocumentKind kind = DocumentKindOf(text);
+        const std::string file_name = name.toStdString();
+        if (kind == DocumentKind::kRunJson || kind == DocumentKind::kSolveJson ||
+            kind == DocumentKind::kProfileCsv || kind == DocumentKind::kOtherJson) {
+          auto document = kind == DocumentKind::kProfileCsv ? ReadProfileCsv(text, file_name)
+                                                            : ReadProfileJson(text, file_name);
+          if (const auto* problem = std::get_if<std::string>(&document)) {
+            return QString::fromStdString(*problem);
+          }
           documents.push_back({path, name, std::get<TProfileDocument>(std::move(document))});
           continue;
         }
-        auto sets = ReadOverlay(text, name, kind);
-        if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
-        overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets))});
-        continue;
+        if (kind == DocumentKind::kFitJson || kind == DocumentKind::kMeasuredCsv) {
+          std::vector<std::string> warnings;
+          auto sets = ReadOverlay(text, name, kind, warnings);
+          if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
+          overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets)),
+                              std::move(warnings)});
+          continue;
+        }
       }
     }
     TResultFileReading reading = ReadResultFile(native);
@@ -405,7 +413,7 @@ void TProfileWindow::Replot() {
     if (document.Numbers.Freeze) freeze_x = document.Numbers.Freeze->PositionCm;
     std::optional<double> onset_x;
     if (document.Structure) onset_x = document.Structure->Onset;
-    sets.push_back({document.Curves,
+    sets.push_back({CurvesOf(document.Profile),
                     {file.Name, FileColour(files_.size() + j),
                      document.Converged ? Qt::DashLine : Qt::SolidLine, file.Name},
                     freeze_x,
@@ -423,6 +431,9 @@ void TProfileWindow::Replot() {
   // dashed, as a converged solution is.
   for (std::size_t j = 0; j < overlays_.size(); ++j) {
     const QColor colour = FileColour(files_.size() + documents_.size() + j);
+    for (const std::string& warning : overlays_[j].Warnings) {
+      failures << overlays_[j].Name + QStringLiteral(": ") + QString::fromStdString(warning);
+    }
     for (const TOverlaySet& set : overlays_[j].Sets) {
       sets.push_back({set.Curves.value_or(TProfileCurves{}),
                       {set.Name, colour, Qt::DashLine, overlays_[j].Name},

@@ -10,10 +10,10 @@
 #include "core/analysis/process_numbers.h"
 #include "core/base/message_sink.h"
 #include "core/converged/accuracy_check.h"
+#include "core/documents/profile_document.h"
 #include "core/report/read_result_file.h"
 #include "core/sensitivity/sensitivities.h"
 #include "gui/measured_overlay.h"
-#include "gui/profile_document.h"
 
 class QCheckBox;
 class QLabel;
@@ -109,6 +109,7 @@ class TProfileWindow : public QWidget {
     std::string Path;
     QString Name;
     std::vector<TOverlaySet> Sets;
+    std::vector<std::string> Warnings;  // a fitted card's, read with the built-in constants
   };
 
   void SaveImageClicked();

@@ -1,0 +1,51 @@
+#include "core/documents/document_kind.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vellmor {
+namespace {
+
+bool IsJsonStart(std::string_view bytes) {
+  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && bytes[first] == '{';
+}
+
+bool IsProfileHeader(std::string_view header) {
+  return header.starts_with("x_cm,v_m_min,f_dyn,t_C,d_um,") ||
+         header.starts_with("x_cm,v_m_min,f_dyn,t_C,d_cm,");
+}
+
+bool IsMeasuredHeader(std::string_view header) {
+  return header.find("x_cm") != std::string_view::npos &&
+         header.find("quantity") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view WithoutByteOrderMark(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  return bytes;
+}
+
+bool MayBeDocument(std::string_view head) {
+  head = WithoutByteOrderMark(head);
+  const std::string_view header = head.substr(0, head.find('\n'));
+  return IsJsonStart(head) || IsProfileHeader(header) || IsMeasuredHeader(header);
+}
+
+DocumentKind DocumentKindOf(std::string_view bytes) {
+  bytes = WithoutByteOrderMark(bytes);
+  if (IsJsonStart(bytes)) {
+    const nlohmann::json document = nlohmann::json::parse(bytes, nullptr, false);
+    if (!document.is_object()) return DocumentKind::kOtherJson;
+    if (document.contains("cases") && document.contains("model")) return DocumentKind::kFitJson;
+    if (!document.contains("profile")) return DocumentKind::kOtherJson;
+    return document.contains("model") ? DocumentKind::kSolveJson : DocumentKind::kRunJson;
+  }
+  const std::string_view header = bytes.substr(0, bytes.find('\n'));
+  if (IsProfileHeader(header)) return DocumentKind::kProfileCsv;
+  if (IsMeasuredHeader(header)) return DocumentKind::kMeasuredCsv;
+  return DocumentKind::kResultFile;
+}
+
+}  // namespace vellmor

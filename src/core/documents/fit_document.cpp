@@ -1,0 +1,87 @@
+#include "core/documents/fit_document.h"
+
+#include <nlohmann/json.hpp>
+
+#include "core/converged/converged_run.h"
+#include "core/documents/card_json.h"
+#include "core/documents/document_kind.h"
+#include "core/inputs/input_fields.h"
+
+namespace vellmor {
+namespace {
+
+using Json = nlohmann::json;
+
+TFitDocumentCase CaseOf(const Json& c) {
+  TFitDocumentCase read;
+  read.Name = c.value("case", std::string());
+  read.DecimalSeparator =
+      c.contains("decimal_separator") && c["decimal_separator"] == "," ? ',' : '.';
+  read.Texts = DefaultInputTexts(read.DecimalSeparator);
+  if (c.contains("inputs") && c["inputs"].is_object()) {
+    const Json& inputs = c["inputs"];
+    for (const TInputField& field : kInputFields) {
+      // Documents before schema 3 named the inputs as the runner's options.
+      for (const std::string& name : {std::string(field.Key), field.Option()}) {
+        if (inputs.contains(name) && inputs[name].is_object() && inputs[name].contains("text") &&
+            inputs[name]["text"].is_string()) {
+          read.Texts.*field.Text = inputs[name]["text"].get<std::string>();
+        }
+      }
+    }
+  }
+  if (!c.contains("residuals") || !c["residuals"].is_array()) return read;
+  for (const Json& r : c["residuals"]) {
+    if (!r.is_object()) continue;
+    const std::optional<Quantity> quantity = FindQuantity(r.value("quantity", std::string()));
+    if (!quantity || !r.contains("x_cm") || !r["x_cm"].is_number() || !r.contains("measured") ||
+        !r["measured"].is_number()) {
+      continue;
+    }
+    read.Structure = read.Structure || IsStructureQuantity(*quantity);
+    TFitPoint point{*quantity, r["x_cm"].get<double>(), r["measured"].get<double>(), 0.0, {}};
+    if (r.contains("sigma") && r["sigma"].is_number()) point.Sigma = r["sigma"].get<double>();
+    if (r.contains("normalised") && r["normalised"].is_number()) {
+      point.Normalised = r["normalised"].get<double>();
+    }
+    read.Points.push_back(point);
+  }
+  return read;
+}
+
+}  // namespace
+
+std::variant<TFitDocument, std::string> ReadFitJson(std::string_view bytes,
+                                                    std::string_view file_name) {
+  const Json document = Json::parse(WithoutByteOrderMark(bytes), nullptr, false);
+  if (document.is_discarded() || !document.is_object() || !document.contains("cases") ||
+      !document["cases"].is_array() || !document.contains("model")) {
+    return std::string(file_name) + " is not the JSON of vellmor-cli fit";
+  }
+  TFitDocument read;
+  read.SchemaVersion = document.value("schema_version", document.value("format_version", 1));
+  auto card = ReadCardJson(document["model"], std::string(file_name) + " (its model)");
+  if (auto* problem = std::get_if<TCardProblem>(&card)) return std::move(problem->Message);
+  read.Card = std::get<TReadCard>(std::move(card));
+  for (const Json& c : document["cases"]) {
+    if (c.is_object()) read.Cases.push_back(CaseOf(c));
+  }
+  return read;
+}
+
+std::vector<std::optional<TConvergedSolution>> SolveFitCases(const TFitDocument& document,
+                                                             int points) {
+  std::vector<std::optional<TConvergedSolution>> solutions;
+  for (const TFitDocumentCase& c : document.Cases) {
+    TConvergedRunOptions options;
+    options.DecimalSeparator = c.DecimalSeparator;
+    options.Model = document.Card.Card.Constants();
+    options.Structure = c.Structure;
+    options.Positions.Points = points;
+    TConvergedRun run = RunConverged(c.Texts, options);
+    solutions.push_back(std::move(run.Solution));
+  }
+  return solutions;
+}
+
+}  // namespace vellmor

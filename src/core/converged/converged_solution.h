@@ -48,8 +48,8 @@ struct TConvergedOptions {
   // it to the line). Without it the passes are those of the spinline alone.
   bool Structure = false;
   // Where to start the shooting for a condition next to one already solved: that solution's
-  // spinneret tension and residual slope. Secant steps from there at the full tolerance, a
-  // few passes in all, instead of the bracketing from 25 dyn.
+  // spinneret tension and residual slope. The shooting's steps from there at the full
+  // tolerance, a few passes in all, instead of the bracketing from 25 dyn.
   struct TStart {
     double Tension = 0.0;  // dyn
     double Slope = 0.0;    // of r(F0) = ln(V_end / V_takeup), 1/dyn
@@ -100,7 +100,7 @@ struct TConvergedSolution {
 
 // The converged solution of a validated condition. The spinneret tension is bracketed as the
 // classical search does (25 dyn, then steps of 2.5 dyn until the take-up end changes side),
-// then found with a bracketing root finder (TOMS 748). Throws CalculationError on a
+// then found by the shooting of newton_shooting.h inside the bracket. Throws CalculationError on a
 // floating-point fault, a step-size underflow, or when the take-up velocity is not met within
 // options.MaxPasses passes (kNoConvergence).
 TConvergedSolution SolveConverged(const TSpinCondition& condition,

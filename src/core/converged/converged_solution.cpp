@@ -1,11 +1,12 @@
 // Shooting on the spinneret tension F0 until the converged pass meets the take-up velocity:
 //
-//   r(F0) = ln(V_end / V_takeup),  V_end = V at the take-up end, or where the pass ran away
+//   r(F0) = 1 - V_takeup / V_end,  V_end = V at the take-up end
 //
-// First fixed steps of 2.5 dyn from 25 dyn, as the classical search, until r changes sign;
-// then the shooting of newton_shooting.h on the one unknown F0 inside the bracket, from the
-// chord's root with the chord's slope. The logarithm keeps r nearly linear in F0 over the wide
-// range of velocities the bracket spans; a pass within the velocity tolerance counts as a
+// (of a pass that ran away, what V_end would have been: below). First fixed steps of 2.5 dyn
+// from 25 dyn, as the classical search, until r changes sign; then the shooting of
+// newton_shooting.h on the one unknown F0 inside the bracket. Near the root r is nearly
+// straight in F0 (ln(V_end / V_takeup) bends up towards the runaways, 1 / V_end hardly), and
+// its slope there is that of the logarithm; a pass within the velocity tolerance counts as a
 // root.
 
 #include "core/converged/converged_solution.h"

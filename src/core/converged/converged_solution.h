@@ -52,7 +52,7 @@ struct TConvergedOptions {
   // tolerance, a few passes in all, instead of the bracketing from 25 dyn.
   struct TStart {
     double Tension = 0.0;  // dyn
-    double Slope = 0.0;    // of r(F0) = ln(V_end / V_takeup), 1/dyn
+    double Slope = 0.0;    // of r(F0) = 1 - V_takeup / V_end, 1/dyn
   };
   std::optional<TStart> Start;
 };
@@ -87,7 +87,8 @@ struct TConvergedSolution {
   double ExitVelocity = 0.0;       // V at the spinneret exit (cm/s)
   double ResidenceTime = 0.0;      // the filament's time from the spinneret to the end (s)
   TStrainRatePeak PeakStrainRate;  // the largest dV/dx (1/s) and where (cm)
-  // ∂ ln(V_end / V_takeup) / ∂F0 near the root (1/dyn), from the last two passes at the full
+  // ∂r/∂F0 of r = 1 - V_takeup / V_end near the root (1/dyn; there the same as that of
+  // ln(V_end / V_takeup)), from the last two passes at the full
   // tolerance: where a neighbouring condition starts its shooting. 0 when unknown.
   double ResidualSlope = 0.0;
   // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the

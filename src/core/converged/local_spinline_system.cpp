@@ -58,12 +58,8 @@ LocalSpinlineSystem::LocalSpinlineSystem(const TFilamentBlock& filament, double 
   assert(structure.Constants == nullptr || filament.WithPsi);
 }
 
-TLocalPoint LocalSpinlineSystem::PointAt(const TState& y, double x) const {
-  return PointOf(y[filament_.Velocity()], y[filament_.Tension()], y[filament_.Temperature()],
-                 filament_.WithPsi ? y[filament_.Psi()] : 0.0, x);
-}
-
-TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, double psi, double x) const {
+inline TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, double psi,
+                                                double x) const {
   const double w = mass_flow_;
   TLocalPoint point;
   point.Rho = laws::Density(k_, t);
@@ -99,6 +95,11 @@ TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, double ps
                      : 0.0;
   }
   return point;
+}
+
+TLocalPoint LocalSpinlineSystem::PointAt(const TState& y, double x) const {
+  return PointOf(y[filament_.Velocity()], y[filament_.Tension()], y[filament_.Temperature()],
+                 filament_.WithPsi ? y[filament_.Psi()] : 0.0, x);
 }
 
 void LocalSpinlineSystem::operator()(const TState& y, TState& dydx, double x) const {

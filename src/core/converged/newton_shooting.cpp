@@ -164,20 +164,19 @@ class Shooter {
     for (;;) {
       std::vector<double> step(n);
       for (std::size_t i = 0; i < n; ++i) step[i] = -r_[i];
-      if (!SolveLinear(j_, step)) {
-        if (fresh || !Differences()) return Finish(Met(r_));
-        fresh = true;
-        continue;
-      }
       if (n == 1 && bracket_.Known()) {
-        // Inside the bracket: Newton's step, or the midpoint where it would leave it or is
-        // not half the step two steps before.
-        candidate[0] = u_[0] + step[0];
-        const bool slow = std::fabs(step[0]) > 0.5 * step_before_last_;
+        // Inside the bracket: Newton's step, or the midpoint where it would leave it, is not
+        // half the step two steps before, hardly moved, or the slope gives none.
+        candidate[0] = u_[0] + step[0] / j_[0];
+        const bool slow = stalled_ || !(std::fabs(candidate[0] - u_[0]) <= 0.5 * step_before_last_);
         if (!bracket_.Inside(candidate[0]) || slow) candidate[0] = bracket_.Middle();
         if (bracket_.Closed() || candidate[0] == u_[0]) return Finish(false);
         if (!Evaluate(candidate, r_new)) return Finish(false);
         bracket_.Add(candidate[0], r_new[0]);
+      } else if (!SolveLinear(j_, step)) {
+        if (fresh || !Differences()) return Finish(Met(r_));
+        fresh = true;
+        continue;
       } else {
         bool lessened = false;
         double t = BoxFraction(step);
@@ -208,7 +207,9 @@ class Shooter {
       step_before_last_ = last_step_;
       last_step_ = step_length;
       if (Met(r_)) return Finish(true);
-      if (!moved) return Finish(false);
+      // A bracket still closes by halves; elsewhere the shooting has come to a standstill.
+      stalled_ = !moved;
+      if (stalled_ && !bracket_.Known()) return Finish(false);
     }
   }
 
@@ -302,6 +303,7 @@ class Shooter {
   std::vector<double> j_;
   Bracket bracket_;
   Slope slope_;
+  bool stalled_ = false;  // the last step hardly moved the unknowns
   double last_step_ = HUGE_VAL;
   double step_before_last_ = HUGE_VAL;
   TShootingResult result_;

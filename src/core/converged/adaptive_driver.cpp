@@ -59,7 +59,7 @@ class FiniteErrorChecker {
 
   // A first step that the controller then adjusts: one hundredth of the distance over which
   // the fastest-changing controlled component, measured against its tolerance, would change
-  // by itself; at most room.
+  // by its own size; at most room.
   double StartingStep(const TState& y, const TState& dydx, double room) const {
     double state_norm = 0.0;
     double rate_norm = 0.0;
@@ -69,7 +69,8 @@ class FiniteErrorChecker {
       state_norm = std::max(state_norm, std::fabs(y[i]) / scale);
       rate_norm = std::max(rate_norm, std::fabs(dydx[i]) / scale);
     }
-    const double step = rate_norm > 0.0 ? 0.01 * state_norm / rate_norm : room;
+    // A state at 0 (a perturbation) counts as one tolerance from it.
+    const double step = rate_norm > 0.0 ? 0.01 * std::max(state_norm, 1.0) / rate_norm : room;
     return std::min(step, room);
   }
 

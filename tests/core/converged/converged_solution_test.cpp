@@ -160,6 +160,21 @@ TEST(AdaptivePass, MeltBelowTheGlassPointIsFrozenAtTheSpinneret) {
   EXPECT_EQ(*end.FreezePoint, 0.0);
 }
 
+// At 42.5 dyn the default filament runs away: the pass stops where it reaches 1.2 × the
+// take-up velocity of 5000 m/min, located on the dense output.
+TEST(AdaptivePass, StopsWhereTheFilamentReachesTheRunawayVelocity) {
+  const TSpinCondition condition = DefaultCondition();
+  const AdaptivePass pass(condition, SpinneretExit(condition), {});
+  long evaluations = 0;
+  const TAdaptivePassEnd end = pass.Run(42.5, evaluations);
+  EXPECT_TRUE(end.RanAway);
+  EXPECT_GT(end.X, 0.0);
+  EXPECT_LT(end.X, 100.0);
+  const double runaway_velocity = 1.2 * 5000.0 * 100.0 / 60.0;  // cm/s
+  EXPECT_GE(end.State[pass.Filament().Velocity()], runaway_velocity);
+  EXPECT_NEAR(end.State[pass.Filament().Velocity()], runaway_velocity, 1e-9);
+}
+
 // Zone 1 ending at 10.5 cm: the march puts the zone end on the grid point nearest to it, the
 // converged solution at 10.5 cm itself, whatever the increment.
 TEST(SolveConverged, ZoneEndBetweenGridPointsIsTakenWhereItIs) {

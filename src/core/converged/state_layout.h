@@ -21,7 +21,8 @@ inline constexpr std::size_t kMaxStateComponents = 16;
 inline constexpr std::size_t kNoComponent = kMaxStateComponents;
 
 // A state: as many doubles as its layout holds, contiguous and of fixed capacity, so that the
-// copies the integration makes at every stage need no allocation.
+// copies the integration makes at every stage need no allocation. The capacity past the size
+// holds 0.
 class TState {
  public:
   using value_type = double;
@@ -39,9 +40,10 @@ class TState {
   }
 
   std::size_t size() const { return size_; }
-  // Components past the old size keep whatever they held (0 unless written).
+  // Components past the old size are 0; those past the new size become 0.
   void resize(std::size_t size) {
     assert(size <= kMaxStateComponents);
+    for (std::size_t i = size; i < size_; ++i) values_[i] = 0.0;
     size_ = size;
   }
 

@@ -170,150 +170,204 @@ class EventWatch {
   std::vector<double> g_;
 };
 
+// One run of the driver: where the pass is, its state and its stepper, piece by piece of the
+// line and step by step.
+class DriverPass {
+ public:
+  DriverPass(AdaptiveModel& model, const TIntegrationTolerance& tolerance, double x0,
+             const TState& y0, std::span<const double> sample_x, StateObserver* observer)
+      : model_(model),
+        events_(model.Events()),
+        ends_(model.StretchEnds()),
+        x0_(x0),
+        sample_x_(observer != nullptr ? sample_x : std::span<const double>()),
+        observer_(observer),
+        checker_(tolerance, model.Layout()),
+        stepper_(checker_),
+        // Steps shorter than this no longer move x by much more than its rounding.
+        min_step_(16.0 * DBL_EPSILON * ends_.back()),
+        x_(x0),
+        y_(y0),
+        dydx_(model.Layout().Zero()),
+        y_new_(dydx_),
+        dydx_new_(dydx_),
+        y_cut_(dydx_),
+        watch_(events_, x0, y0) {}
+
+  TDriverEnd Run() {
+    EmitSamples(x_, [this](double) { return y_; });
+    for (std::size_t stretch = 0; stretch < ends_.size(); ++stretch) {
+      while (x_ < ends_[stretch]) {
+        const std::size_t stop = Piece(stretch);
+        if (stop != TDriverEnd::kNoEvent) return {x_, y_, stop};
+      }
+    }
+    EmitSamples(HUGE_VAL, [this](double) { return y_; });
+    return {x_, y_, TDriverEnd::kNoEvent};
+  }
+
+ private:
+  // A piece of the line from x_ in stretch: to the stretch's end or the first restart or
+  // stop. The stopping event, if one ended it.
+  std::size_t Piece(std::size_t stretch) {
+    const double end = ends_[stretch];
+    // A new piece at every stretch and every restart: the step before it used other laws,
+    // so its last derivative is not this piece's first.
+    model_.BeginPiece(stretch, x_, y_);
+    model_.Derivatives(y_, dydx_, x_);
+    CheckAccepted(y_, dydx_, x_);
+    model_.OnPoint(x_, y_, dydx_, true);
+    if (dt_ == 0.0) dt_ = checker_.StartingStep(y_, dydx_, end - x_);
+    while (x_ < end) {
+      // An event found a hair before a stretch end leaves nothing to integrate.
+      if (end - x_ <= min_step_) {
+        x_ = end;
+        break;
+      }
+      Step(end);
+      CheckAccepted(y_new_, dydx_new_, x_new_);
+      double x_reached = x_new_;
+      const std::size_t cut = ActOnEvents(x_reached);
+      const TState& y_reached = cut != TDriverEnd::kNoEvent ? y_cut_ : y_new_;
+      EmitSamples(x_reached, [this](double s) { return Dense(s); });
+      // An uncut step's state was checked above; what the model and the observer computed
+      // since is checked for its faults.
+      if (cut != TDriverEnd::kNoEvent || FloatingPointFaultRaised()) {
+        CheckAccepted(y_reached, dydx_new_, x_reached);
+      }
+      y_ = y_reached;
+      dydx_ = dydx_new_;
+      x_ = x_reached;
+      if (cut != TDriverEnd::kNoEvent) {
+        return events_[cut].Action == TEventAction::kStop ? cut : TDriverEnd::kNoEvent;
+      }
+    }
+    return TDriverEnd::kNoEvent;
+  }
+
+  // One accepted step from x_ into x_new_, y_new_ and dydx_new_, landing exactly on end when it
+  // reaches it.
+  void Step(double end) {
+    auto system = [this](const TState& s, TState& dsdx, double at) {
+      model_.Derivatives(s, dsdx, at);
+    };
+    for (;;) {
+      if (++trials_ > kMaxTrialsPerPass) ThrowStalled("too many steps", x_);
+      const double room = end - x_;
+      const bool landing = dt_ >= room;
+      double step = landing ? room : dt_;
+      if (step < min_step_) ThrowStalled("step size underflow", x_);
+      double x_try = x_;
+      if (stepper_.try_step(system, y_, dydx_, x_try, y_new_, dydx_new_, step) == odeint::success) {
+        x_new_ = landing ? end : x_try;
+        dt_ = landing ? std::max(step, dt_) : step;
+        return;
+      }
+      // A rejected trial leaves nothing behind, its floating-point flags included.
+      ClearFloatingPointFaults();
+      dt_ = step;
+    }
+  }
+
+  // The events in the step just taken: the model is told of those that only mark a position up
+  // to where the step is kept, and of the first restart or stop, which cuts the step there
+  // (x_reached, the state y_cut_). That event, kNoEvent if none.
+  std::size_t ActOnEvents(double& x_reached) {
+    if (!watch_.Evaluate(x_new_, y_new_)) {
+      model_.OnPoint(x_new_, y_new_, dydx_new_, false);
+      return TDriverEnd::kNoEvent;
+    }
+    std::size_t first = TDriverEnd::kNoEvent;
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+      if (events_[i].Action == TEventAction::kRecord || !watch_.Crossed(i)) continue;
+      if (++restarts_ > kMaxRestartsPerPass) {
+        ThrowStalled("no way past " + std::string(events_[i].Name), x_);
+      }
+      const double at = Locate(i, x_new_, watch_.G(i));
+      if (first == TDriverEnd::kNoEvent || at < x_reached) {
+        first = i;
+        x_reached = at;
+      }
+    }
+    if (first != TDriverEnd::kNoEvent) {
+      y_cut_ = Dense(x_reached);
+      watch_.Evaluate(x_reached, y_cut_);
+    }
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+      if (events_[i].Action != TEventAction::kRecord || !watch_.Crossed(i)) continue;
+      const double at = Locate(i, x_reached, watch_.G(i));
+      model_.OnEvent(i, at, Dense(at));
+      watch_.Happened(i);
+    }
+    if (first == TDriverEnd::kNoEvent) {
+      model_.OnPoint(x_new_, y_new_, dydx_new_, false);
+    } else {
+      // The rate on this step's side of the event, which the model may want.
+      TState dydx_cut = dydx_new_;
+      model_.Derivatives(y_cut_, dydx_cut, x_reached);
+      model_.OnPoint(x_reached, y_cut_, dydx_cut, false);
+      model_.OnEvent(first, x_reached, y_cut_);
+      watch_.Happened(first);
+    }
+    watch_.Follow();
+    return first;
+  }
+
+  // The state at s in [x_, x_new_] from the step's dense output.
+  TState Dense(double s) const {
+    if (s >= x_new_) return y_new_;
+    TState y_s = y_new_;
+    stepper_.stepper().calc_state(s, y_s, y_, dydx_, x_, y_new_, dydx_new_, x_new_);
+    return y_s;
+  }
+
+  // Where event i happens between x_ and to, with g_to its value there.
+  double Locate(std::size_t i, double to, double g_to) const {
+    const TEvent& event = events_[i];
+    return LocateCrossing([&](double s) { return event(s, Dense(s)); }, x_, to, event(x_, y_),
+                          g_to);
+  }
+
+  // Tells the observer of every sample up to position up_to, with state_at(x) the state there.
+  template <class F>
+  void EmitSamples(double up_to, F&& state_at) {
+    while (next_sample_ < sample_x_.size() && sample_x_[next_sample_] <= up_to) {
+      const double x = std::clamp(sample_x_[next_sample_], x0_, ends_.back());
+      observer_->OnState(sample_x_[next_sample_], state_at(x));
+      ++next_sample_;
+    }
+  }
+
+  AdaptiveModel& model_;
+  std::span<const TEvent> events_;
+  std::span<const double> ends_;
+  double x0_;
+  std::span<const double> sample_x_;
+  StateObserver* observer_;
+  std::size_t next_sample_ = 0;
+  FiniteErrorChecker checker_;
+  ControlledDopri5 stepper_;
+  double min_step_;
+  double dt_ = 0.0;  // the controller's next step; 0 until the first piece sets it
+  long trials_ = 0;
+  int restarts_ = 0;
+  // The pass at x_, and the step from there to x_new_.
+  double x_;
+  TState y_;
+  TState dydx_;
+  double x_new_ = 0.0;
+  TState y_new_;
+  TState dydx_new_;
+  TState y_cut_;  // the state where an event cuts the step
+  EventWatch watch_;
+};
+
 }  // namespace
 
 TDriverEnd IntegrateAdaptive(AdaptiveModel& model, const TIntegrationTolerance& tolerance,
                              double x0, const TState& y0, std::span<const double> sample_x,
                              StateObserver* observer) {
-  const std::span<const double> ends = model.StretchEnds();
-  const std::span<const TEvent> events = model.Events();
-  const double length = ends.back();
-  if (observer == nullptr) sample_x = {};
-  std::size_t next_sample = 0;
-  // Tells the observer of every sample up to position up_to, with state_at(x) the state there.
-  auto emit_samples = [&](double up_to, auto&& state_at) {
-    while (next_sample < sample_x.size() && sample_x[next_sample] <= up_to) {
-      const double x = std::clamp(sample_x[next_sample], x0, length);
-      observer->OnState(sample_x[next_sample], state_at(x));
-      ++next_sample;
-    }
-  };
-
-  double x = x0;
-  TState y = y0;
-  emit_samples(x, [&](double) { return y; });
-  EventWatch watch(events, x, y);
-  auto system = [&model](const TState& s, TState& dsdx, double at) {
-    model.Derivatives(s, dsdx, at);
-  };
-  const FiniteErrorChecker checker(tolerance, model.Layout());
-  ControlledDopri5 stepper{checker};
-  // Steps shorter than this no longer move x by much more than its rounding.
-  const double min_step = 16.0 * DBL_EPSILON * length;
-  double dt = 0.0;  // the controller's next step; 0 until the first piece sets it
-  long trials = 0;
-  int restarts = 0;
-  TState dydx = model.Layout().Zero();
-  TState y_new = dydx;
-  TState dydx_new = dydx;
-  TState y_cut = dydx;  // the state where an event cuts a step
-  for (std::size_t stretch = 0; stretch < ends.size(); ++stretch) {
-    const double stretch_end = ends[stretch];
-    while (x < stretch_end) {
-      // A new piece at every stretch and every restart: the step before it used other laws,
-      // so its last derivative is not this piece's first.
-      model.BeginPiece(stretch, x, y);
-      model.Derivatives(y, dydx, x);
-      CheckAccepted(y, dydx, x);
-      model.OnPoint(x, y, dydx, true);
-      if (dt == 0.0) dt = checker.StartingStep(y, dydx, stretch_end - x);
-
-      bool restarted = false;
-      while (!restarted && x < stretch_end) {
-        // An event found a hair before a stretch end leaves nothing to integrate.
-        if (stretch_end - x <= min_step) {
-          x = stretch_end;
-          break;
-        }
-        // One accepted step, landing exactly on the stretch's end when it reaches it.
-        double x_new = x;
-        for (;;) {
-          if (++trials > kMaxTrialsPerPass) ThrowStalled("too many steps", x);
-          const double room = stretch_end - x;
-          const bool landing = dt >= room;
-          double step = landing ? room : dt;
-          if (step < min_step) ThrowStalled("step size underflow", x);
-          double x_try = x;
-          if (stepper.try_step(system, y, dydx, x_try, y_new, dydx_new, step) == odeint::success) {
-            x_new = landing ? stretch_end : x_try;
-            dt = landing ? std::max(step, dt) : step;
-            break;
-          }
-          // A rejected trial leaves nothing behind, its floating-point flags included.
-          ClearFloatingPointFaults();
-          dt = step;
-        }
-        CheckAccepted(y_new, dydx_new, x_new);
-
-        // The state at s in [x, x_new] from the step's dense output.
-        auto dense = [&](double s) {
-          if (s >= x_new) return y_new;
-          TState y_s = y_new;
-          stepper.stepper().calc_state(s, y_s, y, dydx, x, y_new, dydx_new, x_new);
-          return y_s;
-        };
-        auto locate = [&](std::size_t i, double to, double g_to) {
-          const TEvent& event = events[i];
-          return LocateCrossing([&](double s) { return event(s, dense(s)); }, x, to, event(x, y),
-                                g_to);
-        };
-        // The first restart or stop in the step cuts it there; the events that only mark a
-        // position are looked for up to where the step is kept.
-        std::size_t first = TDriverEnd::kNoEvent;
-        double x_reached = x_new;
-        const bool changed = watch.Evaluate(x_new, y_new);
-        if (changed) {
-          for (std::size_t i = 0; i < events.size(); ++i) {
-            if (events[i].Action == TEventAction::kRecord || !watch.Crossed(i)) continue;
-            if (++restarts > kMaxRestartsPerPass) {
-              ThrowStalled("no way past " + std::string(events[i].Name), x);
-            }
-            const double at = locate(i, x_new, watch.G(i));
-            if (first == TDriverEnd::kNoEvent || at < x_reached) {
-              first = i;
-              x_reached = at;
-            }
-          }
-          if (first != TDriverEnd::kNoEvent) {
-            y_cut = dense(x_reached);
-            watch.Evaluate(x_reached, y_cut);
-          }
-          for (std::size_t i = 0; i < events.size(); ++i) {
-            if (events[i].Action != TEventAction::kRecord || !watch.Crossed(i)) continue;
-            const double at = locate(i, x_reached, watch.G(i));
-            model.OnEvent(i, at, dense(at));
-            watch.Happened(i);
-          }
-        }
-        const bool cut = first != TDriverEnd::kNoEvent;
-        const TState& y_reached = cut ? y_cut : y_new;
-        if (cut) {
-          // The rate on this step's side of the event, which the model may want.
-          TState dydx_reached = dydx_new;
-          model.Derivatives(y_reached, dydx_reached, x_reached);
-          model.OnPoint(x_reached, y_reached, dydx_reached, false);
-          model.OnEvent(first, x_reached, y_reached);
-          watch.Happened(first);
-          restarted = true;
-        } else {
-          model.OnPoint(x_new, y_new, dydx_new, false);
-        }
-        if (changed) watch.Follow();
-        emit_samples(x_reached, dense);
-        // An uncut step's state was checked above; what the model and the observer computed
-        // since is checked for its faults.
-        if (cut || FloatingPointFaultRaised()) CheckAccepted(y_reached, dydx_new, x_reached);
-        y = y_reached;
-        dydx = dydx_new;
-        x = x_reached;
-        if (cut && events[first].Action == TEventAction::kStop) {
-          return {x, y, first};
-        }
-      }
-    }
-  }
-  emit_samples(HUGE_VAL, [&](double) { return y; });
-  return {x, y, TDriverEnd::kNoEvent};
+  return DriverPass(model, tolerance, x0, y0, sample_x, observer).Run();
 }
 
 }  // namespace vellmor

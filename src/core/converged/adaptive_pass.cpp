@@ -93,38 +93,22 @@ AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit
 
   const TFilamentBlock f = filament_;
   solidification_ = events_.size();
-  events_.push_back({"the glass point",
-                     f.Temperature(),
-                     k_.SolidificationC,
-                     {},
-                     TEventDirection::kEither,
-                     TEventAction::kRestart});
+  events_.push_back(LevelEvent("the glass point", f.Temperature(), k_.SolidificationC,
+                               TEventDirection::kEither, TEventAction::kRestart));
   if (window_) {
     window_edge_ = events_.size();
-    events_.push_back({"the crystallization window's edge",
-                       f.Temperature(),
-                       structure->UpperC,
-                       {},
-                       TEventDirection::kEither,
-                       TEventAction::kRestart});
+    events_.push_back(LevelEvent("the crystallization window's edge", f.Temperature(),
+                                 structure->UpperC, TEventDirection::kEither,
+                                 TEventAction::kRestart));
   }
   if (structure) {
     onset_ = events_.size();
-    events_.push_back({"the onset of crystallization",
-                       f.Psi(),
-                       structure_laws::OnsetPsi(*structure),
-                       {},
-                       TEventDirection::kRising,
-                       TEventAction::kRecord,
-                       true});
+    events_.push_back(LevelEvent("the onset of crystallization", f.Psi(),
+                                 structure_laws::OnsetPsi(*structure), TEventDirection::kRising,
+                                 TEventAction::kRecord, true));
   }
-  events_.push_back({"the runaway velocity",
-                     f.Velocity(),
-                     runaway_velocity_,
-                     {},
-                     TEventDirection::kRising,
-                     TEventAction::kStop,
-                     true});
+  events_.push_back(LevelEvent("the runaway velocity", f.Velocity(), runaway_velocity_,
+                               TEventDirection::kRising, TEventAction::kStop, true));
 }
 
 // The spinline of one pass: which side of the glass point and of the window's upper edge the

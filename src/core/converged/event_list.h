@@ -45,6 +45,12 @@ struct TEvent {
   double operator()(double x, const TState& y) const { return G ? G(x, y) : y[Component] - Level; }
 };
 
+// The event of one component passing a level.
+inline TEvent LevelEvent(std::string_view name, std::size_t component, double level,
+                         TEventDirection direction, TEventAction action, bool once = false) {
+  return {name, component, level, {}, direction, action, once};
+}
+
 // The side of an event function's value: not negative (0 included) or negative.
 inline bool NotNegative(double g) { return !(g < 0.0); }
 

@@ -59,6 +59,24 @@ TEST(SolveConverged, DefaultCaseMeetsTheIndependentReference) {
   EXPECT_GT(solution.Evaluations, 0);
 }
 
+// From a neighbour's root and slope the shooting needs a few passes, not the bracketing's
+// eight and more; without a slope it takes one by a difference, and from a start that leads
+// nowhere the bracketing takes over. Every way meets the reference.
+TEST(SolveConverged, WarmStartMeetsTheReferenceInAFewPasses) {
+  struct Case {
+    double tension, slope;
+    int most_passes;
+  };
+  for (const Case c : {Case{40.0, 0.7, 6}, Case{40.4, 0.0, 6}, Case{400.0, 0.7, 20}}) {
+    SCOPED_TRACE(c.tension);
+    TConvergedOptions options;
+    options.Start = TConvergedOptions::TStart{c.tension, c.slope};
+    const TConvergedSolution solution = SolveConverged(DefaultCondition(), options);
+    ExpectReference(solution, kDefaultReference);
+    EXPECT_LE(solution.Passes, c.most_passes);
+  }
+}
+
 // Tolerance proportionality: each decade of tolerance takes most of a decade off the error
 // of the spinneret tension, down to a few 1e-9 at the default tolerance.
 TEST(SolveConverged, ErrorFallsWithTheTolerance) {

@@ -27,10 +27,10 @@ struct TFilamentBlock {
   std::size_t Psi() const { return WithPsi ? Base + 4 : kNoComponent; }
 };
 
-// Declares one filament's block on layout: V, F and T under error control, ψ too when the
-// structure is followed (its absolute tolerance a thousandth of theirs: ψ is a fraction of 1,
-// a tenth at the end of a fast line and a hundredth at the onset), and the time, which follows
-// from the others to the same order and needs no step of its own.
+// Declares one filament's block at the end of layout: V, F and T under error control; the
+// time, which follows from the others to the same order and needs no step of its own; and
+// with the structure ψ under error control too, its absolute tolerance a thousandth of theirs
+// (ψ is a fraction of 1, a tenth at the end of a fast line and a hundredth at the onset).
 TFilamentBlock DeclareFilament(TStateLayout& layout, bool with_structure);
 
 // How the fibre's structure takes part in one stretch of the line.

@@ -185,7 +185,8 @@ TEST(IntegrateAdaptive, DeclaredBlockIsIntegratedBesideTheOthers) {
 // Samples at requested positions from the dense output, those outside the line at its ends.
 TEST(IntegrateAdaptive, TellsTheObserverTheStateAtEachSample) {
   struct Recorder : StateObserver {
-    void OnState(double x, const TState& y) override { samples.push_back({x, y[0]}); }
+    void OnState(double x, const TState& y) override { samples.push_back({x, y[component]}); }
+    std::size_t component = 0;  // y
     std::vector<std::pair<double, double>> samples;
   } recorder;
   ExponentialModel model(1.0, {1.0});

@@ -1,30 +1,18 @@
 #pragma once
 
-#include <cmath>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "core/converged/adaptive_driver.h"
+#include "core/converged/event_list.h"
 #include "core/converged/local_spinline_system.h"
+#include "core/converged/state_layout.h"
 #include "core/inputs/spin_condition.h"
 #include "core/solver/init_spinline.h"
 
 namespace vellmor {
-
-// Error control of the adaptive integration: a step is accepted when every component's error
-// estimate is within Absolute + Relative × (|y| + |h y'|).
-struct TIntegrationTolerance {
-  double Relative = 1e-8;
-  double Absolute = 1e-8;  // V, F and T are all well above 1 in their units
-};
-
-// Told of the state at each requested position of a pass, in order.
-class SpinlineStateObserver {
- public:
-  virtual ~SpinlineStateObserver() = default;
-  // y is the state (V, F, T) at position x (cm).
-  virtual void OnState(double x, const TSpinlineState& y) = 0;
-};
 
 // The largest strain rate dV/dx of a pass and where it is (cm).
 struct TStrainRatePeak {
@@ -34,13 +22,13 @@ struct TStrainRatePeak {
 
 // How a pass ended.
 struct TAdaptivePassEnd {
-  bool RanAway = false;    // stopped where the filament passed 1.2 × the take-up velocity
-  double X = 0.0;          // where the pass stopped: the take-up end unless it ran away (cm)
-  TSpinlineState State{};  // V, F, T and the time there
+  bool RanAway = false;  // stopped where the filament reached 1.2 × the take-up velocity
+  double X = 0.0;        // where the pass stopped: the take-up end unless it ran away (cm)
+  TState State;          // the filament there (AdaptivePass::Filament names its components)
   // Where T first fell below the solidification temperature (cm), if it did, and the state
   // there.
   std::optional<double> FreezePoint;
-  TSpinlineState FreezeState{};
+  TState FreezeState;
   // The largest dV/dx: at the accepted steps' ends and the solidification crossing, where the
   // rate peaks inside a stretch at the vertex of the parabola through the three steps' ends
   // around it.
@@ -52,15 +40,15 @@ struct TAdaptivePassEnd {
 };
 
 // One pass down the spinline at a given spinneret tension with an adaptive embedded
-// Runge–Kutta method (Dormand–Prince 5(4) with its dense output), every coefficient taken from
-// the current state and the laws' constants k. The line is integrated stretch by stretch
-// between the zone ends, which are discontinuities of the air; the solidification crossing
-// (the glass point) is an event located on the dense output, and the integration restarts
-// there with the other viscosity. With the structure, the crystallization window's upper
-// edge is a located event in the same way, ψ is a controlled component of the state, and
-// the onset of crystallization is located on the dense output. The pass stops at the end of the
-// first step where the filament runs away (faster than 1.2 × the take-up velocity); a melt
-// that leaves the spinneret faster than that has run away at x = 0, whatever the tension.
+// Runge–Kutta method (Dormand–Prince 5(4) with its dense output, adaptive_driver.h), every
+// coefficient taken from the current state and the laws' constants k. The line is integrated
+// stretch by stretch between the zone ends, which are discontinuities of the air. Its events,
+// located on the dense output: the solidification crossing (the glass point), where the
+// integration restarts with the other viscosity; with the structure the crystallization
+// window's upper edge, a restart in the same way, and the onset of crystallization, only noted
+// (ψ is then a controlled component of the state); and the runaway, where the filament reaches
+// 1.2 × the take-up velocity and the pass stops. A melt that leaves the spinneret faster than
+// that has run away at x = 0, whatever the tension.
 //
 // Throws CalculationError on a floating-point fault in an accepted step (kInvalidOperation,
 // kDivisionByZero, kOverflow) and when the step size underflows (kStepSizeUnderflow).
@@ -77,36 +65,36 @@ class AdaptivePass {
   // the pass reaches. Clears this thread's floating-point flags first.
   TAdaptivePassEnd Run(double spinneret_tension, long& evaluations,
                        std::span<const double> sample_x = {},
-                       SpinlineStateObserver* observer = nullptr) const;
+                       StateObserver* observer = nullptr) const;
 
   // The take-up end of the line: the end position of zone 3 (cm).
-  double Length() const { return length_; }
+  double Length() const { return ends_.back(); }
+  // Where the filament's components sit in the states of this pass: ψ only with the
+  // structure.
+  const TFilamentBlock& Filament() const { return filament_; }
 
  private:
-  // A stretch of the line with one zone's air.
-  struct TStretch {
-    double End = 0.0;  // cm
-    TZoneAir Air;
-  };
-
-  // Which side of the crystallization window's edges the filament is on: below the
-  // solidification temperature, inside the window (or simply molten without the structure),
-  // at or above its upper edge. Every change is a located event.
-  int Band(double t) const;
-  // The edge between band and the next one in direction (+1 up, -1 down).
-  double EdgeBetween(int band, int direction) const;
+  class PassModel;  // one run's model for the driver
 
   TSpinlineConstants<double> k_;
   std::optional<TStructureConstants> structure_;
-  double onset_psi_ = HUGE_VAL;
-  std::size_t controlled_ = kControlledComponents;
+  bool window_ = false;  // with the structure, a crystallization window above the glass point
   double iv_;
   double mass_flow_;
-  double length_;
+  double exit_velocity_;     // cm/s
+  double melt_temperature_;  // °C
   double runaway_velocity_;  // cm/s
-  TSpinlineState exit_state_without_tension_{};
   TIntegrationTolerance tolerance_;
-  std::vector<TStretch> stretches_;
+  TStateLayout layout_;
+  TFilamentBlock filament_;
+  // The stretches of the line, each with one zone's air: their ends (cm) and airs.
+  std::vector<double> ends_;
+  std::vector<TZoneAir> airs_;
+  // The events and where each is in the list (kNoEvent when not watched).
+  std::vector<TEvent> events_;
+  std::size_t solidification_ = TDriverEnd::kNoEvent;
+  std::size_t window_edge_ = TDriverEnd::kNoEvent;
+  std::size_t onset_ = TDriverEnd::kNoEvent;
 };
 
 }  // namespace vellmor

@@ -1,26 +1,26 @@
 // Shooting on the spinneret tension F0 until the converged pass meets the take-up velocity:
 //
-//   r(F0) = ln(V_end / V_takeup),  V_end = V at the take-up end, or where the pass ran away
+//   r(F0) = 1 - V_takeup / V_end,  V_end = V at the take-up end
 //
-// First fixed steps of 2.5 dyn from 25 dyn, as the classical search, until r changes sign;
-// then TOMS 748 on the bracket. The logarithm keeps r nearly linear in F0 over the wide range
-// of velocities the bracket spans; a pass within the velocity tolerance counts as a root.
+// (of a pass that ran away, what V_end would have been: below). First fixed steps of 2.5 dyn
+// from 25 dyn, as the classical search, until r changes sign; then the shooting of
+// newton_shooting.h on the one unknown F0 inside the bracket. Near the root r is nearly
+// straight in F0 (ln(V_end / V_takeup) bends up towards the runaways, 1 / V_end hardly), and
+// its slope there is that of the logarithm; a pass within the velocity tolerance counts as a
+// root.
 
 #include "core/converged/converged_solution.h"
 
 #include <algorithm>
-#include <cfloat>
+#include <climits>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 #include <string>
-
-#include <boost/math/tools/toms748_solve.hpp>
 
 #include "core/analysis/air_pole.h"
 #include "core/base/floating_point_check.h"
 #include "core/base/run_error.h"
 #include "core/base/vector_state.h"
+#include "core/converged/newton_shooting.h"
 #include "core/solver/init_spinline.h"
 
 namespace vellmor {
@@ -32,47 +32,58 @@ constexpr double kTensionStep = 2.5;    // dyn
 constexpr TIntegrationTolerance kBracketingTolerance{1e-5, 1e-5};
 
 // Keeps the converged profile's samples, with the air of the zone that holds each position.
-class SampleRecorder : public SpinlineStateObserver {
+class SampleRecorder : public StateObserver {
  public:
-  SampleRecorder(const TSpinCondition& condition, double mass_flow,
+  SampleRecorder(const TSpinCondition& condition, const TFilamentBlock& filament, double mass_flow,
                  const TSpinlineConstants<double>& k, const TStructureConstants* structure,
                  std::vector<TConvergedSample>& samples)
       : condition_(condition),
+        filament_(filament),
         mass_flow_(mass_flow),
         k_(k),
         structure_(structure),
         samples_(samples) {}
 
-  void OnState(double x, const TSpinlineState& y) override {
-    samples_.push_back(SampleOf(condition_, mass_flow_, k_, structure_, x, y));
+  void OnState(double x, const TState& y) override {
+    samples_.push_back(SampleOf(condition_, filament_, mass_flow_, k_, structure_, x, y));
   }
 
   // The sample of state y at x, with the air of the zone that holds x; with the structure,
   // its birefringence that of the stress there (the caller freezes it past the freeze point).
-  static TConvergedSample SampleOf(const TSpinCondition& condition, double mass_flow,
-                                   const TSpinlineConstants<double>& k,
+  static TConvergedSample SampleOf(const TSpinCondition& condition, const TFilamentBlock& filament,
+                                   double mass_flow, const TSpinlineConstants<double>& k,
                                    const TStructureConstants* structure, double x,
-                                   const TSpinlineState& y) {
-    const LocalSpinlineSystem system(condition.IV, mass_flow, ZoneAirAt(condition, x),
-                                     y[2] < k.SolidificationC, nullptr, k,
+                                   const TState& y) {
+    const double t = y[filament.Temperature()];
+    const LocalSpinlineSystem system(filament, condition.IV, mass_flow, ZoneAirAt(condition, x),
+                                     t < k.SolidificationC, nullptr, k,
                                      TStructureMode{structure, false, std::nullopt});
     const TLocalPoint point = system.PointAt(y, x);
-    TConvergedSample sample{x, y[0], y[1], y[2], point.D, point.TA, point.H};
+    TConvergedSample sample{
+        x, y[filament.Velocity()], y[filament.Tension()], t, point.D, point.TA, point.H};
     if (structure != nullptr) {
       sample.Stress = point.Stress;
       sample.Birefringence = point.Birefringence;
       sample.Orientation = point.Orientation;
-      sample.Crystallinity = structure_laws::Crystallinity(*structure, y[kPsi]);
+      sample.Crystallinity = structure_laws::Crystallinity(*structure, y[filament.Psi()]);
     }
     return sample;
   }
 
  private:
   const TSpinCondition& condition_;
+  TFilamentBlock filament_;
   double mass_flow_;
   const TSpinlineConstants<double>& k_;
   const TStructureConstants* structure_;
   std::vector<TConvergedSample>& samples_;
+};
+
+// A pass of the bracketing: its spinneret tension (dyn), r(F0), and whether it ran away.
+struct TTrial {
+  double Tension = 0.0;
+  double Residual = 0.0;
+  bool RanAway = false;
 };
 
 // The passes of the shooting, their count and the pass that met the take-up velocity.
@@ -88,11 +99,11 @@ class Shooting {
         options_(options),
         evaluations_(evaluations) {}
 
-  // r(F0) of a bracketing pass.
-  double BracketingResidual(double tension) {
-    const double residual = Residual(bracketing_pass_, tension);
-    if (residual != 0.0 && std::fabs(residual) > kSureSide) return residual;
-    return Residual(tension);
+  // A bracketing pass at tension.
+  TTrial Bracketing(double tension) {
+    double residual = Residual(bracketing_pass_, tension);
+    if (residual == 0.0 || std::fabs(residual) <= kSureSide) residual = Residual(tension);
+    return {tension, residual, last_ran_away_};
   }
 
   // r(F0) at the full tolerance, or exactly 0 when the pass meets the take-up velocity within
@@ -131,11 +142,12 @@ class Shooting {
     if (passes_ >= options_.MaxPasses) ThrowNoConvergence();
     ++passes_;
     const TAdaptivePassEnd end = pass.Run(tension, evaluations_);
-    const double ratio = end.State[0] / take_up_velocity_;
+    const double ratio = end.State[pass.Filament().Velocity()] / take_up_velocity_;
+    last_ran_away_ = end.RanAway;
     if (!end.RanAway) {
       if (&pass == &pass_) {
         full_[0] = full_[1];
-        full_[1] = {tension, std::log(ratio)};
+        full_[1] = {tension, (1.0 - 1.0 / ratio)};
         ++full_count_;
       }
       if (&pass == &pass_ && std::fabs(ratio - 1.0) < options_.VelocityTolerance) {
@@ -143,12 +155,13 @@ class Shooting {
         root_end_ = end;
         return 0.0;
       }
-      return std::log(ratio);
+      return (1.0 - 1.0 / ratio);
     }
     // A runaway stops the pass; the earlier it ran away, the farther above the take-up
-    // velocity its end would have been. Scaling by the share of the line it covered keeps r
-    // growing with the tension and meets the full passes at the runaway limit.
-    return std::log(ratio) * pass.Length() / std::max(end.X, 1e-3 * pass.Length());
+    // velocity its end would have been: as if V grew by the same factor over each share of
+    // the line it covered, V_end / V_takeup = ratio^(L / X). That keeps r growing with the
+    // tension, below 1, and meets the full passes at the runaway limit.
+    return 1.0 - std::pow(ratio, -pass.Length() / std::max(end.X, 1e-3 * pass.Length()));
   }
 
   const AdaptivePass& bracketing_pass_;
@@ -157,6 +170,7 @@ class Shooting {
   const TConvergedOptions& options_;
   long& evaluations_;
   int passes_ = 0;
+  bool last_ran_away_ = false;
   struct TFullPass {
     double Tension = 0.0;
     double Residual = 0.0;
@@ -168,46 +182,69 @@ class Shooting {
   TAdaptivePassEnd root_end_;
 };
 
-// The root inside the bracket [low, high] whose residuals have opposite signs, by TOMS 748.
-double RootInBracket(Shooting& shooting, double low, double low_residual, double high,
-                     double high_residual) {
-  if (low > high) {
-    std::swap(low, high);
-    std::swap(low_residual, high_residual);
-  }
+// r(F0) at the full tolerance as the shooting's one residual of one unknown.
+TResidualFunction ResidualOf(Shooting& shooting) {
+  return [&shooting](std::span<const double> f0, std::span<double> r) {
+    r[0] = shooting.Residual(f0[0]);
+  };
+}
+
+// The root inside the bracket of the last two bracketing passes, whose residuals have opposite
+// signs. The shooting starts from the end nearer the root that reached the take-up end, with
+// its residual.
+double RootInBracket(Shooting& shooting, std::span<const TTrial> trials) {
   shooting.MarkBracketed();
-  // The shooting keeps the pass bound; TOMS 748 needs no bound of its own.
-  std::uintmax_t iterations = std::numeric_limits<std::uintmax_t>::max();
-  // The bracket shrinks to adjacent doubles only if the take-up end cannot be resolved to the
-  // velocity tolerance: TOMS 748 stops there, and so does the search.
-  boost::math::tools::toms748_solve(
-      [&shooting](double f0) { return shooting.Residual(f0); }, low, high, low_residual,
-      high_residual, [](double a, double b) { return b - a <= 4.0 * DBL_EPSILON * std::fabs(b); },
-      iterations);
+  const TTrial& last = trials[trials.size() - 1];
+  const TTrial& other = trials[trials.size() - 2];
+  TShootingOptions options;
+  // The shooting keeps the pass bound; the shooter needs no bound of its own. The bracket
+  // shrinks to adjacent doubles only if the take-up end cannot be resolved to the velocity
+  // tolerance: the shooter stops there, and so does the search.
+  options.MaxEvaluations = INT_MAX;
+  const bool last_low = last.Tension < other.Tension;
+  const TTrial& low = last_low ? last : other;
+  const TTrial& high = last_low ? other : last;
+  options.Bracket = {low.Tension, low.Residual, high.Tension, high.Residual};
+  // Only a pass with a positive residual runs away: one end at least reached the take-up end.
+  const bool start_last =
+      other.RanAway || (!last.RanAway && std::fabs(last.Residual) < std::fabs(other.Residual));
+  const TTrial& start = start_last ? last : other;
+  const TTrial& far = start_last ? other : last;
+  TShootingStart shot{{start.Tension}, {start.Residual}, {}, {}};
+  // The two passes nearest the start that reached the take-up end give the first slope, or
+  // the far end alone (the chord).
+  std::vector<TTrial> near;
+  for (const TTrial& trial : trials) {
+    if (!trial.RanAway && trial.Tension != start.Tension) near.push_back(trial);
+  }
+  std::sort(near.begin(), near.end(), [&start](const TTrial& a, const TTrial& b) {
+    return std::fabs(a.Tension - start.Tension) > std::fabs(b.Tension - start.Tension);
+  });
+  if (near.empty()) near.push_back(far);
+  for (std::size_t i = near.size() > 2 ? near.size() - 2 : 0; i < near.size(); ++i) {
+    shot.Before.push_back({near[i].Tension, near[i].Residual});
+  }
+  Shoot(ResidualOf(shooting), shot, options);
   if (!shooting.Root()) shooting.ThrowNoConvergence();
   return *shooting.Root();
 }
 
-// Secant steps from a neighbour's root until the root is met or bracketed; nullopt when they
-// wander off, and the usual bracketing takes over.
+// The shooting from a neighbour's root with its slope (by a difference when it has none);
+// nullopt when its steps wander off without meeting or bracketing the root, and the usual
+// bracketing takes over.
 std::optional<double> RootFromNeighbour(Shooting& shooting,
                                         const TConvergedOptions::TStart& start) {
-  constexpr int kSecantSteps = 6;
-  double a = start.Tension;
-  double residual_a = shooting.Residual(a);
-  if (residual_a == 0.0) return a;
-  if (!(start.Slope > 0.0)) return std::nullopt;
-  double b = a - residual_a / start.Slope;
-  for (int step = 0; step < kSecantSteps && std::isfinite(b); ++step) {
-    const double residual_b = shooting.Residual(b);
-    if (residual_b == 0.0) return b;
-    if (std::signbit(residual_a) != std::signbit(residual_b)) {
-      return RootInBracket(shooting, a, residual_a, b, residual_b);
-    }
-    const double next = b - residual_b * (b - a) / (residual_b - residual_a);
-    a = b;
-    residual_a = residual_b;
-    b = next;
+  TShootingOptions options;
+  options.MaxEvaluations = 7;
+  std::vector<double> slope;
+  if (start.Slope > 0.0) slope = {start.Slope};
+  const TShootingResult shot =
+      Shoot(ResidualOf(shooting), {{start.Tension}, {}, slope, {}}, options);
+  if (shooting.Root()) return *shooting.Root();
+  if (shot.Bracket) {
+    const TTrial ends[] = {{shot.Bracket->Low, shot.Bracket->LowResidual, false},
+                           {shot.Bracket->High, shot.Bracket->HighResidual, false}};
+    return RootInBracket(shooting, ends);
   }
   return std::nullopt;
 }
@@ -220,18 +257,16 @@ double FindSpinneretTension(Shooting& shooting, const TConvergedOptions& options
     }
   }
   // Fixed steps until one pass arrives too fast and one too slow, as the classical search.
-  double tension = kFirstTension;
-  double residual = shooting.BracketingResidual(tension);
-  double other_tension = tension;
-  double other_residual = residual;
-  while (residual != 0.0 && std::signbit(residual) == std::signbit(other_residual)) {
-    other_tension = tension;
-    other_residual = residual;
-    tension += residual > 0.0 ? -kTensionStep : kTensionStep;
-    residual = shooting.BracketingResidual(tension);
+  std::vector<TTrial> trials{shooting.Bracketing(kFirstTension)};
+  while (trials.back().Residual != 0.0 &&
+         (trials.size() == 1 ||
+          std::signbit(trials.back().Residual) == std::signbit(trials.end()[-2].Residual))) {
+    const TTrial& last = trials.back();
+    trials.push_back(
+        shooting.Bracketing(last.Tension + (last.Residual > 0.0 ? -kTensionStep : kTensionStep)));
   }
-  if (residual == 0.0) return tension;
-  return RootInBracket(shooting, tension, residual, other_tension, other_residual);
+  if (trials.back().Residual == 0.0) return trials.back().Tension;
+  return RootInBracket(shooting, trials);
 }
 
 }  // namespace
@@ -284,7 +319,8 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   TAdaptivePassEnd end = shooting.RootEnd();
   if (!options.SampleX.empty()) {
     solution.Profile.reserve(options.SampleX.size());
-    SampleRecorder recorder(condition, exit.MassFlow, k, structure, solution.Profile);
+    SampleRecorder recorder(condition, pass.Filament(), exit.MassFlow, k, structure,
+                            solution.Profile);
     end = pass.Run(solution.SpinneretTension, solution.Evaluations, options.SampleX, &recorder);
     // The orientation frozen in at the freeze point stays, whatever the stress does after.
     if (end.FrozenBirefringence) {
@@ -295,17 +331,18 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
       }
     }
   }
-  solution.FinalVelocity = end.State[0];
-  solution.TakeUpTension = end.State[1];
-  solution.FinalTemperature = end.State[2];
+  const TFilamentBlock& filament = pass.Filament();
+  solution.FinalVelocity = end.State[filament.Velocity()];
+  solution.TakeUpTension = end.State[filament.Tension()];
+  solution.FinalTemperature = end.State[filament.Temperature()];
   solution.Length = pass.Length();
   solution.FreezePoint = end.FreezePoint;
   if (end.FreezePoint) {
-    solution.FreezeState = SampleRecorder::SampleOf(condition, exit.MassFlow, k, structure,
-                                                    *end.FreezePoint, end.FreezeState);
+    solution.FreezeState = SampleRecorder::SampleOf(condition, filament, exit.MassFlow, k,
+                                                    structure, *end.FreezePoint, end.FreezeState);
   }
   const TConvergedSample at_end =
-      SampleRecorder::SampleOf(condition, exit.MassFlow, k, structure, end.X, end.State);
+      SampleRecorder::SampleOf(condition, filament, exit.MassFlow, k, structure, end.X, end.State);
   solution.FinalDiameter = at_end.D;
   if (structure != nullptr) {
     TStructureSummary summary;
@@ -317,7 +354,7 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
     solution.Structure = summary;
   }
   solution.ExitVelocity = exit.Velocity;
-  solution.ResidenceTime = end.State[kTime];
+  solution.ResidenceTime = end.State[filament.Time()];
   solution.PeakStrainRate = end.PeakStrainRate;
   ThrowOnFloatingPointFault();
   return solution;

@@ -48,11 +48,11 @@ struct TConvergedOptions {
   // it to the line). Without it the passes are those of the spinline alone.
   bool Structure = false;
   // Where to start the shooting for a condition next to one already solved: that solution's
-  // spinneret tension and residual slope. Secant steps from there at the full tolerance, a
-  // few passes in all, instead of the bracketing from 25 dyn.
+  // spinneret tension and residual slope. The shooting's steps from there at the full
+  // tolerance, a few passes in all, instead of the bracketing from 25 dyn.
   struct TStart {
     double Tension = 0.0;  // dyn
-    double Slope = 0.0;    // of r(F0) = ln(V_end / V_takeup), 1/dyn
+    double Slope = 0.0;    // of r(F0) = 1 - V_takeup / V_end, 1/dyn
   };
   std::optional<TStart> Start;
 };
@@ -87,7 +87,8 @@ struct TConvergedSolution {
   double ExitVelocity = 0.0;       // V at the spinneret exit (cm/s)
   double ResidenceTime = 0.0;      // the filament's time from the spinneret to the end (s)
   TStrainRatePeak PeakStrainRate;  // the largest dV/dx (1/s) and where (cm)
-  // ∂ ln(V_end / V_takeup) / ∂F0 near the root (1/dyn), from the last two passes at the full
+  // ∂r/∂F0 of r = 1 - V_takeup / V_end near the root (1/dyn; there the same as that of
+  // ln(V_end / V_takeup)), from the last two passes at the full
   // tolerance: where a neighbouring condition starts its shooting. 0 when unknown.
   double ResidualSlope = 0.0;
   // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the
@@ -100,7 +101,7 @@ struct TConvergedSolution {
 
 // The converged solution of a validated condition. The spinneret tension is bracketed as the
 // classical search does (25 dyn, then steps of 2.5 dyn until the take-up end changes side),
-// then found with a bracketing root finder (TOMS 748). Throws CalculationError on a
+// then found by the shooting of newton_shooting.h inside the bracket. Throws CalculationError on a
 // floating-point fault, a step-size underflow, or when the take-up velocity is not met within
 // options.MaxPasses passes (kNoConvergence).
 TConvergedSolution SolveConverged(const TSpinCondition& condition,

@@ -22,6 +22,7 @@
 
 #include "core/converged/local_spinline_system.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace vellmor {
@@ -32,21 +33,33 @@ TZoneAir ZoneAirAt(const TSpinCondition& condition, double x) {
   return ZoneAir(condition, 3);
 }
 
-LocalSpinlineSystem::LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone,
-                                         bool glassy, long* evaluations,
-                                         const TSpinlineConstants<double>& k,
+TFilamentBlock DeclareFilament(TStateLayout& layout, bool with_structure) {
+  const TFilamentBlock filament{layout.Size(), with_structure};
+  layout.Add({"velocity"});
+  layout.Add({"tension"});
+  layout.Add({"temperature"});
+  layout.Add({"time", false});
+  if (with_structure) layout.Add({"psi", true, 1e-3});
+  return filament;
+}
+
+LocalSpinlineSystem::LocalSpinlineSystem(const TFilamentBlock& filament, double iv,
+                                         double mass_flow, const TZoneAir& zone, bool glassy,
+                                         long* evaluations, const TSpinlineConstants<double>& k,
                                          const TStructureMode& structure)
-    : k_(k),
+    : filament_(filament),
+      k_(k),
       viscosity_factor_(laws::ViscosityFactor(k, std::pow(iv, k.IvExponent))),
       glassy_(glassy),
       mass_flow_(mass_flow),
       zone_(zone),
       evaluations_(evaluations),
-      structure_(structure) {}
+      structure_(structure) {
+  assert(structure.Constants == nullptr || filament.WithPsi);
+}
 
-TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) const {
-  const double v = y[0];
-  const double t = y[2];
+inline TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, double psi,
+                                                double x) const {
   const double w = mass_flow_;
   TLocalPoint point;
   point.Rho = laws::Density(k_, t);
@@ -60,7 +73,7 @@ TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) cons
   } else if (structure != nullptr && structure->Coupled) {
     // In proportion to the crystals' share of it: a melt that cannot crystallize does not
     // stiffen.
-    point.Eta *= 1.0 + (k_.SolidFactor - 1.0) * structure_laws::Crystallinity(*structure, y[kPsi]);
+    point.Eta *= 1.0 + (k_.SolidFactor - 1.0) * structure_laws::Crystallinity(*structure, psi);
   }
   point.D = std::sqrt(laws::DiameterSquared(k_, w, v, point.Rho));
   const double area = laws::CrossSection(k_, point.D);
@@ -73,7 +86,7 @@ TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) cons
   point.H = laws::HeatTransfer(
       k_, std::pow(laws::FilamentFlowBase(v, area), k_.VelocityAreaExponent), cross_flow_factor);
   if (structure != nullptr) {
-    point.Stress = structure_laws::TensileStress(y[1], point.Rho, v, w);
+    point.Stress = structure_laws::TensileStress(f, point.Rho, v, w);
     point.Birefringence = structure_.FrozenBirefringence.value_or(
         structure_laws::Birefringence(*structure, point.Stress));
     point.Orientation = structure_laws::Orientation(*structure, point.Birefringence);
@@ -84,13 +97,18 @@ TLocalPoint LocalSpinlineSystem::PointAt(const TSpinlineState& y, double x) cons
   return point;
 }
 
-void LocalSpinlineSystem::operator()(const TSpinlineState& y, TSpinlineState& dydx,
-                                     double x) const {
+TLocalPoint LocalSpinlineSystem::PointAt(const TState& y, double x) const {
+  return PointOf(y[filament_.Velocity()], y[filament_.Tension()], y[filament_.Temperature()],
+                 filament_.WithPsi ? y[filament_.Psi()] : 0.0, x);
+}
+
+void LocalSpinlineSystem::operator()(const TState& y, TState& dydx, double x) const {
   if (evaluations_ != nullptr) ++*evaluations_;
-  const TLocalPoint point = PointAt(y, x);
-  const double v = y[0];
-  const double f = y[1];
-  const double t = y[2];
+  const double v = y[filament_.Velocity()];
+  const double f = y[filament_.Tension()];
+  const double t = y[filament_.Temperature()];
+  const double psi = filament_.WithPsi ? y[filament_.Psi()] : 0.0;
+  const TLocalPoint point = PointOf(v, f, t, psi, x);
   const double w = mass_flow_;
   const double dv = laws::VelocityDerivative(point.Rho, v, f, point.Eta, w);
   const double drag_factor =
@@ -104,10 +122,14 @@ void LocalSpinlineSystem::operator()(const TSpinlineState& y, TSpinlineState& dy
     if (structure->Coupled && dpsi != 0.0) {
       // The latent heat of the crystals formed keeps the filament warm.
       dt += structure->UltimateCrystallinity * structure->HeatOfFusionCalG *
-            structure_laws::RelativeCrystallinityRate(*structure, y[kPsi], dpsi) / point.Cp;
+            structure_laws::RelativeCrystallinityRate(*structure, psi, dpsi) / point.Cp;
     }
   }
-  dydx = {dv, df, dt, dpsi, 1.0 / v};
+  dydx[filament_.Velocity()] = dv;
+  dydx[filament_.Tension()] = df;
+  dydx[filament_.Temperature()] = dt;
+  dydx[filament_.Time()] = 1.0 / v;
+  if (filament_.WithPsi) dydx[filament_.Psi()] = dpsi;
 }
 
 }  // namespace vellmor

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <optional>
 
+#include "core/converged/state_layout.h"
 #include "core/inputs/spin_condition.h"
 #include "core/physics/cooling_air.h"
 #include "core/physics/pet_properties.h"
@@ -11,20 +12,26 @@
 
 namespace vellmor {
 
-// The state of the filament in the converged solution: velocity V (cm/s), tension F (dyn) and
-// temperature T (°C), in the order of the classical state vector, then Nakamura's integral ψ
-// of the crystallization rate (dψ/dx = K/V; 0 when the structure is not computed), then the
-// time the filament has taken from the spinneret (s), a quadrature (dt/dx = 1/V) that no
-// equation depends on.
-using TSpinlineState = std::array<double, 5>;
-inline constexpr std::size_t kPsi = 3;
-inline constexpr std::size_t kTime = 4;
+// Where one filament's components sit in the state of the converged solution, consecutive
+// from Base: velocity V (cm/s), tension F (dyn), temperature T (°C), the time the filament has
+// taken from the spinneret (s), a quadrature (dt/dx = 1/V) that no equation depends on, and
+// with the structure Nakamura's integral ψ of the crystallization rate (dψ/dx = K/V).
+struct TFilamentBlock {
+  std::size_t Base = 0;
+  bool WithPsi = false;
 
-// The components of the state whose errors the step-size control watches: V, F and T, and ψ
-// when the structure is computed. The time follows from the others to the same order and
-// needs no step of its own.
-inline constexpr std::size_t kControlledComponents = 3;
-inline constexpr std::size_t kControlledWithStructure = 4;
+  std::size_t Velocity() const { return Base; }
+  std::size_t Tension() const { return Base + 1; }
+  std::size_t Temperature() const { return Base + 2; }
+  std::size_t Time() const { return Base + 3; }
+  std::size_t Psi() const { return WithPsi ? Base + 4 : kNoComponent; }
+};
+
+// Declares one filament's block at the end of layout: V, F and T under error control; the
+// time, which follows from the others to the same order and needs no step of its own; and
+// with the structure ψ under error control too, its absolute tolerance a thousandth of theirs
+// (ψ is a fraction of 1, a tenth at the end of a fast line and a hundredth at the onset).
+TFilamentBlock DeclareFilament(TStateLayout& layout, bool with_structure);
 
 // How the fibre's structure takes part in one stretch of the line.
 struct TStructureMode {
@@ -64,22 +71,27 @@ struct TLocalPoint {
 // structure one side of the crystallization window's upper edge.
 class LocalSpinlineSystem {
  public:
-  // iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass point.
-  // Every evaluation adds one to *evaluations when it is not null. k and the structure's
-  // constants must outlive the system.
-  LocalSpinlineSystem(double iv, double mass_flow, const TZoneAir& zone, bool glassy,
-                      long* evaluations = nullptr,
+  // filament: where the state holds the filament (its ψ declared when the structure is
+  // given); iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass
+  // point. Every evaluation adds one to *evaluations when it is not null. k and the
+  // structure's constants must outlive the system.
+  LocalSpinlineSystem(const TFilamentBlock& filament, double iv, double mass_flow,
+                      const TZoneAir& zone, bool glassy, long* evaluations = nullptr,
                       const TSpinlineConstants<double>& k = kBuiltInConstants,
                       const TStructureMode& structure = {});
 
   // The coefficients at state y and position x (cm).
-  TLocalPoint PointAt(const TSpinlineState& y, double x) const;
+  TLocalPoint PointAt(const TState& y, double x) const;
 
-  // dV/dx, dF/dx, dT/dx, dψ/dx and dt/dx at state y and position x, in odeint's form of a
-  // system.
-  void operator()(const TSpinlineState& y, TSpinlineState& dydx, double x) const;
+  // dV/dx, dF/dx, dT/dx, dψ/dx and dt/dx at state y and position x, into the filament's
+  // components of dydx (the others are left as they are), in odeint's form of a system.
+  void operator()(const TState& y, TState& dydx, double x) const;
 
  private:
+  // The coefficients of the filament's V, F, T and ψ (0 without the structure) at x.
+  TLocalPoint PointOf(double v, double f, double t, double psi, double x) const;
+
+  TFilamentBlock filament_;
   const TSpinlineConstants<double>& k_;
   double viscosity_factor_;  // 0.273 IV^5.056
   bool glassy_;

@@ -59,6 +59,24 @@ TEST(SolveConverged, DefaultCaseMeetsTheIndependentReference) {
   EXPECT_GT(solution.Evaluations, 0);
 }
 
+// From a neighbour's root and slope the shooting needs a few passes, not the bracketing's
+// eight and more; without a slope it takes one by a difference, and from a start that leads
+// nowhere the bracketing takes over. Every way meets the reference.
+TEST(SolveConverged, WarmStartMeetsTheReferenceInAFewPasses) {
+  struct Case {
+    double tension, slope;
+    int most_passes;
+  };
+  for (const Case c : {Case{40.0, 0.7, 6}, Case{40.4, 0.0, 6}, Case{400.0, 0.7, 20}}) {
+    SCOPED_TRACE(c.tension);
+    TConvergedOptions options;
+    options.Start = TConvergedOptions::TStart{c.tension, c.slope};
+    const TConvergedSolution solution = SolveConverged(DefaultCondition(), options);
+    ExpectReference(solution, kDefaultReference);
+    EXPECT_LE(solution.Passes, c.most_passes);
+  }
+}
+
 // Tolerance proportionality: each decade of tolerance takes most of a decade off the error
 // of the spinneret tension, down to a few 1e-9 at the default tolerance.
 TEST(SolveConverged, ErrorFallsWithTheTolerance) {
@@ -158,6 +176,21 @@ TEST(AdaptivePass, MeltBelowTheGlassPointIsFrozenAtTheSpinneret) {
   EXPECT_EQ(end.X, 1.0);
   ASSERT_TRUE(end.FreezePoint.has_value());
   EXPECT_EQ(*end.FreezePoint, 0.0);
+}
+
+// At 42.5 dyn the default filament runs away: the pass stops where it reaches 1.2 × the
+// take-up velocity of 5000 m/min, located on the dense output.
+TEST(AdaptivePass, StopsWhereTheFilamentReachesTheRunawayVelocity) {
+  const TSpinCondition condition = DefaultCondition();
+  const AdaptivePass pass(condition, SpinneretExit(condition), {});
+  long evaluations = 0;
+  const TAdaptivePassEnd end = pass.Run(42.5, evaluations);
+  EXPECT_TRUE(end.RanAway);
+  EXPECT_GT(end.X, 0.0);
+  EXPECT_LT(end.X, 100.0);
+  const double runaway_velocity = 1.2 * 5000.0 * 100.0 / 60.0;  // cm/s
+  EXPECT_GE(end.State[pass.Filament().Velocity()], runaway_velocity);
+  EXPECT_NEAR(end.State[pass.Filament().Velocity()], runaway_velocity, 1e-9);
 }
 
 // Zone 1 ending at 10.5 cm: the march puts the zone end on the grid point nearest to it, the

@@ -70,6 +70,8 @@ TEST(SpinlineLaws, ClassicalAndConvergedInstantiationsAgree) {
   std::uniform_real_distribution<double> air_velocity(0.0, 100.0);
   const double w = 1.0 / 60.0;  // g/s
   const TZoneAir still{16087.5, -32.5, 765.0, 0.0};
+  TStateLayout layout;
+  const TFilamentBlock filament = DeclareFilament(layout, false);
   double worst = 0.0;
   for (int trial = 0; trial < 20000; ++trial) {
     const double t = temperature(random);
@@ -91,10 +93,14 @@ TEST(SpinlineLaws, ClassicalAndConvergedInstantiationsAgree) {
     const TStateVector classical =
         SpinDerivatives(y, x, {pet.Rho, pet.Eta, pet.Cp, air.TA, air.H}, w);
 
-    const LocalSpinlineSystem converged(viscosity_iv, w, zone, t < kGlassTransition);
-    const TLocalPoint point = converged.PointAt({v, f, t}, x);
-    TSpinlineState dydx{};
-    converged({v, f, t}, dydx, x);
+    const LocalSpinlineSystem converged(filament, viscosity_iv, w, zone, t < kGlassTransition);
+    TState state = layout.Zero();
+    state[filament.Velocity()] = v;
+    state[filament.Tension()] = f;
+    state[filament.Temperature()] = t;
+    const TLocalPoint point = converged.PointAt(state, x);
+    TState dydx = layout.Zero();
+    converged(state, dydx, x);
 
     // Each difference against the size of the terms it is made of: dF/dx and dT/dx are
     // differences (drag and inertia against the weight, the air against the filament), which
@@ -106,14 +112,15 @@ TEST(SpinlineLaws, ClassicalAndConvergedInstantiationsAgree) {
     const double air_scale = std::fabs(zone.A1 / (x + zone.A2)) + std::fabs(zone.A3);
     const double temperature_scale =
         std::fabs(classical[kTemperature]) * (air_scale + std::fabs(t)) / std::fabs(air.TA - t);
-    const double checks[][3] = {{pet.Rho, point.Rho, std::fabs(pet.Rho)},
-                                {pet.Cp, point.Cp, std::fabs(pet.Cp)},
-                                {pet.Eta, point.Eta, std::fabs(pet.Eta)},
-                                {air.TA, point.TA, air_scale},
-                                {air.H, point.H, std::fabs(air.H)},
-                                {classical[kVelocity], dydx[0], std::fabs(classical[kVelocity])},
-                                {classical[kTension], dydx[1], tension_scale},
-                                {classical[kTemperature], dydx[2], temperature_scale}};
+    const double checks[][3] = {
+        {pet.Rho, point.Rho, std::fabs(pet.Rho)},
+        {pet.Cp, point.Cp, std::fabs(pet.Cp)},
+        {pet.Eta, point.Eta, std::fabs(pet.Eta)},
+        {air.TA, point.TA, air_scale},
+        {air.H, point.H, std::fabs(air.H)},
+        {classical[kVelocity], dydx[filament.Velocity()], std::fabs(classical[kVelocity])},
+        {classical[kTension], dydx[filament.Tension()], tension_scale},
+        {classical[kTemperature], dydx[filament.Temperature()], temperature_scale}};
     for (const auto& [a, b, scale] : checks) {
       const double difference = std::fabs(a - b) / scale;
       worst = std::max(worst, difference);

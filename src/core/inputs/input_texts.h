@@ -39,25 +39,25 @@ struct TInputTexts {
 //
 //   const TInputTexts texts = TextsOf(Conditions{.take_up_speed_m_min = 4500});
 struct Conditions {
-  std::optional<double> hole_diameter_cm;
-  std::optional<double> polymer_output_g_min;
-  std::optional<double> take_up_speed_m_min;
-  std::optional<double> melt_temperature_C;
-  std::optional<double> zone1_end_cm;
-  std::optional<double> zone1_a1_C_cm;
-  std::optional<double> zone1_a2_cm;
-  std::optional<double> zone1_a3_C;
-  std::optional<double> zone1_air_velocity_cm_s;
-  std::optional<double> zone2_end_cm;
-  std::optional<double> zone2_a1_C_cm;
-  std::optional<double> zone2_a2_cm;
-  std::optional<double> zone2_a3_C;
-  std::optional<double> zone2_air_velocity_cm_s;
-  std::optional<double> zone3_end_cm;
-  std::optional<double> zone3_air_velocity_cm_s;
-  std::optional<double> iv;
-  std::optional<double> increment_cm;
-  std::optional<std::string> save_file;
+  std::optional<double> hole_diameter_cm = {};
+  std::optional<double> polymer_output_g_min = {};
+  std::optional<double> take_up_speed_m_min = {};
+  std::optional<double> melt_temperature_C = {};
+  std::optional<double> zone1_end_cm = {};
+  std::optional<double> zone1_a1_C_cm = {};
+  std::optional<double> zone1_a2_cm = {};
+  std::optional<double> zone1_a3_C = {};
+  std::optional<double> zone1_air_velocity_cm_s = {};
+  std::optional<double> zone2_end_cm = {};
+  std::optional<double> zone2_a1_C_cm = {};
+  std::optional<double> zone2_a2_cm = {};
+  std::optional<double> zone2_a3_C = {};
+  std::optional<double> zone2_air_velocity_cm_s = {};
+  std::optional<double> zone3_end_cm = {};
+  std::optional<double> zone3_air_velocity_cm_s = {};
+  std::optional<double> iv = {};
+  std::optional<double> increment_cm = {};
+  std::optional<std::string> save_file = {};
 
   friend bool operator==(const Conditions&, const Conditions&) = default;
 };

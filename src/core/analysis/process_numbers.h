@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/physics/pet_properties.h"
+#include "core/physics/spinline_constants.h"
 #include "core/solver/run_state.h"
 
 namespace vellmor {

@@ -10,17 +10,11 @@
 #include <cstddef>
 #include <span>
 
+#include "core/converged/converged_types.h"
 #include "core/converged/event_list.h"
 #include "core/converged/state_layout.h"
 
 namespace vellmor {
-
-// Error control of the adaptive integration: a step is accepted when every controlled
-// component's error estimate is within Absolute × its scale + Relative × (|y| + |h y'|).
-struct TIntegrationTolerance {
-  double Relative = 1e-8;
-  double Absolute = 1e-8;  // V, F and T are all well above 1 in their units
-};
 
 // Told of the state at each requested position of a pass, in order.
 class StateObserver {

@@ -14,12 +14,6 @@
 
 namespace vellmor {
 
-// The largest strain rate dV/dx of a pass and where it is (cm).
-struct TStrainRatePeak {
-  double Rate = 0.0;  // 1/s
-  double X = 0.0;
-};
-
 // How a pass ended.
 struct TAdaptivePassEnd {
   bool RanAway = false;  // stopped where the filament reached 1.2 × the take-up velocity

@@ -11,6 +11,8 @@
 
 #include "core/converged/converged_solution.h"
 
+#include "core/converged/adaptive_pass.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>

@@ -21,7 +21,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/converged/adaptive_pass.h"
+#include "core/converged/converged_types.h"
 #include "core/inputs/spin_condition.h"
 #include "core/model_card/model_card.h"
 #include "core/solver/calculate_spinline.h"

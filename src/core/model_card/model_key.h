@@ -16,7 +16,7 @@
 #include <variant>
 
 #include "core/model_card/card_number.h"
-#include "core/physics/spinline_laws.h"
+#include "core/physics/spinline_constants.h"
 #include "core/structure/structure_laws.h"
 
 namespace vellmor {

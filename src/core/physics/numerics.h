@@ -5,6 +5,7 @@
 
 #include "core/physics/extended_math.h"
 #include "core/physics/spinline_laws.h"
+#include "core/physics/units.h"
 
 namespace vellmor {
 
@@ -52,14 +53,6 @@ inline double SquareRootByPower(long double a) {
     if (below == above) return below;
   }
   return static_cast<double>(Power(a, 0.5L));
-}
-
-// Micrometres per centimetre: diameters as the exports and the process numbers give them.
-inline constexpr double kMicrometresPerCm = 1e4;
-
-// A filament velocity in cm/s as the report shows it, in m/min (the unit of the take-up speed).
-inline double MetresPerMinute(double centimetres_per_second) {
-  return static_cast<double>(centimetres_per_second * 60.0L / 100.0L);
 }
 
 }  // namespace vellmor

@@ -5,9 +5,6 @@
 
 namespace vellmor {
 
-// The glass transition of PET (°C): below it the viscosity is a hundred times higher, the
-// filament hardly draws any more and its structure is frozen in.
-inline constexpr double kGlassTransition = kBuiltInConstants.SolidificationC;
 
 // Density, specific heat and Trouton viscosity of PET at one temperature.
 struct TPetProperties {

@@ -7,12 +7,33 @@ include(CMakePackageConfigHelpers)
 
 # The core library for programs of their own: find_package(Vellmor), Vellmor::core.
 set_target_properties(vellmor_core PROPERTIES EXPORT_NAME core)
-target_include_directories(vellmor_core
-  PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/vellmor>)
+target_include_directories(vellmor_core PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 install(TARGETS vellmor_core EXPORT VellmorTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/core/
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vellmor/core
-        FILES_MATCHING PATTERN "*.h")
+# The interface, <vellmor/...>: the requests, the documents and the inputs, and every header
+# they include, found by following their includes; the rest (the formulas, the solver's
+# steps, the fit's parts) is the core's own and not installed.
+set(interface)
+file(GLOB pending RELATIVE ${PROJECT_SOURCE_DIR}/src/core
+     ${PROJECT_SOURCE_DIR}/src/core/requests/*.h ${PROJECT_SOURCE_DIR}/src/core/documents/*.h)
+list(APPEND pending inputs/input_fields.h base/message_sink.h)
+while(pending)
+  list(POP_FRONT pending header)
+  if(header IN_LIST interface)
+    continue()
+  endif()
+  list(APPEND interface ${header})
+  file(STRINGS ${PROJECT_SOURCE_DIR}/src/core/${header} includes
+       REGEX "^#include \"vellmor/[^\"]+\"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"vellmor/([^\"]+)\".*" "\\1" included "${line}")
+    list(APPEND pending ${included})
+  endforeach()
+endwhile()
+foreach(header ${interface})
+  get_filename_component(directory ${header} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/core/${header}
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vellmor/${directory})
+endforeach()
 set(VELLMOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vellmor)
 install(EXPORT VellmorTargets NAMESPACE Vellmor:: DESTINATION ${VELLMOR_CMAKE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VellmorConfig.cmake.in

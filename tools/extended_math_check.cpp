@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/physics/extended_math.h"
 #include "support/extended_math_reference.h"
+#include "vellmor/physics/extended_math.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/inputs/input_texts.h"
 #include "gui/button_glyphs.h"
+#include "vellmor/inputs/input_texts.h"
 
 // The main window's controls as data: where each sits and what it says. The window builds
 // itself from these tables and reads its edits through them.

@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "core/documents/document_kind.h"
 #include "gui/profile_curves.h"
 #include "gui/profile_plots.h"
+#include "vellmor/documents/document_kind.h"
 
 namespace vellmor::gui {
 

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
-#include "core/base/message_sink.h"
 #include "gui/t_profile_window.h"
+#include "vellmor/base/message_sink.h"
 
 class QListWidget;
 class QListWidgetItem;

@@ -11,8 +11,6 @@
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "core/inputs/user_number_format.h"
-#include "core/run/run_sequence.h"
 #include "gui/bevel_panel.h"
 #include "gui/directory_chain.h"
 #include "gui/form_style.h"
@@ -21,6 +19,8 @@
 #include "gui/t_finish_form.h"
 #include "gui/t_form2.h"
 #include "gui/widget_factory.h"
+#include "vellmor/inputs/user_number_format.h"
+#include "vellmor/run/run_sequence.h"
 
 namespace vellmor::gui {
 namespace {

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/inputs/input_texts.h"
-#include "core/solver/run_state.h"
 #include "gui/form1_layout.h"
 #include "gui/message_box_sink.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/solver/run_state.h"
 
 class QLineEdit;
 class QPushButton;

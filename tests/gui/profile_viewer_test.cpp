@@ -21,14 +21,14 @@
 #include <string>
 #include <vector>
 
-#include "core/report/format_fixed.h"
-#include "core/run/run_sequence.h"
 #include "forms_fixture.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_plots.h"
 #include "gui/t_profile_window.h"
 #include "modal_closer.h"
 #include "support/default_result_header.h"
+#include "vellmor/report/format_fixed.h"
+#include "vellmor/run/run_sequence.h"
 
 using vellmor::gui::TPlot;
 using vellmor::gui::TProfileWindow;

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
 #include "support/reference_spinline.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor::test {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/physics/spinline_constants.h"
-#include "core/solver/run_state.h"
+#include "vellmor/physics/spinline_constants.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <span>
 
-#include "core/converged/converged_types.h"
-#include "core/converged/event_list.h"
-#include "core/converged/state_layout.h"
+#include "vellmor/converged/converged_types.h"
+#include "vellmor/converged/event_list.h"
+#include "vellmor/converged/state_layout.h"
 
 namespace vellmor {
 

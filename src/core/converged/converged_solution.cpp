@@ -9,21 +9,21 @@
 // its slope there is that of the logarithm; a pass within the velocity tolerance counts as a
 // root.
 
-#include "core/converged/converged_solution.h"
+#include "vellmor/converged/converged_solution.h"
 
-#include "core/converged/adaptive_pass.h"
+#include "vellmor/converged/adaptive_pass.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <string>
 
-#include "core/analysis/air_pole.h"
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/base/vector_state.h"
-#include "core/converged/newton_shooting.h"
-#include "core/solver/init_spinline.h"
+#include "vellmor/analysis/air_pole.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/base/vector_state.h"
+#include "vellmor/converged/newton_shooting.h"
+#include "vellmor/solver/init_spinline.h"
 
 namespace vellmor {
 namespace {

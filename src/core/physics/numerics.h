@@ -3,9 +3,9 @@
 #include <cfloat>
 #include <cmath>
 
-#include "core/physics/extended_math.h"
-#include "core/physics/spinline_laws.h"
-#include "core/physics/units.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/spinline_laws.h"
+#include "vellmor/physics/units.h"
 
 namespace vellmor {
 

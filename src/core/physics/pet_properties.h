@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/physics/numerics.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
-
 
 // Density, specific heat and Trouton viscosity of PET at one temperature.
 struct TPetProperties {

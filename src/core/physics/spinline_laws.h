@@ -20,7 +20,7 @@
 // the formulas, and evaluate the power laws themselves (the march in batches, the converged
 // model with std::pow).
 
-#include "core/physics/spinline_constants.h"
+#include "vellmor/physics/spinline_constants.h"
 
 namespace vellmor {
 

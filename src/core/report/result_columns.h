@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "core/physics/units.h"
+#include "vellmor/physics/units.h"
 
 namespace vellmor {
 

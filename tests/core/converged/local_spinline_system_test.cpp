@@ -1,9 +1,9 @@
-#include "core/converged/local_spinline_system.h"
+#include "vellmor/converged/local_spinline_system.h"
 
 #include <gtest/gtest.h>
 
-#include "core/solver/init_spinline.h"
 #include "support/test_support.h"
+#include "vellmor/solver/init_spinline.h"
 
 namespace vellmor {
 namespace {

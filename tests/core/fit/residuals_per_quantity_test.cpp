@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/fit/spinline_fit.h"
 #include "support/reference_spinline.h"
 #include "support/reference_structure.h"
 #include "support/test_support.h"
+#include "vellmor/fit/spinline_fit.h"
 
 namespace vellmor {
 namespace {

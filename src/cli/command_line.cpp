@@ -13,6 +13,7 @@
 #include "cli/arguments.h"
 #include "cli/command_help.h"
 #include "cli/console_output.h"
+#include "cli/doc_tables.h"
 #include "cli/documentation.h"
 #include "cli/exit_status.h"
 #include "cli/request_options.h"
@@ -131,6 +132,10 @@ TParsedCommand ParseCommandLine(int argc, const char* const* argv, char decimal_
                           std::vector<std::string>(argv, argv + std::max(argc, 0))};
   const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
   // What the build generates for the package from these tables, alone on the command line.
+  if (argc == 2 && first == "--doc-tables") {
+    std::cout << DocumentTables() << std::flush;
+    return std::cout ? kExitSucceeded : kExitSummaryLost;
+  }
   if (argc == 2 && (first == "--man-page" || first == "--bash-completion")) {
     TApp tree;
     Build(tree, decimal_separator);

@@ -107,3 +107,35 @@ TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
 
 }  // namespace
 }  // namespace vellmor::cli_test
+
+namespace vellmor::cli_test {
+namespace {
+
+// Every table of names in the documents is the one the runner generates from the core's
+// tables (scripts/update-doc-tables.py writes them): a new input, parameter or card key
+// cannot be left out of the documents.
+TEST_F(CliTest, DocumentsHoldTheGeneratedTablesOfNames) {
+  const TCliRun run = Run({"--doc-tables"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::string marker = "<!-- table: ";
+  const std::string end = "<!-- end of table -->\n";
+  std::size_t sections = 0;
+  for (const char* document : {"docs/options.md", "docs/model-card.md"}) {
+    const std::string text =
+        test::ReadBytes(std::filesystem::path(VELLMOR_SOURCE_DIR) / document);
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + 1)) {
+      const std::size_t stop = text.find(end, at);
+      ASSERT_NE(stop, std::string::npos) << document;
+      const std::string section = text.substr(at, stop + end.size() - at);
+      EXPECT_NE(run.Out.find(section), std::string::npos)
+          << document << " is behind the tables: python3 scripts/update-doc-tables.py\n"
+          << section.substr(0, 80);
+      ++sections;
+    }
+  }
+  EXPECT_EQ(sections, 2u);
+}
+
+}  // namespace
+}  // namespace vellmor::cli_test

@@ -10,11 +10,15 @@
 #include "python/bindings.h"
 #include "python/python_values.h"
 #include "vellmor/base/output_file.h"
+#include "vellmor/documents/document_kind.h"
+#include "vellmor/documents/fit_document.h"
+#include "vellmor/documents/profile_document.h"
 #include "vellmor/exports/converged_json.h"
 #include "vellmor/inputs/input_fields.h"
 #include "vellmor/model_card/model_card.h"
 #include "vellmor/report/read_result_file.h"
 #include "vellmor/report/result_columns.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor::python {
 namespace {
@@ -62,9 +66,119 @@ py::dict ReadResult(const std::string& path) {
   return out;
 }
 
+std::string_view KindName(DocumentKind kind) {
+  switch (kind) {
+    case DocumentKind::kResultFile:
+      return "result_file";
+    case DocumentKind::kRunJson:
+      return "run_json";
+    case DocumentKind::kSolveJson:
+      return "solve_json";
+    case DocumentKind::kFitJson:
+      return "fit_json";
+    case DocumentKind::kOtherJson:
+      return "other_json";
+    case DocumentKind::kProfileCsv:
+      return "profile_csv";
+    case DocumentKind::kMeasuredCsv:
+      return "measured_csv";
+  }
+  return "other_json";
+}
+
+py::object NumberOrNone(const std::optional<double>& value) {
+  return value ? py::object(py::float_(*value)) : py::none();
+}
+
+// A document Vellmor wrote, read by the core's readers: what it is, and what they found in it.
+py::dict ReadDocument(const std::string& path) {
+  py::dict out;
+  // Larger than any document of a line.
+  constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
+  const std::optional<std::string> bytes = FileReader().Read(path, kMaxBytes);
+  if (!bytes || bytes->size() > kMaxBytes) {
+    out["error"] = path + ": the file can not be read";
+    return out;
+  }
+  const DocumentKind kind = DocumentKindOf(*bytes);
+  out["kind"] = std::string(KindName(kind));
+  if (kind == DocumentKind::kFitJson) {
+    auto read = ReadFitJson(*bytes, path);
+    if (auto* problem = std::get_if<std::string>(&read)) {
+      out["error"] = *problem;
+      return out;
+    }
+    TFitDocument& document = std::get<TFitDocument>(read);
+    out["schema_version"] = document.SchemaVersion;
+    py::list warnings;
+    for (const TCardWarning& warning : document.Card.Warnings) warnings.append(warning.Message);
+    out["warnings"] = warnings;
+    out["card"] = py::cast(document.Card.Card);
+    py::list cases;
+    for (const TFitDocumentCase& c : document.Cases) {
+      py::dict entry;
+      entry["case"] = c.Name;
+      py::dict inputs;
+      for (const TInputField& field : kInputFields) {
+        if (field.Numeric()) inputs[py::str(std::string(field.Key))] = c.Texts.*field.Text;
+      }
+      entry["inputs"] = inputs;
+      py::list points;
+      for (const TFitPoint& point : c.Points) {
+        py::dict row;
+        row["quantity"] = std::string(QuantityName(point.What));
+        row["x_cm"] = point.X;
+        row["measured"] = point.Measured;
+        row["sigma"] = point.Sigma;
+        row["normalised"] = NumberOrNone(point.Normalised);
+        points.append(row);
+      }
+      entry["measurements"] = points;
+      cases.append(entry);
+    }
+    out["cases"] = cases;
+    return out;
+  }
+  if (kind != DocumentKind::kRunJson && kind != DocumentKind::kSolveJson &&
+      kind != DocumentKind::kProfileCsv) {
+    out["error"] = path + ": not a document of Vellmor's exports (read_result_file reads a " +
+                   "result file, read_summary a sweep's summary)";
+    return out;
+  }
+  auto read = kind == DocumentKind::kProfileCsv ? ReadProfileCsv(*bytes, path)
+                                                : ReadProfileJson(*bytes, path);
+  if (auto* problem = std::get_if<std::string>(&read)) {
+    out["error"] = *problem;
+    return out;
+  }
+  const TProfileDocument& document = std::get<TProfileDocument>(read);
+  out["schema_version"] = document.SchemaVersion;
+  out["converged"] = document.Converged;
+  py::dict profile;
+  for (const auto& [key, values] : document.Profile.Columns) profile[py::str(key)] = Column(values);
+  out["profile"] = profile;
+  py::dict numbers;
+  for (const TNamedNumber& named : NamedProcessNumbers(document.Numbers)) {
+    numbers[py::str(std::string(named.Name))] = NumberOrNone(named.Value);
+  }
+  out["process_numbers"] = numbers;
+  if (document.Structure) {
+    py::dict structure;
+    for (const TStructureNumberInfo& number : kStructureNumbers) {
+      structure[py::str(std::string(number.Key))] = NumberOrNone(number.Value(*document.Structure));
+    }
+    structure["coupled"] = document.Structure->Coupled;
+    out["structure"] = structure;
+  } else {
+    out["structure"] = py::none();
+  }
+  return out;
+}
+
 }  // namespace
 
 void BindCard(py::module_& m) {
+  m.def("read_document", &ReadDocument, py::arg("path"));
   m.def("read_result_file", &ReadResult, py::arg("path"));
   m.def(
       "write_output",

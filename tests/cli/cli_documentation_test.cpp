@@ -121,8 +121,7 @@ TEST_F(CliTest, DocumentsHoldTheGeneratedTablesOfNames) {
   const std::string end = "<!-- end of table -->\n";
   std::size_t sections = 0;
   for (const char* document : {"docs/options.md", "docs/model-card.md"}) {
-    const std::string text =
-        test::ReadBytes(std::filesystem::path(VELLMOR_SOURCE_DIR) / document);
+    const std::string text = test::ReadBytes(std::filesystem::path(VELLMOR_SOURCE_DIR) / document);
     for (std::size_t at = text.find(marker); at != std::string::npos;
          at = text.find(marker, at + 1)) {
       const std::size_t stop = text.find(end, at);

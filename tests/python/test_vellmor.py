@@ -327,3 +327,23 @@ def test_shards_merge_and_resume_as_the_runners(tmp_path):
     assert part.case.tolist() == [1, 3, 5]
     with pytest.raises(vellmor.InputError, match="in no shard"):
         vellmor.merge_shards([tmp_path / "s1.csv"])
+
+
+def test_read_document_reads_the_runners_exports_of_every_schema(tmp_path):
+    document = runner_json(tmp_path, "--take-up-speed", "4000", "-o", "r.txt")
+    read = vellmor.read_document(tmp_path / "doc.json")
+    assert read.kind == "run_json" and read.schema_version == document["schema_version"]
+    assert read.profile["d_um"].tolist() == document["profile"]["d_um"]
+    assert read.process_numbers["freeze_point_cm"] == document["process_numbers"]["freeze_point_cm"]
+    # The same run as schema 1 wrote it: the diameter in cm, the version as format_version.
+    old = dict(document)
+    del old["schema_version"]
+    old["format_version"] = 1
+    old["profile"] = dict(document["profile"])
+    old["profile"]["d_cm"] = [d / 1e4 for d in old["profile"].pop("d_um")]
+    (tmp_path / "old.json").write_text(json.dumps(old))
+    again = vellmor.read_document(tmp_path / "old.json")
+    assert again.schema_version == 1
+    assert again.profile["d_um"] == pytest.approx(read.profile["d_um"], rel=1e-15)
+    with pytest.raises(vellmor.FileError, match="not a document"):
+        vellmor.read_document(tmp_path / "r.txt")

@@ -43,6 +43,8 @@ __all__ = [
     "merge_shards",
     "fit",
     "read_result_file",
+    "read_document",
+    "Document",
     "read_summary",
     "Model",
     "Result",
@@ -698,6 +700,43 @@ def read_result_file(path: Union[str, os.PathLike]) -> ResultFile:
     if "error" in out:
         raise FileError(f"{name}: {out['error']}", name)
     return ResultFile(out)
+
+
+class Document:
+    """A document Vellmor wrote, read back by the engine's readers (of every schema so far):
+    ``kind`` ("run_json", "solve_json", "profile_csv", "fit_json"), ``schema_version`` (0 for
+    a CSV). A profile's document has ``profile`` (NumPy arrays in today's columns and units,
+    whatever version wrote it), ``process_numbers``, ``structure`` (or None), ``converged``
+    and ``to_pandas()``; a fit's has ``cases`` (each with its inputs' texts and its
+    measurements) and ``model``, the fitted card."""
+
+    def __init__(self, out: dict):
+        self.kind = out["kind"]
+        self.schema_version = out["schema_version"]
+        self.profile = out.get("profile")
+        self.process_numbers = out.get("process_numbers")
+        self.structure = out.get("structure")
+        self.converged = out.get("converged")
+        self.cases = out.get("cases")
+        self.model = Model(out["card"]) if out.get("card") is not None else None
+
+    def to_pandas(self):
+        return _frame(self.profile or {})
+
+    def __repr__(self) -> str:
+        return f"<vellmor.Document {self.kind}>"
+
+
+def read_document(path: Union[str, os.PathLike]) -> Document:
+    """A JSON or CSV export, or a fit's JSON, read as the viewer reads it; FileError says why
+    a file is not one. A fitted card that leaves out constants reads with the built-in ones,
+    named in a UserWarning."""
+    name = os.fspath(path)
+    out = _engine.read_document(name)
+    if "error" in out:
+        raise FileError(out["error"], name)
+    _warn(out.get("warnings"))
+    return Document(out)
 
 
 _describe(run, "run", [("raise_on_failure", True)],

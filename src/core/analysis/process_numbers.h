@@ -76,6 +76,9 @@ struct TProcessNumberInfo {
   int Decimals;            // as the runner's summary and the viewer show it
   bool InViewer;           // the viewer's table has a row for it
   std::optional<double> (*Value)(const TProcessNumbers&);  // nullopt: no freeze point
+  // Sets it, as a reader of a document does: a freeze point's first number (its position)
+  // makes the freeze point, which the others then fill.
+  void (*Set)(TProcessNumbers&, double);
 };
 
 // Every process number in the exports' order: the freeze point and the state there,

@@ -14,37 +14,18 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Where each process number of a document goes; the freeze point's four only with a freeze
-// point (a document without one writes them as null).
-using NumberSetter = void (*)(TProcessNumbers&, double);
-constexpr std::array<std::pair<std::string_view, NumberSetter>, 15> kNumberSetters{{
-    {"freeze_point_cm", [](TProcessNumbers& n, double v) { n.Freeze.emplace().PositionCm = v; }},
-    {"freeze_velocity_m_min", [](TProcessNumbers& n, double v) { n.Freeze->VelocityMMin = v; }},
-    {"freeze_tension_dyn", [](TProcessNumbers& n, double v) { n.Freeze->TensionDyn = v; }},
-    {"freeze_stress_MPa", [](TProcessNumbers& n, double v) { n.Freeze->StressMPa = v; }},
-    {"take_up_tension_dyn", [](TProcessNumbers& n, double v) { n.TakeUpTensionDyn = v; }},
-    {"fineness_dtex", [](TProcessNumbers& n, double v) { n.FinenessDtex = v; }},
-    {"fineness_denier", [](TProcessNumbers& n, double v) { n.FinenessDenier = v; }},
-    {"draw_down_ratio", [](TProcessNumbers& n, double v) { n.DrawDownRatio = v; }},
-    {"residence_time_s", [](TProcessNumbers& n, double v) { n.ResidenceTimeS = v; }},
-    {"max_strain_rate_1_s", [](TProcessNumbers& n, double v) { n.MaxStrainRate1S = v; }},
-    {"max_strain_rate_at_cm", [](TProcessNumbers& n, double v) { n.MaxStrainRateAtCm = v; }},
-    {"final_diameter_um", [](TProcessNumbers& n, double v) { n.FinalDiameterUm = v; }},
-    {"final_temperature_C", [](TProcessNumbers& n, double v) { n.FinalTemperatureC = v; }},
-    {"spinneret_tension_dyn", [](TProcessNumbers& n, double v) { n.SpinneretTensionDyn = v; }},
-    {"passes", [](TProcessNumbers& n, double v) { n.Passes = static_cast<int>(v); }},
-}};
-
 std::optional<TProcessNumbers> NumbersOf(const Json& numbers) {
   if (!numbers.is_object()) return std::nullopt;
   TProcessNumbers read;
   const bool frozen = numbers.contains("freeze_point_cm") && numbers["freeze_point_cm"].is_number();
-  for (const auto& [key, set] : kNumberSetters) {
-    const std::string name(key);
+  // The freeze point's own numbers only with a freeze point (a document without one writes
+  // them as null); its position first, which makes it.
+  for (const TProcessNumberInfo& info : kProcessNumberTable) {
+    const std::string name(info.Key);
     if (!numbers.contains(name)) return std::nullopt;
-    if (key.starts_with("freeze_") && !frozen) continue;
+    if (name.starts_with("freeze_") && !frozen) continue;
     if (!numbers[name].is_number()) return std::nullopt;
-    set(read, numbers[name].get<double>());
+    info.Set(read, numbers[name].get<double>());
   }
   return read;
 }

@@ -9,19 +9,13 @@
 namespace vellmor {
 namespace {
 
-constexpr std::array<std::string_view, kQuantityCount> kQuantityNames{
-    "diameter_um", "temperature_C", "velocity_m_min",
-    "tension_dyn", "birefringence", "crystallinity"};
-
 enum Column { kCase, kX, kQuantity, kValue, kSigma, kColumnCount };
 constexpr std::array<std::string_view, kColumnCount> kColumnNames{"case", "x_cm", "quantity",
                                                                   "value", "sigma"};
 
 }  // namespace
 
-std::string_view QuantityName(Quantity quantity) {
-  return kQuantityNames[static_cast<std::size_t>(quantity)];
-}
+std::string_view QuantityName(Quantity quantity) { return QuantityInfo(quantity).Name; }
 
 std::optional<Quantity> FindQuantity(std::string_view name) {
   for (const Quantity quantity : kQuantities) {

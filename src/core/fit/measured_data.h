@@ -11,11 +11,15 @@
 // the quantity's unit. Candidate measurements (what could be measured next) have the same
 // format without value.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/physics/units.h"
 
 namespace vellmor {
 
@@ -31,15 +35,53 @@ enum class Quantity {
   kCrystallinity
 };
 
-inline constexpr Quantity kQuantities[] = {Quantity::kDiameterUm,    Quantity::kTemperatureC,
-                                           Quantity::kVelocityMMin,  Quantity::kTensionDyn,
-                                           Quantity::kBirefringence, Quantity::kCrystallinity};
-inline constexpr std::size_t kQuantityCount = std::size(kQuantities);
+// The one table of what can be measured: each quantity's name in the data (with its unit), and
+// the converged model's value of it at a sample, in that unit.
+struct TQuantityInfo {
+  Quantity What;
+  std::string_view Name;  // "diameter_um"
+  bool Structure;         // a model of it needs the fibre's structure
+  double (*ModelValue)(const TConvergedSample&);
+};
+
+inline constexpr TQuantityInfo kQuantityTable[] = {
+    {Quantity::kDiameterUm, "diameter_um", false,
+     [](const TConvergedSample& s) { return s.D * kMicrometresPerCm; }},
+    {Quantity::kTemperatureC, "temperature_C", false,
+     [](const TConvergedSample& s) { return s.T; }},
+    {Quantity::kVelocityMMin, "velocity_m_min", false,
+     [](const TConvergedSample& s) { return MetresPerMinute(s.V); }},
+    {Quantity::kTensionDyn, "tension_dyn", false, [](const TConvergedSample& s) { return s.F; }},
+    {Quantity::kBirefringence, "birefringence", true,
+     [](const TConvergedSample& s) { return s.Birefringence; }},
+    {Quantity::kCrystallinity, "crystallinity", true,
+     [](const TConvergedSample& s) { return s.Crystallinity; }},
+};
+inline constexpr std::size_t kQuantityCount = std::size(kQuantityTable);
+
+// Every quantity in the table's order, for the loops that go over them.
+inline constexpr std::array<Quantity, kQuantityCount> kQuantities = [] {
+  std::array<Quantity, kQuantityCount> quantities{};
+  for (std::size_t i = 0; i < kQuantityCount; ++i) quantities[i] = kQuantityTable[i].What;
+  return quantities;
+}();
+
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < kQuantityCount; ++i) {
+        if (static_cast<std::size_t>(kQuantityTable[i].What) != i) return false;
+      }
+      return true;
+    }(),
+    "the quantities' table is in the order of Quantity");
+
+// The table's row of a quantity.
+constexpr const TQuantityInfo& QuantityInfo(Quantity quantity) {
+  return kQuantityTable[static_cast<std::size_t>(quantity)];
+}
 
 // Whether a model of that quantity needs the fibre's structure.
-inline bool IsStructureQuantity(Quantity quantity) {
-  return quantity == Quantity::kBirefringence || quantity == Quantity::kCrystallinity;
-}
+inline bool IsStructureQuantity(Quantity quantity) { return QuantityInfo(quantity).Structure; }
 
 // "diameter_um", "temperature_C", "velocity_m_min", "tension_dyn", "birefringence",
 // "crystallinity".

@@ -7,28 +7,6 @@
 #include "vellmor/physics/numerics.h"
 
 namespace vellmor::fit {
-namespace {
-
-// A sample in the unit its quantity is measured in.
-double ModelValue(const TConvergedSample& sample, Quantity what) {
-  switch (what) {
-    case Quantity::kDiameterUm:
-      return sample.D * 1e4;
-    case Quantity::kTemperatureC:
-      return sample.T;
-    case Quantity::kVelocityMMin:
-      return MetresPerMinute(sample.V);
-    case Quantity::kTensionDyn:
-      return sample.F;
-    case Quantity::kBirefringence:
-      return sample.Birefringence;
-    case Quantity::kCrystallinity:
-      return sample.Crystallinity;
-  }
-  return 0.0;
-}
-
-}  // namespace
 
 SpinlineModel::SpinlineModel(const std::vector<TFitCase>& cases, const std::vector<TRow>& rows,
                              std::vector<const TModelKey*> keys)
@@ -68,7 +46,7 @@ bool SpinlineModel::Predict(const std::vector<double>& values, std::vector<doubl
     for (const std::size_t i : c.Rows) {
       const auto at = std::lower_bound(c.SampleX.begin(), c.SampleX.end(), rows_[i].X);
       const auto& sample = solution.Profile[static_cast<std::size_t>(at - c.SampleX.begin())];
-      out[i] = ModelValue(sample, rows_[i].What);
+      out[i] = QuantityInfo(rows_[i].What).ModelValue(sample);
     }
     if (central) {
       c.Start = TConvergedOptions::TStart{solution.SpinneretTension, solution.ResidualSlope};

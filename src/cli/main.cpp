@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/fit_command.h"
 #include "cli/process_signals.h"
+#include "cli/reply_command.h"
 #include "cli/run_case.h"
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
   if (const int* exit_status = std::get_if<int>(&parsed)) return *exit_status;
   const auto& command_line = std::get<vellmor::cli::TCommandLine>(parsed);
   using vellmor::Command;
+  // A command that answers with a reply alone needs nothing of the runner's own.
+  if (vellmor::CommandInfo(command_line.Which).Handler != nullptr) {
+    return vellmor::cli::RunReplyCommand(command_line, separator);
+  }
   switch (command_line.Which) {
     case Command::kSweep:
       return vellmor::cli::RunSweepCommand(command_line, separator);
@@ -28,11 +33,10 @@ int main(int argc, char** argv) {
       return vellmor::cli::RunMergeCommand(command_line, separator);
     case Command::kSolve:
       return vellmor::cli::RunSolveCommand(command_line, separator);
-    case Command::kModel:
-      return vellmor::cli::RunModelCommand(command_line, separator);
     case Command::kFit:
       return vellmor::cli::RunFitCommand(command_line, separator);
     case Command::kRun:
+    case Command::kModel:
       break;
   }
   return vellmor::cli::RunCase(command_line, separator);

@@ -148,22 +148,4 @@ int RunSolveCommand(const TCommandLine& command_line, char decimal_separator) {
   }
 }
 
-int RunModelCommand(const TCommandLine& command_line, char decimal_separator) {
-  RunnerReader files;
-  TRequestContext context = RunnerContext(decimal_separator, command_line.Program);
-  context.Reader = &files;
-  auto request = ModelRequest::From(command_line.Values, context);
-  if (const auto* problem = std::get_if<TRequestProblem>(&request)) {
-    return Refuse(*problem, kExitUsage);
-  }
-  auto card = Execute(std::get<ModelRequest>(request), context);
-  if (const auto* problem = std::get_if<TRequestProblem>(&card)) {
-    return Refuse(*problem, kExitRefused);
-  }
-  std::cout << std::get<std::string>(card);
-  const std::string lost = FlushFailure(std::cout);
-  if (lost.empty()) return kExitSucceeded;
-  return Complain("can not print the card: " + lost, kExitSummaryLost);
-}
-
 }  // namespace vellmor::cli

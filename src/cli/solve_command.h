@@ -9,8 +9,4 @@ namespace vellmor::cli {
 // as one message on standard error. Returns the exit status.
 int RunSolveCommand(const TCommandLine& command_line, char decimal_separator);
 
-// vellmor-cli model: the card chosen (the built-in one without options) as YAML on standard
-// output. Returns the exit status.
-int RunModelCommand(const TCommandLine& command_line, char decimal_separator);
-
 }  // namespace vellmor::cli

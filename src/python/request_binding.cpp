@@ -19,6 +19,7 @@
 #include "vellmor/report/result_columns.h"
 #include "vellmor/report/result_file.h"
 #include "vellmor/report/result_rows.h"
+#include "vellmor/requests/command_reply.h"
 #include "vellmor/requests/fit_request.h"
 #include "vellmor/requests/merge_request.h"
 #include "vellmor/requests/run_request.h"
@@ -367,18 +368,46 @@ py::dict Merge(const py::dict& given, const std::vector<std::string>& command_li
   return out;
 }
 
-py::dict Model(const py::dict& given, const std::vector<std::string>& command_line) {
+std::string_view ReplyStatusName(ReplyStatus status) {
+  switch (status) {
+    case ReplyStatus::kDone:
+      return "done";
+    case ReplyStatus::kRefused:
+      return "refused";
+    case ReplyStatus::kFailed:
+      return "failed";
+    case ReplyStatus::kUsage:
+      return "usage";
+    case ReplyStatus::kOutputs:
+      return "outputs";
+  }
+  return "failed";
+}
+
+// A command that answers with a reply alone, by its name: its status, summary, messages,
+// problem and document.
+py::dict Execute(const std::string& name, const py::dict& given,
+                 const std::vector<std::string>& command_line) {
   const TRequestContext context = PythonContext(command_line);
-  py::dict out;
-  const std::optional<ModelRequest> request = RequestOf<ModelRequest>(given, context, out);
-  if (!request) return out;
-  auto yaml = Execute(*request, context);
-  if (auto* problem = std::get_if<TRequestProblem>(&yaml)) {
-    out["problem"] = ProblemOf(*problem);
+  for (const Command command : vellmor::Commands()) {
+    const TCommand& info = CommandInfo(command);
+    if (info.Name != name || info.Handler == nullptr) continue;
+    const TRequestValues values = ValuesOf(given);
+    TCommandReply reply;
+    {
+      py::gil_scoped_release unlocked;
+      FloatingPointGuard guard;
+      reply = info.Handler(values, context);
+    }
+    py::dict out;
+    out["status"] = std::string(ReplyStatusName(reply.Status));
+    out["summary"] = reply.Summary;
+    out["messages"] = reply.Messages;
+    out["problem"] = ProblemOf(reply.Problem);
+    out["document"] = ToPython(reply.Document);
     return out;
   }
-  out["yaml"] = std::get<std::string>(yaml);
-  return out;
+  throw py::value_error(name + ": no command of a reply alone");
 }
 
 std::string_view ParameterKindName(ParameterKind kind) {
@@ -416,6 +445,7 @@ py::dict Commands() {
     const TCommand& info = CommandInfo(command);
     py::dict entry;
     entry["summary"] = std::string(info.Summary);
+    entry["reply"] = info.Handler != nullptr;
     entry["inputs"] = info.Inputs == CommandInputs::kAll       ? "all"
                       : info.Inputs == CommandInputs::kNumeric ? "numeric"
                                                                : "none";
@@ -451,7 +481,7 @@ void BindRequests(py::module_& m) {
   m.def("fit", &Fit, py::arg("values"), py::arg("command_line"));
   m.def("sweep", &Sweep, py::arg("values"), py::arg("command_line"));
   m.def("merge", &Merge, py::arg("values"), py::arg("command_line"));
-  m.def("model", &Model, py::arg("values"), py::arg("command_line"));
+  m.def("execute", &Execute, py::arg("command"), py::arg("values"), py::arg("command_line"));
   m.def("commands", &Commands);
   m.def("input_fields", [] {
     py::list fields;

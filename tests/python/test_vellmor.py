@@ -347,3 +347,12 @@ def test_read_document_reads_the_runners_exports_of_every_schema(tmp_path):
     assert again.profile["d_um"] == pytest.approx(read.profile["d_um"], rel=1e-15)
     with pytest.raises(vellmor.FileError, match="not a document"):
         vellmor.read_document(tmp_path / "r.txt")
+
+
+def test_a_command_of_a_reply_alone_is_a_function_of_the_package(tmp_path):
+    printed = runner(tmp_path, "model", "--model-set", "gravity_cm_s2=0").stdout
+    reply = vellmor.model(model_set=["gravity_cm_s2=0"])
+    assert reply.summary == printed and reply.status == "done"
+    assert reply.document["gravity_cm_s2"] == 0
+    with pytest.raises(vellmor.ModelCardError, match="did you mean gravity_cm_s2"):
+        vellmor.model(model_set={"gravity": 0})

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/solve_request.h"
 
 namespace vellmor {
 namespace {
@@ -52,8 +53,12 @@ const std::array<TCommand, 6> kCommands{{
      kSweepParameters, "the sweep names each case's result file itself (see {result_dir})"},
     {"solve", "Solve the case with the converged model and a model card", CommandInputs::kNumeric,
      kSolveParameters, "solve writes no result file (see {json})"},
-    {"model", "Print the model card (the built-in one without options) as YAML, a template to edit",
-     CommandInputs::kNone, kModelParameters},
+    {"model",
+     "Print the model card (the built-in one without options) as YAML, a template to edit",
+     CommandInputs::kNone,
+     kModelParameters,
+     {},
+     ModelCommand},
     {"fit", "Fit card constants to measured profiles", CommandInputs::kNumeric, kFitParameters,
      "fit writes no result file (see {json})"},
     {"sweep merge", "Merge the shard summaries of one sweep into its whole summary",

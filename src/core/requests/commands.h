@@ -10,6 +10,14 @@
 
 namespace vellmor {
 
+struct TCommandReply;
+class TRequestValues;
+struct TRequestContext;
+
+// A command's whole request, from its values to its reply (command_reply.h).
+using CommandHandler = TCommandReply (*)(const TRequestValues& values,
+                                         const TRequestContext& context);
+
 // Which input fields of the window a command takes.
 enum class CommandInputs {
   kAll,      // every field, the result file's name included (the classical run)
@@ -29,6 +37,9 @@ struct TCommand {
   std::span<const TCommandParameter> Parameters;
   // Why a command of the numeric inputs takes no result file's name ({key}: a parameter).
   std::string_view NoResultFile = {};
+  // A command that answers with a reply alone (command_reply.h): its handler, which every
+  // front end calls as it is; null for the commands with front-end code of their own.
+  CommandHandler Handler = nullptr;
 };
 
 // In the order of the runner's help.

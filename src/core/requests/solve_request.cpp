@@ -113,10 +113,17 @@ OrRequestProblem<ModelRequest> ModelRequest::From(const TRequestValues& values,
   return request;
 }
 
-OrRequestProblem<std::string> Execute(const ModelRequest& request, const TRequestContext& context) {
-  auto card = LoadCard(request.Card, context);
-  if (auto* problem = std::get_if<TRequestProblem>(&card)) return std::move(*problem);
-  return ModelCardYaml(std::get<TLoadedCard>(card).Card);
+TCommandReply ModelCommand(const TRequestValues& values, const TRequestContext& context) {
+  auto request = ModelRequest::From(values, context);
+  if (auto* problem = std::get_if<TRequestProblem>(&request)) return Refusal(*problem);
+  auto card = LoadCard(std::get<ModelRequest>(request).Card, context);
+  if (auto* problem = std::get_if<TRequestProblem>(&card)) return Refusal(*problem);
+  TCommandReply reply;
+  const TLoadedCard& loaded = std::get<TLoadedCard>(card);
+  reply.Messages = loaded.Warnings;
+  reply.Summary = ModelCardYaml(loaded.Card);
+  reply.Document = ModelCardJson(loaded.Card);
+  return reply;
 }
 
 }  // namespace vellmor

@@ -9,6 +9,7 @@
 
 #include "vellmor/converged/converged_run.h"
 #include "vellmor/requests/card_choice.h"
+#include "vellmor/requests/command_reply.h"
 #include "vellmor/requests/outputs.h"
 #include "vellmor/requests/request_values.h"
 #include "vellmor/sensitivity/sensitivities.h"
@@ -60,7 +61,8 @@ struct ModelRequest {
                                              const TRequestContext& context);
 };
 
-// The card's YAML, or what refuses it.
-OrRequestProblem<std::string> Execute(const ModelRequest& request, const TRequestContext& context);
+// The model command as a reply: the card's YAML to print, and its document, the card as the
+// JSON exports' model object.
+TCommandReply ModelCommand(const TRequestValues& values, const TRequestContext& context);
 
 }  // namespace vellmor

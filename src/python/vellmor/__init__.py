@@ -739,6 +739,46 @@ def read_document(path: Union[str, os.PathLike]) -> Document:
     return Document(out)
 
 
+class Reply:
+    """What a command of a reply alone gives back: ``summary`` (what the runner prints),
+    ``messages`` (what it says on standard error) and ``document``."""
+
+    def __init__(self, out: dict):
+        self.status = out["status"]
+        self.summary = out["summary"]
+        self.messages = out["messages"]
+        self.document = out["document"]
+
+    def __repr__(self) -> str:
+        return f"<vellmor.Reply {self.status}>"
+
+
+def _reply_command(command: str):
+    """The function of a command that answers with a reply alone: any such command of the
+    engine's table is a function of the package, with no code of its own here."""
+
+    def call(**keywords) -> Reply:
+        _check_keywords(command, keywords)
+        out = _engine.execute(command, _values(command, keywords), _command_line())
+        if out["problem"] is not None:
+            raise _problem_error(out["problem"])
+        reply = Reply(out)
+        if reply.status not in ("done", "outputs"):
+            raise CalculationError("; ".join(reply.messages), reply.status)
+        return reply
+
+    call.__name__ = call.__qualname__ = command.replace(" ", "_")
+    call.__doc__ = _COMMANDS[command]["summary"] + "."
+    _describe(call, command, [])
+    return call
+
+
+for _command, _info in _COMMANDS.items():
+    if _info["reply"]:
+        globals()[_command.replace(" ", "_")] = _reply_command(_command)
+        __all__.append(_command.replace(" ", "_"))
+
+
 _describe(run, "run", [("raise_on_failure", True)],
           "    raise_on_failure = True: raise for a refused or failed run")
 _describe(solve, "solve", [("raise_on_failure", True)],

@@ -3,6 +3,8 @@
 
 #include "cli/command_help.h"
 
+#include "vellmor/fit/measured_data.h"
+
 namespace vellmor::cli {
 namespace {
 
@@ -97,8 +99,8 @@ constexpr const char* kSolveFooter =
 constexpr const char* kFitFooter =
     "Fits constants of the model card (--fit KEY, KEY=START or KEY=START:LO:HI; repeatable)\n"
     "to the measurements of --measured FILE.csv (columns case, x_cm, quantity, value, sigma;\n"
-    "case and sigma optional; quantity diameter_um, temperature_C, velocity_m_min or\n"
-    "tension_dyn). Every evaluation solves every case with the converged model, its spinneret\n"
+    "case and sigma optional; quantity one of {quantities}).\n"
+    "Every evaluation solves every case with the converged model, its spinneret\n"
     "tension shot to the take-up speed. --cases FILE.csv gives the operating conditions, the\n"
     "sweep's format with a column case naming each; without it every measurement belongs to\n"
     "the case of the input options. Where sigma is missing, one sigma per quantity is estimated\n"
@@ -137,8 +139,16 @@ std::string Footer(Command command) {
       return std::string(kExportFooter) + "\n" + kRunFooter;
     case Command::kSolve:
       return kSolveFooter;
-    case Command::kFit:
-      return kFitFooter;
+    case Command::kFit: {
+      // The quantities from their table, so that the help names every one.
+      std::string quantities;
+      for (const TQuantityInfo& info : kQuantityTable) {
+        quantities += (quantities.empty() ? "" : ", ") + std::string(info.Name);
+      }
+      std::string footer = kFitFooter;
+      footer.replace(footer.find("{quantities}"), 12, quantities);
+      return footer;
+    }
     case Command::kSweep:
       return std::string(kSweepDescription) + "\n\n" + kSweepFooter;
     case Command::kMerge:

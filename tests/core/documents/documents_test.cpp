@@ -18,16 +18,25 @@ using Json = nlohmann::ordered_json;
 
 // A run's document as a schema writes it, three points long, with hand-made numbers.
 Json RunDocument(int schema) {
-  Json numbers = {{"freeze_point_cm", 62.0},    {"freeze_velocity_m_min", 4990.0},
-                  {"freeze_tension_dyn", 500.0}, {"freeze_stress_MPa", 20.0},
-                  {"take_up_tension_dyn", 580.0}, {"fineness_dtex", 2.0},
-                  {"fineness_denier", 1.8},       {"draw_down_ratio", 930.0},
-                  {"residence_time_s", 0.28},     {"max_strain_rate_1_s", 200.0},
-                  {"max_strain_rate_at_cm", 24.0}, {"final_diameter_um", 13.8},
-                  {"final_temperature_C", 33.0},  {"spinneret_tension_dyn", 40.0},
+  Json numbers = {{"freeze_point_cm", 62.0},
+                  {"freeze_velocity_m_min", 4990.0},
+                  {"freeze_tension_dyn", 500.0},
+                  {"freeze_stress_MPa", 20.0},
+                  {"take_up_tension_dyn", 580.0},
+                  {"fineness_dtex", 2.0},
+                  {"fineness_denier", 1.8},
+                  {"draw_down_ratio", 930.0},
+                  {"residence_time_s", 0.28},
+                  {"max_strain_rate_1_s", 200.0},
+                  {"max_strain_rate_at_cm", 24.0},
+                  {"final_diameter_um", 13.8},
+                  {"final_temperature_C", 33.0},
+                  {"spinneret_tension_dyn", 40.0},
                   {"passes", 11}};
-  Json profile = {{"x_cm", {0.0, 50.0, 100.0}},      {"v_m_min", {5.4, 4000.0, 5000.0}},
-                  {"f_dyn", {40.0, 300.0, 580.0}},    {"t_C", {290.0, 80.0, 33.0}},
+  Json profile = {{"x_cm", {0.0, 50.0, 100.0}},
+                  {"v_m_min", {5.4, 4000.0, 5000.0}},
+                  {"f_dyn", {40.0, 300.0, 580.0}},
+                  {"t_C", {290.0, 80.0, 33.0}},
                   {"ta_C", {270.0, 21.0, 20.7}}};
   if (schema == 1) {
     profile["d_cm"] = {0.044, 0.0015, 0.00138};
@@ -101,9 +110,9 @@ TEST(ProfileCsv, GivesTheLinesOwnNumbersAndNoneThatNeedItsConditions) {
   EXPECT_NEAR(document.Numbers.Freeze->PositionCm, 100.0 * 220.0 / 260.0, 1e-9);
   EXPECT_EQ(document.Numbers.SpinneretTensionDyn, 40.0);
   EXPECT_TRUE(std::isnan(document.Numbers.FinenessDtex));
-  EXPECT_EQ(std::get<std::string>(ReadProfileCsv("x_cm,v_m_min,f_dyn,t_C,d_um,ta_C\n1,2\n",
-                                                 "p.csv")),
-            "p.csv, line 2: 2 cells, the header has 6");
+  EXPECT_EQ(
+      std::get<std::string>(ReadProfileCsv("x_cm,v_m_min,f_dyn,t_C,d_um,ta_C\n1,2\n", "p.csv")),
+      "p.csv, line 2: 2 cells, the header has 6");
 }
 
 TEST(CardJson, LeftOutKeysTakeTheBuiltInValuesAndSaySo) {
@@ -123,17 +132,19 @@ TEST(CardJson, LeftOutKeysTakeTheBuiltInValuesAndSaySo) {
 }
 
 TEST(FitJson, CasesKeepTheirInputsUnderEitherSpellingAndTheirMeasurements) {
-  const Json fit = {
-      {"schema_version", 2},
-      {"model", {{"name", "PET, fitted"}}},
-      {"cases",
-       {{{"case", "slow"},
-         {"inputs", {{"take-up-speed", {{"text", "3500"}, {"value", 3500}}}}},
-         {"residuals",
-          {{{"x_cm", 50.0}, {"quantity", "birefringence"}, {"measured", 0.01}, {"sigma", 0.001},
-            {"normalised", 0.5}},
-           {{"x_cm", 10.0}, {"quantity", "width_um"}, {"measured", 1.0}}}}},
-        {{"case", "fast"}, {"inputs", {{"take_up_speed", {{"text", "5500"}}}}}}}}};
+  const Json fit = {{"schema_version", 2},
+                    {"model", {{"name", "PET, fitted"}}},
+                    {"cases",
+                     {{{"case", "slow"},
+                       {"inputs", {{"take-up-speed", {{"text", "3500"}, {"value", 3500}}}}},
+                       {"residuals",
+                        {{{"x_cm", 50.0},
+                          {"quantity", "birefringence"},
+                          {"measured", 0.01},
+                          {"sigma", 0.001},
+                          {"normalised", 0.5}},
+                         {{"x_cm", 10.0}, {"quantity", "width_um"}, {"measured", 1.0}}}}},
+                      {{"case", "fast"}, {"inputs", {{"take_up_speed", {{"text", "5500"}}}}}}}}};
   auto read = ReadFitJson(fit.dump(), "fit.json");
   ASSERT_TRUE(std::holds_alternative<TFitDocument>(read)) << std::get<std::string>(read);
   const TFitDocument& document = std::get<TFitDocument>(read);

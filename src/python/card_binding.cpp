@@ -18,6 +18,7 @@
 #include "vellmor/model_card/model_card.h"
 #include "vellmor/report/read_result_file.h"
 #include "vellmor/report/result_columns.h"
+#include "vellmor/requests/card_choice.h"
 #include "vellmor/requests/request_values.h"
 
 namespace vellmor::python {
@@ -202,6 +203,28 @@ void BindCard(py::module_& m) {
             return py::make_tuple(std::move(card.Card), warnings);
           },
           py::arg("yaml"), py::arg("source"))
+      .def_static(
+          "load",
+          [](const std::string& path) -> py::object {
+            // As every request reads a card: its size, its file's problems, its warnings.
+            auto loaded = LoadCard({TSource{path, std::nullopt}, {}}, TRequestContext{});
+            if (auto* problem = std::get_if<TRequestProblem>(&loaded)) {
+              py::dict out;
+              out["message"] = problem->Message;
+              out["file"] = problem->Card ? problem->Card->Source : path;
+              out["line"] = problem->Card && problem->Card->Line > 0
+                                ? py::object(py::int_(problem->Card->Line))
+                                : py::none();
+              out["key"] = problem->Card && !problem->Card->Key.empty()
+                               ? py::object(py::str(problem->Card->Key))
+                               : py::none();
+              out["unreadable"] = problem->Kind == ProblemKind::kUnreadable;
+              return out;
+            }
+            TLoadedCard& card = std::get<TLoadedCard>(loaded);
+            return py::make_tuple(std::move(card.Card), card.Warnings);
+          },
+          py::arg("path"))
       .def("copy", [](const ModelCard& card) { return card; })
       .def_property_readonly("name", &ModelCard::Name)
       .def(

@@ -95,8 +95,13 @@ TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
   Json a = Json::parse(ReadBytes(work_ / "old.json"));
   Json b = Json::parse(ReadBytes(work_ / "built-in.json"));
   EXPECT_EQ(a["model"]["name"], "PET, saved long ago");
+  // The document says what the card left out, as standard error does.
+  ASSERT_EQ(a["warnings"].size(), 1u);
+  EXPECT_EQ("vellmor-cli: " + a["warnings"][0].get<std::string>() + "\n", old.Err);
+  EXPECT_TRUE(b["warnings"].empty());
   for (Json* document : {&a, &b}) {
     document->erase("program");
+    document->erase("warnings");
     (*document)["model"].erase("name");
   }
   EXPECT_EQ(a.dump(), b.dump());

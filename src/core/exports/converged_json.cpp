@@ -89,6 +89,7 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
                             : Json(nullptr);
   document["structure"] = with_structure ? StructureJson(*run.Solution->Structure) : Json(nullptr);
   document["model"] = ModelCardJson(record.Card);
+  document["warnings"] = record.Warnings;
   document["sensitivities"] =
       record.Sensitivities != nullptr ? SensitivitiesJson(*record.Sensitivities) : Json(nullptr);
   return document;

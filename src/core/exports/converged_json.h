@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vellmor/converged/converged_run.h"
 #include "vellmor/exports/json_parts.h"
@@ -28,6 +29,8 @@ struct TConvergedRecord {
   // false: the profile is null, for a caller that hands the samples on in another form.
   bool WithProfile = true;
   const TProgram* Program = nullptr;  // who wrote the document; none: no program key
+  // What the user should know: the constants the card left out, the elasticities not found.
+  std::vector<std::string> Warnings = {};
 };
 
 // The converged run in the layout of the classical run's document (schema_version,

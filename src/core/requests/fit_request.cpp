@@ -118,11 +118,21 @@ const TFitFailure* FitResponse::Failure() const {
 }
 
 nlohmann::ordered_json FitResponse::Json(const TRequestContext& context) const {
-  return Run ? FitJson(Run->Fit, &context.Program) : nlohmann::ordered_json();
+  if (!Run) return nullptr;
+  nlohmann::ordered_json document = FitJson(Run->Fit, &context.Program);
+  // The card's own warnings before the fit's.
+  if (!Warnings.empty()) {
+    nlohmann::ordered_json warnings = Warnings;
+    if (document.contains("warnings")) {
+      for (const auto& warning : document["warnings"]) warnings.push_back(warning);
+    }
+    document["warnings"] = std::move(warnings);
+  }
+  return document;
 }
 
 std::string FitResponse::JsonDocument(const TRequestContext& context) const {
-  return Run ? FitJsonText(Run->Fit, &context.Program) : std::string();
+  return Run ? json_parts::DocumentText(Json(context)) : std::string();
 }
 
 std::string FitResponse::FittedCardDocument(const FitRequest& request,

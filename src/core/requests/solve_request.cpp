@@ -72,6 +72,7 @@ nlohmann::ordered_json SolveResponse::Json(const SolveRequest& request,
                           Sensitivities ? &*Sensitivities : nullptr};
   record.Program = &context.Program;
   record.WithProfile = with_profile;
+  record.Warnings = Warnings;
   return ConvergedRunJson(record);
 }
 

@@ -59,10 +59,6 @@ __all__ = [
     "SweepInterrupted",
 ]
 
-# Larger than any card or table a line gives.
-_MAX_CARD_BYTES = 1 << 20
-
-
 # ---------------------------------------------------------------------------------------------
 # Exceptions
 
@@ -294,16 +290,17 @@ class Model:
 
     @classmethod
     def load(cls, path: Union[str, os.PathLike]) -> "Model":
-        """The card of a YAML file (at most 1 MiB)."""
+        """The card of a YAML file, read as every command reads a card; constants it leaves
+        out keep their built-in values, and a UserWarning names them."""
         name = os.fspath(path)
-        try:
-            with open(name, "rb") as file:
-                data = file.read(_MAX_CARD_BYTES + 1)
-        except OSError as error:
-            raise FileError(f"{name}: the file can not be read ({error.strerror})", name) from None
-        if len(data) > _MAX_CARD_BYTES:
-            raise ModelCardError(f"{name}: larger than 1 MiB", name)
-        return cls.from_yaml(data.decode("utf-8", errors="replace"), name)
+        read = _engine.Card.load(name)
+        if isinstance(read, dict):
+            if read["unreadable"]:
+                raise FileError(read["message"], name)
+            raise ModelCardError(read["message"], read["file"], read["line"], read["key"])
+        card, left_out = read
+        _warn(left_out)
+        return cls(card)
 
     def set(self, key: str, value: Any) -> "Model":
         """Sets one constant (a number or its text; ``structure.coupled`` True or False; ``name``

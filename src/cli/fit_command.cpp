@@ -15,19 +15,11 @@
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
 #include "cli/sweep_progress.h"
+#include "vellmor/base/number_text.h"
 #include "vellmor/requests/fit_request.h"
 
 namespace vellmor::cli {
 namespace {
-
-// digits significant digits, in exponent form where that is shorter.
-std::string Significant(double value, int digits = 6) {
-  if (!std::isfinite(value)) return "-";
-  char text[64];
-  const auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  return std::string(text, result.ptr);
-}
 
 std::string Padded(std::string text, std::size_t width) {
   if (text.size() < width) text.insert(0, width - text.size(), ' ');
@@ -46,13 +38,13 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
     std::string name(p.Key);
     name.resize(std::max<std::size_t>(name.size() + 1, 38), ' ');
     const auto interval = [](const std::array<double, 2>& i) {
-      return Padded("[" + Significant(i[0]) + ", " + Significant(i[1]) + "]", 26);
+      return Padded("[" + SignificantText(i[0]) + ", " + SignificantText(i[1]) + "]", 26);
     };
-    out << name << Padded(Significant(p.Estimate), 13) << Padded(Significant(p.StandardError), 13)
-        << "  " << interval(p.Wald95) << " "
+    out << name << Padded(SignificantText(p.Estimate), 13)
+        << Padded(SignificantText(p.StandardError), 13) << "  " << interval(p.Wald95) << " "
         << (p.Profile95 ? interval(*p.Profile95) : Padded("-", 26)) << '\n';
   }
-  out << "Chi-square " << Significant(result.ChiSquare) << " on " << result.DegreesOfFreedom
+  out << "Chi-square " << SignificantText(result.ChiSquare) << " on " << result.DegreesOfFreedom
       << " degrees of freedom\n";
   if (result.Parameters.size() > 1) {
     out << "Correlation:\n";
@@ -60,20 +52,21 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
       std::string name(result.Parameters[a].Key);
       name.resize(std::max<std::size_t>(name.size() + 1, 38), ' ');
       out << name;
-      for (const double v : result.Correlation[a]) out << Padded(Significant(v, 4), 9);
+      for (const double v : result.Correlation[a]) out << Padded(SignificantText(v, 4), 9);
       out << '\n';
     }
   }
   for (const TCaseFit& c : result.Cases) {
-    out << "Case " << c.Name << ": spinneret tension " << Significant(c.SpinneretTensionDyn)
+    out << "Case " << c.Name << ": spinneret tension " << SignificantText(c.SpinneretTensionDyn)
         << " dyn, " << c.Residuals.size() << " measurements\n";
   }
   for (const Quantity q : kQuantities) {
     const std::size_t i = static_cast<std::size_t>(q);
     if (!result.Rms[i]) continue;
-    out << "RMS of model - measured, " << QuantityName(q) << ": " << Significant(*result.Rms[i], 4);
+    out << "RMS of model - measured, " << QuantityName(q) << ": "
+        << SignificantText(*result.Rms[i], 4);
     if (result.EstimatedSigma[i]) {
-      out << " (sigma " << Significant(*result.EstimatedSigma[i], 4)
+      out << " (sigma " << SignificantText(*result.EstimatedSigma[i], 4)
           << " estimated from the residuals: the data give none)";
     }
     out << '\n';
@@ -83,12 +76,12 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
   int pick = 0;
   for (const TSuggestion& s : result.Suggestions) {
     out << "  " << ++pick << ". " << QuantityName(s.Candidate.What) << " at "
-        << Significant(s.Candidate.X) << " cm"
+        << SignificantText(s.Candidate.X) << " cm"
         << (s.Candidate.Case.empty() ? "" : " in case " + s.Candidate.Case) << " (sigma "
-        << Significant(s.Sigma, 4) << "): standard errors then";
+        << SignificantText(s.Sigma, 4) << "): standard errors then";
     for (std::size_t j = 0; j < result.Parameters.size(); ++j) {
       out << (j == 0 ? " " : ", ") << result.Parameters[j].Key << " "
-          << Significant(s.StandardErrorsAfter[j], 3);
+          << SignificantText(s.StandardErrorsAfter[j], 3);
     }
     out << '\n';
   }

@@ -78,4 +78,12 @@ std::string ScaledIntegerText(std::int64_t units, int decimals, char decimal_sep
   return text;
 }
 
+std::string SignificantText(double value, int digits) {
+  if (!std::isfinite(value)) return "-";
+  char text[64];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+  return std::string(text, result.ptr);
+}
+
 }  // namespace vellmor

@@ -35,6 +35,10 @@ std::optional<TNumberParts> SplitNumberText(std::string_view text, char decimal_
 // empty cell for those, as for a number that is missing.
 std::optional<std::string> ShortestText(double value);
 
+// value to digits significant digits, in exponent form where that is shorter ("0.000137",
+// "1.37e-07"); "-" for a value that is not finite. What a fit prints of its estimates.
+std::string SignificantText(double value, int digits = 6);
+
 // value with exactly `decimals` fraction digits and a point, rounded to nearest: messages read
 // the same in the window and the runner.
 std::string FixedPointText(double value, int decimals);

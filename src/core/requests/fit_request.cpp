@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "vellmor/base/number_text.h"
 #include "vellmor/exports/fit_json.h"
 
 namespace vellmor {
@@ -11,15 +12,6 @@ namespace {
 // Larger than any file of measurements a line gives.
 constexpr std::size_t kMaxDataBytes = std::size_t{64} << 20;
 constexpr std::string_view kMaxDataText = "64 MiB";
-
-// digits significant digits, in exponent form where that is shorter.
-std::string Significant(double value, int digits = 6) {
-  if (!std::isfinite(value)) return "-";
-  char text[64];
-  const auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  return std::string(text, result.ptr);
-}
 
 }  // namespace
 
@@ -141,10 +133,11 @@ std::string FitResponse::FittedCardDocument(const FitRequest& request,
   if (result == nullptr) return {};
   std::string text = "# Fitted by vellmor-cli fit (95 % intervals: Wald; profile likelihood):\n";
   for (const TParameterEstimate& p : result->Parameters) {
-    text += "#   " + std::string(p.Key) + " = " + Significant(p.Estimate) + " [" +
-            Significant(p.Wald95[0]) + ", " + Significant(p.Wald95[1]) + "]";
+    text += "#   " + std::string(p.Key) + " = " + SignificantText(p.Estimate) + " [" +
+            SignificantText(p.Wald95[0]) + ", " + SignificantText(p.Wald95[1]) + "]";
     if (p.Profile95) {
-      text += "; [" + Significant((*p.Profile95)[0]) + ", " + Significant((*p.Profile95)[1]) + "]";
+      text += "; [" + SignificantText((*p.Profile95)[0]) + ", " +
+              SignificantText((*p.Profile95)[1]) + "]";
     }
     text += '\n';
   }

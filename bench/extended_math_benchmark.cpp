@@ -15,8 +15,8 @@
 #include <random>
 #include <vector>
 
-#include "core/physics/extended_math.h"
-#include "core/physics/extended_math_kernels.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/extended_math_kernels.h"
 
 namespace vellmor {
 namespace {

@@ -10,10 +10,10 @@
 
 #include <variant>
 
-#include "core/converged/converged_solution.h"
-#include "core/fit/spinline_fit.h"
-#include "core/inputs/read_inputs.h"
-#include "core/physics/numerics.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 namespace {

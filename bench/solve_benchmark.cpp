@@ -9,9 +9,9 @@
 
 #include <variant>
 
-#include "core/converged/converged_run.h"
-#include "core/model_card/model_card.h"
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/converged/converged_run.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 namespace vellmor {
 namespace {

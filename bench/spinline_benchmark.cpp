@@ -17,13 +17,13 @@
 #include <system_error>
 #include <utility>
 
-#include "core/base/message_sink.h"
-#include "core/converged/converged_solution.h"
-#include "core/inputs/input_texts.h"
-#include "core/inputs/read_inputs.h"
-#include "core/run/run_sequence.h"
-#include "core/solver/calculate_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/run/run_sequence.h"
+#include "vellmor/solver/calculate_spinline.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 namespace {

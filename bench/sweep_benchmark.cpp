@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/sweep/case_set.h"
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/sweep/case_set.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 namespace vellmor {
 namespace {

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/physics/extended_math.h"
+#include "vellmor/physics/extended_math.h"
 #include "support/extended_math_reference.h"
 
 namespace {

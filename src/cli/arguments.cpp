@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "cli/request_options.h"
-#include "core/inputs/input_fields.h"
-#include "core/requests/parameters.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/parameters.h"
 
 namespace vellmor::cli {
 namespace {

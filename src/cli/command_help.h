@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/requests/commands.h"
+#include "vellmor/requests/commands.h"
 
 namespace vellmor::cli {
 

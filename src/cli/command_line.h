@@ -4,9 +4,9 @@
 #include <variant>
 #include <vector>
 
-#include "core/exports/json_parts.h"
-#include "core/requests/commands.h"
-#include "core/requests/request_values.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/requests/commands.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor::cli {
 

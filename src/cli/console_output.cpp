@@ -8,9 +8,9 @@
 #include <string>
 #include <system_error>
 
-#include "core/base/number_text.h"
-#include "core/physics/numerics.h"
-#include "core/report/format_fixed.h"
+#include "vellmor/base/number_text.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/report/format_fixed.h"
 
 namespace vellmor::cli {
 namespace {

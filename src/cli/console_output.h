@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "core/analysis/process_numbers.h"
-#include "core/base/message_sink.h"
-#include "core/converged/accuracy_check.h"
-#include "core/requests/request_problem.h"
-#include "core/run/run_sequence.h"
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/requests/request_problem.h"
+#include "vellmor/run/run_sequence.h"
+#include "vellmor/solver/calculate_spinline.h"
 
 namespace vellmor::cli {
 

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <vector>
 
-#include "core/inputs/input_fields.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor::cli {
 namespace {

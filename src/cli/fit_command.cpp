@@ -15,7 +15,7 @@
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
 #include "cli/sweep_progress.h"
-#include "core/requests/fit_request.h"
+#include "vellmor/requests/fit_request.h"
 
 namespace vellmor::cli {
 namespace {

@@ -12,7 +12,7 @@
 #include "cli/solve_command.h"
 #include "cli/sweep_command.h"
 #include "cli/sweep_merge.h"
-#include "core/inputs/user_number_format.h"
+#include "vellmor/inputs/user_number_format.h"
 
 int main(int argc, char** argv) {
   vellmor::cli::PrepareProcess();

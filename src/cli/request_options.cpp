@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/inputs/input_fields.h"
-#include "core/requests/parameters.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/parameters.h"
 
 namespace vellmor::cli {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/requests/commands.h"
-#include "core/requests/request_values.h"
+#include "vellmor/requests/commands.h"
+#include "vellmor/requests/request_values.h"
 
 namespace CLI {
 class App;

@@ -9,7 +9,7 @@
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
 #include "cli/process_signals.h"
-#include "core/requests/run_request.h"
+#include "vellmor/requests/run_request.h"
 
 namespace vellmor::cli {
 

@@ -14,8 +14,8 @@
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
 #include "cli/process_signals.h"
-#include "core/report/format_fixed.h"
-#include "core/requests/solve_request.h"
+#include "vellmor/report/format_fixed.h"
+#include "vellmor/requests/solve_request.h"
 
 namespace vellmor::cli {
 namespace {

@@ -19,7 +19,7 @@
 #include "cli/exit_status.h"
 #include "cli/process_signals.h"
 #include "cli/sweep_progress.h"
-#include "core/requests/sweep_request.h"
+#include "vellmor/requests/sweep_request.h"
 
 namespace vellmor::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include "cli/arguments.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
-#include "core/requests/merge_request.h"
+#include "vellmor/requests/merge_request.h"
 
 namespace vellmor::cli {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/requests/sweep_request.h"
+#include "vellmor/requests/sweep_request.h"
 
 namespace vellmor::cli {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <map>
 
-#include "core/base/message_sink.h"
+#include "vellmor/base/message_sink.h"
 
 class QComboBox;
 class QListWidget;

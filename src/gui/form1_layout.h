@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/inputs/input_texts.h"
+#include "vellmor/inputs/input_texts.h"
 #include "gui/button_glyphs.h"
 
 // The main window's controls as data: where each sits and what it says. The window builds

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/base/output_file.h"
+#include "vellmor/base/output_file.h"
 
 #include "gui/plot_command.h"
 #include "gui/spinline_picture.h"

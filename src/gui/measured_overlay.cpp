@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "core/documents/fit_document.h"
-#include "core/fit/measured_data.h"
+#include "vellmor/documents/fit_document.h"
+#include "vellmor/fit/measured_data.h"
 
 namespace vellmor::gui {
 namespace {

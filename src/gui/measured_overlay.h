@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/documents/document_kind.h"
+#include "vellmor/documents/document_kind.h"
 #include "gui/profile_curves.h"
 #include "gui/profile_plots.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/base/message_sink.h"
+#include "vellmor/base/message_sink.h"
 
 namespace vellmor::gui {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <optional>
 
-#include "core/inputs/user_number_format.h"
-#include "core/report/format_fixed.h"
+#include "vellmor/inputs/user_number_format.h"
+#include "vellmor/report/format_fixed.h"
 
 namespace vellmor::gui {
 namespace {

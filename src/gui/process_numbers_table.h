@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/accuracy_report.h"
-#include "core/structure/structure_summary.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/accuracy_report.h"
+#include "vellmor/structure/structure_summary.h"
 
 namespace vellmor::gui {
 

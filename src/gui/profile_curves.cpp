@@ -1,6 +1,6 @@
 #include "gui/profile_curves.h"
 
-#include "core/physics/numerics.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor::gui {
 

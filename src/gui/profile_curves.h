@@ -5,9 +5,9 @@
 #include <optional>
 #include <span>
 
-#include "core/converged/converged_solution.h"
-#include "core/documents/profile_table.h"
-#include "core/report/write_results.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/documents/profile_table.h"
+#include "vellmor/report/write_results.h"
 
 namespace vellmor::gui {
 

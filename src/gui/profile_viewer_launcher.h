@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "core/base/message_sink.h"
+#include "vellmor/base/message_sink.h"
 #include "gui/t_profile_window.h"
 
 class QListWidget;

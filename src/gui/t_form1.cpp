@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "core/inputs/user_number_format.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/inputs/user_number_format.h"
+#include "vellmor/run/run_sequence.h"
 #include "gui/bevel_panel.h"
 #include "gui/directory_chain.h"
 #include "gui/form_style.h"

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/inputs/input_texts.h"
-#include "core/solver/run_state.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/solver/run_state.h"
 #include "gui/form1_layout.h"
 #include "gui/message_box_sink.h"
 

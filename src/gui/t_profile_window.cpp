@@ -20,10 +20,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/analysis/result_file_numbers.h"
-#include "core/base/output_file.h"
-#include "core/report/header_layout.h"
-#include "core/run/result_file_run.h"
+#include "vellmor/analysis/result_file_numbers.h"
+#include "vellmor/base/output_file.h"
+#include "vellmor/report/header_layout.h"
+#include "vellmor/run/result_file_run.h"
 #include "gui/plot_legend.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_curves.h"

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/base/message_sink.h"
-#include "core/converged/accuracy_check.h"
-#include "core/documents/profile_document.h"
-#include "core/report/read_result_file.h"
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/documents/profile_document.h"
+#include "vellmor/report/read_result_file.h"
+#include "vellmor/sensitivity/sensitivities.h"
 #include "gui/measured_overlay.h"
 
 class QCheckBox;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/base/output_file.h"
-#include "core/exports/converged_json.h"
-#include "core/inputs/input_fields.h"
-#include "core/model_card/model_card.h"
-#include "core/report/read_result_file.h"
-#include "core/report/result_columns.h"
+#include "vellmor/base/output_file.h"
+#include "vellmor/exports/converged_json.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/report/read_result_file.h"
+#include "vellmor/report/result_columns.h"
 #include "python/bindings.h"
 #include "python/python_values.h"
 

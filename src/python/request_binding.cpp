@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "core/exports/profile_columns.h"
-#include "core/inputs/input_checks.h"
-#include "core/inputs/input_fields.h"
-#include "core/report/result_columns.h"
-#include "core/report/result_file.h"
-#include "core/report/result_rows.h"
-#include "core/requests/fit_request.h"
-#include "core/requests/merge_request.h"
-#include "core/requests/run_request.h"
-#include "core/requests/solve_request.h"
-#include "core/requests/sweep_request.h"
+#include "vellmor/exports/profile_columns.h"
+#include "vellmor/inputs/input_checks.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/report/result_columns.h"
+#include "vellmor/report/result_file.h"
+#include "vellmor/report/result_rows.h"
+#include "vellmor/requests/fit_request.h"
+#include "vellmor/requests/merge_request.h"
+#include "vellmor/requests/run_request.h"
+#include "vellmor/requests/solve_request.h"
+#include "vellmor/requests/sweep_request.h"
 #include "python/bindings.h"
 #include "python/python_values.h"
 

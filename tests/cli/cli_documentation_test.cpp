@@ -7,8 +7,8 @@
 #include <string>
 
 #include "cli_process.h"
-#include "core/inputs/input_fields.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor::cli_test {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "cli_process.h"
-#include "core/report/format_right.h"
-#include "core/report/read_result_file.h"
+#include "vellmor/report/format_right.h"
+#include "vellmor/report/read_result_file.h"
 #include "support/test_support.h"
 
 namespace vellmor::cli_test {

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "core/report/format_fixed.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/report/format_fixed.h"
+#include "vellmor/run/run_sequence.h"
 #include "forms_fixture.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_plots.h"

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/inputs/user_number_format.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/inputs/user_number_format.h"
+#include "vellmor/run/run_sequence.h"
 #include "forms_fixture.h"
 #include "gui/application_title.h"
 #include "modal_closer.h"

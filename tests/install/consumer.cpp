@@ -1,8 +1,8 @@
 // Ten lines against the installed core: the default case's spinneret tension and freeze point.
 #include <cstdio>
 
-#include "core/inputs/input_texts.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/run/run_sequence.h"
 
 int main() {
   vellmor::TRunState state;

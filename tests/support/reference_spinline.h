@@ -12,7 +12,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor::test {
 

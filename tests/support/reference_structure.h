@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
+#include "vellmor/inputs/spin_condition.h"
 #include "support/reference_spinline.h"
 
 namespace vellmor::test {

@@ -21,9 +21,9 @@
 #include <system_error>
 #include <vector>
 
-#include "core/base/message_sink.h"
-#include "core/base/run_error.h"
-#include "core/inputs/spin_condition.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor::test {
 

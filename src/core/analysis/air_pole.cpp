@@ -1,10 +1,10 @@
-#include "core/analysis/air_pole.h"
+#include "vellmor/analysis/air_pole.h"
 
 #include <algorithm>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/spinline_points.h"
 
 namespace vellmor {
 namespace {

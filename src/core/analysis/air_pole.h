@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
-#include "core/solver/spinline_profile.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/solver/spinline_profile.h"
 
 namespace vellmor {
 

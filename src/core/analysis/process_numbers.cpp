@@ -9,13 +9,13 @@
 //
 // These are ordinary double-precision results for the engineer, not part of the result file.
 
-#include "core/analysis/process_numbers.h"
+#include "vellmor/analysis/process_numbers.h"
 
 #include <cassert>
 #include <cstddef>
 
-#include "core/physics/numerics.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
 namespace {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/physics/pet_properties.h"
-#include "core/solver/run_state.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/analysis/result_file_numbers.h"
+#include "vellmor/analysis/result_file_numbers.h"
 
 #include <cassert>
 #include <vector>

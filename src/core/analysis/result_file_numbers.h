@@ -3,8 +3,8 @@
 #include <span>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/report/read_result_file.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/report/read_result_file.h"
 
 namespace vellmor {
 

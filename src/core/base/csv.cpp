@@ -1,6 +1,6 @@
-#include "core/base/csv.h"
+#include "vellmor/base/csv.h"
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 

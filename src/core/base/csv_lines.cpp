@@ -1,4 +1,4 @@
-#include "core/base/csv_lines.h"
+#include "vellmor/base/csv_lines.h"
 
 #include <algorithm>
 

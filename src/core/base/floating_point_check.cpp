@@ -1,8 +1,8 @@
-#include "core/base/floating_point_check.h"
+#include "vellmor/base/floating_point_check.h"
 
 #include <cfenv>
 
-#include "core/base/run_error.h"
+#include "vellmor/base/run_error.h"
 
 namespace vellmor {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/message_sink.h"
+#include "vellmor/base/message_sink.h"
 
 namespace vellmor {
 

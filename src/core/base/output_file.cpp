@@ -1,7 +1,7 @@
 // The one writer of every output: a replacement renamed into place for regular files, the
 // descriptor itself for devices, FIFOs and standard output.
 
-#include "core/base/output_file.h"
+#include "vellmor/base/output_file.h"
 
 #include <fcntl.h>
 #include <poll.h>

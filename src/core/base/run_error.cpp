@@ -1,8 +1,8 @@
-#include "core/base/run_error.h"
+#include "vellmor/base/run_error.h"
 
 #include <cmath>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 std::string PlaceAlongSpinline(double x, double increment) {

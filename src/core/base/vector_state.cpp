@@ -1,4 +1,4 @@
-#include "core/base/vector_state.h"
+#include "vellmor/base/vector_state.h"
 
 namespace vellmor {
 

@@ -1,12 +1,12 @@
-#include "core/converged/accuracy_check.h"
+#include "vellmor/converged/accuracy_check.h"
 
 #include <array>
 #include <cassert>
 #include <vector>
 
-#include "core/analysis/result_file_numbers.h"
-#include "core/base/run_error.h"
-#include "core/inputs/input_checks.h"
+#include "vellmor/analysis/result_file_numbers.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/input_checks.h"
 
 namespace vellmor {
 namespace {

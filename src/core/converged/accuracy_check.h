@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/converged/accuracy_report.h"
-#include "core/converged/converged_solution.h"
-#include "core/report/read_result_file.h"
-#include "core/solver/run_state.h"
+#include "vellmor/converged/accuracy_report.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/report/read_result_file.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/converged/accuracy_report.h"
+#include "vellmor/converged/accuracy_report.h"
 
 #include <algorithm>
 #include <cassert>
@@ -7,11 +7,11 @@
 #include <memory>
 #include <span>
 
-#include "core/analysis/process_numbers.h"
-#include "core/base/run_error.h"
-#include "core/inputs/spinline_points.h"
-#include "core/report/format_fixed.h"
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/spinline_points.h"
+#include "vellmor/report/format_fixed.h"
+#include "vellmor/solver/calculate_spinline.h"
 
 namespace vellmor {
 namespace {

@@ -16,9 +16,9 @@
 #include <optional>
 #include <string>
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/converged_solution.h"
-#include "core/solver/run_state.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

@@ -1,7 +1,7 @@
 // One adaptive pass: odeint's Dormand–Prince 5(4) error stepper under step-size control, driven
 // step by step so that the pass can land on the stretch ends and cut a step at an event.
 
-#include "core/converged/adaptive_driver.h"
+#include "vellmor/converged/adaptive_driver.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -12,10 +12,10 @@
 #include <boost/numeric/odeint/stepper/controlled_runge_kutta.hpp>
 #include <boost/numeric/odeint/stepper/runge_kutta_dopri5.hpp>
 
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/converged/state_algebra.h"
-#include "core/report/format_fixed.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/converged/state_algebra.h"
+#include "vellmor/report/format_fixed.h"
 
 namespace vellmor {
 namespace {

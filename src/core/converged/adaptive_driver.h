@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <span>
 
-#include "core/converged/event_list.h"
-#include "core/converged/state_layout.h"
+#include "vellmor/converged/event_list.h"
+#include "vellmor/converged/state_layout.h"
 
 namespace vellmor {
 

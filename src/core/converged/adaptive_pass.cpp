@@ -2,13 +2,13 @@
 // the spinline as a model of the adaptive driver, with its stretches of one air each and its
 // events.
 
-#include "core/converged/adaptive_pass.h"
+#include "vellmor/converged/adaptive_pass.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/base/floating_point_check.h"
-#include "core/structure/structure_laws.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/structure/structure_laws.h"
 
 namespace vellmor {
 namespace {

@@ -5,12 +5,12 @@
 #include <span>
 #include <vector>
 
-#include "core/converged/adaptive_driver.h"
-#include "core/converged/event_list.h"
-#include "core/converged/local_spinline_system.h"
-#include "core/converged/state_layout.h"
-#include "core/inputs/spin_condition.h"
-#include "core/solver/init_spinline.h"
+#include "vellmor/converged/adaptive_driver.h"
+#include "vellmor/converged/event_list.h"
+#include "vellmor/converged/local_spinline_system.h"
+#include "vellmor/converged/state_layout.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/solver/init_spinline.h"
 
 namespace vellmor {
 

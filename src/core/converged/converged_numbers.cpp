@@ -6,9 +6,9 @@
 //   draw-down ratio     V at the take-up end / V at the spinneret exit
 //   residence time      ∫ dx / V, carried along by the integration
 
-#include "core/converged/converged_numbers.h"
+#include "vellmor/converged/converged_numbers.h"
 
-#include "core/physics/numerics.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/converged_solution.h"
-#include "core/inputs/spin_condition.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor {
 

@@ -1,12 +1,12 @@
-#include "core/converged/converged_run.h"
+#include "vellmor/converged/converged_run.h"
 
 #include <algorithm>
 
-#include "core/base/message_keeper.h"
-#include "core/base/number_text.h"
-#include "core/base/run_error.h"
-#include "core/converged/converged_numbers.h"
-#include "core/inputs/read_inputs.h"
+#include "vellmor/base/message_keeper.h"
+#include "vellmor/base/number_text.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/converged/converged_numbers.h"
+#include "vellmor/inputs/read_inputs.h"
 
 namespace vellmor {
 namespace {

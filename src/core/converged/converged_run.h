@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/converged_solution.h"
-#include "core/inputs/input_texts.h"
-#include "core/model_card/model_card.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/run/run_sequence.h"
 
 namespace vellmor {
 

@@ -16,7 +16,7 @@
 // far below the tolerance's: neighbouring conditions (a fit's differences) see a smooth F0*,
 // wherever their shootings started.
 
-#include "core/converged/converged_solution.h"
+#include "vellmor/converged/converged_solution.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,12 +24,12 @@
 #include <span>
 #include <string>
 
-#include "core/analysis/air_pole.h"
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/base/vector_state.h"
-#include "core/converged/newton_shooting.h"
-#include "core/solver/init_spinline.h"
+#include "vellmor/analysis/air_pole.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/base/vector_state.h"
+#include "vellmor/converged/newton_shooting.h"
+#include "vellmor/solver/init_spinline.h"
 
 namespace vellmor {
 namespace {

@@ -23,12 +23,12 @@
 #include <optional>
 #include <vector>
 
-#include "core/converged/adaptive_pass.h"
-#include "core/inputs/spin_condition.h"
-#include "core/model_card/model_card.h"
-#include "core/solver/calculate_spinline.h"
-#include "core/solver/spinline_profile.h"
-#include "core/structure/structure_summary.h"
+#include "vellmor/converged/adaptive_pass.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/solver/calculate_spinline.h"
+#include "vellmor/solver/spinline_profile.h"
+#include "vellmor/structure/structure_summary.h"
 
 namespace vellmor {
 

@@ -13,7 +13,7 @@
 
 #include <boost/math/tools/toms748_solve.hpp>
 
-#include "core/converged/state_layout.h"
+#include "vellmor/converged/state_layout.h"
 
 namespace vellmor {
 

@@ -20,7 +20,7 @@
 // with the constants of a model card; the built-in card's are those of the march
 // (π = 3.1415926, π/4 = 0.78539815, g = 980 cm/s², 273 K) as doubles.
 
-#include "core/converged/local_spinline_system.h"
+#include "vellmor/converged/local_spinline_system.h"
 
 #include <cassert>
 #include <cmath>

@@ -3,12 +3,12 @@
 #include <cstddef>
 #include <optional>
 
-#include "core/converged/state_layout.h"
-#include "core/inputs/spin_condition.h"
-#include "core/physics/cooling_air.h"
-#include "core/physics/pet_properties.h"
-#include "core/physics/spinline_laws.h"
-#include "core/structure/structure_laws.h"
+#include "vellmor/converged/state_layout.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/physics/cooling_air.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/physics/spinline_laws.h"
+#include "vellmor/structure/structure_laws.h"
 
 namespace vellmor {
 

@@ -13,7 +13,7 @@
 // secant's 1.62); and inside a bracket the step is Newton's (or the bracket's midpoint)
 // without halving.
 
-#include "core/converged/newton_shooting.h"
+#include "vellmor/converged/newton_shooting.h"
 
 #include <algorithm>
 #include <cassert>

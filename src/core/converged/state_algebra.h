@@ -9,7 +9,7 @@
 
 #include <boost/numeric/odeint/util/is_resizeable.hpp>
 
-#include "core/converged/state_layout.h"
+#include "vellmor/converged/state_layout.h"
 
 template <>
 struct boost::numeric::odeint::is_resizeable<vellmor::TState> : boost::true_type {};

@@ -1,4 +1,4 @@
-#include "core/documents/card_json.h"
+#include "vellmor/documents/card_json.h"
 
 namespace vellmor {
 

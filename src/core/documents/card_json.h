@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/documents/document_kind.h"
+#include "vellmor/documents/document_kind.h"
 
 #include <nlohmann/json.hpp>
 

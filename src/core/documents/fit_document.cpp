@@ -1,11 +1,11 @@
-#include "core/documents/fit_document.h"
+#include "vellmor/documents/fit_document.h"
 
 #include <nlohmann/json.hpp>
 
-#include "core/converged/converged_run.h"
-#include "core/documents/card_json.h"
-#include "core/documents/document_kind.h"
-#include "core/inputs/input_fields.h"
+#include "vellmor/converged/converged_run.h"
+#include "vellmor/documents/card_json.h"
+#include "vellmor/documents/document_kind.h"
+#include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
 namespace {

@@ -10,10 +10,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/converged/converged_solution.h"
-#include "core/fit/measured_data.h"
-#include "core/inputs/input_texts.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/fit/measured_data.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/documents/profile_document.h"
+#include "vellmor/documents/profile_document.h"
 
 #include <nlohmann/json.hpp>
 
@@ -6,8 +6,8 @@
 #include <charconv>
 #include <limits>
 
-#include "core/documents/document_kind.h"
-#include "core/physics/numerics.h"
+#include "vellmor/documents/document_kind.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 namespace {

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <variant>
 
-#include "core/analysis/process_numbers.h"
-#include "core/documents/profile_table.h"
-#include "core/structure/structure_summary.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/documents/profile_table.h"
+#include "vellmor/structure/structure_summary.h"
 
 namespace vellmor {
 

@@ -1,8 +1,8 @@
-#include "core/exports/converged_json.h"
+#include "vellmor/exports/converged_json.h"
 
-#include "core/exports/json_parts.h"
-#include "core/exports/run_json.h"
-#include "core/physics/numerics.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/exports/run_json.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 namespace {

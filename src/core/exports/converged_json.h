@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "core/converged/converged_run.h"
-#include "core/exports/json_parts.h"
-#include "core/inputs/input_texts.h"
-#include "core/model_card/model_card.h"
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/converged/converged_run.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 namespace vellmor {
 

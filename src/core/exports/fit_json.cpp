@@ -1,10 +1,10 @@
-#include "core/exports/fit_json.h"
+#include "vellmor/exports/fit_json.h"
 
 #include <cmath>
 
-#include "core/exports/converged_json.h"
-#include "core/exports/json_parts.h"
-#include "core/exports/run_json.h"
+#include "vellmor/exports/converged_json.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/exports/run_json.h"
 
 namespace vellmor {
 namespace {

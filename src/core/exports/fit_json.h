@@ -5,8 +5,8 @@
 #include <string>
 #include <variant>
 
-#include "core/exports/json_parts.h"
-#include "core/fit/spinline_fit.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/fit/spinline_fit.h"
 
 namespace vellmor {
 

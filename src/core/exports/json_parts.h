@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/converged_solution.h"
-#include "core/inputs/input_texts.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/inputs/input_texts.h"
 
 namespace vellmor {
 

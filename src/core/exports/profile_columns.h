@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
-#include "core/converged/converged_solution.h"
-#include "core/physics/numerics.h"
-#include "core/report/result_columns.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/report/result_columns.h"
 
 namespace vellmor {
 

@@ -1,11 +1,11 @@
-#include "core/exports/profile_csv.h"
+#include "vellmor/exports/profile_csv.h"
 
 #include <string>
 #include <vector>
 
-#include "core/base/csv.h"
+#include "vellmor/base/csv.h"
 
-#include "core/exports/profile_columns.h"
+#include "vellmor/exports/profile_columns.h"
 
 namespace vellmor {
 namespace {

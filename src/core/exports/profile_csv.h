@@ -3,8 +3,8 @@
 #include <span>
 #include <string>
 
-#include "core/converged/converged_solution.h"
-#include "core/report/write_results.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/report/write_results.h"
 
 namespace vellmor {
 

@@ -1,16 +1,16 @@
-#include "core/exports/run_json.h"
+#include "vellmor/exports/run_json.h"
 
-#include "core/exports/json_parts.h"
+#include "vellmor/exports/json_parts.h"
 
 #include <cmath>
 #include <optional>
 #include <string>
 
-#include "core/analysis/process_numbers.h"
-#include "core/exports/profile_columns.h"
-#include "core/inputs/input_fields.h"
-#include "core/inputs/number_conversion.h"
-#include "core/physics/numerics.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/exports/profile_columns.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/inputs/number_conversion.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 

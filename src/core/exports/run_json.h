@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "core/converged/accuracy_check.h"
-#include "core/exports/json_parts.h"
-#include "core/inputs/input_texts.h"
-#include "core/report/write_results.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/report/write_results.h"
+#include "vellmor/run/run_sequence.h"
 
 namespace vellmor {
 

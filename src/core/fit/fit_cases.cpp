@@ -1,8 +1,8 @@
-#include "core/fit/fit_cases.h"
+#include "vellmor/fit/fit_cases.h"
 
-#include "core/base/message_sink.h"
-#include "core/inputs/read_inputs.h"
-#include "core/sweep/case_set.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/sweep/case_set.h"
 
 namespace vellmor {
 namespace {

@@ -5,10 +5,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/fit/spinline_fit.h"
-#include "core/inputs/input_texts.h"
-#include "core/model_card/model_card.h"
-#include "core/sweep/cases_table.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/sweep/cases_table.h"
 
 namespace vellmor {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/fit/spinline_fit.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

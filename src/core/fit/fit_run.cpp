@@ -1,10 +1,10 @@
-#include "core/fit/fit_run.h"
+#include "vellmor/fit/fit_run.h"
 
 #include <utility>
 
-#include "core/fit/fit_cases.h"
-#include "core/fit/measured_data.h"
-#include "core/sweep/cases_table.h"
+#include "vellmor/fit/fit_cases.h"
+#include "vellmor/fit/measured_data.h"
+#include "vellmor/sweep/cases_table.h"
 
 namespace vellmor {
 

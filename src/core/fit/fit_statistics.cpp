@@ -1,10 +1,10 @@
-#include "core/fit/fit_statistics.h"
+#include "vellmor/fit/fit_statistics.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/base/number_text.h"
-#include "core/fit/information_matrix.h"
+#include "vellmor/base/number_text.h"
+#include "vellmor/fit/information_matrix.h"
 
 namespace vellmor::fit {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/fit/gsl_owners.h"
+#include "vellmor/fit/gsl_owners.h"
 
 #include <gsl/gsl_errno.h>
 

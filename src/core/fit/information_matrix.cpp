@@ -1,4 +1,4 @@
-#include "core/fit/information_matrix.h"
+#include "vellmor/fit/information_matrix.h"
 
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_errno.h>

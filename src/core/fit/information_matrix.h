@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "core/fit/gsl_owners.h"
+#include "vellmor/fit/gsl_owners.h"
 
 namespace vellmor::fit {
 

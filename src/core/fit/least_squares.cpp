@@ -1,4 +1,4 @@
-#include "core/fit/least_squares.h"
+#include "vellmor/fit/least_squares.h"
 
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "core/fit/gsl_owners.h"
+#include "vellmor/fit/gsl_owners.h"
 
 namespace vellmor::fit {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/fit/weighted_residuals.h"
+#include "vellmor/fit/weighted_residuals.h"
 
 namespace vellmor::fit {
 

@@ -1,10 +1,10 @@
-#include "core/fit/measured_data.h"
+#include "vellmor/fit/measured_data.h"
 
 #include <array>
 #include <cmath>
 
-#include "core/base/csv_lines.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/base/csv_lines.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 namespace {

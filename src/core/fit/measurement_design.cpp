@@ -1,13 +1,13 @@
-#include "core/fit/measurement_design.h"
+#include "vellmor/fit/measurement_design.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
-#include "core/fit/gsl_owners.h"
-#include "core/fit/information_matrix.h"
-#include "core/fit/spinline_model.h"
-#include "core/fit/weighted_residuals.h"
+#include "vellmor/fit/gsl_owners.h"
+#include "vellmor/fit/information_matrix.h"
+#include "vellmor/fit/spinline_model.h"
+#include "vellmor/fit/weighted_residuals.h"
 
 namespace vellmor::fit {
 

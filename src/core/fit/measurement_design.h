@@ -14,10 +14,10 @@
 
 #include <gsl/gsl_matrix.h>
 
-#include "core/fit/fit_scale.h"
-#include "core/fit/measurement_rows.h"
-#include "core/fit/spinline_fit.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/fit/fit_scale.h"
+#include "vellmor/fit/measurement_rows.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor::fit {
 

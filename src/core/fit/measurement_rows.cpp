@@ -1,6 +1,6 @@
-#include "core/fit/measurement_rows.h"
+#include "vellmor/fit/measurement_rows.h"
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor::fit {
 

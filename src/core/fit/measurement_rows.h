@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/fit/measured_data.h"
-#include "core/fit/spinline_fit.h"
+#include "vellmor/fit/measured_data.h"
+#include "vellmor/fit/spinline_fit.h"
 
 namespace vellmor::fit {
 

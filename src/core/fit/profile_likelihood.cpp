@@ -1,10 +1,10 @@
-#include "core/fit/profile_likelihood.h"
+#include "vellmor/fit/profile_likelihood.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/fit/fit_statistics.h"
-#include "core/fit/least_squares.h"
+#include "vellmor/fit/fit_statistics.h"
+#include "vellmor/fit/least_squares.h"
 
 namespace vellmor::fit {
 

@@ -13,8 +13,8 @@
 
 #include <gsl/gsl_matrix.h>
 
-#include "core/fit/spinline_fit.h"
-#include "core/fit/weighted_residuals.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/fit/weighted_residuals.h"
 
 namespace vellmor::fit {
 

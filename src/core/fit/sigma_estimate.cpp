@@ -1,4 +1,4 @@
-#include "core/fit/sigma_estimate.h"
+#include "vellmor/fit/sigma_estimate.h"
 
 #include <algorithm>
 #include <cmath>

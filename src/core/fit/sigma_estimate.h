@@ -14,8 +14,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/fit/measured_data.h"
-#include "core/fit/measurement_rows.h"
+#include "vellmor/fit/measured_data.h"
+#include "vellmor/fit/measurement_rows.h"
 
 namespace vellmor::fit {
 

@@ -1,21 +1,21 @@
-#include "core/fit/spinline_fit.h"
+#include "vellmor/fit/spinline_fit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <utility>
 
-#include "core/fit/fit_scale.h"
-#include "core/fit/fit_statistics.h"
-#include "core/fit/gsl_owners.h"
-#include "core/fit/information_matrix.h"
-#include "core/fit/least_squares.h"
-#include "core/fit/measurement_design.h"
-#include "core/fit/measurement_rows.h"
-#include "core/fit/profile_likelihood.h"
-#include "core/fit/sigma_estimate.h"
-#include "core/fit/spinline_model.h"
-#include "core/fit/weighted_residuals.h"
+#include "vellmor/fit/fit_scale.h"
+#include "vellmor/fit/fit_statistics.h"
+#include "vellmor/fit/gsl_owners.h"
+#include "vellmor/fit/information_matrix.h"
+#include "vellmor/fit/least_squares.h"
+#include "vellmor/fit/measurement_design.h"
+#include "vellmor/fit/measurement_rows.h"
+#include "vellmor/fit/profile_likelihood.h"
+#include "vellmor/fit/sigma_estimate.h"
+#include "vellmor/fit/spinline_model.h"
+#include "vellmor/fit/weighted_residuals.h"
 
 namespace vellmor {
 namespace {

@@ -29,10 +29,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/fit/measured_data.h"
-#include "core/inputs/input_texts.h"
-#include "core/inputs/spin_condition.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/fit/measured_data.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

@@ -1,10 +1,10 @@
-#include "core/fit/spinline_model.h"
+#include "vellmor/fit/spinline_model.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "core/base/run_error.h"
-#include "core/physics/numerics.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor::fit {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/converged/converged_solution.h"
-#include "core/fit/measurement_rows.h"
-#include "core/fit/spinline_fit.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/fit/measurement_rows.h"
+#include "vellmor/fit/spinline_fit.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor::fit {
 

@@ -1,8 +1,8 @@
-#include "core/fit/weighted_residuals.h"
+#include "vellmor/fit/weighted_residuals.h"
 
 #include <cassert>
 
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 namespace vellmor::fit {
 

@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/fit/fit_scale.h"
-#include "core/fit/measurement_rows.h"
-#include "core/fit/spinline_model.h"
+#include "vellmor/fit/fit_scale.h"
+#include "vellmor/fit/measurement_rows.h"
+#include "vellmor/fit/spinline_model.h"
 
 namespace vellmor::fit {
 

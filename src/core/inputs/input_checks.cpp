@@ -1,10 +1,10 @@
-#include "core/inputs/input_checks.h"
+#include "vellmor/inputs/input_checks.h"
 
 #include <array>
 #include <utility>
 
-#include "core/inputs/read_inputs.h"
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/inputs/spinline_points.h"
 
 namespace vellmor {
 namespace {

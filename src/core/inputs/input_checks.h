@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/inputs/spin_condition.h"
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/inputs/spinline_points.h"
 
 namespace vellmor {
 

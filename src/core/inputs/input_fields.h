@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/inputs/input_texts.h"
-#include "core/inputs/spin_condition.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor {
 

@@ -1,9 +1,9 @@
-#include "core/inputs/input_texts.h"
+#include "vellmor/inputs/input_texts.h"
 
 #include <algorithm>
 
-#include "core/base/number_text.h"
-#include "core/inputs/input_fields.h"
+#include "vellmor/base/number_text.h"
+#include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
 

@@ -3,7 +3,7 @@
 // number with a point and converted with the "C" locale, so the locale the window sets for the
 // whole process never changes what a field means.
 
-#include "core/inputs/number_conversion.h"
+#include "vellmor/inputs/number_conversion.h"
 
 #include <locale.h>
 #include <stdlib.h>
@@ -14,7 +14,7 @@
 #include <new>
 #include <string>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 namespace {

@@ -1,12 +1,12 @@
-#include "core/inputs/read_inputs.h"
+#include "vellmor/inputs/read_inputs.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/inputs/input_checks.h"
-#include "core/inputs/input_fields.h"
-#include "core/inputs/number_conversion.h"
+#include "vellmor/inputs/input_checks.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/inputs/number_conversion.h"
 
 namespace vellmor {
 namespace {

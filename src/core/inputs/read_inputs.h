@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/base/message_sink.h"
-#include "core/inputs/input_texts.h"
-#include "core/inputs/spin_condition.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/base/one_based_array.h"
+#include "vellmor/base/one_based_array.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/spinline_points.h"
 
 #include <climits>
 #include <cmath>

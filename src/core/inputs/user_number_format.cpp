@@ -1,4 +1,4 @@
-#include "core/inputs/user_number_format.h"
+#include "vellmor/inputs/user_number_format.h"
 
 #include <langinfo.h>
 #include <locale.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 namespace {

@@ -1,13 +1,13 @@
 // The card's number grammar is the input fields' with a point and without blanks; each
 // arithmetic reads the text itself, correctly rounded (std::from_chars).
 
-#include "core/model_card/card_number.h"
+#include "vellmor/model_card/card_number.h"
 
 #include <charconv>
 #include <cmath>
 #include <system_error>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 namespace {

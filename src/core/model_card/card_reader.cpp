@@ -12,8 +12,8 @@
 #include <system_error>
 #include <vector>
 
-#include "core/model_card/key_suggestion.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/key_suggestion.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 namespace {

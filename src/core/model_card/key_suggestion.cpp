@@ -1,4 +1,4 @@
-#include "core/model_card/key_suggestion.h"
+#include "vellmor/model_card/key_suggestion.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,10 +1,10 @@
 // A card's values from texts: a key's own grammar, then the laws it changes.
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 #include <vector>
 
-#include "core/model_card/key_suggestion.h"
+#include "vellmor/model_card/key_suggestion.h"
 
 namespace vellmor {
 

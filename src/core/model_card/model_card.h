@@ -22,8 +22,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/model_card/card_number.h"
-#include "core/model_card/model_key.h"
+#include "vellmor/model_card/card_number.h"
+#include "vellmor/model_card/model_key.h"
 
 namespace vellmor {
 

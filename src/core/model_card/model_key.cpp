@@ -1,10 +1,10 @@
 // A key's value by its kind: where it lands in the constants, its text in and out, its range.
 
-#include "core/model_card/model_key.h"
+#include "vellmor/model_card/model_key.h"
 
 #include <cassert>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 namespace {

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <variant>
 
-#include "core/model_card/card_number.h"
-#include "core/physics/spinline_laws.h"
-#include "core/structure/structure_laws.h"
+#include "vellmor/model_card/card_number.h"
+#include "vellmor/physics/spinline_laws.h"
+#include "vellmor/structure/structure_laws.h"
 
 namespace vellmor {
 

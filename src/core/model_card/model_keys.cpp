@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/model_card/model_key.h"
+#include "vellmor/model_card/model_key.h"
 
 namespace vellmor {
 namespace {

@@ -3,9 +3,9 @@
 //   air temperature  TA = A1 / (x + A2) + A3                          (°C)
 //   heat transfer    H  = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167  (cal/(cm²·s·°C))
 
-#include "core/physics/cooling_air.h"
+#include "vellmor/physics/cooling_air.h"
 
-#include "core/physics/numerics.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/inputs/spin_condition.h"
-#include "core/physics/extended_math.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
 

@@ -21,12 +21,12 @@
 // points run code compiled for it (the same bits: it only gives a product's exact error in
 // two operations instead of seventeen).
 
-#include "core/physics/extended_math.h"
+#include "vellmor/physics/extended_math.h"
 
 #include <cfenv>
 #include <limits>
 
-#include "core/physics/extended_math_kernels.h"
+#include "vellmor/physics/extended_math_kernels.h"
 
 namespace vellmor {
 namespace extended_math {

@@ -3,8 +3,8 @@
 // What extended_math.cpp and extended_math_exact.cpp share, and what the tests look into: the
 // fast double-double approximations with their error bounds, and the exact path alone.
 
-#include "core/physics/extended_math.h"
-#include "core/physics/extended_math_tables.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/extended_math_tables.h"
 
 namespace vellmor::extended_math {
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/physics/extended_math_internal.h"
+#include "vellmor/physics/extended_math_internal.h"
 
 namespace vellmor::extended_math {
 

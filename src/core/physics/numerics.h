@@ -3,8 +3,8 @@
 #include <cfloat>
 #include <cmath>
 
-#include "core/physics/extended_math.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
 

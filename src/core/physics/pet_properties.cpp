@@ -7,10 +7,10 @@
 //                          times 100 below 70 °C (the glassy filament)  (poise)
 //   die swell         S  = 0.575 exp(-3650 (1/548 - 1/(Tm + 273))) SR^0.134 (IV/0.61)^0.85
 
-#include "core/physics/pet_properties.h"
+#include "vellmor/physics/pet_properties.h"
 
-#include "core/physics/extended_math.h"
-#include "core/physics/numerics.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/physics/numerics.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
 

@@ -12,7 +12,7 @@
 // taken as the ten- and eleven-digit decimals below, not their closed forms. Each stage
 // evaluates f once on the whole state, then updates the elements one after another.
 
-#include "core/physics/state_vector.h"
+#include "vellmor/physics/state_vector.h"
 
 namespace vellmor {
 

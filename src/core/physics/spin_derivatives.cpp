@@ -6,9 +6,9 @@
 //
 // The coefficients ρ, λ, Cp, TA, H are those of the step's start point.
 
-#include "core/physics/spin_derivatives.h"
+#include "vellmor/physics/spin_derivatives.h"
 
-#include "core/physics/numerics.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 

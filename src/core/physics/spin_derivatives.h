@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/physics/numerics.h"
-#include "core/physics/spinline_laws.h"
-#include "core/physics/state_vector.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/spinline_laws.h"
+#include "vellmor/physics/state_vector.h"
 
 namespace vellmor {
 

@@ -4,7 +4,7 @@
 // zero in the last kept place. A value with more integer digits than the precision is written
 // in exponent form, d1.d2… E(E − 1).
 
-#include "core/report/format_fixed.h"
+#include "vellmor/report/format_fixed.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "core/report/format_right.h"
+#include "vellmor/report/format_right.h"
 
-#include "core/report/format_fixed.h"
+#include "vellmor/report/format_fixed.h"
 
 namespace vellmor {
 

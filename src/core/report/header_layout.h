@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "core/inputs/spin_condition.h"
+#include "vellmor/inputs/spin_condition.h"
 
 namespace vellmor {
 

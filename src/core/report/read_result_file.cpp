@@ -1,7 +1,7 @@
 // Reading a result file back: the condition header line by line against its layout, then the
 // table of results field by field.
 
-#include "core/report/read_result_file.h"
+#include "vellmor/report/read_result_file.h"
 
 #include <array>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "core/report/header_layout.h"
+#include "vellmor/report/header_layout.h"
 
 namespace vellmor {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
-#include "core/report/write_results.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/report/write_results.h"
 
 namespace vellmor {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "core/physics/numerics.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 

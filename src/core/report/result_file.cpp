@@ -1,11 +1,11 @@
 // The result file over the one writer of every output.
 
-#include "core/report/result_file.h"
+#include "vellmor/report/result_file.h"
 
 #include <cerrno>
 #include <string>
 
-#include "core/base/run_error.h"
+#include "vellmor/base/run_error.h"
 
 namespace vellmor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/base/output_file.h"
+#include "vellmor/base/output_file.h"
 
 namespace vellmor {
 

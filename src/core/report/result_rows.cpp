@@ -1,9 +1,9 @@
-#include "core/report/result_rows.h"
+#include "vellmor/report/result_rows.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/spinline_points.h"
 
 namespace vellmor {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "core/inputs/spin_condition.h"
-#include "core/report/write_results.h"
-#include "core/solver/spinline_profile.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/report/write_results.h"
+#include "vellmor/solver/spinline_profile.h"
 
 namespace vellmor {
 

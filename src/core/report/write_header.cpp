@@ -1,12 +1,12 @@
 // The condition header of the result file, written line by line from its layout
 // (header_layout.h).
 
-#include "core/report/write_header.h"
+#include "vellmor/report/write_header.h"
 
 #include <string>
 
-#include "core/report/format_fixed.h"
-#include "core/report/header_layout.h"
+#include "vellmor/report/format_fixed.h"
+#include "vellmor/report/header_layout.h"
 
 namespace vellmor {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "core/base/message_sink.h"
-#include "core/inputs/spin_condition.h"
-#include "core/report/result_file.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/report/result_file.h"
 
 namespace vellmor {
 

@@ -5,17 +5,17 @@
 // filament drawn at v m/min: the point's own velocity for TEN(RE), the take-up speed for
 // TEN(AP).
 
-#include "core/report/write_results.h"
+#include "vellmor/report/write_results.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/physics/numerics.h"
-#include "core/report/format_right.h"
-#include "core/report/result_file.h"
-#include "core/report/write_header.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/report/format_right.h"
+#include "vellmor/report/result_file.h"
+#include "vellmor/report/write_header.h"
 
 namespace vellmor {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "core/inputs/spin_condition.h"
-#include "core/report/result_columns.h"
-#include "core/report/result_file.h"
-#include "core/solver/spinline_profile.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/report/result_columns.h"
+#include "vellmor/report/result_file.h"
+#include "vellmor/solver/spinline_profile.h"
 
 namespace vellmor {
 

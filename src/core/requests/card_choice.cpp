@@ -1,4 +1,4 @@
-#include "core/requests/card_choice.h"
+#include "vellmor/requests/card_choice.h"
 
 namespace vellmor {
 namespace {

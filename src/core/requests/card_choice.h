@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/model_card/model_card.h"
-#include "core/requests/request_values.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor {
 

@@ -1,9 +1,9 @@
-#include "core/requests/commands.h"
+#include "vellmor/requests/commands.h"
 
 #include <algorithm>
 #include <array>
 
-#include "core/inputs/input_fields.h"
+#include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
 namespace {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/requests/parameters.h"
+#include "vellmor/requests/parameters.h"
 
 namespace vellmor {
 

@@ -1,9 +1,9 @@
-#include "core/requests/fit_request.h"
+#include "vellmor/requests/fit_request.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "core/exports/fit_json.h"
+#include "vellmor/exports/fit_json.h"
 
 namespace vellmor {
 namespace {

@@ -8,10 +8,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/fit/fit_run.h"
-#include "core/requests/card_choice.h"
-#include "core/requests/outputs.h"
-#include "core/requests/request_values.h"
+#include "vellmor/fit/fit_run.h"
+#include "vellmor/requests/card_choice.h"
+#include "vellmor/requests/outputs.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor {
 

@@ -1,7 +1,7 @@
-#include "core/requests/merge_request.h"
+#include "vellmor/requests/merge_request.h"
 
-#include "core/requests/outputs.h"
-#include "core/sweep/sweep_record.h"
+#include "vellmor/requests/outputs.h"
+#include "vellmor/sweep/sweep_record.h"
 
 namespace vellmor {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/requests/request_values.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor {
 

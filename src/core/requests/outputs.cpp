@@ -1,7 +1,7 @@
-#include "core/requests/outputs.h"
+#include "vellmor/requests/outputs.h"
 
-#include "core/base/output_file.h"
-#include "core/requests/parameters.h"
+#include "vellmor/base/output_file.h"
+#include "vellmor/requests/parameters.h"
 
 namespace vellmor {
 namespace {

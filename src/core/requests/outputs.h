@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/requests/request_values.h"
+#include "vellmor/requests/request_values.h"
 
 namespace vellmor {
 

@@ -1,4 +1,4 @@
-#include "core/requests/parameters.h"
+#include "vellmor/requests/parameters.h"
 
 #include <algorithm>
 #include <array>

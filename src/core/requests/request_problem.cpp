@@ -1,4 +1,4 @@
-#include "core/requests/request_problem.h"
+#include "vellmor/requests/request_problem.h"
 
 namespace vellmor {
 

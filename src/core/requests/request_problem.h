@@ -11,7 +11,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

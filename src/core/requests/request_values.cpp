@@ -1,4 +1,4 @@
-#include "core/requests/request_values.h"
+#include "vellmor/requests/request_values.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/base/number_text.h"
-#include "core/inputs/input_fields.h"
-#include "core/inputs/number_conversion.h"
+#include "vellmor/base/number_text.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/inputs/number_conversion.h"
 
 namespace vellmor {
 

@@ -14,10 +14,10 @@
 #include <variant>
 #include <vector>
 
-#include "core/exports/json_parts.h"
-#include "core/inputs/input_texts.h"
-#include "core/requests/commands.h"
-#include "core/requests/request_problem.h"
+#include "vellmor/exports/json_parts.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/requests/commands.h"
+#include "vellmor/requests/request_problem.h"
 
 namespace vellmor {
 

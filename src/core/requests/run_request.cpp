@@ -1,9 +1,9 @@
-#include "core/requests/run_request.h"
+#include "vellmor/requests/run_request.h"
 
-#include "core/base/message_keeper.h"
-#include "core/exports/profile_csv.h"
-#include "core/exports/run_json.h"
-#include "core/report/result_rows.h"
+#include "vellmor/base/message_keeper.h"
+#include "vellmor/exports/profile_csv.h"
+#include "vellmor/exports/run_json.h"
+#include "vellmor/report/result_rows.h"
 
 namespace vellmor {
 

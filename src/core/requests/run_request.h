@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "core/converged/accuracy_check.h"
-#include "core/inputs/input_texts.h"
-#include "core/requests/outputs.h"
-#include "core/requests/request_values.h"
-#include "core/run/run_sequence.h"
-#include "core/solver/run_state.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/requests/outputs.h"
+#include "vellmor/requests/request_values.h"
+#include "vellmor/run/run_sequence.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

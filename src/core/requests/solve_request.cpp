@@ -1,7 +1,7 @@
-#include "core/requests/solve_request.h"
+#include "vellmor/requests/solve_request.h"
 
-#include "core/exports/converged_json.h"
-#include "core/exports/profile_csv.h"
+#include "vellmor/exports/converged_json.h"
+#include "vellmor/exports/profile_csv.h"
 
 namespace vellmor {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/converged/converged_run.h"
-#include "core/requests/card_choice.h"
-#include "core/requests/outputs.h"
-#include "core/requests/request_values.h"
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/converged/converged_run.h"
+#include "vellmor/requests/card_choice.h"
+#include "vellmor/requests/outputs.h"
+#include "vellmor/requests/request_values.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 namespace vellmor {
 

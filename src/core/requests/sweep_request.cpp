@@ -1,4 +1,4 @@
-#include "core/requests/sweep_request.h"
+#include "vellmor/requests/sweep_request.h"
 
 #include <sched.h>
 
@@ -10,11 +10,11 @@
 #include <memory>
 #include <thread>
 
-#include "core/inputs/input_fields.h"
-#include "core/sweep/cases_table.h"
-#include "core/sweep/sweep_outputs.h"
-#include "core/sweep/sweep_record.h"
-#include "core/sweep/vary_list.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/sweep/cases_table.h"
+#include "vellmor/sweep/sweep_outputs.h"
+#include "vellmor/sweep/sweep_record.h"
+#include "vellmor/sweep/vary_list.h"
 
 namespace vellmor {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/requests/card_choice.h"
-#include "core/requests/request_values.h"
-#include "core/sweep/case_set.h"
-#include "core/sweep/summary_csv.h"
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/requests/card_choice.h"
+#include "vellmor/requests/request_values.h"
+#include "vellmor/sweep/case_set.h"
+#include "vellmor/sweep/summary_csv.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 namespace vellmor {
 

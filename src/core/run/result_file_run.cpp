@@ -1,11 +1,11 @@
-#include "core/run/result_file_run.h"
+#include "vellmor/run/result_file_run.h"
 
 #include <vector>
 
-#include "core/analysis/result_file_numbers.h"
-#include "core/report/result_rows.h"
-#include "core/report/write_results.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/analysis/result_file_numbers.h"
+#include "vellmor/report/result_rows.h"
+#include "vellmor/report/write_results.h"
+#include "vellmor/run/run_sequence.h"
 
 namespace vellmor {
 

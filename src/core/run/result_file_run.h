@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "core/analysis/process_numbers.h"
-#include "core/report/read_result_file.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/report/read_result_file.h"
 
 namespace vellmor {
 

@@ -1,10 +1,10 @@
-#include "core/run/run_sequence.h"
+#include "vellmor/run/run_sequence.h"
 
-#include "core/analysis/air_pole.h"
-#include "core/base/run_error.h"
-#include "core/inputs/read_inputs.h"
-#include "core/report/write_header.h"
-#include "core/report/write_results.h"
+#include "vellmor/analysis/air_pole.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/report/write_header.h"
+#include "vellmor/report/write_results.h"
 
 namespace vellmor {
 namespace {

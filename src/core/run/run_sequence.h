@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/base/message_sink.h"
-#include "core/base/output_file.h"
-#include "core/base/run_error.h"
-#include "core/inputs/input_texts.h"
-#include "core/solver/calculate_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/base/message_sink.h"
+#include "vellmor/base/output_file.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/solver/calculate_spinline.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

@@ -1,13 +1,13 @@
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
-#include "core/analysis/process_numbers.h"
-#include "core/base/run_error.h"
-#include "core/converged/converged_numbers.h"
-#include "core/inputs/input_fields.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/converged/converged_numbers.h"
+#include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
 namespace {

@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/converged/converged_solution.h"
-#include "core/inputs/spin_condition.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

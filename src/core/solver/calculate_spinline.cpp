@@ -1,12 +1,12 @@
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/solver/calculate_spinline.h"
 
 #include <string>
 
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/inputs/spinline_points.h"
-#include "core/solver/init_spinline.h"
-#include "core/solver/march_spinline.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/spinline_points.h"
+#include "vellmor/solver/init_spinline.h"
+#include "vellmor/solver/march_spinline.h"
 
 namespace vellmor {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/solver/run_state.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 

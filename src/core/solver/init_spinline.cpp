@@ -7,12 +7,12 @@
 //   D[1]              = DieSwell(Tm, SR) × HoleDiameter
 //   V[1]              = W / ρ[1] / (π/4 D[1]²)
 
-#include "core/solver/init_spinline.h"
+#include "vellmor/solver/init_spinline.h"
 
-#include "core/base/floating_point_check.h"
-#include "core/inputs/spinline_points.h"
-#include "core/physics/numerics.h"
-#include "core/physics/pet_properties.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/inputs/spinline_points.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/pet_properties.h"
 
 namespace vellmor {
 

@@ -1,14 +1,14 @@
 // One pass down the spinline at a given spinneret tension, step after step until the take-up
 // end or a runaway filament.
 
-#include "core/solver/march_spinline.h"
+#include "vellmor/solver/march_spinline.h"
 
 #include <cassert>
 
-#include "core/base/run_error.h"
-#include "core/inputs/spinline_points.h"
-#include "core/physics/pet_properties.h"
-#include "core/solver/spinline_step.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/spinline_points.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/solver/spinline_step.h"
 
 namespace vellmor {
 

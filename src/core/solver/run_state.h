@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/inputs/spin_condition.h"
-#include "core/solver/spinline_profile.h"
-#include "core/solver/tension_search.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/solver/spinline_profile.h"
+#include "vellmor/solver/tension_search.h"
 
 namespace vellmor {
 

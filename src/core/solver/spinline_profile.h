@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/base/one_based_array.h"
-#include "core/inputs/spinline_points.h"
+#include "vellmor/base/one_based_array.h"
+#include "vellmor/inputs/spinline_points.h"
 
 namespace vellmor {
 

@@ -18,7 +18,7 @@
 // Every operation is the same as one stage at a time, on the same operands; only their order
 // differs, which changes no result and no exception flag.
 
-#include "core/solver/spinline_step.h"
+#include "vellmor/solver/spinline_step.h"
 
 #include <array>
 #include <bit>
@@ -26,15 +26,15 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/base/floating_point_check.h"
-#include "core/inputs/spinline_points.h"
-#include "core/physics/cooling_air.h"
-#include "core/physics/extended_math.h"
-#include "core/physics/extended_math_kernels.h"
-#include "core/physics/numerics.h"
-#include "core/physics/runge_kutta_gill.h"
-#include "core/physics/spin_derivatives.h"
-#include "core/physics/spinline_laws.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/inputs/spinline_points.h"
+#include "vellmor/physics/cooling_air.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/extended_math_kernels.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/physics/runge_kutta_gill.h"
+#include "vellmor/physics/spin_derivatives.h"
+#include "vellmor/physics/spinline_laws.h"
 
 namespace vellmor {
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/inputs/spin_condition.h"
-#include "core/physics/cooling_air.h"
-#include "core/physics/pet_properties.h"
-#include "core/solver/spinline_profile.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/physics/cooling_air.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/solver/spinline_profile.h"
 
 namespace vellmor {
 

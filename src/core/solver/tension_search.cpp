@@ -6,13 +6,13 @@
 //   slope = (R_over - R_under) / (F_over - F_under),  intercept = R_over - slope F_over,
 //   F_next = -intercept / slope
 
-#include "core/solver/tension_search.h"
+#include "vellmor/solver/tension_search.h"
 
 #include <cmath>
 
-#include "core/base/floating_point_check.h"
-#include "core/base/run_error.h"
-#include "core/solver/march_spinline.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/solver/march_spinline.h"
 
 namespace vellmor {
 namespace {

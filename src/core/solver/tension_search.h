@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/inputs/spin_condition.h"
-#include "core/solver/spinline_profile.h"
+#include "vellmor/inputs/spin_condition.h"
+#include "vellmor/solver/spinline_profile.h"
 
 namespace vellmor {
 

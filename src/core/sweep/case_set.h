@@ -5,13 +5,13 @@
 #include <string_view>
 #include <vector>
 
-#include "core/inputs/input_fields.h"
-#include "core/inputs/input_texts.h"
-#include "core/model_card/model_card.h"
-#include "core/sweep/cases_table.h"
-#include "core/sweep/sweep_column.h"
-#include "core/sweep/sweep_problem.h"
-#include "core/sweep/vary_list.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/inputs/input_texts.h"
+#include "vellmor/model_card/model_card.h"
+#include "vellmor/sweep/cases_table.h"
+#include "vellmor/sweep/sweep_column.h"
+#include "vellmor/sweep/sweep_problem.h"
+#include "vellmor/sweep/vary_list.h"
 
 namespace vellmor {
 

@@ -1,11 +1,11 @@
 // A cases file as a spreadsheet or a design-of-experiments tool writes it.
 
-#include "core/sweep/cases_table.h"
+#include "vellmor/sweep/cases_table.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "core/base/csv_lines.h"
+#include "vellmor/base/csv_lines.h"
 
 namespace vellmor {
 

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/inputs/input_fields.h"
-#include "core/sweep/sweep_column.h"
-#include "core/sweep/sweep_problem.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/sweep/sweep_column.h"
+#include "vellmor/sweep/sweep_problem.h"
 
 namespace vellmor {
 

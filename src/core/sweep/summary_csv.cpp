@@ -1,9 +1,9 @@
-#include "core/sweep/summary_csv.h"
+#include "vellmor/sweep/summary_csv.h"
 
 #include <optional>
 #include <string>
 
-#include "core/base/csv.h"
+#include "vellmor/base/csv.h"
 
 namespace vellmor {
 namespace {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/sweep/sweep_column.h"
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/sweep/sweep_column.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 namespace vellmor {
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/inputs/input_fields.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 

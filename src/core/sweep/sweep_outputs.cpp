@@ -1,4 +1,4 @@
-#include "core/sweep/sweep_outputs.h"
+#include "vellmor/sweep/sweep_outputs.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/report/result_file.h"
+#include "vellmor/report/result_file.h"
 
 namespace vellmor {
 namespace {

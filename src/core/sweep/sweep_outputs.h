@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "core/base/output_file.h"
-#include "core/sweep/case_set.h"
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/base/output_file.h"
+#include "vellmor/sweep/case_set.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 namespace vellmor {
 

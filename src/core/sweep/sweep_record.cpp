@@ -1,4 +1,4 @@
-#include "core/sweep/sweep_record.h"
+#include "vellmor/sweep/sweep_record.h"
 
 #include <nlohmann/json.hpp>
 

@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/sweep/case_set.h"
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/sweep/case_set.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 namespace vellmor {
 

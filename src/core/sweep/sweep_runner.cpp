@@ -4,7 +4,7 @@
 // balances the load without any scheduler; the run states stay with their threads, and so do
 // the floating-point status flags, which are per thread.
 
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "core/base/floating_point_check.h"
-#include "core/converged/accuracy_check.h"
-#include "core/converged/converged_run.h"
-#include "core/physics/numerics.h"
-#include "core/solver/run_state.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/converged/converged_run.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/solver/run_state.h"
 
 namespace vellmor {
 namespace {

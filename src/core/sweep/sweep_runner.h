@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/process_numbers.h"
-#include "core/converged/accuracy_report.h"
-#include "core/run/run_sequence.h"
-#include "core/structure/structure_summary.h"
-#include "core/sweep/case_set.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/converged/accuracy_report.h"
+#include "vellmor/run/run_sequence.h"
+#include "vellmor/structure/structure_summary.h"
+#include "vellmor/sweep/case_set.h"
 
 namespace vellmor {
 

@@ -6,13 +6,13 @@
 // value to binary rounding. All three are brought to the smallest exponent (and at most 10^0);
 // value i is then the integer start + i × step, written with the decimals of start or step.
 
-#include "core/sweep/vary_list.h"
+#include "vellmor/sweep/vary_list.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 namespace vellmor {
 namespace {

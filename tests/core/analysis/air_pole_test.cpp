@@ -1,11 +1,11 @@
-#include "core/analysis/air_pole.h"
+#include "vellmor/analysis/air_pole.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "core/solver/calculate_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/solver/calculate_spinline.h"
+#include "vellmor/solver/run_state.h"
 #include "support/test_support.h"
 
 namespace vellmor {

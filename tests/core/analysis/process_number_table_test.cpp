@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "core/analysis/process_numbers.h"
-#include "core/exports/run_json.h"
-#include "core/sweep/summary_csv.h"
+#include "vellmor/analysis/process_numbers.h"
+#include "vellmor/exports/run_json.h"
+#include "vellmor/sweep/summary_csv.h"
 
 namespace vellmor {
 namespace {

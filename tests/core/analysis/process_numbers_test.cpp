@@ -1,4 +1,4 @@
-#include "core/analysis/process_numbers.h"
+#include "vellmor/analysis/process_numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/solver/calculate_spinline.h"
 #include "support/test_support.h"
 
 namespace vellmor {

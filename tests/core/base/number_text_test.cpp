@@ -1,4 +1,4 @@
-#include "core/base/number_text.h"
+#include "vellmor/base/number_text.h"
 
 #include <gtest/gtest.h>
 

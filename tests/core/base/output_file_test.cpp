@@ -1,4 +1,4 @@
-#include "core/base/output_file.h"
+#include "vellmor/base/output_file.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "core/converged/accuracy_check.h"
+#include "vellmor/converged/accuracy_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/converged/accuracy_report.h"
+#include "vellmor/converged/accuracy_report.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/solver/calculate_spinline.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,7 +1,7 @@
 // The driver on models with known solutions, apart from any spinline: y' = y (y = e^x) and
 // y' = -y, z' = cos x (z = sin x), with events at levels the exponential reaches at known x.
 
-#include "core/converged/adaptive_driver.h"
+#include "vellmor/converged/adaptive_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/converged/event_list.h"
-#include "core/converged/state_layout.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/converged/event_list.h"
+#include "vellmor/converged/state_layout.h"
 
 namespace vellmor {
 namespace {

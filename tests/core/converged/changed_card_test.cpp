@@ -7,8 +7,8 @@
 #include <cmath>
 #include <optional>
 
-#include "core/converged/converged_solution.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/model_card/model_card.h"
 #include "support/reference_spinline.h"
 #include "support/test_support.h"
 

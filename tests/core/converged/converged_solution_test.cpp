@@ -1,6 +1,6 @@
-#include "core/converged/converged_solution.h"
+#include "vellmor/converged/converged_solution.h"
 
-#include "core/analysis/air_pole.h"
+#include "vellmor/analysis/air_pole.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/converged/adaptive_pass.h"
-#include "core/solver/calculate_spinline.h"
-#include "core/solver/init_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/converged/adaptive_pass.h"
+#include "vellmor/solver/calculate_spinline.h"
+#include "vellmor/solver/init_spinline.h"
+#include "vellmor/solver/run_state.h"
 #include "support/test_support.h"
 
 namespace vellmor {

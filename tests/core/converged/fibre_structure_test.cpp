@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "core/converged/converged_solution.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/model_card/model_card.h"
 #include "support/reference_structure.h"
 #include "support/test_support.h"
 

@@ -1,8 +1,8 @@
-#include "core/converged/local_spinline_system.h"
+#include "vellmor/converged/local_spinline_system.h"
 
 #include <gtest/gtest.h>
 
-#include "core/solver/init_spinline.h"
+#include "vellmor/solver/init_spinline.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,6 +1,6 @@
 // The shooting on problems whose answers are known in closed form.
 
-#include "core/converged/newton_shooting.h"
+#include "vellmor/converged/newton_shooting.h"
 
 #include <gtest/gtest.h>
 

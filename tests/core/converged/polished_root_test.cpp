@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/converged/converged_solution.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/model_card/model_card.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,4 +1,4 @@
-#include "core/exports/fit_json.h"
+#include "vellmor/exports/fit_json.h"
 
 #include <gtest/gtest.h>
 

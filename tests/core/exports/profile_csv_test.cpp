@@ -1,4 +1,4 @@
-#include "core/exports/profile_csv.h"
+#include "vellmor/exports/profile_csv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/exports/run_json.h"
+#include "vellmor/exports/run_json.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/base/message_keeper.h"
-#include "core/report/result_rows.h"
+#include "vellmor/base/message_keeper.h"
+#include "vellmor/report/result_rows.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,4 +1,4 @@
-#include "core/fit/information_matrix.h"
+#include "vellmor/fit/information_matrix.h"
 
 #include <gtest/gtest.h>
 

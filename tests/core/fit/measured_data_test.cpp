@@ -1,4 +1,4 @@
-#include "core/fit/measured_data.h"
+#include "vellmor/fit/measured_data.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/fit/spinline_fit.h"
+#include "vellmor/fit/spinline_fit.h"
 #include "support/reference_spinline.h"
 #include "support/reference_structure.h"
 #include "support/test_support.h"

@@ -1,4 +1,4 @@
-#include "core/fit/spinline_fit.h"
+#include "vellmor/fit/spinline_fit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/inputs/number_conversion.h"
+#include "vellmor/inputs/number_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/inputs/user_number_format.h"
+#include "vellmor/inputs/user_number_format.h"
 
 namespace vellmor {
 namespace {

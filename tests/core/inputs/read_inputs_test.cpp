@@ -1,6 +1,6 @@
-#include "core/inputs/read_inputs.h"
-#include "core/inputs/input_checks.h"
-#include "core/inputs/input_fields.h"
+#include "vellmor/inputs/read_inputs.h"
+#include "vellmor/inputs/input_checks.h"
+#include "vellmor/inputs/input_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/inputs/input_checks.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/input_checks.h"
 #include "support/test_support.h"
 
 namespace vellmor {

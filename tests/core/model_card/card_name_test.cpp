@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 namespace vellmor {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/model_card/model_card.h"
+#include "vellmor/model_card/model_card.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/model_card/model_key.h"
+#include "vellmor/model_card/model_key.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "core/model_card/key_suggestion.h"
+#include "vellmor/model_card/key_suggestion.h"
 
 namespace vellmor {
 namespace {

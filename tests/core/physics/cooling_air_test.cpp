@@ -1,8 +1,8 @@
-#include "core/physics/cooling_air.h"
+#include "vellmor/physics/cooling_air.h"
 
 #include <gtest/gtest.h>
 
-#include "core/inputs/spinline_points.h"
+#include "vellmor/inputs/spinline_points.h"
 #include "support/test_support.h"
 
 namespace vellmor {

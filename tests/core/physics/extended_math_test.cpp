@@ -3,7 +3,7 @@
 // same long double, bit for bit. tools/extended_math_check.cpp runs the same comparison on
 // 10^8 arguments.
 
-#include "core/physics/extended_math.h"
+#include "vellmor/physics/extended_math.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>
@@ -23,9 +23,9 @@
 #include <string>
 #include <utility>
 
-#include "core/physics/extended_math_internal.h"
-#include "core/physics/numerics.h"
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/physics/extended_math_internal.h"
+#include "vellmor/physics/numerics.h"
+#include "vellmor/solver/calculate_spinline.h"
 #include "support/extended_math_reference.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "core/physics/pet_properties.h"
+#include "vellmor/physics/pet_properties.h"
 
 #include <gtest/gtest.h>
 

@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/physics/extended_math.h"
-#include "core/physics/extended_math_internal.h"
-#include "core/physics/extended_math_kernels.h"
-#include "core/physics/numerics.h"
+#include "vellmor/physics/extended_math.h"
+#include "vellmor/physics/extended_math_internal.h"
+#include "vellmor/physics/extended_math_kernels.h"
+#include "vellmor/physics/numerics.h"
 
 namespace vellmor {
 namespace {

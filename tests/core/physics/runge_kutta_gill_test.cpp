@@ -1,11 +1,11 @@
-#include "core/physics/runge_kutta_gill.h"
+#include "vellmor/physics/runge_kutta_gill.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "core/physics/spin_derivatives.h"
+#include "vellmor/physics/spin_derivatives.h"
 
 namespace vellmor {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/physics/spin_derivatives.h"
+#include "vellmor/physics/spin_derivatives.h"
 
 #include <gtest/gtest.h>
 

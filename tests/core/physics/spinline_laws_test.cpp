@@ -2,7 +2,7 @@
 // long double literals) and the converged model's (double), held together so that they cannot
 // drift apart.
 
-#include "core/physics/spinline_laws.h"
+#include "vellmor/physics/spinline_laws.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <random>
 #include <sstream>
 
-#include "core/converged/local_spinline_system.h"
-#include "core/physics/cooling_air.h"
-#include "core/physics/pet_properties.h"
-#include "core/physics/spin_derivatives.h"
+#include "vellmor/converged/local_spinline_system.h"
+#include "vellmor/physics/cooling_air.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/physics/spin_derivatives.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,4 +1,4 @@
-#include "core/report/format_fixed.h"
+#include "vellmor/report/format_fixed.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/report/format_right.h"
+#include "vellmor/report/format_right.h"
 
 namespace vellmor {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/report/read_result_file.h"
+#include "vellmor/report/read_result_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/report/format_right.h"
-#include "core/report/write_header.h"
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/report/format_right.h"
+#include "vellmor/report/write_header.h"
+#include "vellmor/solver/calculate_spinline.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

@@ -1,18 +1,18 @@
 // Every column of the table of results reaches every output that lists it: the result file's
 // row and its reader, the CSV and the JSON exports.
 
-#include "core/report/result_columns.h"
+#include "vellmor/report/result_columns.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/exports/profile_csv.h"
-#include "core/exports/run_json.h"
-#include "core/report/header_layout.h"
-#include "core/report/read_result_file.h"
-#include "core/report/write_results.h"
+#include "vellmor/exports/profile_csv.h"
+#include "vellmor/exports/run_json.h"
+#include "vellmor/report/header_layout.h"
+#include "vellmor/report/read_result_file.h"
+#include "vellmor/report/write_results.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "core/report/write_header.h"
+#include "vellmor/report/write_header.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/report/result_file.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/report/result_file.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "core/report/write_results.h"
+#include "vellmor/report/write_results.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/report/write_header.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/report/write_header.h"
 #include "support/default_result_header.h"
 #include "support/test_support.h"
 

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "core/requests/fit_request.h"
-#include "core/requests/merge_request.h"
-#include "core/requests/run_request.h"
-#include "core/requests/solve_request.h"
-#include "core/requests/sweep_request.h"
+#include "vellmor/requests/fit_request.h"
+#include "vellmor/requests/merge_request.h"
+#include "vellmor/requests/run_request.h"
+#include "vellmor/requests/solve_request.h"
+#include "vellmor/requests/sweep_request.h"
 #include "support/request_rules.h"
 
 namespace vellmor {

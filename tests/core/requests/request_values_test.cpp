@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/inputs/input_fields.h"
-#include "core/requests/outputs.h"
-#include "core/requests/request_values.h"
+#include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/outputs.h"
+#include "vellmor/requests/request_values.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,16 +1,16 @@
 // A result file's numbers are the runner's where its header's conditions, run again, give the
 // file's table, and the printed table's elsewhere, saying why.
 
-#include "core/run/result_file_run.h"
+#include "vellmor/run/result_file_run.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "core/analysis/result_file_numbers.h"
-#include "core/report/result_file.h"
-#include "core/run/run_sequence.h"
+#include "vellmor/analysis/result_file_numbers.h"
+#include "vellmor/report/result_file.h"
+#include "vellmor/run/run_sequence.h"
 
 namespace vellmor {
 namespace {

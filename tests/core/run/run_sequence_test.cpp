@@ -1,4 +1,4 @@
-#include "core/run/run_sequence.h"
+#include "vellmor/run/run_sequence.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/report/result_file.h"
-#include "core/report/result_rows.h"
-#include "core/report/write_results.h"
+#include "vellmor/report/result_file.h"
+#include "vellmor/report/result_rows.h"
+#include "vellmor/report/write_results.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -1,4 +1,4 @@
-#include "core/sensitivity/sensitivities.h"
+#include "vellmor/sensitivity/sensitivities.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "core/converged/converged_solution.h"
-#include "core/model_card/model_card.h"
+#include "vellmor/converged/converged_solution.h"
+#include "vellmor/model_card/model_card.h"
 #include "support/test_support.h"
 
 namespace vellmor {

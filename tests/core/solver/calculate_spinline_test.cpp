@@ -1,4 +1,4 @@
-#include "core/solver/calculate_spinline.h"
+#include "vellmor/solver/calculate_spinline.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/base/run_error.h"
-#include "core/inputs/spinline_points.h"
+#include "vellmor/base/run_error.h"
+#include "vellmor/inputs/spinline_points.h"
 #include "support/test_support.h"
 
 namespace vellmor {

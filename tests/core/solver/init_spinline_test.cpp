@@ -1,11 +1,11 @@
-#include "core/solver/init_spinline.h"
+#include "vellmor/solver/init_spinline.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <memory>
 
-#include "core/solver/run_state.h"
+#include "vellmor/solver/run_state.h"
 #include "support/test_support.h"
 
 namespace vellmor {

@@ -2,7 +2,7 @@
 // a time stores, at every kind of point; and where a floating-point fault arises it must leave
 // the profile alone, so that the step one stage at a time can report the fault.
 
-#include "core/solver/spinline_step.h"
+#include "vellmor/solver/spinline_step.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <memory>
 #include <random>
 
-#include "core/base/floating_point_check.h"
-#include "core/physics/pet_properties.h"
-#include "core/solver/init_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/base/floating_point_check.h"
+#include "vellmor/physics/pet_properties.h"
+#include "vellmor/solver/init_spinline.h"
+#include "vellmor/solver/run_state.h"
 #include "support/test_support.h"
 
 namespace vellmor {

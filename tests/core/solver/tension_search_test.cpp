@@ -1,11 +1,11 @@
-#include "core/solver/tension_search.h"
+#include "vellmor/solver/tension_search.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "core/solver/init_spinline.h"
-#include "core/solver/run_state.h"
+#include "vellmor/solver/init_spinline.h"
+#include "vellmor/solver/run_state.h"
 #include "support/test_support.h"
 
 namespace vellmor {

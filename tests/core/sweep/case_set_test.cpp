@@ -1,4 +1,4 @@
-#include "core/sweep/case_set.h"
+#include "vellmor/sweep/case_set.h"
 
 #include <gtest/gtest.h>
 

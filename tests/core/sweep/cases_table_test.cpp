@@ -1,4 +1,4 @@
-#include "core/sweep/cases_table.h"
+#include "vellmor/sweep/cases_table.h"
 
 #include <gtest/gtest.h>
 

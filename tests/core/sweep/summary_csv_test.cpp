@@ -1,4 +1,4 @@
-#include "core/sweep/summary_csv.h"
+#include "vellmor/sweep/summary_csv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The record that ties a sweep's summaries together, and what reading and merging them refuse.
 
-#include "core/sweep/sweep_record.h"
+#include "vellmor/sweep/sweep_record.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/sweep/vary_list.h"
+#include "vellmor/sweep/vary_list.h"
 
 namespace vellmor {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/sweep/sweep_runner.h"
+#include "vellmor/sweep/sweep_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/converged/accuracy_check.h"
-#include "core/converged/converged_run.h"
+#include "vellmor/converged/accuracy_check.h"
+#include "vellmor/converged/converged_run.h"
 #include "support/test_support.h"
 
 namespace vellmor {

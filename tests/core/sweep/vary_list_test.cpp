@@ -1,4 +1,4 @@
-#include "core/sweep/vary_list.h"
+#include "vellmor/sweep/vary_list.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,14 @@
 // newton_shooting.h on the one unknown F0 inside the bracket. Near the root r is nearly
 // straight in F0 (ln(V_end / V_takeup) bends up towards the runaways, 1 / V_end hardly), and
 // its slope there is that of the logarithm; a pass within the velocity tolerance counts as a
-// root.
+// root. That pass lies anywhere within the tolerance, as the steps happened to come from the
+// start; the solution is that of one Newton step further,
+//
+//   F0* = F0 - r(F0) / r'(F0),   r' of the parabola through the last three full passes,
+//
+// whose error, r(F0) / r' times the relative error of r' (and the square of r(F0) / r'), lies
+// far below the tolerance's: neighbouring conditions (a fit's differences) see a smooth F0*,
+// wherever their shootings started.
 
 #include "vellmor/converged/converged_solution.h"
 
@@ -16,6 +23,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "vellmor/analysis/air_pole.h"
@@ -113,11 +121,25 @@ class Shooting {
   double Residual(double tension) { return Residual(pass_, tension); }
 
   const std::optional<double>& Root() const { return root_; }
+  // The root one Newton step beyond the pass that met the take-up velocity, with the slope
+  // there of the parabola through the last three full passes (the secant through two; with
+  // one, the slope given); the met root itself where the slope does not grow with the tension.
+  double PolishedRoot(double slope) const {
+    if (full_count_ >= 2)
+      slope = SlopeAtNewest(std::span(full_).last(static_cast<std::size_t>(full_count_)));
+    if (!root_ || !(slope > 0.0) || !std::isfinite(slope)) return root_.value_or(0.0);
+    return *root_ - full_[2].R / slope;
+  }
+  // Whether a full pass that ended so meets the take-up velocity within the tolerance.
+  bool Meets(const TAdaptivePassEnd& end) const {
+    return !end.RanAway && std::fabs(end.State[pass_.Filament().Velocity()] / take_up_velocity_ -
+                                     1.0) < options_.VelocityTolerance;
+  }
   // The slope of r between the last two passes at the full tolerance that reached the take-up
   // end at different tensions; 0 without two such passes.
   double Slope() const {
-    if (full_count_ < 2 || full_[0].Tension == full_[1].Tension) return 0.0;
-    return (full_[1].Residual - full_[0].Residual) / (full_[1].Tension - full_[0].Tension);
+    if (full_count_ < 2) return 0.0;
+    return (full_[2].R - full_[1].R) / (full_[2].U - full_[1].U);
   }
   const TAdaptivePassEnd& RootEnd() const { return root_end_; }
   int Passes() const { return passes_; }
@@ -147,11 +169,7 @@ class Shooting {
     const double ratio = end.State[pass.Filament().Velocity()] / take_up_velocity_;
     last_ran_away_ = end.RanAway;
     if (!end.RanAway) {
-      if (&pass == &pass_) {
-        full_[0] = full_[1];
-        full_[1] = {tension, (1.0 - 1.0 / ratio)};
-        ++full_count_;
-      }
+      if (&pass == &pass_) Remember(tension, 1.0 - 1.0 / ratio);
       if (&pass == &pass_ && std::fabs(ratio - 1.0) < options_.VelocityTolerance) {
         root_ = tension;
         root_end_ = end;
@@ -166,6 +184,16 @@ class Shooting {
     return 1.0 - std::pow(ratio, -pass.Length() / std::max(end.X, 1e-3 * pass.Length()));
   }
 
+  // A full pass that reached the take-up end; one at the latest's tension replaces it.
+  void Remember(double tension, double residual) {
+    if (full_count_ == 0 || full_[2].U != tension) {
+      full_[0] = full_[1];
+      full_[1] = full_[2];
+      full_count_ = std::min(full_count_ + 1, 3);
+    }
+    full_[2] = {tension, residual};
+  }
+
   const AdaptivePass& bracketing_pass_;
   const AdaptivePass& pass_;
   double take_up_velocity_;
@@ -173,11 +201,9 @@ class Shooting {
   long& evaluations_;
   int passes_ = 0;
   bool last_ran_away_ = false;
-  struct TFullPass {
-    double Tension = 0.0;
-    double Residual = 0.0;
-  };
-  TFullPass full_[2];  // the last two full passes that reached the end, the latest second
+  // The last three full passes that reached the end at different tensions, the latest last:
+  // (F0, r).
+  TShootingStart::TPoint full_[3];
   int full_count_ = 0;
   bool bracketed_ = false;
   std::optional<double> root_;
@@ -305,8 +331,9 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
 
   TConvergedSolution solution;
   Shooting shooting(bracketing_pass, pass, exit.TakeUpVelocity, options, solution.Evaluations);
+  double met = 0.0;
   try {
-    solution.SpinneretTension = FindSpinneretTension(shooting, options);
+    met = FindSpinneretTension(shooting, options);
   } catch (CalculationError& error) {
     if (error.Fault() != CalculationFault::kNoConvergence) {
       error.AddPass(", pass " + std::to_string(shooting.Passes()) + " of the converged solution",
@@ -317,20 +344,29 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   solution.Passes = shooting.Passes();
   solution.ResidualSlope = shooting.Slope();
 
-  // The pass of the root once more if samples are wanted, now telling the recorder of them.
+  // The pass at the polished root, telling the recorder of the samples; should it miss the
+  // take-up velocity (a slope gone wrong), the met root's pass once more.
+  const double polished = shooting.PolishedRoot(options.Start ? options.Start->Slope : 0.0);
+  solution.SpinneretTension = met;
   TAdaptivePassEnd end = shooting.RootEnd();
-  if (!options.SampleX.empty()) {
-    solution.Profile.reserve(options.SampleX.size());
-    SampleRecorder recorder(condition, pass.Filament(), exit.MassFlow, k, structure,
-                            solution.Profile);
-    end = pass.Run(solution.SpinneretTension, solution.Evaluations, options.SampleX, &recorder);
-    // The orientation frozen in at the freeze point stays, whatever the stress does after.
-    if (end.FrozenBirefringence) {
-      for (TConvergedSample& sample : solution.Profile) {
-        if (!(sample.X >= *end.FreezePoint)) continue;
-        sample.Birefringence = *end.FrozenBirefringence;
-        sample.Orientation = structure_laws::Orientation(structure_constants, sample.Birefringence);
-      }
+  SampleRecorder recorder(condition, pass.Filament(), exit.MassFlow, k, structure,
+                          solution.Profile);
+  StateObserver* observer = options.SampleX.empty() ? nullptr : &recorder;
+  if ((options.Polish && polished != met) || observer != nullptr) {
+    for (const double tension : {polished, met}) {
+      solution.Profile.clear();
+      solution.Profile.reserve(options.SampleX.size());
+      end = pass.Run(tension, solution.Evaluations, options.SampleX, observer);
+      solution.SpinneretTension = tension;
+      if (tension == met || shooting.Meets(end)) break;
+    }
+  }
+  // The orientation frozen in at the freeze point stays, whatever the stress does after.
+  if (end.FrozenBirefringence) {
+    for (TConvergedSample& sample : solution.Profile) {
+      if (!(sample.X >= *end.FreezePoint)) continue;
+      sample.Birefringence = *end.FrozenBirefringence;
+      sample.Orientation = structure_laws::Orientation(structure_constants, sample.Birefringence);
     }
   }
   const TFilamentBlock& filament = pass.Filament();

@@ -3,8 +3,10 @@
 // The converged solution of the spinline: the same model as the classical march, with every
 // coefficient taken from the current state and position instead of being held over a step,
 // integrated by an adaptive method to a stated tolerance and shot onto the take-up velocity to
-// a relative 1e-10. It measures how far the classical result of the same condition is from
-// the truth (see accuracy_report.h).
+// a relative 1e-10, the root then polished by one Newton step: the solution does not depend on
+// where the shooting started and moves smoothly with the condition and the constants (what a
+// fit's differences need). It measures how far the classical result of the same condition is
+// from the truth (see accuracy_report.h).
 //
 //   CalculateSpinline(state);                         // the classical result, as ever
 //   TConvergedOptions options;
@@ -55,6 +57,11 @@ struct TConvergedOptions {
     double Slope = 0.0;    // of r(F0) = 1 - V_takeup / V_end, 1/dyn
   };
   std::optional<TStart> Start;
+  // Whether to polish the root where that takes a pass more. Where samples are wanted it is
+  // always polished: their pass is at the polished root. Unpolished, the spinneret tension
+  // lies anywhere within the velocity tolerance over the slope (a few 1e-12 relative), as the
+  // shooting's steps came from its start; polished, to the passes' own rounding (1e-15).
+  bool Polish = true;
 };
 
 // The converged solution at one position.
@@ -92,7 +99,8 @@ struct TConvergedSolution {
   // tolerance: where a neighbouring condition starts its shooting. 0 when unknown.
   double ResidualSlope = 0.0;
   // Passes of the shooting, bracketing included; a loose bracketing pass that lands near the
-  // take-up velocity and is repeated at the full tolerance counts twice.
+  // take-up velocity and is repeated at the full tolerance counts twice. The pass at the
+  // polished root is not one of them (nor is the sampling pass, which it is).
   int Passes = 0;
   long Evaluations = 0;  // evaluations of the spinline equations, sampling pass included
   std::vector<TConvergedSample> Profile;       // one sample per position of TConvergedOptions
@@ -101,8 +109,9 @@ struct TConvergedSolution {
 
 // The converged solution of a validated condition. The spinneret tension is bracketed as the
 // classical search does (25 dyn, then steps of 2.5 dyn until the take-up end changes side),
-// then found by the shooting of newton_shooting.h inside the bracket. Throws CalculationError on a
-// floating-point fault, a step-size underflow, or when the take-up velocity is not met within
+// then found by the shooting of newton_shooting.h inside the bracket and polished by one Newton
+// step from the pass that met the take-up velocity. Throws CalculationError on a floating-point
+// fault, a step-size underflow, or when the take-up velocity is not met within
 // options.MaxPasses passes (kNoConvergence).
 TConvergedSolution SolveConverged(const TSpinCondition& condition,
                                   const TConvergedOptions& options = {});

@@ -108,18 +108,9 @@ class Slope {
     }
     points_[count_++] = {u, r};
   }
-  // 0 with fewer than two points. A parabola whose slope at the newest point has the other
-  // sign than the secant's turns over between the points and is no guide: then the secant.
+  // 0 with fewer than two points.
   double AtNewest() const {
-    if (count_ < 2) return 0.0;
-    const TShootingStart::TPoint& p2 = points_[count_ - 1];
-    const TShootingStart::TPoint& p1 = points_[count_ - 2];
-    const double secant = (p2.R - p1.R) / (p2.U - p1.U);
-    if (count_ < 3) return secant;
-    const TShootingStart::TPoint& p0 = points_[0];
-    const double curvature = (secant - (p1.R - p0.R) / (p1.U - p0.U)) / (p2.U - p0.U);
-    const double slope = secant + curvature * (p2.U - p1.U);
-    return std::isfinite(slope) && slope * secant > 0.0 ? slope : secant;
+    return count_ < 2 ? 0.0 : SlopeAtNewest(std::span(points_, static_cast<std::size_t>(count_)));
   }
 
  private:
@@ -310,6 +301,18 @@ class Shooter {
 };
 
 }  // namespace
+
+double SlopeAtNewest(std::span<const TShootingStart::TPoint> points) {
+  assert(points.size() == 2 || points.size() == 3);
+  const TShootingStart::TPoint& p2 = points[points.size() - 1];
+  const TShootingStart::TPoint& p1 = points[points.size() - 2];
+  const double secant = (p2.R - p1.R) / (p2.U - p1.U);
+  if (points.size() < 3) return secant;
+  const TShootingStart::TPoint& p0 = points[0];
+  const double curvature = (secant - (p1.R - p0.R) / (p1.U - p0.U)) / (p2.U - p0.U);
+  const double slope = secant + curvature * (p2.U - p1.U);
+  return std::isfinite(slope) && slope * secant > 0.0 ? slope : secant;
+}
 
 TShootingResult Shoot(const TResidualFunction& residuals, TShootingStart start,
                       const TShootingOptions& options) {

@@ -71,6 +71,12 @@ struct TShootingStart {
   std::vector<TPoint> Before;
 };
 
+// The slope r'(u) at the newest of two or three points of one unknown, oldest first: that of
+// the parabola through all three, or the secant through the last two where there are two or
+// where the parabola's slope has the other sign (it turns over between the points and is no
+// guide). The points' u must differ.
+double SlopeAtNewest(std::span<const TShootingStart::TPoint> points);
+
 // r = residuals(u), both of the size of the start's unknowns.
 using TResidualFunction = std::function<void(std::span<const double> u, std::span<double> r)>;
 

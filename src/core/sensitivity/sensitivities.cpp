@@ -47,6 +47,9 @@ TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TMode
 
   TConvergedOptions options;
   options.Start = TConvergedOptions::TStart{base.SpinneretTension, base.ResidualSlope};
+  // Differences over 2h see nothing of the unpolished root's 1e-12; the polishing pass would
+  // add a quarter to their work.
+  options.Polish = false;
   for (std::size_t j = 0; j < sensitivities.Parameters.size(); ++j) {
     const TSensitivityParameter& parameter = sensitivities.Parameters[j];
     if (parameter.Value == 0.0) {

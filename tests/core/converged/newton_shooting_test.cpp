@@ -139,5 +139,20 @@ TEST(Shoot, NoRootIsNotMet) {
   EXPECT_FALSE(shot.Bracket.has_value());
 }
 
+// The slope at the newest point: exact for a parabola, r = u² − 2 (r' = 2u), through three
+// points; the secant's through two; and the secant's where the parabola's slope has the other
+// sign (r = −(u − 1)², its top between the last two points).
+TEST(SlopeAtNewest, IsTheParabolasOrTheSecants) {
+  const auto parabola = [](double u) { return TShootingStart::TPoint{u, u * u - 2.0}; };
+  const TShootingStart::TPoint three[] = {parabola(1.0), parabola(1.5), parabola(1.4)};
+  EXPECT_NEAR(SlopeAtNewest(three), 2.8, 1e-14);
+  const TShootingStart::TPoint two[] = {parabola(1.0), parabola(1.5)};
+  EXPECT_NEAR(SlopeAtNewest(two), 2.5, 1e-14);  // (0.25 − (−1)) / 0.5
+  const auto hill = [](double u) { return TShootingStart::TPoint{u, -(u - 1.0) * (u - 1.0)}; };
+  const TShootingStart::TPoint over[] = {hill(0.0), hill(2.0), hill(0.9)};
+  // Parabola: 2 (1 − 0.9) = 0.2 > 0, secant from 2.0: (−0.01 + 1) / (0.9 − 2) < 0.
+  EXPECT_NEAR(SlopeAtNewest(over), (-0.01 + 1.0) / (0.9 - 2.0), 1e-14);
+}
+
 }  // namespace
 }  // namespace vellmor

@@ -410,32 +410,6 @@ py::dict Execute(const std::string& name, const py::dict& given,
   throw py::value_error(name + ": no command of a reply alone");
 }
 
-std::string_view ParameterKindName(ParameterKind kind) {
-  switch (kind) {
-    case ParameterKind::kFlag:
-      return "flag";
-    case ParameterKind::kSwitch:
-      return "switch";
-    case ParameterKind::kCount:
-      return "count";
-    case ParameterKind::kText:
-      return "text";
-    case ParameterKind::kTexts:
-      return "texts";
-    case ParameterKind::kNumbers:
-      return "numbers";
-    case ParameterKind::kInputFile:
-      return "input_file";
-    case ParameterKind::kInputFiles:
-      return "input_files";
-    case ParameterKind::kOutputFile:
-      return "output_file";
-    case ParameterKind::kDirectory:
-      return "directory";
-  }
-  return "text";
-}
-
 // Every command with the parameters it takes, for the package's functions and their documents:
 // {name: {"summary", "inputs": "all"|"numeric"|"none", "parameters": [{key, kind, help,
 // default, required}]}}.
@@ -455,7 +429,7 @@ py::dict Commands() {
       if (parameter.RunnerOnly) continue;
       py::dict row;
       row["key"] = std::string(parameter.Key);
-      row["kind"] = std::string(ParameterKindName(parameter.Kind));
+      row["kind"] = std::string(KindName(parameter.Kind));
       row["help"] = std::string(parameter.Help);
       row["default"] = std::string(parameter.Default);
       row["required"] = taken.Required;

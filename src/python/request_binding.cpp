@@ -39,6 +39,8 @@ std::string_view KindName(ProblemKind kind) {
       return "refused";
     case ProblemKind::kUnreadable:
       return "unreadable";
+    case ProblemKind::kImplausible:
+      return "implausible";
   }
   return "usage";
 }
@@ -276,6 +278,7 @@ py::dict Fit(const py::dict& given, const std::vector<std::string>& command_line
   if (failure != nullptr) {
     out["failure"] = failure->Kind == FitFailureKind::kRefused       ? "refused"
                      : failure->Kind == FitFailureKind::kStartFailed ? "start_failed"
+                     : failure->Kind == FitFailureKind::kUnsound     ? "unsound"
                                                                      : "not_converged";
     out["message"] = failure->Message;
   } else {

@@ -168,6 +168,7 @@ void Fit::Statistics() {
   if (jacobian_ != nullptr) covariance_ = fit::InverseOf(*fit::NormalMatrix(*jacobian_));
   if (covariance_ != nullptr) gsl_matrix_scale(covariance_.get(), scale2_);
   if (covariance_ != nullptr && !fit::IsUsableCovariance(*covariance_)) covariance_.reset();
+  result_.ResidualScale = scale2_;
   if (covariance_ != nullptr) {
     result_.Covariance = fit::CovarianceRows(*covariance_);
     result_.NaturalCovariance = fit::NaturalCovariance(*covariance_, scales_, theta_);

@@ -147,6 +147,7 @@ struct TFitResult {
   // logarithm, …), and carried to the constants' own units by dp/dθ; empty without one.
   std::vector<std::vector<double>> Covariance;
   std::vector<std::vector<double>> NaturalCovariance;
+  double ResidualScale = 1.0;  // χ²/dof the covariance was scaled by (σ estimated), else 1
   std::array<std::optional<double>, kQuantityCount>
       EstimatedSigma;  // per Quantity where sigma was missing
   int Iterations = 0;

@@ -24,11 +24,12 @@ constexpr std::string_view kUncertaintyKey = "uncertainty";
 
 // The names of the top level: name, version, the sections and the keys without one.
 std::vector<std::string_view> TopLevelNames() {
-  std::vector<std::string_view> names{kNameKey, kVersionKey, kUncertaintyKey};
+  std::vector<std::string_view> names{kNameKey, kVersionKey};
   for (const TModelKey& key : kModelKeys) {
     const std::string_view name = key.Section().empty() ? key.Path : key.Section();
     if (names.back() != name) names.push_back(name);
   }
+  names.push_back(kUncertaintyKey);
   return names;
 }
 

@@ -89,7 +89,7 @@ inline TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, do
   if (structure != nullptr) {
     point.Stress = structure_laws::TensileStress(f, point.Rho, v, w);
     point.Birefringence = structure_.FrozenBirefringence.value_or(
-        structure_laws::Birefringence(*structure, point.Stress));
+        structure_laws::Birefringence(*structure, point.Stress, t + k_.KelvinOffset));
     point.Orientation = structure_laws::Orientation(*structure, point.Birefringence);
     point.Rate = structure_.InWindow
                      ? structure_laws::CrystallizationRate(*structure, t, point.Orientation)

@@ -37,8 +37,8 @@ struct SolveResponse {
   TConvergedRun Run;
   std::optional<TSensitivities> Sensitivities;  // asked for, of a solved run
   TRunSummary Summary;                          // of a solved run
-  // What the front end shows beside the outcome: the card's warnings, then the elasticities
-  // that could not be found.
+  // What the front end shows beside the outcome: the card's warnings, the run's (a line
+  // without a freeze point), then the elasticities that could not be found.
   std::vector<std::string> Warnings;
 
   bool Succeeded() const { return Run.Status == RunStatus::kSucceeded; }

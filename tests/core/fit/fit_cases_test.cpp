@@ -16,8 +16,7 @@ TEST(FitCases, TakeTheIVTheCardDeclaresValid) {
   TInputTexts texts;
   texts.IV = "1.2";  // beyond the window's 0.9, within the built-in card's 1.3
   const auto cases = FitCasesOf(texts, '.', ModelCard(), std::nullopt);
-  ASSERT_TRUE(std::holds_alternative<std::vector<TFitCase>>(cases))
-      << std::get<std::string>(cases);
+  ASSERT_TRUE(std::holds_alternative<std::vector<TFitCase>>(cases)) << std::get<std::string>(cases);
   EXPECT_EQ(std::get<std::vector<TFitCase>>(cases).front().Condition.IV, 1.2);
 
   // A card of a narrower range refuses it, naming the case.

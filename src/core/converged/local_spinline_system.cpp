@@ -5,7 +5,7 @@
 //   ρ = 1.36 - 0.0005 T,  Cp = 0.3 + 0.0006 T,  λ = 0.273 IV^5.056 exp(6802 / (T + 273))
 //       (λ × 100 below 70 °C)
 //   D = √(4 W / (π V ρ)),  A = π/4 D²
-//   TA = A1 / (x + A2) + A3 of the zone that holds x
+//   TA = A1 / (x + A2) + A3 of the zone that holds x (A3 when A1 = 0)
 //   H = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167
 //
 //   dV/dx = ρ V F / (λ W)
@@ -77,7 +77,8 @@ inline TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, do
   }
   point.D = std::sqrt(laws::DiameterSquared(k_, w, v, point.Rho));
   const double area = laws::CrossSection(k_, point.D);
-  point.TA = laws::AirTemperature(zone_.A1, zone_.A2, zone_.A3, x);
+  // A1 = 0 is air of the constant A3, also at x = -A2, where the hyperbola's 0 / 0 has no value.
+  point.TA = zone_.A1 == 0.0 ? zone_.A3 : laws::AirTemperature(zone_.A1, zone_.A2, zone_.A3, x);
   // Still air leaves the cross-flow factor at exactly 1.
   const double cross_flow_factor =
       zone_.AirVelocity == 0.0
@@ -88,7 +89,7 @@ inline TLocalPoint LocalSpinlineSystem::PointOf(double v, double f, double t, do
   if (structure != nullptr) {
     point.Stress = structure_laws::TensileStress(f, point.Rho, v, w);
     point.Birefringence = structure_.FrozenBirefringence.value_or(
-        structure_laws::Birefringence(*structure, point.Stress));
+        structure_laws::Birefringence(*structure, point.Stress, t + k_.KelvinOffset));
     point.Orientation = structure_laws::Orientation(*structure, point.Birefringence);
     point.Rate = structure_.InWindow
                      ? structure_laws::CrystallizationRate(*structure, t, point.Orientation)

@@ -65,6 +65,8 @@ Json ModelCardJson(const ModelCard& card) {
 
 Json ModelCardConstantsJson(const ModelCard& card) {
   Json out = Json::object();
+  // The card's format, so that the card read back from a document keeps its laws.
+  out["version"] = kModelCardVersion;
   out["name"] = card.Name();
   for (const TModelKey& key : kModelKeys) {
     const TKeyValue value = card.Get(key);

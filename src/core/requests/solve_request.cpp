@@ -54,6 +54,8 @@ SolveResponse Execute(const SolveRequest& request, const TRequestContext& contex
   options.Structure = request.Structure;
   options.Positions = request.Positions;
   response.Run = RunConverged(request.Texts, options);
+  response.Warnings.insert(response.Warnings.end(), response.Run.Warnings.begin(),
+                           response.Run.Warnings.end());
   if (!response.Succeeded()) return response;
   const TConvergedSolution& solution = *response.Run.Solution;
   if (request.Sensitivities) {

@@ -41,8 +41,8 @@ struct SolveResponse {
   std::optional<TSensitivities> Sensitivities;        // asked for, of a solved run
   std::optional<TPropagatedUncertainty> Uncertainty;  // of a solved run with such a card
   TRunSummary Summary;                                // of a solved run
-  // What the front end shows beside the outcome: the card's warnings, then the elasticities
-  // that could not be found.
+  // What the front end shows beside the outcome: the card's warnings, the run's (a line
+  // without a freeze point), the elasticities that could not be found, then the intervals'.
   std::vector<std::string> Warnings;
 
   bool Succeeded() const { return Run.Status == RunStatus::kSucceeded; }

@@ -37,7 +37,8 @@ TSensitivities ComputeSensitivities(const TSpinCondition& condition, const TMode
     sensitivities.Parameters.push_back({field.Key, false, field.ValueIn(condition), &field});
   }
   for (const TModelKey& key : kModelKeys) {
-    if (!key.IsNumber()) continue;
+    // The valid IV's range changes no law.
+    if (!key.IsNumber() || key.IsValidity()) continue;
     // One-way, the structure is computed along the line and changes none of its results.
     if (key.IsStructure() && !model.Structure.Coupled) continue;
     sensitivities.Parameters.push_back({key.Path, true, ModelValue(model, key)});

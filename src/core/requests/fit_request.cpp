@@ -5,7 +5,6 @@
 
 #include "vellmor/base/number_text.h"
 #include "vellmor/exports/fit_json.h"
-#include "vellmor/fit/fitted_uncertainty.h"
 #include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
@@ -153,7 +152,6 @@ std::string FitResponse::FittedCardDocument(const FitRequest& request,
   ModelCard card = result->Fitted;
   card.SetName(FittedCardName(card.Name(), fitted, request.Measured.Name, context.Today));
   // What the fit knew of its constants, for every solve with the card to carry on.
-  card.SetUncertainty(FittedUncertainty(*result));
   return text + ModelCardYaml(card);
 }
 

@@ -106,11 +106,16 @@ constexpr const char* kFitFooter =
     "the case of the input options. Where sigma is missing, one sigma per quantity is estimated\n"
     "from the residuals. --suggest N --candidates FILE.csv names the N candidate measurements\n"
     "(the measured format without value) that would shrink the constants' joint confidence\n"
-    "region most.\n"
+    "region most. Where every sigma is given, chi-square is tested against its degrees of\n"
+    "freedom, and a model that does not describe the data within their sigma (p < 0.01) is\n"
+    "said, with the intervals scaled by chi-square/dof beside the others.\n"
     "Exit status: 0 fitted; 1 the data, cases, card or a constant refused; 2 the fit failed (a\n"
-    "start that cannot be solved, or no convergence: the last iterate is still reported); 64\n"
-    "the command line is wrong; 73 an export could not be written; 74 the summary could not be\n"
-    "printed.\n";
+    "start that cannot be solved, no convergence, or an estimate that is not sound: no\n"
+    "Jacobian, no finite covariance, a case the fitted card does not solve; the last iterate is\n"
+    "still reported); 64 the command line is wrong; 65 a measurement the line can not give\n"
+    "(a diameter below the mass balance's, a velocity above take-up, a temperature above the\n"
+    "melt's: data in another unit?); 73 an export could not be written; 74 the summary could\n"
+    "not be printed.\n";
 
 constexpr const char* kMergeFooter =
     "Each shard summary has the record of its sweep beside it (SHARD.csv.sweep, written by\n"

@@ -1,5 +1,6 @@
 #include "cli/doc_tables.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "cli/request_options.h"
@@ -50,30 +51,11 @@ std::string CardKeys() {
   return table;
 }
 
-std::string_view KindText(ParameterKind kind) {
-  switch (kind) {
-    case ParameterKind::kFlag:
-      return "flag";
-    case ParameterKind::kSwitch:
-      return "switch, on";
-    case ParameterKind::kCount:
-      return "whole number";
-    case ParameterKind::kText:
-      return "text";
-    case ParameterKind::kTexts:
-      return "texts, repeatable";
-    case ParameterKind::kNumbers:
-      return "numbers";
-    case ParameterKind::kInputFile:
-      return "file to read";
-    case ParameterKind::kInputFiles:
-      return "files to read";
-    case ParameterKind::kOutputFile:
-      return "file to write";
-    case ParameterKind::kDirectory:
-      return "directory";
-  }
-  return "text";
+// The kind as a reader says it: "input file" for input_file.
+std::string KindText(ParameterKind kind) {
+  std::string text(KindName(kind));
+  std::replace(text.begin(), text.end(), '_', ' ');
+  return kind == ParameterKind::kSwitch ? text + ", on" : text;
 }
 
 std::string Options() {
@@ -87,7 +69,7 @@ std::string Options() {
       const TParameter& p = *FindParameter(taken.Key);
       const std::string option =
           p.Positional ? "`" + std::string(p.TypeName) + "...`" : "`" + OptionSpelling(p.Key) + "`";
-      std::string value(KindText(p.Kind));
+      std::string value = KindText(p.Kind);
       if (p.Kind == ParameterKind::kCount) {
         value += ", " + std::to_string(p.Min) + " to " + std::to_string(p.Max);
       }

@@ -14,8 +14,10 @@
 #include "cli/arguments.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
+#include "cli/request_options.h"
 #include "cli/sweep_progress.h"
 #include "vellmor/base/number_text.h"
+#include "vellmor/inputs/input_fields.h"
 #include "vellmor/requests/fit_request.h"
 
 namespace vellmor::cli {
@@ -43,9 +45,21 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
     out << name << Padded(SignificantText(p.Estimate), 13)
         << Padded(SignificantText(p.StandardError), 13) << "  " << interval(p.Wald95) << " "
         << (p.Profile95 ? interval(*p.Profile95) : Padded("-", 26)) << '\n';
+    if (p.ScaledWald95) {
+      out << Padded("scaled by chi-square/dof", 38 + 13)
+          << Padded(SignificantText(*p.ScaledStandardError), 13) << "  "
+          << interval(*p.ScaledWald95) << '\n';
+    }
   }
   out << "Chi-square " << SignificantText(result.ChiSquare) << " on " << result.DegreesOfFreedom
-      << " degrees of freedom\n";
+      << " degrees of freedom";
+  if (result.LackOfFit) {
+    out << ", p = " << SignificantText(result.LackOfFit->PValue, 3)
+        << (result.LackOfFit->Described ? ": the model describes the data within their sigma"
+                                        : ": the model does not describe the data within their "
+                                          "sigma");
+  }
+  out << '\n';
   if (result.Parameters.size() > 1) {
     out << "Correlation:\n";
     for (std::size_t a = 0; a < result.Correlation.size(); ++a) {
@@ -57,8 +71,18 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
     }
   }
   for (const TCaseFit& c : result.Cases) {
-    out << "Case " << c.Name << ": spinneret tension " << SignificantText(c.SpinneretTensionDyn)
-        << " dyn, " << c.Residuals.size() << " measurements\n";
+    // The case's conditions as given, so that a forgotten input shows.
+    const TInputTexts defaults = DefaultInputTexts(c.DecimalSeparator);
+    std::string given;
+    for (const TInputField& field : kInputFields) {
+      if (!field.Numeric() || c.Texts.*field.Text == defaults.*field.Text) continue;
+      given += (given.empty() ? "" : ", ") + OptionSpelling(field.Key) + " " + c.Texts.*field.Text;
+    }
+    out << "Case " << c.Name << " (" << (given.empty() ? "the window's defaults" : given)
+        << "): spinneret tension " << SignificantText(c.SpinneretTensionDyn) << " dyn, "
+        << (c.FreezePointCm ? "freeze point " + SignificantText(*c.FreezePointCm, 4) + " cm"
+                            : std::string("no freeze point"))
+        << ", " << c.Residuals.size() << " measurements\n";
   }
   for (const Quantity q : kQuantities) {
     const std::size_t i = static_cast<std::size_t>(q);
@@ -68,6 +92,8 @@ void PrintFit(std::ostream& out, const TFitResult& result, std::size_t cases,
     if (result.EstimatedSigma[i]) {
       out << " (sigma " << SignificantText(*result.EstimatedSigma[i], 4)
           << " estimated from the residuals: the data give none)";
+    } else if (result.NormalisedRms[i]) {
+      out << " (" << SignificantText(*result.NormalisedRms[i], 3) << " sigma)";
     }
     out << '\n';
   }
@@ -115,7 +141,11 @@ int RunFitCommand(const TCommandLine& command_line, char decimal_separator) {
   IntervalProgress observer(progress);
   const FitResponse response = Execute(request, context, &observer);
   progress.Clear();
-  if (response.Refused) return Refuse(*response.Refused, kExitRefused);
+  if (response.Refused) {
+    return Refuse(*response.Refused, response.Refused->Kind == ProblemKind::kImplausible
+                                         ? kExitDataError
+                                         : kExitRefused);
+  }
   for (const std::string& warning : response.Warnings) sink.ShowMessage(warning);
   std::ostream& report = request.Json == "-" ? std::cerr : std::cout;
   const TFitFailure* failure = response.Failure();

@@ -39,6 +39,8 @@ std::string_view KindName(ProblemKind kind) {
       return "refused";
     case ProblemKind::kUnreadable:
       return "unreadable";
+    case ProblemKind::kImplausible:
+      return "implausible";
   }
   return "usage";
 }
@@ -276,6 +278,7 @@ py::dict Fit(const py::dict& given, const std::vector<std::string>& command_line
   if (failure != nullptr) {
     out["failure"] = failure->Kind == FitFailureKind::kRefused       ? "refused"
                      : failure->Kind == FitFailureKind::kStartFailed ? "start_failed"
+                     : failure->Kind == FitFailureKind::kUnsound     ? "unsound"
                                                                      : "not_converged";
     out["message"] = failure->Message;
   } else {
@@ -410,32 +413,6 @@ py::dict Execute(const std::string& name, const py::dict& given,
   throw py::value_error(name + ": no command of a reply alone");
 }
 
-std::string_view ParameterKindName(ParameterKind kind) {
-  switch (kind) {
-    case ParameterKind::kFlag:
-      return "flag";
-    case ParameterKind::kSwitch:
-      return "switch";
-    case ParameterKind::kCount:
-      return "count";
-    case ParameterKind::kText:
-      return "text";
-    case ParameterKind::kTexts:
-      return "texts";
-    case ParameterKind::kNumbers:
-      return "numbers";
-    case ParameterKind::kInputFile:
-      return "input_file";
-    case ParameterKind::kInputFiles:
-      return "input_files";
-    case ParameterKind::kOutputFile:
-      return "output_file";
-    case ParameterKind::kDirectory:
-      return "directory";
-  }
-  return "text";
-}
-
 // Every command with the parameters it takes, for the package's functions and their documents:
 // {name: {"summary", "inputs": "all"|"numeric"|"none", "parameters": [{key, kind, help,
 // default, required}]}}.
@@ -455,7 +432,7 @@ py::dict Commands() {
       if (parameter.RunnerOnly) continue;
       py::dict row;
       row["key"] = std::string(parameter.Key);
-      row["kind"] = std::string(ParameterKindName(parameter.Kind));
+      row["kind"] = std::string(KindName(parameter.Kind));
       row["help"] = std::string(parameter.Help);
       row["default"] = std::string(parameter.Default);
       row["required"] = taken.Required;

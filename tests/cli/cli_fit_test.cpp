@@ -118,6 +118,8 @@ TEST_F(CliFitTest, MissingSigmaIsEstimatedAndSaid) {
 
 TEST_F(CliFitTest, RefusalsAndFailures) {
   WriteText(work_ / "odd.csv", "x_cm,quantity,value\n10,width_um,3\n");
+  // Diameters in cm under diameter_um: no filament of the line is that thin.
+  WriteText(work_ / "cm.csv", "x_cm,quantity,value\n100,diameter_um,0.0156\n");
   struct TCase {
     Arguments arguments;
     int status;
@@ -127,6 +129,9 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
       {{"fit", "--measured", "odd.csv", "--fit", "heat_transfer.factor"},
        1,
        "odd.csv, line 2: unknown quantity 'width_um'"},
+      {{"fit", "--measured", "cm.csv", "--fit", "heat_transfer.factor"},
+       65,
+       "cm.csv, line 2: diameter_um 0.0156 is below the 13.7 µm the mass balance gives"},
       {{"fit", "--measured", "measured.csv", "--fit", "heat_transfer.factor"},
        1,
        "measured.csv, line 2: case 'slow' named, but no --cases file gives "

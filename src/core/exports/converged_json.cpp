@@ -48,6 +48,21 @@ Json SensitivitiesJson(const TSensitivities& sensitivities) {
 }  // namespace
 
 Json ModelCardJson(const ModelCard& card) {
+  Json out = ModelCardConstantsJson(card);
+  if (const auto& u = card.Uncertainty()) {
+    Json log_scale = Json::array();
+    for (const bool log : u->LogScale) log_scale.push_back(log);
+    out["uncertainty"] = {{"keys", u->Keys},
+                          {"log_scale", std::move(log_scale)},
+                          {"estimates", u->Estimates},
+                          {"covariance", u->Covariance},
+                          {"degrees_of_freedom", u->DegreesOfFreedom},
+                          {"residual_scale", u->ResidualScale}};
+  }
+  return out;
+}
+
+Json ModelCardConstantsJson(const ModelCard& card) {
   Json out = Json::object();
   out["name"] = card.Name();
   for (const TModelKey& key : kModelKeys) {

@@ -17,7 +17,10 @@ namespace vellmor {
 // The card as used, every key: {"name": …, "density": {"intercept_g_cm3": 1.36, …}, …,
 // "gravity_cm_s2": 980, "structure": {…, "coupled": false}}, doubles to the bit, a choice by
 // its name.
+// With the card's uncertainty, where it has one, as its YAML holds it.
 nlohmann::ordered_json ModelCardJson(const ModelCard& card);
+// The constants alone.
+nlohmann::ordered_json ModelCardConstantsJson(const ModelCard& card);
 
 // Everything the JSON document of one converged run records.
 struct TConvergedRecord {

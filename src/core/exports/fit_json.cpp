@@ -30,13 +30,17 @@ Json PerQuantity(const std::array<std::optional<double>, kQuantityCount>& values
 void AddResult(Json& document, const TFitResult& result) {
   Json parameters = Json::array();
   for (const TParameterEstimate& p : result.Parameters) {
-    parameters.push_back({{"key", std::string(p.Key)},
-                          {"estimate", Number(p.Estimate)},
-                          {"standard_error", Number(p.StandardError)},
-                          {"wald_95", Pair(p.Wald95)},
-                          {"profile_95", p.Profile95 ? Pair(*p.Profile95) : Json(nullptr)},
-                          {"log_scale", p.LogScale},
-                          {"at_bound", p.AtBound}});
+    parameters.push_back(
+        {{"key", std::string(p.Key)},
+         {"estimate", Number(p.Estimate)},
+         {"standard_error", Number(p.StandardError)},
+         {"wald_95", Pair(p.Wald95)},
+         {"profile_95", p.Profile95 ? Pair(*p.Profile95) : Json(nullptr)},
+         {"log_scale", p.LogScale},
+         {"at_bound", p.AtBound},
+         {"standard_error_scaled",
+          p.ScaledStandardError ? Number(*p.ScaledStandardError) : Json(nullptr)},
+         {"wald_95_scaled", p.ScaledWald95 ? Pair(*p.ScaledWald95) : Json(nullptr)}});
   }
   document["parameters"] = std::move(parameters);
   Json correlation = Json::array();
@@ -46,10 +50,29 @@ void AddResult(Json& document, const TFitResult& result) {
     correlation.push_back(std::move(cells));
   }
   document["correlation"] = std::move(correlation);
+  const auto matrix = [](const std::vector<std::vector<double>>& rows) {
+    if (rows.empty()) return Json(nullptr);
+    Json out = Json::array();
+    for (const auto& row : rows) {
+      Json cells = Json::array();
+      for (const double v : row) cells.push_back(Number(v));
+      out.push_back(std::move(cells));
+    }
+    return out;
+  };
+  document["covariance"] = {{"fitting_scale", matrix(result.Covariance)},
+                            {"natural_scale", matrix(result.NaturalCovariance)}};
   document["chi_square"] = Number(result.ChiSquare);
   document["degrees_of_freedom"] = result.DegreesOfFreedom;
   document["sigma_estimated"] = PerQuantity(result.EstimatedSigma);
   document["rms"] = PerQuantity(result.Rms);
+  document["rms_normalised"] = PerQuantity(result.NormalisedRms);
+  document["lack_of_fit"] = result.LackOfFit
+                                ? Json{{"chi_square", Number(result.LackOfFit->ChiSquare)},
+                                       {"degrees_of_freedom", result.LackOfFit->DegreesOfFreedom},
+                                       {"p_value", Number(result.LackOfFit->PValue)},
+                                       {"described", result.LackOfFit->Described}}
+                                : Json(nullptr);
   Json cases = Json::array();
   for (const TCaseFit& c : result.Cases) {
     Json residuals = Json::array();
@@ -64,11 +87,13 @@ void AddResult(Json& document, const TFitResult& result) {
     }
     Json inputs =
         json_parts::Inputs(c.Texts, c.DecimalSeparator, json_parts::InputFields::kNumeric);
-    cases.push_back({{"case", c.Name},
-                     {"decimal_separator", std::string(1, c.DecimalSeparator)},
-                     {"inputs", std::move(inputs)},
-                     {"spinneret_tension_dyn", Number(c.SpinneretTensionDyn)},
-                     {"residuals", std::move(residuals)}});
+    cases.push_back(
+        {{"case", c.Name},
+         {"decimal_separator", std::string(1, c.DecimalSeparator)},
+         {"inputs", std::move(inputs)},
+         {"spinneret_tension_dyn", Number(c.SpinneretTensionDyn)},
+         {"freeze_point_cm", c.FreezePointCm ? Number(*c.FreezePointCm) : Json(nullptr)},
+         {"residuals", std::move(residuals)}});
   }
   document["cases"] = std::move(cases);
   document["iterations"] = result.Iterations;

@@ -21,7 +21,8 @@ class CaseMessage : public MessageSink {
 std::variant<std::vector<TFitCase>, std::string> FitCasesOf(const TInputTexts& base,
                                                             char decimal_separator,
                                                             const ModelCard& card,
-                                                            std::optional<TCasesTable> table) {
+                                                            std::optional<TCasesTable> table,
+                                                            bool base_given) {
   std::vector<std::string> names;
   // Without a table, one row that changes nothing: the base texts themselves.
   TCasesTable one;
@@ -41,6 +42,12 @@ std::variant<std::vector<TFitCase>, std::string> FitCasesOf(const TInputTexts& b
     CaseMessage sink;
     fit_case.Texts = cases.TextsOf(k);
     fit_case.DecimalSeparator = decimal_separator;
+    fit_case.InputsGiven = base_given;
+    if (table) {
+      for (const std::string& cell : table->Rows[k - 1]) {
+        fit_case.InputsGiven = fit_case.InputsGiven || !cell.empty();
+      }
+    }
     if (!ReadInputs(fit_case.Texts, decimal_separator, fit_case.Condition, sink,
                     InputUse::kConverged)) {
       return "case " + fit_case.Name + ": " + sink.message;

@@ -16,9 +16,11 @@ namespace vellmor {
 // "1"); with one, each row over the base texts and card, named by its "case" cell or its row
 // number. Each case's texts are read and checked as solve reads them; the first that is
 // refused, or whose card constant is, gives the message, naming the case.
+// base_given: whether any input of base was given rather than the window's default.
 std::variant<std::vector<TFitCase>, std::string> FitCasesOf(const TInputTexts& base,
                                                             char decimal_separator,
                                                             const ModelCard& card,
-                                                            std::optional<TCasesTable> table);
+                                                            std::optional<TCasesTable> table,
+                                                            bool base_given = true);
 
 }  // namespace vellmor

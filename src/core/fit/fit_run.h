@@ -18,7 +18,8 @@
 namespace vellmor {
 
 struct TFitInputs {
-  TInputTexts Texts;  // the base inputs every case starts from
+  TInputTexts Texts;       // the base inputs every case starts from
+  bool TextsGiven = true;  // any of them given, rather than all the window's defaults
   char DecimalSeparator = '.';
   ModelCard Card;  // the base card
   std::string_view Measured;
@@ -38,9 +39,18 @@ struct TFitRun {
   std::size_t MeasurementCount = 0;
 };
 
-// The fit, or the one line that refuses what it was given before fitting: a measurement,
-// cases or candidates text that does not read, a case named by a measurement but given by no
-// cases text, a case whose inputs or card are refused, a constant that does not parse.
-std::variant<TFitRun, std::string> RunFit(const TFitInputs& inputs);
+// What refuses a fit before fitting, as one line.
+struct TFitRefusal {
+  std::string Message;
+  // The measurements are of a kind the line can not give (plausibility.h), rather than a text
+  // that does not read: data of another unit or line.
+  bool Implausible = false;
+};
+
+// The fit, or what refuses what it was given before fitting: a measurement, cases or
+// candidates text that does not read, a case named by a measurement but given by no cases
+// text, a case whose inputs or card are refused, a constant that does not parse, a
+// measurement the line can not give.
+std::variant<TFitRun, TFitRefusal> RunFit(const TFitInputs& inputs);
 
 }  // namespace vellmor

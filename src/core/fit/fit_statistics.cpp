@@ -6,6 +6,8 @@
 #include "vellmor/base/number_text.h"
 #include "vellmor/fit/information_matrix.h"
 
+#include <gsl/gsl_cdf.h>
+
 namespace vellmor::fit {
 namespace {
 
@@ -72,7 +74,7 @@ std::vector<std::vector<double>> Correlation(const gsl_matrix* covariance,
   }
   for (std::size_t a = 0; a < p; ++a) {
     for (std::size_t b = a + 1; b < p; ++b) {
-      if (std::fabs(correlation[a][b]) > 0.99) {
+      if (std::fabs(correlation[a][b]) > 0.95) {
         warnings.push_back(std::string(keys[a]->Path) + " and " + std::string(keys[b]->Path) +
                            " are correlated at " + FixedPointText(correlation[a][b], 4) +
                            ": the data can not tell them apart");
@@ -97,6 +99,67 @@ std::array<std::optional<double>, kQuantityCount> RmsPerQuantity(
     if (counts[q] > 0) rms[q] = std::sqrt(squares[q] / counts[q]);
   }
   return rms;
+}
+
+std::array<std::optional<double>, kQuantityCount> NormalisedRmsPerQuantity(
+    const std::vector<TRow>& rows, const std::vector<double>& predicted,
+    const std::array<std::optional<double>, kQuantityCount>& estimated) {
+  std::array<double, kQuantityCount> squares{};
+  std::array<int, kQuantityCount> counts{};
+  for (std::size_t i = 0; i < rows.size() && i < predicted.size(); ++i) {
+    const std::size_t q = static_cast<std::size_t>(rows[i].What);
+    const double r = (predicted[i] - rows[i].Measured) / rows[i].Sigma;
+    squares[q] += r * r;
+    ++counts[q];
+  }
+  std::array<std::optional<double>, kQuantityCount> rms;
+  for (const Quantity quantity : kQuantities) {
+    const std::size_t q = static_cast<std::size_t>(quantity);
+    if (counts[q] > 0 && !estimated[q]) rms[q] = std::sqrt(squares[q] / counts[q]);
+  }
+  return rms;
+}
+
+std::optional<TLackOfFit> LackOfFitOf(double chi_square, int dof) {
+  if (dof < 1 || !std::isfinite(chi_square)) return std::nullopt;
+  TLackOfFit test;
+  test.ChiSquare = chi_square;
+  test.DegreesOfFreedom = dof;
+  test.PValue = gsl_cdf_chisq_Q(chi_square, static_cast<double>(dof));
+  test.Described = test.PValue >= 0.01;
+  return test;
+}
+
+std::vector<std::vector<double>> CovarianceRows(const gsl_matrix& covariance) {
+  std::vector<std::vector<double>> rows(covariance.size1, std::vector<double>(covariance.size2));
+  for (std::size_t a = 0; a < covariance.size1; ++a) {
+    for (std::size_t b = 0; b < covariance.size2; ++b) {
+      rows[a][b] = gsl_matrix_get(&covariance, a, b);
+    }
+  }
+  return rows;
+}
+
+std::vector<std::vector<double>> NaturalCovariance(const gsl_matrix& covariance,
+                                                   const std::vector<TScale>& scales,
+                                                   const std::vector<double>& theta) {
+  std::vector<std::vector<double>> rows = CovarianceRows(covariance);
+  for (std::size_t a = 0; a < rows.size(); ++a) {
+    for (std::size_t b = 0; b < rows.size(); ++b) {
+      rows[a][b] *= scales[a].Slope(theta[a]) * scales[b].Slope(theta[b]);
+    }
+  }
+  return rows;
+}
+
+bool IsUsableCovariance(const gsl_matrix& covariance) {
+  for (std::size_t a = 0; a < covariance.size1; ++a) {
+    for (std::size_t b = 0; b < covariance.size2; ++b) {
+      if (!std::isfinite(gsl_matrix_get(&covariance, a, b))) return false;
+    }
+    if (!(gsl_matrix_get(&covariance, a, a) > 0.0)) return false;
+  }
+  return true;
 }
 
 }  // namespace vellmor::fit

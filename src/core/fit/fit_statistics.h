@@ -43,7 +43,8 @@ std::vector<TParameterEstimate> ParameterEstimates(const std::vector<const TMode
 std::optional<std::string> UndeterminedWarning(const gsl_matrix& jacobian,
                                                const std::vector<const TModelKey*>& keys);
 
-// The correlation matrix (NaN without a covariance), with a warning for each pair beyond 0.99.
+// The correlation matrix (NaN without a covariance), with a warning for each pair beyond 0.95:
+// the data then hardly tell the two constants apart, and each one's interval is wide.
 std::vector<std::vector<double>> Correlation(const gsl_matrix* covariance,
                                              const std::vector<const TModelKey*>& keys,
                                              std::vector<std::string>& warnings);
@@ -51,5 +52,24 @@ std::vector<std::vector<double>> Correlation(const gsl_matrix* covariance,
 // √(mean (model − measured)²) of each quantity measured.
 std::array<std::optional<double>, kQuantityCount> RmsPerQuantity(
     const std::vector<TRow>& rows, const std::vector<double>& predicted);
+
+// √(mean ((model − measured)/σ)²) of each quantity whose σ the data give (estimated: false).
+std::array<std::optional<double>, kQuantityCount> NormalisedRmsPerQuantity(
+    const std::vector<TRow>& rows, const std::vector<double>& predicted,
+    const std::array<std::optional<double>, kQuantityCount>& estimated);
+
+// The lack-of-fit test of a χ² on dof degrees of freedom: its upper-tail probability, and
+// whether the model describes the data (p ≥ 0.01). nullopt without a degree of freedom.
+std::optional<TLackOfFit> LackOfFitOf(double chi_square, int dof);
+
+// The covariance as rows, and carried to the constants' units: C_p = D C D with D_jj = dp/dθ.
+std::vector<std::vector<double>> CovarianceRows(const gsl_matrix& covariance);
+std::vector<std::vector<double>> NaturalCovariance(const gsl_matrix& covariance,
+                                                   const std::vector<TScale>& scales,
+                                                   const std::vector<double>& theta);
+
+// Whether a covariance is one: every entry finite and every variance above 0 (the inverse of
+// the information, found by Cholesky, is positive definite where it exists).
+bool IsUsableCovariance(const gsl_matrix& covariance);
 
 }  // namespace vellmor::fit

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <utility>
 
+#include "vellmor/base/number_text.h"
 #include "vellmor/fit/fit_scale.h"
 #include "vellmor/fit/fit_statistics.h"
 #include "vellmor/fit/gsl_owners.h"
@@ -43,6 +44,8 @@ class Fit {
   std::optional<TFitFailure> Minimise();
   // Standard errors, Wald intervals, correlation and warnings at the estimate.
   void Statistics();
+  // Where every σ is given: whether the model describes the data within them.
+  void LackOfFit();
   void ProfileIntervals();
   // Tensions, residuals, RMS per quantity, the fitted card.
   void Cases();
@@ -69,6 +72,7 @@ class Fit {
   GslMatrix jacobian_;    // at the estimate; null where it could not be formed
   GslMatrix covariance_;  // of θ; null where the information is singular
   double scale2_ = 1.0;   // χ²/dof where σ was estimated, else 1
+  std::string unsound_;   // why the estimate can not be called fitted; empty where it can
   TFitResult result_;
 };
 
@@ -163,6 +167,12 @@ void Fit::Statistics() {
   if (!problem_->Jacobian(theta_, all_, *jacobian_)) jacobian_.reset();
   if (jacobian_ != nullptr) covariance_ = fit::InverseOf(*fit::NormalMatrix(*jacobian_));
   if (covariance_ != nullptr) gsl_matrix_scale(covariance_.get(), scale2_);
+  if (covariance_ != nullptr && !fit::IsUsableCovariance(*covariance_)) covariance_.reset();
+  result_.ResidualScale = scale2_;
+  if (covariance_ != nullptr) {
+    result_.Covariance = fit::CovarianceRows(*covariance_);
+    result_.NaturalCovariance = fit::NaturalCovariance(*covariance_, scales_, theta_);
+  }
   result_.Parameters =
       fit::ParameterEstimates(keys_, scales_, theta_, covariance_.get(), result_.Warnings);
   if (jacobian_ == nullptr) {
@@ -175,6 +185,35 @@ void Fit::Statistics() {
     result_.Warnings.push_back("the information matrix is singular: no standard errors");
   }
   result_.Correlation = fit::Correlation(covariance_.get(), keys_, result_.Warnings);
+  if (jacobian_ == nullptr) {
+    unsound_ = "the Jacobian could not be formed at the estimate: " + model_->Failure();
+  } else if (covariance_ == nullptr) {
+    unsound_ =
+        "the covariance at the estimate is not finite and positive definite: the data do not fix "
+        "the constants";
+  }
+  LackOfFit();
+}
+
+void Fit::LackOfFit() {
+  // With σ estimated, χ² is n − p by construction: there is nothing to test.
+  if (sigma_->Any()) return;
+  result_.LackOfFit = fit::LackOfFitOf(result_.ChiSquare, result_.DegreesOfFreedom);
+  if (!result_.LackOfFit || result_.LackOfFit->Described) return;
+  result_.Warnings.push_back(
+      "the model does not describe these data within their sigma: chi-square " +
+      SignificantText(result_.ChiSquare, 4) + " on " + std::to_string(result_.DegreesOfFreedom) +
+      " degrees of freedom (p = " + SignificantText(result_.LackOfFit->PValue, 2) +
+      "); the intervals scaled by chi-square/dof stand beside the others");
+  if (covariance_ == nullptr) return;
+  const double scale = result_.ChiSquare / static_cast<double>(result_.DegreesOfFreedom);
+  for (std::size_t j = 0; j < P(); ++j) {
+    const fit::TScale& s = scales_[j];
+    const double se = std::sqrt(gsl_matrix_get(covariance_.get(), j, j) * scale);
+    result_.Parameters[j].ScaledStandardError = s.Slope(theta_[j]) * se;
+    result_.Parameters[j].ScaledWald95 = std::array<double, 2>{
+        s.Value(theta_[j] - fit::kNormal95 * se), s.Value(theta_[j] + fit::kNormal95 * se)};
+  }
 }
 
 void Fit::ProfileIntervals() {
@@ -187,10 +226,25 @@ void Fit::ProfileIntervals() {
 
 void Fit::Cases() {
   std::vector<double> predicted;
-  model_->Predict(problem_->Values(theta_), predicted, true);
+  if (!model_->Predict(problem_->Values(theta_), predicted, true) && unsound_.empty()) {
+    unsound_ = "the fitted card does not solve every case: " + model_->Failure();
+  }
   for (std::size_t k = 0; k < cases_.size(); ++k) {
+    const TFitCase& c = cases_[k];
     result_.Cases.push_back(
-        {cases_[k].Name, cases_[k].Texts, cases_[k].DecimalSeparator, model_->Tension(k), {}});
+        {c.Name, c.Texts, c.DecimalSeparator, model_->Tension(k), model_->FreezePoint(k), {}});
+    // A forgotten input is a case at the window's defaults, which nothing else would show.
+    if (!c.InputsGiven) {
+      result_.Warnings.push_back("case " + c.Name +
+                                 ": no input is given, so it runs at the window's defaults "
+                                 "(take-up speed " +
+                                 c.Texts.TakeUpSpeed + " m/min, …)");
+    }
+    if (!model_->FreezePoint(k)) {
+      result_.Warnings.push_back("case " + c.Name +
+                                 ": the fitted line reaches the take-up point still molten (no "
+                                 "freeze point): its structure is taken molten");
+    }
   }
   for (std::size_t i = 0; i < N() && i < predicted.size(); ++i) {
     const TRow& row = rows_[i];
@@ -200,6 +254,7 @@ void Fit::Cases() {
   }
   result_.Rms = fit::RmsPerQuantity(rows_, predicted);
   result_.EstimatedSigma = sigma_->Estimated();
+  result_.NormalisedRms = fit::NormalisedRmsPerQuantity(rows_, predicted, result_.EstimatedSigma);
   result_.Fitted = cases_.front().Card;
   for (std::size_t j = 0; j < P(); ++j) {
     result_.Fitted.SetValue(*keys_[j], result_.Parameters[j].Estimate);
@@ -217,6 +272,10 @@ std::optional<TFitFailure> Fit::Suggest() {
 
 std::variant<TFitResult, TFitFailure> Fit::Outcome() {
   result_.ModelSolves = model_->Solves();
+  if (minimum_.Converged && !unsound_.empty()) {
+    return TFitFailure{FitFailureKind::kUnsound, "the fit is not sound: " + unsound_,
+                       std::move(result_)};
+  }
   if (minimum_.Converged) return std::move(result_);
   return TFitFailure{FitFailureKind::kNotConverged,
                      jacobian_failed_

@@ -56,6 +56,9 @@ struct TFitCase {
   // The texts it was read from, and their decimal separator: what a viewer solves again.
   TInputTexts Texts;
   char DecimalSeparator = '.';
+  // Whether any input was given for it (an option, a cell of the cases file): a case of none
+  // runs at the window's defaults, which is more often a forgotten option than a choice.
+  bool InputsGiven = true;
 };
 
 // Follows the long part of a fit, the profile-likelihood intervals: told after each bound
@@ -87,6 +90,19 @@ struct TParameterEstimate {
   std::array<double, 2> Wald95{};
   std::optional<std::array<double, 2>> Profile95;  // nullopt where a side was not bounded
   bool AtBound = false;
+  // Where the model does not describe the data within their σ (TLackOfFit): the standard
+  // error and Wald interval with the covariance scaled by χ²/dof, beside the unscaled ones.
+  std::optional<double> ScaledStandardError;
+  std::optional<std::array<double, 2>> ScaledWald95;
+};
+
+// Whether the model describes the data within the σ they give: χ² against its degrees of
+// freedom, where every measurement gives its σ (with σ estimated χ² is n − p by construction).
+struct TLackOfFit {
+  double ChiSquare = 0.0;
+  int DegreesOfFreedom = 0;
+  double PValue = 1.0;    // of a χ² this large or larger
+  bool Described = true;  // p ≥ 0.01
 };
 
 struct TResidual {
@@ -104,6 +120,9 @@ struct TCaseFit {
   TInputTexts Texts;
   char DecimalSeparator = '.';
   double SpinneretTensionDyn = 0.0;
+  // Where the fitted line first falls below the solidification temperature (cm); none where it
+  // reaches the take-up point still molten.
+  std::optional<double> FreezePointCm;
   std::vector<TResidual> Residuals;  // in the data's order
 };
 
@@ -121,6 +140,14 @@ struct TFitResult {
   int DegreesOfFreedom = 0;
   std::vector<TCaseFit> Cases;
   std::array<std::optional<double>, kQuantityCount> Rms;  // per Quantity, of measured − model
+  // Per Quantity whose measurements all give σ, the RMS of (model − measured)/σ.
+  std::array<std::optional<double>, kQuantityCount> NormalisedRms;
+  std::optional<TLackOfFit> LackOfFit;  // where every measurement gives its σ
+  // The covariance of the estimates: of the fitting variables θ (a positive constant's
+  // logarithm, …), and carried to the constants' own units by dp/dθ; empty without one.
+  std::vector<std::vector<double>> Covariance;
+  std::vector<std::vector<double>> NaturalCovariance;
+  double ResidualScale = 1.0;  // χ²/dof the covariance was scaled by (σ estimated), else 1
   std::array<std::optional<double>, kQuantityCount>
       EstimatedSigma;  // per Quantity where sigma was missing
   int Iterations = 0;
@@ -135,6 +162,9 @@ enum class FitFailureKind {
   kRefused,       // the data or parameters do not make a fit (a message says why)
   kStartFailed,   // a case cannot be solved at the start
   kNotConverged,  // the iteration limit was reached; Last holds the last iterate
+  // It converged, but to nothing that can be called fitted: no Jacobian, a covariance that is
+  // not finite and positive definite, a case the fitted card does not solve. Last holds it.
+  kUnsound,
 };
 
 struct TFitFailure {

@@ -51,6 +51,7 @@ bool SpinlineModel::Predict(const std::vector<double>& values, std::vector<doubl
     if (central) {
       c.Start = TConvergedOptions::TStart{solution.SpinneretTension, solution.ResidualSlope};
       c.Tension = solution.SpinneretTension;
+      c.FreezePoint = solution.FreezePoint;
     }
   }
   return true;

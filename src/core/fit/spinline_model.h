@@ -30,6 +30,8 @@ class SpinlineModel {
   long Solves() const { return solves_; }
   // dyn, of case k's last central solution.
   double Tension(std::size_t k) const { return per_case_[k].Tension; }
+  // cm, where case k's last central solution froze; none where it reached take-up molten.
+  std::optional<double> FreezePoint(std::size_t k) const { return per_case_[k].FreezePoint; }
 
  private:
   struct TCase {
@@ -38,6 +40,7 @@ class SpinlineModel {
     bool Structure = false;  // a row measures the fibre's structure
     std::optional<TConvergedOptions::TStart> Start;
     double Tension = 0.0;
+    std::optional<double> FreezePoint;
   };
   const std::vector<TFitCase>& cases_;
   const std::vector<TRow>& rows_;

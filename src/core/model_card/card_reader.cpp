@@ -20,6 +20,7 @@ namespace {
 
 constexpr std::string_view kNameKey = "name";
 constexpr std::string_view kVersionKey = "version";
+constexpr std::string_view kUncertaintyKey = "uncertainty";
 
 // The names of the top level: name, version, the sections and the keys without one.
 std::vector<std::string_view> TopLevelNames() {
@@ -28,6 +29,7 @@ std::vector<std::string_view> TopLevelNames() {
     const std::string_view name = key.Section().empty() ? key.Path : key.Section();
     if (names.back() != name) names.push_back(name);
   }
+  names.push_back(kUncertaintyKey);
   return names;
 }
 
@@ -112,6 +114,15 @@ class CardReader {
     const std::optional<std::string> name = KeyName(key);
     if (!name || !Seen(*name, key)) return false;
     if (*name == kVersionKey) return true;  // read before
+    if (*name == kUncertaintyKey) {
+      auto read = ReadUncertainty(value);
+      if (auto* why = std::get_if<std::string>(&read)) {
+        Problem(key.Mark().line, *why);
+        return false;
+      }
+      card_.SetUncertainty(std::get<TCardUncertainty>(std::move(read)));
+      return true;
+    }
     if (*name == kNameKey) {
       if (!value.IsScalar()) {
         Problem(value.Mark().line, "name: a text");

@@ -70,6 +70,7 @@ std::string ModelCardYaml(const ModelCard& card) {
     yaml += line + "# " + std::string(key.Meaning) + ";\n" + std::string(kCommentColumn, ' ') +
             "# " + std::string(key.Source) + "\n";
   }
+  if (card.Uncertainty()) yaml += UncertaintyYaml(*card.Uncertainty());
   return yaml;
 }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "vellmor/model_card/card_number.h"
+#include "vellmor/model_card/card_uncertainty.h"
 #include "vellmor/model_card/model_key.h"
 
 namespace vellmor {
@@ -76,11 +77,18 @@ class ModelCard {
   // False, and the card as it was, when the text is not of the key's kind. No range check.
   bool SetText(const TModelKey& key, std::string_view text);
 
+  // What the fit that made the card knew of its constants; none for a card of no fit.
+  const std::optional<TCardUncertainty>& Uncertainty() const { return uncertainty_; }
+  void SetUncertainty(std::optional<TCardUncertainty> uncertainty) {
+    uncertainty_ = std::move(uncertainty);
+  }
+
   friend bool operator==(const ModelCard&, const ModelCard&) = default;
 
  private:
   std::string name_ = std::string(kBuiltInCardName);
   TModelConstants constants_;
+  std::optional<TCardUncertainty> uncertainty_;
 };
 
 // The first constant whose value makes its law meaningless, and why: a number outside its

@@ -5,6 +5,7 @@
 
 #include "vellmor/base/number_text.h"
 #include "vellmor/exports/fit_json.h"
+#include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
 namespace {
@@ -20,6 +21,9 @@ OrRequestProblem<FitRequest> FitRequest::From(const TRequestValues& values,
   RequestReader reader(Command::kFit, values, context);
   FitRequest request;
   request.Texts = reader.Inputs();
+  for (const TInputField& field : kInputFields) {
+    request.TextsGiven = request.TextsGiven || reader.Given(field.Key);
+  }
   request.Card = CardChoiceOf(reader);
   request.Measured = reader.Source("measured").value_or(TSource{});
   request.Fits = reader.Texts("fit");
@@ -72,6 +76,7 @@ FitResponse Execute(const FitRequest& request, const TRequestContext& context,
   }
   TFitInputs inputs;
   inputs.Texts = request.Texts;
+  inputs.TextsGiven = request.TextsGiven;
   inputs.DecimalSeparator = context.DecimalSeparator;
   inputs.Card = std::get<TLoadedCard>(std::move(card)).Card;
   inputs.Measured = std::get<std::string>(measured);
@@ -91,8 +96,9 @@ FitResponse Execute(const FitRequest& request, const TRequestContext& context,
   inputs.Options.Observer = observer;
   inputs.Options.Spell = context.Spell;
   auto run = RunFit(inputs);
-  if (auto* problem = std::get_if<std::string>(&run)) {
-    return refuse({ProblemKind::kRefused, {}, std::move(*problem)});
+  if (auto* refusal = std::get_if<TFitRefusal>(&run)) {
+    return refuse({refusal->Implausible ? ProblemKind::kImplausible : ProblemKind::kRefused,
+                   refusal->Implausible ? "measured" : "", std::move(refusal->Message)});
   }
   response.Run = std::get<TFitRun>(std::move(run));
   return response;
@@ -145,6 +151,19 @@ std::string FitResponse::FittedCardDocument(const FitRequest& request,
   for (const TParameterEstimate& p : result->Parameters) fitted.push_back(p.Key);
   ModelCard card = result->Fitted;
   card.SetName(FittedCardName(card.Name(), fitted, request.Measured.Name, context.Today));
+  // What the fit knew of its constants, for every solve with the card to carry on.
+  if (!result->NaturalCovariance.empty()) {
+    TCardUncertainty uncertainty;
+    for (const TParameterEstimate& p : result->Parameters) {
+      uncertainty.Keys.emplace_back(p.Key);
+      uncertainty.LogScale.push_back(p.LogScale);
+      uncertainty.Estimates.push_back(p.Estimate);
+    }
+    uncertainty.Covariance = result->NaturalCovariance;
+    uncertainty.DegreesOfFreedom = result->DegreesOfFreedom;
+    uncertainty.ResidualScale = result->ResidualScale;
+    if (!UncertaintyProblem(uncertainty)) card.SetUncertainty(std::move(uncertainty));
+  }
   return text + ModelCardYaml(card);
 }
 

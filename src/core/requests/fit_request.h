@@ -16,7 +16,8 @@
 namespace vellmor {
 
 struct FitRequest {
-  TInputTexts Texts;  // the base inputs every case starts from
+  TInputTexts Texts;        // the base inputs every case starts from
+  bool TextsGiven = false;  // any input given
   TCardChoice Card;
   TSource Measured;
   std::vector<std::string> Fits;  // KEY, KEY=START or KEY=START:LO:HI

@@ -87,6 +87,32 @@ constexpr std::array<TParameter, 29> kParameters{{
 
 }  // namespace
 
+std::string_view KindName(ParameterKind kind) {
+  switch (kind) {
+    case ParameterKind::kFlag:
+      return "flag";
+    case ParameterKind::kSwitch:
+      return "switch";
+    case ParameterKind::kCount:
+      return "count";
+    case ParameterKind::kText:
+      return "text";
+    case ParameterKind::kTexts:
+      return "texts";
+    case ParameterKind::kNumbers:
+      return "numbers";
+    case ParameterKind::kInputFile:
+      return "input_file";
+    case ParameterKind::kInputFiles:
+      return "input_files";
+    case ParameterKind::kOutputFile:
+      return "output_file";
+    case ParameterKind::kDirectory:
+      return "directory";
+  }
+  return "text";
+}
+
 std::span<const TParameter> Parameters() { return kParameters; }
 
 const TParameter* FindParameter(std::string_view key) {

@@ -46,6 +46,10 @@ struct TParameter {
   }
 };
 
+// The kind's name as the documents and Python give it: "flag", "switch", "count", "text",
+// "texts", "numbers", "input_file", "input_files", "output_file", "directory".
+std::string_view KindName(ParameterKind kind);
+
 // Every parameter of every command.
 std::span<const TParameter> Parameters();
 

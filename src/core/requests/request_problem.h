@@ -16,10 +16,11 @@
 namespace vellmor {
 
 enum class ProblemKind {
-  kUsage,       // the request itself is wrong: a parameter's range or combination
-  kWrongKind,   // a value of another kind than its parameter's: a bool for a number
-  kRefused,     // what it names is refused: an input, a card, measured data
-  kUnreadable,  // a file it names cannot be read
+  kUsage,        // the request itself is wrong: a parameter's range or combination
+  kWrongKind,    // a value of another kind than its parameter's: a bool for a number
+  kRefused,      // what it names is refused: an input, a card, measured data
+  kUnreadable,   // a file it names cannot be read
+  kImplausible,  // data the line can not give: of another unit, or of another line
 };
 
 struct TRequestProblem {

@@ -177,7 +177,7 @@ TEST(ModelCard, AnUnknownKeyIsRefusedWithTheNearestKnownOne) {
        "velocity_area_exponent, cross_flow_factor, cross_flow_exponent"},
       {WithLine("gravity_cm_s2: 980", "colour: red"),
        "card.yaml:11: colour: unknown key; a card has name, version, density, specific_heat, "
-       "viscosity, die_swell, heat_transfer, air_drag, gravity_cm_s2, structure"},
+       "viscosity, die_swell, heat_transfer, air_drag, gravity_cm_s2, structure, uncertainty"},
   };
   for (const TRefusal& refusal : refusals) {
     EXPECT_EQ(ProblemOf(refusal.Yaml), refusal.Message) << refusal.Yaml;

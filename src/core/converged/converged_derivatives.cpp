@@ -163,9 +163,7 @@ TConvergedDerivatives DerivativesOf(const TSpinCondition& condition,
                            "Derivatives of the converged solution: its pass did not reach the "
                            "take-up end");
   }
-  std::vector<double> sample_x;
-  sample_x.reserve(solution.Profile.size());
-  for (const TConvergedSample& sample : solution.Profile) sample_x.push_back(sample.X);
+  const std::vector<double>& sample_x = options.SampleX;
   const bool freezes = end.FreezePoint && *end.FreezePoint > 0.0;
 
   // At fixed F0: direction 0 is F0 itself, direction j + 1 parameter j.

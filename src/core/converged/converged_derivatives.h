@@ -74,7 +74,7 @@ struct TSolutionDerivative {
   std::optional<double> FreezePoint;
   TSampleDerivative FreezeState;
   double FreezeStressMPa = 0.0;
-  std::vector<TSampleDerivative> Profile;         // at the solution's samples' positions
+  std::vector<TSampleDerivative> Profile;         // at each of the options' SampleX
   std::optional<TStructureDerivative> Structure;  // when the structure was followed
   // False where a number through the structure is not exact: its laws differ from the copy
   // here, or the parameter is a constant of the structure the copy does not know.
@@ -88,7 +88,8 @@ struct TConvergedDerivatives {
 };
 
 // The derivatives of solution, the converged solution of condition with options, with respect
-// to parameters.
+// to parameters; those of its samples at options.SampleX (none without: the samples'
+// derivatives cost a dense output each).
 TConvergedDerivatives DerivativesOf(const TSpinCondition& condition,
                                     const TConvergedOptions& options,
                                     const TConvergedSolution& solution,

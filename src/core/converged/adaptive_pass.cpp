@@ -175,10 +175,12 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
     end_.FreezeState = y;
     if (!pass_.structure_) return;
     const TFilamentBlock& f = pass_.filament_;
-    const double rho = laws::Density(pass_.k_, y[f.Temperature()]);
+    const double t = y[f.Temperature()];
+    const double rho = laws::Density(pass_.k_, t);
     end_.FrozenBirefringence = structure_laws::Birefringence(
         *pass_.structure_,
-        structure_laws::TensileStress(y[f.Tension()], rho, y[f.Velocity()], pass_.mass_flow_));
+        structure_laws::TensileStress(y[f.Tension()], rho, y[f.Velocity()], pass_.mass_flow_),
+        t + pass_.k_.KelvinOffset);
   }
 
   const AdaptivePass& pass_;

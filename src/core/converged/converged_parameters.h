@@ -25,8 +25,8 @@ struct TConvergedParameter {
   void Set(TSpinCondition& condition, TModelConstants& model, double value) const;
 };
 
-// The inputs in the window's order, then the card's numbers in the card's order; those of the
-// structure only with_structure.
+// The inputs in the window's order, then the card's numbers in the card's order (but the ends
+// of the valid IV's range, which no law reads); those of the structure only with_structure.
 std::vector<TConvergedParameter> ConvergedParameters(bool with_structure);
 
 }  // namespace vellmor

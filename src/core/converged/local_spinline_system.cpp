@@ -5,7 +5,7 @@
 //   ρ = 1.36 - 0.0005 T,  Cp = 0.3 + 0.0006 T,  λ = 0.273 IV^5.056 exp(6802 / (T + 273))
 //       (λ × 100 below 70 °C)
 //   D = √(4 W / (π V ρ)),  A = π/4 D²
-//   TA = A1 / (x + A2) + A3 of the zone that holds x
+//   TA = A1 / (x + A2) + A3 of the zone that holds x (A3 when A1 = 0)
 //   H = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167
 //
 //   dV/dx = ρ V F / (λ W)

@@ -185,7 +185,8 @@ class Follower {
     if (model_.Structure) {
       const TStructureParametersOf<TLaneDual>& k = *model_.Structure;
       sample.Birefringence = structure_terms::Birefringence(
-          k, structure_terms::TensileStress(y[kF], rho, y[kV], model_.MassFlow));
+          k, structure_terms::TensileStress(y[kF], rho, y[kV], model_.MassFlow),
+          y[kT] + model_.K.KelvinOffset);
       sample.Crystallinity = structure_terms::Crystallinity(k, y[kPsi]);
     }
     return sample;
@@ -196,7 +197,8 @@ class Follower {
     const double stress = structure_laws::TensileStress(y[kF].v, rho, y[kV].v, model_.MassFlow.v);
     followed_.StructureLawsAgree =
         followed_.StructureLawsAgree &&
-        structure_terms::LawsAgree(*model_.PlainStructure, stress, y[kT].v, y[kPsi].v);
+        structure_terms::LawsAgree(*model_.PlainStructure, stress, y[kT].v,
+                                   y[kT].v + model_.K.KelvinOffset.v, y[kPsi].v);
   }
 
   // The samples at positions up to x that the steps so far have passed, in state y.

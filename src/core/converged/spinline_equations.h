@@ -15,7 +15,8 @@
 
 namespace vellmor {
 
-// The air of one zone: TA = A1 / (x + A2) + A3, and its cross-flow velocity (cm/s).
+// The air of one zone: TA = A1 / (x + A2) + A3 (A3 when A1 = 0), and its cross-flow velocity
+// (cm/s).
 template <class Real>
 struct TZoneAirOf {
   Real A1 = 0.0;
@@ -89,7 +90,9 @@ struct TSpinlineEquations {
     }
     point.D = sqrt(laws::DiameterSquared(k, w, v, point.Rho));
     const Real area = laws::CrossSection(k, point.D);
-    point.TA = laws::AirTemperature(Zone.A1, Zone.A2, Zone.A3, Real(x));
+    // A1 = 0 is air of the constant A3, also at x = -A2, where the hyperbola's 0 / 0 has no value.
+    point.TA = ValueOf(Zone.A1) == 0.0 ? Zone.A3
+                                       : laws::AirTemperature(Zone.A1, Zone.A2, Zone.A3, Real(x));
     // Still air leaves the cross-flow factor at exactly 1.
     const Real cross_flow_factor =
         ValueOf(Zone.AirVelocity) == 0.0
@@ -99,9 +102,9 @@ struct TSpinlineEquations {
                                  cross_flow_factor);
     if (Structure != nullptr) {
       point.Stress = structure_terms::TensileStress(f, point.Rho, v, w);
-      point.Birefringence = FrozenBirefringence
-                                ? *FrozenBirefringence
-                                : structure_terms::Birefringence(*Structure, point.Stress);
+      point.Birefringence = FrozenBirefringence ? *FrozenBirefringence
+                                                : structure_terms::Birefringence(
+                                                      *Structure, point.Stress, t + k.KelvinOffset);
       point.Orientation = structure_terms::Orientation(*Structure, point.Birefringence);
       point.Rate = InWindow ? structure_terms::CrystallizationRate(*Structure, t, point.Orientation)
                             : Real(0.0);

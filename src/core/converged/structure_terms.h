@@ -4,7 +4,8 @@
 // in double precision they are those of structure_laws.h themselves; over dual numbers, for
 // the derivatives of the converged solution, the same formulas written here once more,
 //
-//   σ = F ρ V / W,  Δn = C·1e-10 σ,  f = min(Δn / Δn°, 1),
+//   σ = F ρ V / W,  f = min(Δn / Δn°, 1),
+//   Δn = Δn° (1 − exp(−C_T 0.1 σ / (T_K Δn°)))  (saturating),  Δn = C·1e-10 σ  (linear),
 //   K = Kmax exp(−4 ln 2 ((T − Tpeak)/w)²) exp(c f²),
 //   θ = 1 − exp(−ψⁿ),  dθ/dx = n ψⁿ⁻¹ exp(−ψⁿ) dψ/dx,  X = X∞ θ,
 //
@@ -26,6 +27,8 @@ namespace vellmor {
 // The numbers of TStructureConstants in another arithmetic.
 template <class Real>
 struct TStructureParametersOf {
+  BirefringenceLaw Law = BirefringenceLaw::kSaturating;
+  Real StressOpticalKPerPa;
   Real StressOpticalPerGPa;
   Real IntrinsicBirefringence;
   Real RateMaxPerS;
@@ -46,7 +49,8 @@ struct TStructureMember {
   Real TStructureParametersOf<Real>::*Other;
 };
 template <class Real>
-inline constexpr std::array<TStructureMember<Real>, 10> kStructureMembers{{
+inline constexpr std::array<TStructureMember<Real>, 11> kStructureMembers{{
+    {&TStructureConstants::StressOpticalKPerPa, &TStructureParametersOf<Real>::StressOpticalKPerPa},
     {&TStructureConstants::StressOpticalPerGPa, &TStructureParametersOf<Real>::StressOpticalPerGPa},
     {&TStructureConstants::IntrinsicBirefringence,
      &TStructureParametersOf<Real>::IntrinsicBirefringence},
@@ -66,6 +70,7 @@ template <class Real>
 TStructureParametersOf<Real> StructureParametersOf(const TStructureConstants& k) {
   TStructureParametersOf<Real> other{};
   for (const auto& member : kStructureMembers<Real>) other.*member.Other = Real(k.*member.Plain);
+  other.Law = k.Law;
   other.Coupled = k.Coupled;
   return other;
 }
@@ -89,8 +94,8 @@ namespace structure_terms {
 inline double TensileStress(double f, double rho, double v, double w) {
   return structure_laws::TensileStress(f, rho, v, w);
 }
-inline double Birefringence(const TStructureConstants& k, double stress) {
-  return structure_laws::Birefringence(k, stress);
+inline double Birefringence(const TStructureConstants& k, double stress, double temperature_K) {
+  return structure_laws::Birefringence(k, stress, temperature_K);
 }
 inline double Orientation(const TStructureConstants& k, double birefringence) {
   return structure_laws::Orientation(k, birefringence);
@@ -111,8 +116,12 @@ Dual<N> TensileStress(const Dual<N>& f, const Dual<N>& rho, const Dual<N>& v, co
   return f * rho * v / w;
 }
 template <int N>
-Dual<N> Birefringence(const TStructureParametersOf<Dual<N>>& k, const Dual<N>& stress) {
-  return k.StressOpticalPerGPa * 1e-10 * stress;
+Dual<N> Birefringence(const TStructureParametersOf<Dual<N>>& k, const Dual<N>& stress,
+                      const Dual<N>& temperature_K) {
+  if (k.Law == BirefringenceLaw::kLinear) return k.StressOpticalPerGPa * 1e-10 * stress;
+  const Dual<N>& saturation = k.IntrinsicBirefringence;
+  return -saturation *
+         expm1(-k.StressOpticalKPerPa * (0.1 * stress) / (temperature_K * saturation));
 }
 template <int N>
 Dual<N> Orientation(const TStructureParametersOf<Dual<N>>& k, const Dual<N>& birefringence) {
@@ -140,16 +149,17 @@ Dual<N> Crystallinity(const TStructureParametersOf<Dual<N>>& k, const Dual<N>& p
   return k.UltimateCrystallinity * RelativeCrystallinity(k, psi);
 }
 
-// Whether the copy gives the laws' values at stress σ, temperature t and ψ, to a few
-// roundings.
-inline bool LawsAgree(const TStructureConstants& k, double stress, double t, double psi) {
+// Whether the copy gives the laws' values at stress σ, temperature t (°C; t_K in K) and ψ,
+// to a few roundings.
+inline bool LawsAgree(const TStructureConstants& k, double stress, double t, double t_K,
+                      double psi) {
   const TStructureParametersOf<Dual<1>> copy = StructureParametersOf<Dual<1>>(k);
   const auto near = [](double a, double b) {
     return std::fabs(a - b) <= 1e-13 * std::max(std::fabs(a), std::fabs(b));
   };
-  const double birefringence = structure_laws::Birefringence(k, stress);
+  const double birefringence = structure_laws::Birefringence(k, stress, t_K);
   const double orientation = structure_laws::Orientation(k, birefringence);
-  return near(Birefringence(copy, Dual<1>(stress)).v, birefringence) &&
+  return near(Birefringence(copy, Dual<1>(stress), Dual<1>(t_K)).v, birefringence) &&
          near(Orientation(copy, Dual<1>(birefringence)).v, orientation) &&
          near(CrystallizationRate(copy, Dual<1>(t), Dual<1>(orientation)).v,
               structure_laws::CrystallizationRate(k, t, orientation)) &&

@@ -11,14 +11,17 @@ namespace {
 
 constexpr std::array<TCommandParameter, 4> kRunParameters{
     {{"accuracy"}, {"json"}, {"csv"}, {"converged_csv"}}};
-constexpr std::array<TCommandParameter, 8> kSolveParameters{{{"model"},
-                                                             {"model_set"},
-                                                             {"json"},
-                                                             {"csv"},
-                                                             {"points"},
-                                                             {"at"},
-                                                             {"sensitivities"},
-                                                             {"structure"}}};
+constexpr std::array<TCommandParameter, 11> kSolveParameters{{{"model"},
+                                                              {"model_set"},
+                                                              {"json"},
+                                                              {"csv"},
+                                                              {"points"},
+                                                              {"at"},
+                                                              {"sensitivities"},
+                                                              {"structure"},
+                                                              {"uncertainty"},
+                                                              {"samples"},
+                                                              {"seed"}}};
 constexpr std::array<TCommandParameter, 2> kModelParameters{{{"model"}, {"model_set"}}};
 constexpr std::array<TCommandParameter, 11> kFitParameters{{{"model"},
                                                             {"model_set"},

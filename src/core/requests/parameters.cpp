@@ -9,7 +9,7 @@ namespace {
 using K = ParameterKind;
 
 // One row per parameter; a command takes those its table lists (commands.cpp).
-constexpr std::array<TParameter, 29> kParameters{{
+constexpr std::array<TParameter, 32> kParameters{{
     // The converged model and its card.
     {"model", K::kInputFile, "FILE",
      "The model card (YAML) of the converged model; the command model prints the built-in one "
@@ -33,6 +33,13 @@ constexpr std::array<TParameter, 29> kParameters{{
      "Profile positions, evenly spaced from the spinneret to the take-up point (0: none)", "1001",
      0, 1'000'000},
     {"at", K::kNumbers, "X1,X2,...", "The profile at these positions instead (cm)", ""},
+    {"uncertainty", K::kText, "METHOD",
+     "95 % intervals from the card's uncertainty section: delta (the default with such a card), "
+     "monte-carlo or none",
+     ""},
+    {"samples", K::kCount, "N", "Draws of the constants for monte-carlo", "1000", 20, 1'000'000},
+    {"seed", K::kCount, "S", "Seed of monte-carlo's draws (the same seed, the same intervals)", "1",
+     0, 4'000'000'000'000'000'000},
     // Exports.
     {"json", K::kOutputFile, "FILE", "Write the JSON document there (- for standard output)", "", 0,
      0, 0, false, false, "the JSON export"},

@@ -110,6 +110,7 @@ TCaseResult SolveOneCase(const CaseSet& cases, std::size_t case_number,
   result.Status = run.Status;
   result.Failure = run.Failure;
   result.Message = std::move(run.Message);
+  result.Warnings = std::move(run.Warnings);
   if (run.Status == RunStatus::kSucceeded) {
     result.Passes = run.Solution->Passes;
     result.SpinneretTensionDyn = run.Solution->SpinneretTension;

@@ -31,7 +31,7 @@ struct TCaseResult {
   std::optional<TAccuracyReport> Accuracy;
   std::string AccuracyFailure;
   std::optional<TStructureSummary> Structure;  // solved with the structure, on success
-  std::vector<std::string> Warnings;           // the run's (TRunOutcome::Warnings)
+  std::vector<std::string> Warnings;  // the run's (TRunOutcome::Warnings, TConvergedRun::Warnings)
 };
 
 // Where each case writes its result file, and what becomes of it once the case has run. Only a

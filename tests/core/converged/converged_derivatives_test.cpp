@@ -172,6 +172,13 @@ TEST(ConvergedDerivatives, StructureOneWay) {
   ExpectDerivativesAgree(DefaultCondition(), {}, true);
 }
 
+// The birefringence of older cards, linear in the stress: its own coefficient moves it.
+TEST(ConvergedDerivatives, StructureOneWayLinearBirefringence) {
+  TModelConstants model;
+  model.Structure.Law = BirefringenceLaw::kLinear;
+  ExpectDerivativesAgree(DefaultCondition(), model, true);
+}
+
 // Coupled, the crystals stiffen the melt and their heat keeps it warm: the line's numbers
 // move with the structure's constants too. With an Avrami index of 2: at 1 the latent heat's
 // rate n ψⁿ⁻¹ exp(−ψⁿ) ψ' starts at ψ' where the window opens, but above 1 at 0, through a

@@ -10,6 +10,7 @@
 #include "vellmor/documents/document_kind.h"
 #include "vellmor/documents/fit_document.h"
 #include "vellmor/documents/profile_document.h"
+#include "vellmor/exports/converged_json.h"
 
 namespace vellmor {
 namespace {
@@ -124,8 +125,16 @@ TEST(CardJson, LeftOutKeysTakeTheBuiltInValuesAndSaySo) {
   EXPECT_EQ(card.Card.Value(*FindModelKey("heat_transfer.factor")), 2e-4);
   EXPECT_EQ(card.Card.Value(*FindModelKey("air_drag.factor")),
             ModelCard().Value(*FindModelKey("air_drag.factor")));
-  ASSERT_EQ(card.Warnings.size(), 1u);
+  // A document written before its model had a version: its card kept the linear birefringence.
+  ASSERT_EQ(card.Warnings.size(), 2u);
   EXPECT_NE(card.Warnings[0].Message.find("the section air_drag"), std::string::npos);
+  EXPECT_EQ(card.Card.Constants().Structure.Law, BirefringenceLaw::kLinear);
+  EXPECT_EQ(card.Warnings[1].Keys, std::vector<std::string>{"structure.birefringence_law"});
+  // Today's documents write the card's version with it: read back, the same card.
+  const auto today = ReadCardJson(Json::parse(ModelCardJson(ModelCard()).dump()), "solve.json");
+  ASSERT_TRUE(std::holds_alternative<TReadCard>(today));
+  EXPECT_EQ(std::get<TReadCard>(today).Card, ModelCard());
+  EXPECT_TRUE(std::get<TReadCard>(today).Warnings.empty());
   const Json unknown = {{"heat_transfer", {{"factr", 2e-4}}}};
   EXPECT_NE(std::get<TCardProblem>(ReadCardJson(unknown, "f")).Message.find("did you mean"),
             std::string::npos);

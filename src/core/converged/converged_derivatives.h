@@ -15,10 +15,11 @@
 //     and every other number as ∂y/∂p + ∂y/∂F0 dF0/dp.
 //
 // They are the derivatives of the solution the integration approximates, right to about its
-// tolerance relative to their size (1e-8 by default: seven digits or better). Not covered: the
+// tolerance relative to their size (1e-8 by default: six digits or better). Not covered: the
 // onset of crystallization, the peak strain rate and the air's numbers of the samples; a
 // sample at a fixed position just at the moving freeze point takes the side it is on; a
-// zone end on another zone's end is moved as the first zone's. With the structure, its laws
+// zone end on another zone's end is moved as the first zone's; a choice of the card (the
+// birefringence law) is no parameter. With the structure, its laws (either birefringence law)
 // are differentiated through a copy of them (structure_terms.h); should they differ from it,
 // Covered says so.
 //

@@ -34,7 +34,7 @@ constexpr std::array<TCommandParameter, 11> kFitParameters{{{"model"},
                                                             {"candidates"},
                                                             {"max_iterations"},
                                                             {"profile"}}};
-constexpr std::array<TCommandParameter, 13> kSweepParameters{{{"vary"},
+constexpr std::array<TCommandParameter, 16> kSweepParameters{{{"vary"},
                                                               {"cases"},
                                                               {"summary"},
                                                               {"result_dir"},
@@ -46,7 +46,10 @@ constexpr std::array<TCommandParameter, 13> kSweepParameters{{{"vary"},
                                                               {"resume"},
                                                               {"slurm_script"},
                                                               {"model"},
-                                                              {"model_set"}}};
+                                                              {"model_set"},
+                                                              {"uncertainty"},
+                                                              {"samples"},
+                                                              {"seed"}}};
 constexpr std::array<TCommandParameter, 3> kMergeParameters{
     {{"shards", true}, {"output"}, {"allow_missing"}}};
 

@@ -5,6 +5,7 @@
 
 #include "vellmor/base/number_text.h"
 #include "vellmor/exports/fit_json.h"
+#include "vellmor/fit/fitted_uncertainty.h"
 #include "vellmor/inputs/input_fields.h"
 
 namespace vellmor {
@@ -152,18 +153,7 @@ std::string FitResponse::FittedCardDocument(const FitRequest& request,
   ModelCard card = result->Fitted;
   card.SetName(FittedCardName(card.Name(), fitted, request.Measured.Name, context.Today));
   // What the fit knew of its constants, for every solve with the card to carry on.
-  if (!result->NaturalCovariance.empty()) {
-    TCardUncertainty uncertainty;
-    for (const TParameterEstimate& p : result->Parameters) {
-      uncertainty.Keys.emplace_back(p.Key);
-      uncertainty.LogScale.push_back(p.LogScale);
-      uncertainty.Estimates.push_back(p.Estimate);
-    }
-    uncertainty.Covariance = result->NaturalCovariance;
-    uncertainty.DegreesOfFreedom = result->DegreesOfFreedom;
-    uncertainty.ResidualScale = result->ResidualScale;
-    if (!UncertaintyProblem(uncertainty)) card.SetUncertainty(std::move(uncertainty));
-  }
+  card.SetUncertainty(FittedUncertainty(*result));
   return text + ModelCardYaml(card);
 }
 

@@ -30,7 +30,12 @@ struct TSweepRule {
   std::string_view Why;
 };
 
-constexpr std::array<TSweepRule, 7> kSweepRules{{
+constexpr std::array<TSweepRule, 8> kSweepRules{{
+    {"uncertainty",
+     [](const SweepRequest& r, const RequestReader& reader) {
+       return !r.Solve && reader.Given("uncertainty");
+     },
+     "intervals are the converged model's (add {solve})"},
     {"resume",
      [](const SweepRequest& r, const RequestReader&) { return r.Resume && r.SummaryPath.empty(); },
      "needs {summary} FILE, the summary to complete"},
@@ -79,9 +84,11 @@ int DefaultJobs() {
 }
 
 SummaryColumns SweepRequest::Columns() const {
-  return Accuracy    ? SummaryColumns::kWithAccuracy
-         : Structure ? SummaryColumns::kWithStructure
-                     : SummaryColumns::kProcess;
+  if (Accuracy) return SummaryColumns::kWithAccuracy;
+  if (IntervalSettings) {
+    return Structure ? SummaryColumns::kWithStructureAndIntervals : SummaryColumns::kWithIntervals;
+  }
+  return Structure ? SummaryColumns::kWithStructure : SummaryColumns::kProcess;
 }
 
 OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
@@ -107,6 +114,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   sweep.Solve = reader.Flag("solve");
   sweep.Structure = reader.Flag("structure");
   sweep.Resume = reader.Flag("resume");
+  sweep.Intervals = IntervalChoiceOf(reader);
   if (const auto shards = reader.OptionalCount("slurm_script")) {
     sweep.SlurmShards = static_cast<std::size_t>(*shards);
   }
@@ -149,6 +157,10 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
     auto loaded = LoadCard(card, context);
     if (auto* problem = std::get_if<TRequestProblem>(&loaded)) return std::move(*problem);
     sweep.CardWarnings = std::get<TLoadedCard>(loaded).Warnings;
+    auto settings =
+        vellmor::IntervalSettings(sweep.Intervals, std::get<TLoadedCard>(loaded).Card, context);
+    if (auto* problem = std::get_if<TRequestProblem>(&settings)) return std::move(*problem);
+    sweep.IntervalSettings = std::get<std::optional<TUncertaintySettings>>(settings);
     sweep.Cases.SetBaseCard(std::get<TLoadedCard>(std::move(loaded)).Card);
   } else {
     for (const TSweepColumn& column : sweep.Cases.Columns()) {
@@ -335,6 +347,7 @@ SweepResponse Execute(const SweepRequest& request, const TRequestContext& contex
     options.Accuracy = request.Accuracy;
     options.Solve = request.Solve;
     options.Structure = request.Structure;
+    options.Intervals = request.IntervalSettings;
     // What an earlier summary holds, read before the new one is opened over it.
     std::map<std::size_t, std::string> earlier;
     if (request.Resume) earlier = Resumed(request, context, options);

@@ -32,7 +32,15 @@ namespace vellmor {
 
 // Whether the summary has the converged solution's columns.
 // kWithStructure: the four numbers of the fibre's structure after the warnings.
-enum class SummaryColumns { kProcess, kWithAccuracy, kWithStructure };
+// kWithIntervals: then the 95 % interval of every number, NAME_lo and NAME_hi (the process
+// numbers but the passes, and the structure's with it).
+enum class SummaryColumns {
+  kProcess,
+  kWithAccuracy,
+  kWithStructure,
+  kWithIntervals,
+  kWithStructureAndIntervals
+};
 
 // The header line, LF included.
 std::string SummaryHeader(const std::vector<TSweepColumn>& columns,

@@ -218,7 +218,8 @@ TEST(FitCard, WaldIntervalsCoverAsStated) {
 
 // A constant that cross flow alone brings in, on a line with still air everywhere: nothing
 // to fit it to. The viscosity's factor and its power of IV, with one IV, move the melt's
-// viscosity alike everywhere: the data cannot tell them apart, and that is said.
+// viscosity alike everywhere: on the fit's logarithmic scale their columns of the Jacobian are
+// proportional (∂/∂ln e = e ln IV ∂/∂ln f), the information singular, and that is said.
 TEST(FitCard, ConstantsTheDataCannotSeeAreNamed) {
   TFitCase still = CaseAt("1", 5000.0);
   still.Condition.Zones[2].AirVelocity = 0.0;
@@ -241,9 +242,8 @@ TEST(FitCard, ConstantsTheDataCannotSeeAreNamed) {
   const auto& warnings = result != nullptr ? result->Warnings : failure->Last->Warnings;
   std::string all;
   for (const std::string& w : warnings) all += w + "\n";
-  EXPECT_NE(all.find("viscosity.factor_P and viscosity.iv_exponent are correlated at 1.0000: "
-                     "the data can not tell them apart"),
-            std::string::npos)
+  EXPECT_NE(all.find("the data can not determine viscosity."), std::string::npos) << all;
+  EXPECT_NE(all.find("the information matrix is singular: no standard errors"), std::string::npos)
       << all;
 }
 

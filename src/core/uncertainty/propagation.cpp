@@ -6,6 +6,7 @@
 #include <thread>
 #include <variant>
 
+#include "vellmor/uncertainty/exact_derivatives.h"
 #include "vellmor/uncertainty/scaled_constants.h"
 
 namespace vellmor {
@@ -24,12 +25,13 @@ constexpr double kDeltaStep = 1e-3;
 // Fewer draws than this that have an answer give it no interval.
 constexpr int kFewestDraws = 20;
 
-using TFlat = std::vector<std::optional<double>>;
+using uncertainty::TFlat;
 
-void PropagateByDelta(const TUncertainCase& solved, const TScaledConstants& constants,
-                      const TFlat& base, TPropagatedUncertainty& out,
-                      std::vector<std::optional<TInterval>>& intervals,
-                      std::vector<std::optional<double>>& deviations) {
+// The answers' derivatives by central differences of neighbouring solutions, where the exact
+// ones can not be formed.
+std::optional<std::vector<TFlat>> DifferencedDerivatives(const TUncertainCase& solved,
+                                                         const TScaledConstants& constants,
+                                                         const TFlat& base, std::string& why) {
   const std::size_t k = constants.Keys.size();
   std::vector<TFlat> derivative(k);
   for (std::size_t i = 0; i < k; ++i) {
@@ -38,15 +40,13 @@ void PropagateByDelta(const TUncertainCase& solved, const TScaledConstants& cons
                             : kDeltaStep * std::max(std::fabs(constants.Centre[i]),
                                                     std::sqrt(constants.Covariance[i][i]));
     std::vector<double> u = constants.Centre;
-    std::string why;
     u[i] = constants.Centre[i] + step;
     const std::optional<TAnswers> plus = SolveWith(solved, constants, u, why);
     u[i] = constants.Centre[i] - step;
     const std::optional<TAnswers> minus = plus ? SolveWith(solved, constants, u, why) : plus;
     if (!plus || !minus) {
-      out.Warnings.push_back("uncertainty: no derivative with respect to " +
-                             std::string(constants.Keys[i]->Path) + ": " + why + "; no intervals");
-      return;
+      why = "no derivative with respect to " + std::string(constants.Keys[i]->Path) + ": " + why;
+      return std::nullopt;
     }
     const TFlat p = plus->Flat(), m = minus->Flat();
     derivative[i].resize(base.size());
@@ -56,6 +56,24 @@ void PropagateByDelta(const TUncertainCase& solved, const TScaledConstants& cons
       }
     }
   }
+  return derivative;
+}
+
+void PropagateByDelta(const TUncertainCase& solved, const TScaledConstants& constants,
+                      const TAnswers& base_answers, TPropagatedUncertainty& out,
+                      std::vector<std::optional<TInterval>>& intervals,
+                      std::vector<std::optional<double>>& deviations) {
+  const std::size_t k = constants.Keys.size();
+  const TFlat base = base_answers.Flat();
+  std::string why;
+  std::optional<std::vector<TFlat>> exact =
+      uncertainty::ExactDerivatives(solved, constants, base_answers, why);
+  if (!exact) exact = DifferencedDerivatives(solved, constants, base, why);
+  if (!exact) {
+    out.Warnings.push_back("uncertainty: " + why + "; no intervals");
+    return;
+  }
+  const std::vector<TFlat>& derivative = *exact;
   for (std::size_t a = 0; a < base.size(); ++a) {
     double variance = 0.0;
     bool complete = base[a].has_value();
@@ -189,7 +207,8 @@ TPropagatedUncertainty PropagateUncertainty(const TUncertainCase& solved,
   if (auto* why = std::get_if<std::string>(&scaled)) {
     out.Warnings.push_back(*why + "; no intervals");
   } else if (settings.Method == UncertaintyMethod::kDelta) {
-    PropagateByDelta(solved, std::get<TScaledConstants>(scaled), base, out, intervals, deviations);
+    PropagateByDelta(solved, std::get<TScaledConstants>(scaled), base_answers, out, intervals,
+                     deviations);
   } else {
     PropagateByMonteCarlo(solved, std::get<TScaledConstants>(scaled), base_answers, out, intervals,
                           deviations);

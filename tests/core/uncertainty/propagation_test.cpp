@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -115,6 +116,69 @@ TEST(DeltaMethod, GivesTheLinearisedIntervalOfTheReferencesDerivative) {
   for (std::size_t c = 1; c < 7; ++c) {
     ASSERT_EQ(delta.Intervals.Profile[c].size(), line.solution.Profile.size());
   }
+}
+
+// Every answer's standard deviation against the test's own central differences of solutions
+// with the structure at the constants ± a step, on both scales: the exact derivatives carried
+// to each number, profile sample and structure number. Those without an exact derivative (the
+// peak strain rate and where, the onset, the heat-transfer coefficient) are the only ones
+// left without an interval.
+TEST(DeltaMethod, EveryAnswerAgreesWithDifferencesOfNeighbouringSolutions) {
+  const TSpinCondition condition = test::DefaultCondition();
+  TConvergedOptions options;
+  options.Structure = true;
+  options.SampleX = {0.0, 15.0, 35.0, 55.0, 80.0, 100.0};
+  const TConvergedSolution solution = SolveConverged(condition, options);
+  TCardUncertainty uncertainty;
+  uncertainty.Keys = {"heat_transfer.factor", "viscosity.activation_K"};
+  uncertainty.LogScale = {true, false};
+  uncertainty.Estimates = {1.37e-4, 6802.0};
+  uncertainty.Covariance = {{4e-12, -1e-5}, {-1e-5, 400.0}};
+  const TPropagatedUncertainty delta =
+      PropagateUncertainty({&condition, &options, &solution}, uncertainty, {});
+  ASSERT_TRUE(delta.Warnings.empty()) << delta.Warnings.front();
+
+  // dy/dp by differences at p (1 ± 1e-4), then var = Σ dy/dp_i dy/dp_j C_ij.
+  const std::array<const TModelKey*, 2> keys{FindModelKey("heat_transfer.factor"),
+                                             FindModelKey("viscosity.activation_K")};
+  std::array<std::vector<std::optional<double>>, 2> slope;
+  const std::vector<std::optional<double>> base =
+      AnswersOf(solution, condition, options.Model.Laws).Flat();
+  for (std::size_t i = 0; i < 2; ++i) {
+    const double p = ModelValue(options.Model, *keys[i]), h = 1e-4 * p;
+    const auto at = [&](double value) {
+      TConvergedOptions moved = options;
+      SetModelValue(moved.Model, *keys[i], value);
+      return AnswersOf(SolveConverged(condition, moved), condition, moved.Model.Laws).Flat();
+    };
+    const auto plus = at(p + h), minus = at(p - h);
+    for (std::size_t a = 0; a < base.size(); ++a) {
+      slope[i].push_back(plus[a] && minus[a] ? std::optional((*plus[a] - *minus[a]) / (2 * h))
+                                             : std::nullopt);
+    }
+  }
+  const std::vector<std::optional<double>> sd = delta.StandardDeviations.Flat();
+  ASSERT_EQ(sd.size(), base.size());
+  int without = 0;
+  for (std::size_t a = 0; a < base.size(); ++a) {
+    if (!sd[a]) {
+      ++without;
+      continue;
+    }
+    ASSERT_TRUE(slope[0][a] && slope[1][a]) << a;
+    double variance = 0.0;
+    for (std::size_t i = 0; i < 2; ++i) {
+      for (std::size_t j = 0; j < 2; ++j) {
+        variance += *slope[i][a] * *slope[j][a] * uncertainty.Covariance[i][j];
+      }
+    }
+    const double expected = std::sqrt(std::max(variance, 0.0));
+    EXPECT_NEAR(*sd[a], expected, 1e-4 * expected + 1e-9 * std::fabs(base[a].value_or(0.0)))
+        << "answer " << a;
+  }
+  // The peak strain rate and its place, the onset, the heat-transfer coefficient's six
+  // samples and the passes.
+  EXPECT_EQ(without, 2 + 1 + 6 + 1);
 }
 
 TEST(MonteCarlo, IsReproducibleOnAnyThreadsAndAgreesWithTheDeltaMethodWhereLinear) {

@@ -19,6 +19,7 @@ OrRequestProblem<MergeRequest> MergeRequest::From(const TRequestValues& values,
   request.Output = reader.Path("output");
   if (request.Output == "-" && context.StandardStreams) request.Output.clear();
   request.AllowMissing = reader.Flag("allow_missing");
+  CheckPlaces(reader, std::vector<TOutputPlace>{{"output", request.Output}});
   if (!reader.Ok()) return *reader.Problem();
   return request;
 }

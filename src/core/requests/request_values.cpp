@@ -228,6 +228,34 @@ std::optional<std::vector<double>> RequestReader::Numbers(std::string_view key) 
   return std::nullopt;
 }
 
+std::vector<std::pair<std::string_view, std::string>> RequestReader::InputFiles() const {
+  std::vector<std::pair<std::string_view, std::string>> files;
+  const auto add = [&](std::string_view key, const std::string& name) {
+    if (name.empty() || (name == "-" && context_.StandardStreams)) return;
+    files.emplace_back(key, name);
+  };
+  for (const auto& [key, value] : values_.Entries()) {
+    const TParameter* parameter = FindParameter(key);
+    if (parameter == nullptr || (parameter->Kind != ParameterKind::kInputFile &&
+                                 parameter->Kind != ParameterKind::kInputFiles)) {
+      continue;
+    }
+    const std::string_view stable = parameter->Key;  // the table's, outliving the values
+    if (const auto* source = std::get_if<TSource>(&value)) {
+      if (!source->Text) add(stable, source->Name);
+    } else if (const auto* sources = std::get_if<std::vector<TSource>>(&value)) {
+      for (const TSource& s : *sources) {
+        if (!s.Text) add(stable, s.Name);
+      }
+    } else if (const auto* name = std::get_if<std::string>(&value)) {
+      add(stable, *name);
+    } else if (const auto* names = std::get_if<std::vector<std::string>>(&value)) {
+      for (const std::string& n : *names) add(stable, n);
+    }
+  }
+  return files;
+}
+
 std::optional<TSource> RequestReader::Source(std::string_view key) {
   const TValue* value = Value(key);
   if (value == nullptr) return std::nullopt;

@@ -114,6 +114,10 @@ class RequestReader {
 
   std::string Spelled(std::string_view key) const { return context_.Spell(key); }
 
+  // The files the request reads, as given by its parameters of input files: each key with a
+  // file's name (not a text in memory, nor standard input).
+  std::vector<std::pair<std::string_view, std::string>> InputFiles() const;
+
  private:
   const TValue* Value(std::string_view key);
 

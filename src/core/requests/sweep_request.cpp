@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/outputs.h"
 #include "vellmor/sweep/cases_table.h"
 #include "vellmor/sweep/sweep_outputs.h"
 #include "vellmor/sweep/sweep_record.h"
@@ -117,6 +118,11 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   sweep.Intervals = IntervalChoiceOf(reader);
   if (const auto shards = reader.OptionalCount("slurm_script")) {
     sweep.SlurmShards = static_cast<std::size_t>(*shards);
+  }
+  if (!sweep.SummaryPath.empty()) {
+    // The summary and the record of its sweep beside it.
+    CheckPlaces(reader, std::vector<TOutputPlace>{{"summary", sweep.SummaryPath},
+                                                  {"summary", RecordPath(sweep.SummaryPath)}});
   }
   if (!reader.Ok()) return *reader.Problem();
   for (const TSweepRule& rule : kSweepRules) {

@@ -324,5 +324,19 @@ TEST_F(CliTest, AnOutputOnTheCommandsOwnInputIsRefusedBeforeAnythingRuns) {
   EXPECT_FALSE(std::filesystem::exists(work_ / "x"));
 }
 
+// Inputs that never end are refused after a bounded read, not read until memory runs out.
+TEST_F(CliTest, EndlessInputsAreRefusedAfterABoundedRead) {
+  if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero here";
+  const TCliRun cases = Run({"sweep", "--cases", "/dev/zero"});
+  EXPECT_EQ(cases.ExitStatus, 64);
+  EXPECT_NE(cases.Err.find("--cases /dev/zero: a NUL byte at byte 1: not a text"),
+            std::string::npos)
+      << cases.Err;
+  const TCliRun merge = Run({"sweep", "merge", "/dev/zero"});
+  EXPECT_EQ(merge.ExitStatus, 66);
+  EXPECT_NE(merge.Err.find("/dev/zero: a NUL byte at byte 1: not a text"), std::string::npos)
+      << merge.Err;
+}
+
 }  // namespace
 }  // namespace vellmor::cli_test

@@ -14,6 +14,7 @@
 #include "vellmor/requests/outputs.h"
 #include "vellmor/sweep/cases_table.h"
 #include "vellmor/sweep/sweep_outputs.h"
+#include "vellmor/sweep/sweep_problem.h"
 #include "vellmor/sweep/sweep_record.h"
 #include "vellmor/sweep/vary_list.h"
 
@@ -22,6 +23,15 @@ namespace {
 
 // Larger than any cases file or summary a sweep of ten million cases has.
 constexpr std::size_t kMaxCasesBytes = std::size_t{4} << 30;
+
+// A cases file or a summary: a header and at most a line per case.
+TTextBounds SweepTextBounds(std::size_t bytes) {
+  TTextBounds bounds;
+  bounds.Bytes = bytes;
+  bounds.BytesText = bytes == kMaxCasesBytes ? "4 GiB" : "the sweep's size";
+  bounds.Lines = kMaxSweepCases + 1;
+  return bounds;
+}
 
 // What a sweep's description must not combine, each rule once: the parameter it refuses, when,
 // and why ({key} is another parameter, in the front end's spelling).
@@ -132,7 +142,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   }
 
   if (cases_file) {
-    auto text = ReadSource(context, "cases", *cases_file, kMaxCasesBytes, "4 GiB");
+    auto text = ReadSource(context, "cases", *cases_file, SweepTextBounds(kMaxCasesBytes));
     if (auto* problem = std::get_if<TRequestProblem>(&text)) return std::move(*problem);
     auto table = ReadCasesTable(std::get<std::string>(text), cases_file->Name);
     if (auto* problem = std::get_if<TSweepProblem>(&table)) {
@@ -272,11 +282,15 @@ class SweepReport : public SweepObserver {
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
 };
 
+// A file's text within a size and a sweep's lines; nullopt when it can not be read or passes
+// them.
 std::optional<std::string> ReadFileText(const TRequestContext& context, const std::string& name,
                                         std::size_t limit) {
   FileReader files;
   SourceReader& reader = context.Reader != nullptr ? *context.Reader : files;
-  return reader.Read(name, limit);
+  std::optional<TBoundedText> text = reader.Read(name, SweepTextBounds(limit));
+  if (!text || !text->Exceeded.empty()) return std::nullopt;
+  return std::move(text->Text);
 }
 
 // What an earlier summary of this very shard holds: its cases' lines; the shard's missing

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,25 @@ TEST_F(CliSweepTest, FaultingCasesDoNotLeakIntoOthers) {
 
 // Options on the command line apply to every case; a row's cell overrides them, an empty cell
 // does not.
+// A summary into a FIFO (as into /dev/null or standard output by name) is written, but gets no
+// record beside it: there is no place for one, and in /dev it would be a new file. Resuming
+// such a summary is refused.
+TEST_F(CliSweepTest, ASummaryThatIsNoRegularFileGetsNoRecord) {
+  const fs::path fifo = work_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string read;
+  std::thread reader([&] { read = ReadBytes(fifo); });
+  const TCliRun run = Sweep({"--vary", "take-up-speed=4000,5000", "--summary", "pipe", "-q"});
+  reader.join();
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_TRUE(read.starts_with("case,take_up_speed,status")) << read;
+  EXPECT_FALSE(fs::exists(work_ / "pipe.sweep"));
+  const TCliRun resume =
+      Sweep({"--vary", "take-up-speed=4000,5000", "--summary", "pipe", "--resume", "-q"});
+  EXPECT_NE(resume.ExitStatus, 0);
+  EXPECT_NE(resume.Err.find("--resume pipe: no regular file"), std::string::npos) << resume.Err;
+}
+
 TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
   std::ofstream(work_ / "cases.csv") << "take-up-speed,iv\r\n4000,\r\n,0.7\r\n";
   const TCliRun run = Sweep({"--cases", "cases.csv", "--take-up-speed", "4500", "--increment",

@@ -304,6 +304,9 @@ std::map<std::size_t, std::string> Resumed(const SweepRequest& request,
     return SweepOutputError(context.Spell("resume") + " " + request.SummaryPath + ": " + why,
                             SweepOutputError::Kind::kRefused);
   };
+  if (!std::filesystem::is_regular_file(request.SummaryPath, error)) {
+    throw refuse("no regular file: a summary written there has no record to resume by");
+  }
   const std::string record_path = RecordPath(request.SummaryPath);
   const std::optional<std::string> record_text = ReadFileText(context, record_path, 1 << 16);
   if (!record_text) {
@@ -397,8 +400,12 @@ SweepResponse Execute(const SweepRequest& request, const TRequestContext& contex
     }
     try {
       summary.Commit();
-      // Beside a summary file, the record of its sweep: what the merge and resume check.
-      if (!request.SummaryPath.empty() && request.SummaryPath != "-") {
+      // Beside a summary file, the record of its sweep: what the merge and resume check. A
+      // summary written into a device, a pipe or standard output has no place beside it (a
+      // record beside /dev/null would be a new file in /dev).
+      std::error_code regular_error;
+      if (!request.SummaryPath.empty() && request.SummaryPath != "-" &&
+          std::filesystem::is_regular_file(request.SummaryPath, regular_error)) {
         const TOutputStatus recorded = WriteWholeOutput(
             RecordPath(request.SummaryPath), RecordText(RecordOf(request.Cases, options)));
         if (!recorded.Ok()) {

@@ -41,7 +41,14 @@ struct TSweepRule {
   std::string_view Why;
 };
 
-constexpr std::array<TSweepRule, 8> kSweepRules{{
+constexpr std::array<TSweepRule, 9> kSweepRules{{
+    {"cases",
+     [](const SweepRequest& r, const RequestReader& reader) {
+       return r.SlurmShards.has_value() && reader.Given("cases") &&
+              reader.Context().StandardStreams && r.CasesPath == "-";
+     },
+     "- with {slurm_script}: each shard runs on its own and reads no standard input; give the "
+     "cases as a file"},
     {"uncertainty",
      [](const SweepRequest& r, const RequestReader& reader) {
        return !r.Solve && reader.Given("uncertainty");
@@ -135,6 +142,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
                                                   {"summary", RecordPath(sweep.SummaryPath)}});
   }
   if (!reader.Ok()) return *reader.Problem();
+  if (cases_file && !cases_file->Text) sweep.CasesPath = cases_file->Name;
   for (const TSweepRule& rule : kSweepRules) {
     if (!rule.Broken(sweep, reader)) continue;
     const std::string value = rule.Key == "cases" ? cases_file->Name : std::string();

@@ -212,6 +212,37 @@ TEST_F(CliSweepTest, TheJobScriptRefusesCasesFromStandardInput) {
       << run.Err;
 }
 
+// As root, into a directory another user owns or reaches through their link: that user decides
+// where a name in it leads (a link planted under a case's result file name would have root
+// write wherever it points), so the sweep refuses before it runs.
+TEST_F(CliSweepTest, ARootSweepRefusesAnotherUsersResultDirectory) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant another user's directory and link";
+  const uid_t nobody = 65534;
+  const fs::path window = work_ / "window";
+  fs::create_directory(window);
+  ASSERT_EQ(::chown(window.c_str(), nobody, nobody), 0);
+  fs::create_symlink(work_ / "victim", window / "1_take_up_speed=3000.txt");
+  ASSERT_EQ(::lchown((window / "1_take_up_speed=3000.txt").c_str(), nobody, nobody), 0);
+  fs::create_directory(work_ / "own");
+  fs::create_symlink(work_ / "own", work_ / "their-link");
+  ASSERT_EQ(::lchown((work_ / "their-link").c_str(), nobody, nobody), 0);
+  for (const char* directory : {"window", "their-link", "their-link/sub"}) {
+    const TCliRun run = Sweep({"--vary", "take-up-speed=3000,4000", "--result-dir", directory,
+                               "--summary", "s.csv", "-q"});
+    EXPECT_EQ(run.ExitStatus, 64) << directory << ": " << run.Err;
+    EXPECT_NE(run.Err.find("a sweep writes its result files only into a directory of its own"),
+              std::string::npos)
+        << run.Err;
+  }
+  EXPECT_FALSE(fs::exists(work_ / "victim"));
+  EXPECT_FALSE(fs::exists(work_ / "own" / "sub"));
+  // The user's own directory is written as ever.
+  EXPECT_EQ(
+      Sweep({"--vary", "take-up-speed=3000", "--result-dir", "own", "--summary", "s.csv", "-q"})
+          .ExitStatus,
+      0);
+}
+
 TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
   std::ofstream(work_ / "cases.csv") << "take-up-speed,iv\r\n4000,\r\n,0.7\r\n";
   const TCliRun run = Sweep({"--cases", "cases.csv", "--take-up-speed", "4500", "--increment",
@@ -737,8 +768,7 @@ TEST_F(CliSweepTest, SlurmScriptRunsTheShardsAndTheirMerge) {
   for (const char* part :
        {"#SBATCH --array=1-4", "--kill-on-invalid-dep=yes", "exec ", "--resume",
         "--jobs \"${SLURM_CPUS_PER_TASK:-0}\"", "--shard \"$SLURM_ARRAY_TASK_ID/4\"",
-        "sweep merge shard-[0-9]*.csv --output summary.csv",
-        "--zone1-a1 '1 6'"}) {
+        "sweep merge shard-[0-9]*.csv --output summary.csv", "--zone1-a1 '1 6'"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
   }
   // The options the script sets itself are not passed on twice.

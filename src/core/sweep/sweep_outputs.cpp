@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,14 +79,67 @@ std::string ResultFileName(std::size_t case_number, std::size_t case_count,
   return name;
 }
 
+namespace {
+
+// Why a directory is no place for this user's result files, or empty: one of its links is
+// another user's (root's are the system's own), it is another user's, or anyone may put a
+// link into it. Whoever owns a directory, or may write into it, decides where a name in it
+// leads; a sweep run as root would otherwise write wherever they point.
+std::string ForeignDirectory(const fs::path& directory) {
+  const uid_t self = ::geteuid();
+  std::error_code error;
+  const fs::path absolute = fs::absolute(directory, error);
+  fs::path prefix;
+  for (const fs::path& part : absolute) {
+    prefix /= part;
+    struct stat link {};
+    if (::lstat(prefix.c_str(), &link) != 0) break;
+    const bool trusted = link.st_uid == self || link.st_uid == 0;
+    if (S_ISLNK(link.st_mode) && !trusted) {
+      return prefix.string() + " is a link of another user (uid " + std::to_string(link.st_uid) +
+             ")";
+    }
+    // Another user's directory on the way may swap what follows for a link, unless it is
+    // sticky (as /tmp is), where nobody may rename another's entries.
+    if (S_ISDIR(link.st_mode) && !trusted && (link.st_mode & S_ISVTX) == 0) {
+      return prefix.string() + " is another user's directory (uid " + std::to_string(link.st_uid) +
+             ")";
+    }
+  }
+  struct stat status {};
+  if (::stat(directory.c_str(), &status) != 0) return {};
+  if (status.st_uid != self) {
+    return "the directory is another user's (uid " + std::to_string(status.st_uid) + ")";
+  }
+  if ((status.st_mode & S_IWOTH) != 0 && (status.st_mode & S_ISVTX) == 0) {
+    return "anyone may write into the directory";
+  }
+  return {};
+}
+
+}  // namespace
+
 ResultDirectory::ResultDirectory(fs::path directory, const CaseSet& cases,
                                  const SweepSpelling& spelling)
     : directory_(std::move(directory)), cases_(cases) {
   std::error_code error;
+  if (const std::string foreign = ForeignDirectory(directory_); !foreign.empty()) {
+    throw SweepOutputError(spelling("result_dir") + " " + directory_.string() + ": " + foreign +
+                               "; a sweep writes its result files only into a directory of "
+                               "its own",
+                           SweepOutputError::Kind::kRefused);
+  }
   fs::create_directories(directory_, error);
   if (error || !fs::is_directory(directory_)) {
     throw SweepOutputError("can not create the result directory " + directory_.string() + ": " +
                            (error ? error.message() : std::string("it is a file")));
+  }
+  // Once more as made: it may have been made by another between the look and the making.
+  if (const std::string foreign = ForeignDirectory(directory_); !foreign.empty()) {
+    throw SweepOutputError(spelling("result_dir") + " " + directory_.string() + ": " + foreign +
+                               "; a sweep writes its result files only into a directory of "
+                               "its own",
+                           SweepOutputError::Kind::kRefused);
   }
   lock_fd_ = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (lock_fd_ < 0) {

@@ -9,7 +9,7 @@
 //   H = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167
 //
 //   dV/dx = ρ V F / (λ W)
-//   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (dV/dx - g/V) W
+//   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (i dV/dx - g/V) W   (i the inertia factor, 1)
 //   dT/dx = π D H (TA - T) / (W Cp)
 //   dψ/dx = K / V                       (with the structure, structure_laws.h; else 0)
 //   dt/dx = 1 / V                       (the filament's time from the spinneret)
@@ -113,8 +113,9 @@ void LocalSpinlineSystem::operator()(const TState& y, TState& dydx, double x) co
   const double dv = laws::VelocityDerivative(point.Rho, v, f, point.Eta, w);
   const double drag_factor =
       laws::DragFactor(k_, std::pow(laws::DragBase(w, point.Rho), k_.DragBaseExponent));
-  const double df =
-      laws::TensionDerivative(k_, drag_factor, std::pow(v, k_.DragVelocityExponent), dv, v, w);
+  // The inertia factor is 1 but for checks against a filament without inertia; 1 dV/dx is dV/dx.
+  const double df = laws::TensionDerivative(k_, drag_factor, std::pow(v, k_.DragVelocityExponent),
+                                            k_.InertiaFactor * dv, v, w);
   double dt = laws::TemperatureDerivative(k_, point.D, point.H, point.TA, t, w, point.Cp);
   double dpsi = 0.0;
   if (const TStructureConstants* structure = structure_.Constants) {

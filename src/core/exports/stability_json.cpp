@@ -73,6 +73,7 @@ Json CriticalJson(std::string_view key, const TCriticalPoint& point) {
 Json ResponseJson(Disturbance disturbance, const std::vector<TResponsePoint>& points) {
   Json out;
   out["disturbance"] = DisturbanceName(disturbance);
+  out["quantity"] = "titre at take-up, d(rho A)/(rho A) per unit relative disturbance";
   Json hz = Json::array(), amplitude = Json::array(), phase = Json::array();
   for (const TResponsePoint& point : points) {
     hz.push_back(point.FrequencyHz);

@@ -184,11 +184,10 @@ TCommandReply StabilityCommand(const TRequestValues& values, const TRequestConte
       StabilityJson({request.Texts, separator, response.Card.Card, response.Line, request.Critical,
                      response.Critical ? &*response.Critical : nullptr, request.Response,
                      response.Response, &context.Program, response.Card.Warnings});
-  // The document alone on standard output: the summary would break it.
+  // The document alone on standard output, as solve's.
   const TOutputPlace json{"json", request.Json};
-  if (!(request.Json == "-" && context.StandardStreams)) {
-    reply.Summary = StabilitySummary(request, response, separator);
-  }
+  reply.Summary = StabilitySummary(request, response, separator);
+  reply.SummaryAside = request.Json == "-" && context.StandardStreams;
   if (!request.Json.empty()) {
     if (auto failure = WriteDocument(json, json_parts::DocumentText(reply.Document), context)) {
       reply.Status = ReplyStatus::kOutputs;

@@ -95,7 +95,7 @@ std::string StabilitySummary(const StabilityRequest& request, const StabilityRes
   if (response.Critical) AppendCritical(out, request.Critical, *response.Critical, separator);
   if (request.Response) {
     out += "Response to " + std::string(DisturbanceName(*request.Response)) +
-           " ripple:  dA/A at take-up per unit relative ripple\n"
+           " ripple: the titre at take-up, d(rho A)/(rho A) per unit relative ripple\n"
            "      frequency (Hz)   amplitude   phase (deg)\n";
     for (const TResponsePoint& point : response.Response) {
       char row[128];

@@ -2,6 +2,7 @@
 
 #include <numbers>
 
+#include "vellmor/physics/spinline_laws.h"
 #include "vellmor/stability/pencil_spectrum.h"
 
 namespace vellmor {
@@ -18,11 +19,18 @@ std::vector<TResponsePoint> DisturbanceResponse(const TSteadyLineGrid& line,
   // The driven row holds δV/V alone, scaled to 1: its right-hand side is δ.
   b[disturbance == Disturbance::kTakeUp ? op.TakeUpRow : op.ExitVelocityRow] = 1.0;
   const std::size_t last = line.Fine.size() - 1;
-  const std::size_t area = op.Index(last, line.Fine[last].Grid.X.size() - 1, kArea);
+  const std::size_t end = line.Fine[last].Grid.X.size() - 1;
+  const std::size_t area = op.Index(last, end, kArea);
+  const std::size_t temperature = op.Index(last, end, kTemperature);
+  // δ(ρA)/(ρA) = δA/A + (dρ/dT / ρ) δT, δT in the operator's 100 °C.
+  const TSpinlineConstants<double>& k = line.Fine[last].Laws[end].K;
+  const double density = laws::Density(k, line.Fine[last].U[end][kTemperature]);
+  const double per_kelvin = -k.DensitySlope / density * 100.0;
   std::vector<TResponsePoint> response;
   for (const double hz : frequencies_hz) {
     const std::complex<double> s(0.0, 2.0 * std::numbers::pi * hz);
-    response.push_back({hz, SolveShifted(op.K, op.M, s, b)[area]});
+    const std::vector<std::complex<double>> u = SolveShifted(op.K, op.M, s, b);
+    response.push_back({hz, u[area] + per_kelvin * u[temperature]});
   }
   return response;
 }

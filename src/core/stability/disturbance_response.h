@@ -7,8 +7,9 @@
 //   throughput   δV/V = δ at the spinneret with the cross-section held (the pump's pulsation
 //                of the mass flow, δW/W = δ)
 //
-// and solved for the cross-section's relative amplitude δA/A at the take-up per unit δ: its
-// magnitude (the titre's ripple per ripple of the cause) and phase.
+// and solved for the titre's relative amplitude at the take-up, the mass per length
+// δ(ρA)/(ρA), per unit δ: its magnitude (the yarn's ripple per ripple of the cause) and phase.
+// A slow ripple gives the steady lines' W / V_L: -1 for the roll, +1 for the pump.
 
 #include <complex>
 #include <span>
@@ -26,7 +27,7 @@ std::string_view DisturbanceName(Disturbance disturbance);
 
 struct TResponsePoint {
   double FrequencyHz = 0.0;
-  std::complex<double> Gain;  // δA/A at the take-up per unit δ
+  std::complex<double> Gain;  // δ(ρA)/(ρA) at the take-up per unit δ
 };
 
 // On the fine grid of the line. Throws CalculationError at a frequency where the driven line

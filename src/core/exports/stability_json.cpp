@@ -40,7 +40,7 @@ Json LineJson(const TLineStability& line) {
   Json coarse = Json::array(), fine = Json::array();
   for (const int n : line.Intervals) {
     coarse.push_back(n);
-    fine.push_back(2 * n);
+    fine.push_back(FineIntervals(n));
   }
   out["coarse_intervals"] = coarse;
   out["fine_intervals"] = fine;

@@ -45,8 +45,8 @@ constexpr std::array<TParameter, 33> kParameters{{
     {"frequencies", K::kText, "F1:F2:N",
      "The response at N frequencies from F1 to F2 (Hz), evenly spaced", ""},
     {"intervals", K::kCount, "N",
-     "Chebyshev intervals per section of the line on average, the refinement twice as many", "8", 4,
-     64},
+     "Chebyshev intervals per section of the line on average, the refinement half as many more",
+     "8", 4, 64},
     // Exports.
     {"json", K::kOutputFile, "FILE", "Write the JSON document there (- for standard output)", "", 0,
      0, 0, false, false, "the JSON export"},

@@ -71,7 +71,7 @@ std::string StabilitySummary(const StabilityRequest& request, const StabilityRes
   }
   for (std::size_t s = 0; s < line.Intervals.size(); ++s) {
     coarse += (s == 0 ? "" : "+") + std::to_string(line.Intervals[s]);
-    fine += (s == 0 ? "" : "+") + std::to_string(2 * line.Intervals[s]);
+    fine += (s == 0 ? "" : "+") + std::to_string(FineIntervals(line.Intervals[s]));
   }
   out += "Grid:               " + std::to_string(line.Intervals.size()) + " sections (" + ends +
          " cm), " + coarse + " and " + fine + " Chebyshev intervals\n";

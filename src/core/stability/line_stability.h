@@ -1,9 +1,9 @@
 #pragma once
 
 // Will the steady line run steadily? The eigenvalues λ = growth rate + i angular frequency
-// (1/s) of the linearised spinline (line_operator.h) on two grids, N and 2N Chebyshev
-// intervals per section: an eigenvalue of the fine grid that the coarse one has too, within
-// a hundredth of its size (plus a hundredth of the inverse residence time), is the line's;
+// (1/s) of the linearised spinline (line_operator.h) on two grids, N and N + N/2
+// Chebyshev intervals per section: an eigenvalue of the fine grid that the coarse one has too,
+// within a hundredth of its size (plus a hundredth of the inverse residence time), is the line's;
 // the others are the grids' own (the advected perturbations have no modes of their own, and
 // their discrete ones move with the grid). The leading eigenvalue decides: the line is stable
 // when its growth rate is negative, the margin the rate at which the slowest disturbance dies.
@@ -27,7 +27,7 @@ struct TStabilityOptions {
   TModelConstants Model;
   bool Structure = false;
   // Per section on average on the coarse grid, shared by the time spent in each; the fine grid
-  // has twice as many.
+  // has half as many more.
   int Intervals = 12;
   int Modes = 5;  // leading eigenvalues kept, each pair once (ω >= 0)
 };
@@ -41,7 +41,7 @@ struct TStabilityMode {
 struct TLineStability {
   TConvergedSolution Steady;   // without its profile
   std::vector<double> Ends;    // the sections' ends (cm)
-  std::vector<int> Intervals;  // of each section on the coarse grid; the fine has twice as many
+  std::vector<int> Intervals;  // of each section on the coarse grid (FineIntervals on the fine)
   std::vector<TStabilityMode> Modes;  // leading first; the converged ones, or the largest one
   double ExitVelocity = 0.0;          // V0 (cm/s)
   double TakeUpVelocity = 0.0;        // V_L (cm/s)

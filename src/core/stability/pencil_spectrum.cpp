@@ -5,6 +5,7 @@
 #include <gsl/gsl_eigen.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_linalg.h>
+#include <gsl/gsl_permute_vector.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,41 +35,81 @@ double RowNorm(const TMatrix& a, std::size_t i) {
   return largest;
 }
 
-// An orthonormal basis (n × (n - rows)) of the null space of the given rows of k, which must
-// be independent: the last columns of Q in the QR decomposition of their transpose.
-GslMatrix NullSpace(const TMatrix& k, const std::vector<std::size_t>& rows) {
+// The constraint rows K_h u = 0 solved for as many of the unknowns as there are rows: with
+// the pivoted QR decomposition K_h P = Q [R11 R12], u_P = X u_F, X = -R11^-1 R12, P the
+// pivoted columns and F the others. The unknowns of the reduced problem are u_F.
+struct TConstraints {
+  std::vector<std::size_t> Pivoted, Free;
+  GslMatrix X;  // |P| × |F|
+};
+
+TConstraints SolveConstraints(const TMatrix& k, const std::vector<std::size_t>& rows) {
   const std::size_t n = k.Cols();
   const std::size_t r = rows.size();
+  TConstraints c;
   if (r == 0) {
-    GslMatrix z = NewMatrix(n, n);
-    gsl_matrix_set_identity(z.get());
-    return z;
+    for (std::size_t j = 0; j < n; ++j) c.Free.push_back(j);
+    return c;
   }
-  GslMatrix at = NewMatrix(n, r);
-  for (std::size_t c = 0; c < r; ++c) {
-    for (std::size_t j = 0; j < n; ++j) gsl_matrix_set(at.get(), j, c, k(rows[c], j));
+  GslMatrix a = NewMatrix(r, n);
+  for (std::size_t i = 0; i < r; ++i) {
+    for (std::size_t j = 0; j < n; ++j) gsl_matrix_set(a.get(), i, j, k(rows[i], j));
   }
   GslVector tau = NewVector(std::min(n, r));
-  gsl_linalg_QR_decomp(at.get(), tau.get());
-  GslMatrix q = NewMatrix(n, n);
-  GslMatrix upper = NewMatrix(n, r);
-  gsl_linalg_QR_unpack(at.get(), tau.get(), q.get(), upper.get());
-  GslMatrix z = NewMatrix(n, n - r);
-  gsl_matrix_const_view tail = gsl_matrix_const_submatrix(q.get(), 0, r, n, n - r);
-  gsl_matrix_memcpy(z.get(), &tail.matrix);
-  return z;
+  GslVector norm = NewVector(n);
+  gsl_permutation* permutation = gsl_permutation_alloc(n);
+  const std::unique_ptr<gsl_permutation, void (*)(gsl_permutation*)> owner(permutation,
+                                                                           gsl_permutation_free);
+  int sign = 0;
+  gsl_linalg_QRPT_decomp(a.get(), tau.get(), permutation, &sign, norm.get());
+  const double largest = std::fabs(gsl_matrix_get(a.get(), 0, 0));
+  if (!(std::fabs(gsl_matrix_get(a.get(), r - 1, r - 1)) > 1e-13 * largest)) {
+    throw CalculationError(CalculationFault::kNoConvergence,
+                           "The linearised spinline's boundary conditions are not independent");
+  }
+  for (std::size_t j = 0; j < n; ++j) {
+    (j < r ? c.Pivoted : c.Free).push_back(gsl_permutation_get(permutation, j));
+  }
+  c.X = NewMatrix(r, n - r);
+  gsl_matrix_const_view r12 = gsl_matrix_const_submatrix(a.get(), 0, r, r, n - r);
+  gsl_matrix_memcpy(c.X.get(), &r12.matrix);
+  gsl_matrix_const_view r11 = gsl_matrix_const_submatrix(a.get(), 0, 0, r, r);
+  gsl_blas_dtrsm(CblasLeft, CblasUpper, CblasNoTrans, CblasNonUnit, -1.0, &r11.matrix, c.X.get());
+  return c;
 }
 
-// rows of a times z.
-GslMatrix RowsTimes(const TMatrix& a, const std::vector<std::size_t>& rows, const gsl_matrix& z) {
-  GslMatrix product = NewMatrix(rows.size(), z.size2);
+// The given rows of a on the reduced unknowns: a[rows, F] + a[rows, P] X.
+GslMatrix Reduced(const TMatrix& a, const std::vector<std::size_t>& rows, const TConstraints& c) {
+  GslMatrix out = NewMatrix(rows.size(), c.Free.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    gsl_vector_const_view row =
-        gsl_vector_const_view_array(&a.Data()[rows[i] * a.Cols()], a.Cols());
-    gsl_vector_view out = gsl_matrix_row(product.get(), i);
-    gsl_blas_dgemv(CblasTrans, 1.0, &z, &row.vector, 0.0, &out.vector);
+    for (std::size_t j = 0; j < c.Free.size(); ++j) {
+      gsl_matrix_set(out.get(), i, j, a(rows[i], c.Free[j]));
+    }
   }
-  return product;
+  if (c.Pivoted.empty()) return out;
+  // Most pivoted columns of M are zero: only those that are not enter the product.
+  std::vector<std::size_t> used;
+  for (std::size_t q = 0; q < c.Pivoted.size(); ++q) {
+    for (const std::size_t row : rows) {
+      if (a(row, c.Pivoted[q]) != 0.0) {
+        used.push_back(q);
+        break;
+      }
+    }
+  }
+  if (used.empty()) return out;
+  GslMatrix left = NewMatrix(rows.size(), used.size());
+  GslMatrix right = NewMatrix(used.size(), c.Free.size());
+  for (std::size_t u = 0; u < used.size(); ++u) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      gsl_matrix_set(left.get(), i, u, a(rows[i], c.Pivoted[used[u]]));
+    }
+    gsl_vector_const_view from = gsl_matrix_const_row(c.X.get(), used[u]);
+    gsl_vector_view to = gsl_matrix_row(right.get(), u);
+    gsl_vector_memcpy(&to.vector, &from.vector);
+  }
+  gsl_blas_dgemm(CblasNoTrans, CblasNoTrans, 1.0, left.get(), right.get(), 1.0, out.get());
+  return out;
 }
 
 }  // namespace
@@ -78,15 +119,16 @@ std::vector<std::complex<double>> PencilEigenvalues(const TMatrix& k, const TMat
   const std::size_t n = k.Rows();
   std::vector<bool> constraint(n);
   for (std::size_t i = 0; i < n; ++i) constraint[i] = ZeroRow(m, i, 0.0);
-  GslMatrix z, mz;
+  TConstraints held_fixed;
+  GslMatrix mz;
   std::vector<std::size_t> dynamic;
   for (int round = 0; round < 4; ++round) {
     std::vector<std::size_t> held;
     dynamic.clear();
     for (std::size_t i = 0; i < n; ++i) (constraint[i] ? held : dynamic).push_back(i);
     if (dynamic.empty()) return {};
-    z = NullSpace(k, held);
-    mz = RowsTimes(m, dynamic, *z);
+    held_fixed = SolveConstraints(k, held);
+    mz = Reduced(m, dynamic, held_fixed);
     bool moved = false;
     for (std::size_t i = 0; i < dynamic.size(); ++i) {
       double largest = 0.0;
@@ -105,7 +147,7 @@ std::vector<std::complex<double>> PencilEigenvalues(const TMatrix& k, const TMat
     throw CalculationError(CalculationFault::kNoConvergence,
                            "The linearised spinline's boundary conditions are not independent");
   }
-  GslMatrix kz = RowsTimes(k, dynamic, *z);
+  GslMatrix kz = Reduced(k, dynamic, held_fixed);
   // S = (M_d Z)^-1 (K_d Z).
   gsl_permutation* permutation = gsl_permutation_alloc(r);
   const std::unique_ptr<gsl_permutation, void (*)(gsl_permutation*)> owner(permutation,
@@ -122,10 +164,13 @@ std::vector<std::complex<double>> PencilEigenvalues(const TMatrix& k, const TMat
     throw CalculationError(CalculationFault::kDivisionByZero,
                            "The linearised spinline's time derivatives are not independent");
   }
+  // kz ← U^-1 L^-1 P kz, all columns at once.
   for (std::size_t j = 0; j < r; ++j) {
     gsl_vector_view column = gsl_matrix_column(kz.get(), j);
-    gsl_linalg_LU_svx(mz.get(), permutation, &column.vector);
+    gsl_permute_vector(permutation, &column.vector);
   }
+  gsl_blas_dtrsm(CblasLeft, CblasLower, CblasNoTrans, CblasUnit, 1.0, mz.get(), kz.get());
+  gsl_blas_dtrsm(CblasLeft, CblasUpper, CblasNoTrans, CblasNonUnit, 1.0, mz.get(), kz.get());
   gsl_eigen_nonsymm_workspace* workspace = gsl_eigen_nonsymm_alloc(r);
   const std::unique_ptr<gsl_eigen_nonsymm_workspace, void (*)(gsl_eigen_nonsymm_workspace*)>
       workspace_owner(workspace, gsl_eigen_nonsymm_free);

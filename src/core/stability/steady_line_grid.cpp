@@ -66,20 +66,9 @@ std::vector<int> SectionIntervals(const std::vector<double>& ends,
   return intervals;
 }
 
-// Every other node of a fine section.
-TLineSection Coarsened(const TLineSection& fine) {
-  TLineSection coarse;
-  coarse.Grid = ChebyshevGrid(fine.Grid.X.front(), fine.Grid.X.back(),
-                              static_cast<int>(fine.Grid.X.size() - 1) / 2);
-  for (std::size_t j = 0; j < fine.U.size(); j += 2) {
-    coarse.Laws.push_back(fine.Laws[j]);
-    coarse.U.push_back(fine.U[j]);
-  }
-  coarse.FreezesAtEnd = fine.FreezesAtEnd;
-  return coarse;
-}
-
 }  // namespace
+
+int FineIntervals(int coarse) { return coarse + (coarse + 1) / 2; }
 
 TSteadyLineGrid SampleSteadyLine(const TSpinCondition& condition, const TModelConstants& model,
                                  bool structure, int n) {
@@ -94,43 +83,50 @@ TSteadyLineGrid SampleSteadyLine(const TSpinCondition& condition, const TModelCo
   TSteadyLineGrid grid;
   grid.Ends = SectionEnds(condition, first);
   grid.Intervals = SectionIntervals(grid.Ends, first.Profile, n);
-  options.SampleX.clear();
-  std::vector<TChebyshevGrid> grids;
+  std::vector<TChebyshevGrid> coarse, fine;
+  std::vector<double> positions;
   for (std::size_t s = 0; s + 1 < grid.Ends.size(); ++s) {
-    grids.push_back(ChebyshevGrid(grid.Ends[s], grid.Ends[s + 1], 2 * grid.Intervals[s]));
-    // A section's first node is the last of the one before.
-    options.SampleX.insert(options.SampleX.end(), grids.back().X.begin() + (s == 0 ? 0 : 1),
-                           grids.back().X.end());
+    coarse.push_back(ChebyshevGrid(grid.Ends[s], grid.Ends[s + 1], grid.Intervals[s]));
+    fine.push_back(ChebyshevGrid(grid.Ends[s], grid.Ends[s + 1], FineIntervals(grid.Intervals[s])));
+    positions.insert(positions.end(), coarse.back().X.begin(), coarse.back().X.end());
+    positions.insert(positions.end(), fine.back().X.begin(), fine.back().X.end());
   }
+  // Both grids' nodes at once; a section's ends are its neighbours' too.
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  options.SampleX = positions;
   options.Start = TConvergedOptions::TStart{first.SpinneretTension, first.ResidualSlope};
   if (first.ResidualSlope == 0.0) options.Start.reset();
   grid.Solution = SolveConverged(condition, options);
 
   const TSpinlineConstants<double>& k = model.Laws;
   const bool coupled = grid.Solution.Structure.has_value() && model.Structure.Coupled;
-  std::size_t sample = 0;
-  for (std::size_t s = 0; s < grids.size(); ++s) {
+  const std::optional<double>& freeze = grid.Solution.FreezePoint;
+  const double near = 1e-6 * grid.Solution.Length;
+  const auto section_of = [&](TChebyshevGrid nodes) {
     TLineSection section;
-    section.Grid = std::move(grids[s]);
+    section.Grid = std::move(nodes);
     const double start = section.Grid.X.front(), end = section.Grid.X.back();
-    const std::optional<double>& freeze = grid.Solution.FreezePoint;
-    const bool glassy = freeze && start >= *freeze - 1e-6 * grid.Solution.Length;
-    section.FreezesAtEnd = freeze && std::fabs(end - *freeze) <= 1e-6 * grid.Solution.Length;
+    const bool glassy = freeze && start >= *freeze - near;
+    section.FreezesAtEnd = freeze && std::fabs(end - *freeze) <= near;
     TLinePointLaws laws;
     laws.K = k;
     laws.ViscosityFactor = laws::ViscosityFactor(k, std::pow(condition.IV, k.IvExponent));
     laws.Air = ZoneAirAt(condition, (start + end) / 2.0);
-    if (s > 0) --sample;  // the shared node
-    for (std::size_t j = 0; j < section.Grid.X.size(); ++j, ++sample) {
-      const TConvergedSample& at = grid.Solution.Profile[sample];
+    for (const double x : section.Grid.X) {
+      const auto at_x = std::lower_bound(positions.begin(), positions.end(), x);
+      const TConvergedSample& at = grid.Solution.Profile[at_x - positions.begin()];
       laws.Stiffening = glassy    ? k.SolidFactor
                         : coupled ? 1.0 + (k.SolidFactor - 1.0) * at.Crystallinity
                                   : 1.0;
       section.Laws.push_back(laws);
       section.U.push_back({k.QuarterPi * at.D * at.D, at.V, at.F, at.T});
     }
-    grid.Coarse.push_back(Coarsened(section));
-    grid.Fine.push_back(std::move(section));
+    return section;
+  };
+  for (std::size_t s = 0; s < coarse.size(); ++s) {
+    grid.Coarse.push_back(section_of(std::move(coarse[s])));
+    grid.Fine.push_back(section_of(std::move(fine[s])));
   }
   return grid;
 }

@@ -2,9 +2,8 @@
 
 // The steady converged line at the nodes of the linearised one: solved once to find where it
 // freezes, cut into sections at the zone ends and the freeze point, and sampled at the
-// Chebyshev nodes of each (by a second solve that starts from the first's root). The nodes of
-// N intervals are every other node of 2N, so one sampling gives both grids of the
-// refinement.
+// Chebyshev nodes of each, on two grids: N intervals and the refinement's N + N/2 (rounded
+// up), both sampled by one second solve that starts from the first's root.
 
 #include <vector>
 
@@ -18,9 +17,12 @@ namespace vellmor {
 struct TSteadyLineGrid {
   TConvergedSolution Solution;  // its profile at the fine nodes
   std::vector<double> Ends;     // the sections' ends (cm), 0 first, the take-up end last
-  std::vector<int> Intervals;   // of each section on the coarse grid; the fine has twice as many
+  std::vector<int> Intervals;   // of each section on the coarse grid (FineIntervals on the fine)
   std::vector<TLineSection> Coarse, Fine;
 };
+
+// The refinement's intervals of a section of n.
+int FineIntervals(int n);
 
 // The steady line of a validated condition with n intervals per section on average on the
 // coarse grid, shared out by the time the filament spends in each.

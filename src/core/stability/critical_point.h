@@ -14,8 +14,8 @@
 
 namespace vellmor {
 
-inline constexpr double kCriticalStep = 1.25;
-inline constexpr int kCriticalSteps = 24;  // a factor of 1.25^24, about 200, each way
+inline constexpr double kCriticalStep = 1.5;
+inline constexpr int kCriticalSteps = 13;  // a factor of 1.5^13, about 200, each way
 
 // The line at one value of the parameter, or none where the value is outside its range or
 // the steady line can not be solved there: the search ends at the last value that was.

@@ -29,6 +29,7 @@ Json LineJson(const TLineStability& line) {
   out["angular_frequency_per_s"] = line.AngularFrequency();
   out["frequency_hz"] = line.AngularFrequency() / (2.0 * std::numbers::pi);
   out["margin_per_s"] = -line.GrowthRate();
+  out["coarse_growth_rate_per_s"] = line.CoarseGrowthRate;
   out["converged"] = line.Leading().Converged;
   out["exit_velocity_cm_s"] = line.ExitVelocity;
   out["take_up_velocity_cm_s"] = line.TakeUpVelocity;

@@ -62,31 +62,48 @@ std::optional<TLineStability> StabilityOf(const TInputTexts& texts, char separat
   }
 }
 
-// The critical point of the request's key from the value the request gives it.
-TCriticalPoint CriticalOf(const StabilityRequest& request, const TSpinCondition& condition,
-                          const TStabilityOptions& options, char separator) {
+// The line with the request's key at value, all else as the request has it; and the value
+// the request gives the key.
+StabilityAt AtValues(const StabilityRequest& request, const TSpinCondition& condition,
+                     const TStabilityOptions& options, char separator, double& start) {
   if (const TInputField* field = FindInputField(request.Critical)) {
-    const StabilityAt at = [&](double value) -> std::optional<TLineStability> {
+    start = field->ValueIn(condition);
+    return [&request, options, separator, field](double value) -> std::optional<TLineStability> {
       TInputTexts texts = request.Texts;
       std::string text = ShortestText(value).value_or("?");
       if (separator != '.') std::replace(text.begin(), text.end(), '.', separator);
       texts.*field->Text = text;
       return StabilityOf(texts, separator, options);
     };
-    return FindCriticalPoint(at, field->ValueIn(condition));
   }
-  const TModelKey& key = *FindModelKey(request.Critical);
-  const StabilityAt at = [&](double value) -> std::optional<TLineStability> {
-    if (OutOfRange(key, value)) return std::nullopt;
+  const TModelKey* key = FindModelKey(request.Critical);
+  start = ModelValue(options.Model, *key);
+  return [&condition, options, key](double value) -> std::optional<TLineStability> {
+    if (OutOfRange(*key, value)) return std::nullopt;
     TStabilityOptions changed = options;
-    SetModelValue(changed.Model, key, value);
+    SetModelValue(changed.Model, *key, value);
     try {
       return AnalyseStability(condition, changed);
     } catch (const CalculationError&) {
       return std::nullopt;
     }
   };
-  return FindCriticalPoint(at, ModelValue(options.Model, key));
+}
+
+// The critical point of the request's key from the value the request gives it. The search
+// takes each line on the grids asked for; the line at the point found is refined where needed.
+TCriticalPoint CriticalOf(const StabilityRequest& request, const TSpinCondition& condition,
+                          const TStabilityOptions& options, char separator) {
+  TStabilityOptions searching = options;
+  searching.Refine = false;
+  double start = 0.0;
+  const StabilityAt at = AtValues(request, condition, searching, separator, start);
+  TCriticalPoint point = FindCriticalPoint(at, start);
+  if (auto line = AtValues(request, condition, options, separator, start)(point.Value)) {
+    point.Line = std::move(line);
+    ++point.Evaluations;
+  }
+  return point;
 }
 
 TCommandReply Failed(ReplyStatus status, std::string message) {
@@ -166,9 +183,8 @@ TCommandReply StabilityCommand(const TRequestValues& values, const TRequestConte
   options.Structure = request.Structure;
   options.Intervals = request.Intervals;
   try {
-    const TSteadyLineGrid grid =
-        SampleSteadyLine(condition, options.Model, options.Structure, options.Intervals);
-    response.Line = AnalyseLine(grid, condition, options.Modes);
+    TSteadyLineGrid grid;
+    response.Line = AnalyseStability(condition, options, &grid);
     if (request.Response) {
       response.Response = DisturbanceResponse(grid, *request.Response, request.FrequenciesHz);
     }

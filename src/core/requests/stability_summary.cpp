@@ -77,8 +77,10 @@ std::string StabilitySummary(const StabilityRequest& request, const StabilityRes
          " cm), " + coarse + " and " + fine + " Chebyshev intervals\n";
   const TStabilityMode& leading = line.Leading();
   out += "Leading eigenvalue: " + Lambda(leading.Lambda, separator) + " 1/s (" +
-         Hz(leading.Lambda.imag(), separator) + "); coarse grid " +
-         Lambda(leading.Coarse, separator) + (leading.Converged ? "" : ", NOT converged") + "\n";
+         Hz(leading.Lambda.imag(), separator) + "); the coarse grid's nearest " +
+         Lambda(leading.Coarse, separator) + ", its leading growth rate " +
+         Number("%.6g", line.CoarseGrowthRate, separator) +
+         (leading.Converged ? "" : ": NOT converged") + "\n";
   out += "Verdict:            " + std::string(line.Stable() ? "stable" : "unstable") + ", margin " +
          Number("%.5g", -line.GrowthRate(), separator) + " 1/s";
   if (line.GrowthRate() != 0.0) {

@@ -86,6 +86,45 @@ void PrintStructure(std::ostream& out, const TStructureSummary& structure, bool 
       << (structure.Onset ? trimmed(number(3)) + " cm" : std::string("none")) << '\n';
 }
 
+// The 95 % intervals of the numbers that have one: the process numbers the constants move, then
+// the structure's.
+void PrintIntervals(std::ostream& out, const TPropagatedUncertainty& uncertainty,
+                    char decimal_separator) {
+  const auto& intervals = uncertainty.Intervals;
+  std::string keys;
+  for (const std::string& key : uncertainty.Keys) keys += (keys.empty() ? "" : ", ") + key;
+  const bool monte_carlo = uncertainty.Settings.Method == UncertaintyMethod::kMonteCarlo;
+  out << "\n95 % intervals ("
+      << (monte_carlo
+              ? "Monte Carlo, " +
+                    std::to_string(uncertainty.Settings.Samples - uncertainty.FailedSamples) +
+                    " draws"
+              : std::string("delta method"))
+      << ") from the uncertainty of " << keys << ":\n";
+  const auto row = [&](std::string_view label, int decimals, const std::optional<TInterval>& i) {
+    // None, or a number the constants do not move (the fineness, the draw-down ratio).
+    if (!i || !(i->Hi - i->Lo > 1e-7 * std::max(std::fabs(i->Lo), std::fabs(i->Hi)))) return;
+    std::string text(label);
+    // Padded to a width of characters: "µ" is two bytes of UTF-8.
+    const auto width = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    text.append(width < 33 ? 33 - width : 1, ' ');
+    const auto bound = [&](double v) {
+      std::string b = FormatFixed(v, 12, decimals + 1, decimal_separator);
+      return b.erase(0, b.find_first_not_of(' '));
+    };
+    out << "  " << text << bound(i->Lo) << " to " << bound(i->Hi) << '\n';
+  };
+  for (std::size_t n = 0; n < intervals.Process.size(); ++n) {
+    const TProcessNumberInfo& info = kProcessNumberTable[n];
+    if (info.Key != "passes") row(info.Label, info.Decimals, intervals.Process[n]);
+  }
+  for (std::size_t n = 0; n < intervals.Structure.size(); ++n) {
+    const TStructureNumberInfo& info = kStructureNumbers[n];
+    row(info.Label, info.Decimals, intervals.Structure[n]);
+  }
+}
+
 // The solution, its summary and exports; the exit status.
 int SolveAndReport(const SolveRequest& request, const TRequestContext& context, StreamSink& sink) {
   const char decimal_separator = context.DecimalSeparator;
@@ -111,6 +150,9 @@ int SolveAndReport(const SolveRequest& request, const TRequestContext& context, 
     if (solution.Structure) {
       PrintStructure(report, *solution.Structure, solution.FreezePoint.has_value(),
                      decimal_separator);
+    }
+    if (response.Uncertainty) {
+      PrintIntervals(report, *response.Uncertainty, decimal_separator);
     }
     if (response.Sensitivities) {
       PrintSensitivities(report, *response.Sensitivities, decimal_separator);

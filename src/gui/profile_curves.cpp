@@ -1,5 +1,8 @@
 #include "gui/profile_curves.h"
 
+#include <cmath>
+#include <string>
+
 #include "vellmor/physics/numerics.h"
 
 namespace vellmor::gui {
@@ -47,6 +50,23 @@ TProfileCurves CurvesOf(const TProfileTable& profile) {
   add(curves.Tension, "f_dyn");
   add(curves.Birefringence, "birefringence");
   add(curves.Crystallinity, "crystallinity");
+  // A band where both bounds are known: a sample without an interval leaves a gap.
+  const auto band = [&](TBand& into, const std::string& key) {
+    const std::vector<double>* lo = profile.Column(key + "_lo");
+    const std::vector<double>* hi = profile.Column(key + "_hi");
+    if (lo == nullptr || hi == nullptr) return;
+    for (std::size_t i = 0; i < x->size(); ++i) {
+      if (!std::isfinite((*lo)[i]) || !std::isfinite((*hi)[i])) continue;
+      into.Lo.append({(*x)[i], (*lo)[i]});
+      into.Hi.append({(*x)[i], (*hi)[i]});
+    }
+  };
+  band(curves.VelocityBand, "v_m_min");
+  band(curves.TemperatureBand, "t_C");
+  band(curves.DiameterBand, "d_um");
+  band(curves.TensionBand, "f_dyn");
+  band(curves.BirefringenceBand, "birefringence");
+  band(curves.CrystallinityBand, "crystallinity");
   return curves;
 }
 

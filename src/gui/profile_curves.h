@@ -15,6 +15,11 @@ namespace vellmor::gui {
 // them: velocity (m/min), filament and air temperature (°C), diameter (µm), tension (dyn),
 // and where the fibre's structure was solved, its birefringence and crystallinity (mass
 // fraction); those two are empty otherwise.
+// A 95 % band about a curve: its lower and upper bounds at the same x.
+struct TBand {
+  QList<QPointF> Lo, Hi;
+};
+
 struct TProfileCurves {
   QList<QPointF> Velocity;
   QList<QPointF> Temperature;
@@ -23,6 +28,9 @@ struct TProfileCurves {
   QList<QPointF> Tension;
   QList<QPointF> Birefringence;
   QList<QPointF> Crystallinity;
+  // Where the export gives intervals (NAME_lo, NAME_hi): the bands of the curves above.
+  TBand VelocityBand, TemperatureBand, DiameterBand, TensionBand, BirefringenceBand,
+      CrystallinityBand;
 };
 
 // The curves of the rows of a table of results.

@@ -1,5 +1,6 @@
 #include "gui/profile_plots.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -98,6 +99,23 @@ QScatterSeries* MeasuredMarkers(QChart& chart, const QString& name, const QColor
   QPen pen(colour, kLineWidth);
   markers->setPen(pen);
   return markers;
+}
+
+// A 95 % band: the area between its bounds in the set's colour, light, with no outline, drawn
+// beneath the curve.
+QAreaSeries* Band(QChart& chart, const TBand& band, const QString& name, const QColor& colour) {
+  auto* upper = new QLineSeries(&chart);
+  upper->append(band.Hi);
+  auto* lower = new QLineSeries(&chart);
+  lower->append(band.Lo);
+  auto* area = new QAreaSeries(upper, lower);
+  area->setParent(&chart);
+  area->setName(name + QStringLiteral(": 95 % band"));
+  QColor fill = colour;
+  fill.setAlpha(56);
+  area->setBrush(fill);
+  area->setPen(Qt::NoPen);
+  return area;
 }
 
 // Bars and markers have no legend entry of their own but the measured points'.
@@ -261,6 +279,13 @@ void ProfilePlots::Show(const std::vector<TCurveSet>& sets) {
     curves[3].push_back(&set.Curves.Tension);
     curves[4].push_back(&set.Curves.Birefringence);
     curves[5].push_back(&set.Curves.Crystallinity);
+    const std::array<const TBand*, kPlotCount> bands{
+        &set.Curves.VelocityBand, &set.Curves.TemperatureBand,   &set.Curves.DiameterBand,
+        &set.Curves.TensionBand,  &set.Curves.BirefringenceBand, &set.Curves.CrystallinityBand};
+    for (std::size_t i = 0; i < kPlotCount; ++i) {
+      curves[i].push_back(&bands[i]->Lo);
+      curves[i].push_back(&bands[i]->Hi);
+    }
     for (const TMeasuredPoint& point : set.Points) {
       auto& ends = bar_ends[static_cast<std::size_t>(point.Plot)];
       ends.append({point.X, point.Y - point.Sigma});
@@ -306,6 +331,9 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
   const std::array<const QList<QPointF>*, kPlotCount> main_curves{
       &curves.Velocity, &curves.Temperature,   &curves.Diameter,
       &curves.Tension,  &curves.Birefringence, &curves.Crystallinity};
+  const std::array<const TBand*, kPlotCount> bands{
+      &curves.VelocityBand, &curves.TemperatureBand,   &curves.DiameterBand,
+      &curves.TensionBand,  &curves.BirefringenceBand, &curves.CrystallinityBand};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     QChart& chart = *charts_[i];
     QScatterSeries* markers = nullptr;
@@ -323,6 +351,12 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
     if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], YAxis(i));
     const QList<QPointF>& curve = *main_curves[i];
     if (curve.isEmpty()) continue;  // measurements alone
+    if (!bands[i]->Lo.isEmpty()) {
+      QAreaSeries* area = Band(chart, *bands[i], style.Name, style.Colour);
+      chart.addSeries(area);
+      area->attachAxis(x_axes_[i]);
+      area->attachAxis(&YAxis(i));
+    }
     AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line), *x_axes_[i],
               YAxis(i));
     if (i == static_cast<std::size_t>(TPlot::kTemperature) && set.Air &&
@@ -370,7 +404,12 @@ void ProfilePlots::FitAxes() {
   std::array<std::vector<const QList<QPointF>*>, kPlotCount> curves;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     for (QAbstractSeries* series : charts_[i]->series()) {
-      points[i].push_back(static_cast<QXYSeries*>(series)->points());
+      if (const auto* xy = qobject_cast<QXYSeries*>(series)) {
+        points[i].push_back(xy->points());
+      } else if (const auto* area = qobject_cast<QAreaSeries*>(series)) {
+        points[i].push_back(area->upperSeries()->points());
+        if (area->lowerSeries() != nullptr) points[i].push_back(area->lowerSeries()->points());
+      }
     }
     for (const QList<QPointF>& curve : points[i]) curves[i].push_back(&curve);
   }

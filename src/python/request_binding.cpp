@@ -14,6 +14,7 @@
 #include "python/bindings.h"
 #include "python/python_values.h"
 #include "vellmor/exports/profile_columns.h"
+#include "vellmor/exports/uncertainty_json.h"
 #include "vellmor/inputs/input_checks.h"
 #include "vellmor/inputs/input_fields.h"
 #include "vellmor/report/result_columns.h"
@@ -248,6 +249,20 @@ py::dict Solve(const py::dict& given, const std::vector<std::string>& command_li
     for (const TConvergedColumn& column : kConvergedColumns) add(column);
     if (solution->Structure) {
       for (const TConvergedColumn& column : kStructureColumns) add(column);
+    }
+    // The bands beside the columns, NaN where a sample has none; the position has none.
+    if (response.Uncertainty) {
+      const std::vector<std::string> names = ProfileAnswerNames(solution->Structure.has_value());
+      const auto& bands = response.Uncertainty->Intervals.Profile;
+      for (std::size_t c = 1; c < bands.size() && c < names.size(); ++c) {
+        for (const bool high : {false, true}) {
+          std::vector<double> values;
+          for (const auto& band : bands[c]) {
+            values.push_back(band ? (high ? band->Hi : band->Lo) : std::nan(""));
+          }
+          profile[py::str(names[c] + (high ? "_hi" : "_lo"))] = Column(values);
+        }
+      }
     }
   }
   out["profile"] = profile;

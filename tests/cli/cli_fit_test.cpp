@@ -143,6 +143,11 @@ TEST_F(CliFitTest, RefusalsAndFailures) {
        1,
        "--fit structure.coupled: structure.coupled is true or false, not a number to fit"},
       {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit",
+        "viscosity.valid_iv_max"},
+       1,
+       "--fit viscosity.valid_iv_max: viscosity.valid_iv_max bounds the valid IV and enters no "
+       "law: nothing to fit"},
+      {{"fit", "--measured", "measured.csv", "--cases", "cases.csv", "--fit",
         "heat_transfer.factor", "--suggest", "2"},
        64,
        "--suggest and --candidates: give both or neither"},

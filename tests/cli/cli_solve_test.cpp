@@ -72,7 +72,8 @@ TEST_F(CliTest, PrintedCardSolvesAsTheBuiltInOne) {
 }
 
 // A card saved before a constant was added: the built-in value stands in, and the runner says
-// so on standard error.
+// so on standard error. The card, of version 1, keeps the linear birefringence it was solved
+// with, which the plain solution does not see.
 TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
   WriteText(work_ / "old.yaml",
             "name: PET, saved long ago\n"
@@ -88,21 +89,30 @@ TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
   const TCliRun old = Run({"solve", "--model", "old.yaml", "--json", "old.json"});
   ASSERT_EQ(old.ExitStatus, 0) << old.Err;
   EXPECT_EQ(old.Err,
-            "vellmor-cli: old.yaml: heat_transfer.factor, the section air_drag, the section "
-            "structure not given: the built-in values are used\n");
+            "vellmor-cli: old.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, "
+            "heat_transfer.factor, the section air_drag, the section momentum, the section "
+            "structure not given: the built-in values are used\n"
+            "vellmor-cli: old.yaml: structure.birefringence_law not given: linear, the law of "
+            "cards before version 3, is used\n");
   const TCliRun built_in = Run({"solve", "--json", "built-in.json"});
   ASSERT_EQ(built_in.ExitStatus, 0) << built_in.Err;
   Json a = Json::parse(ReadBytes(work_ / "old.json"));
   Json b = Json::parse(ReadBytes(work_ / "built-in.json"));
   EXPECT_EQ(a["model"]["name"], "PET, saved long ago");
   // The document says what the card left out, as standard error does.
-  ASSERT_EQ(a["warnings"].size(), 1u);
-  EXPECT_EQ("vellmor-cli: " + a["warnings"][0].get<std::string>() + "\n", old.Err);
+  ASSERT_EQ(a["warnings"].size(), 2u);
+  EXPECT_EQ("vellmor-cli: " + a["warnings"][0].get<std::string>() +
+                "\nvellmor-cli: " + a["warnings"][1].get<std::string>() + "\n",
+            old.Err);
   EXPECT_TRUE(b["warnings"].empty());
+  EXPECT_EQ(a["model"]["version"], 3);
+  EXPECT_EQ(a["model"]["structure"]["birefringence_law"], "linear");
+  EXPECT_EQ(b["model"]["structure"]["birefringence_law"], "saturating");
   for (Json* document : {&a, &b}) {
     document->erase("program");
     document->erase("warnings");
     (*document)["model"].erase("name");
+    (*document)["model"]["structure"].erase("birefringence_law");
   }
   EXPECT_EQ(a.dump(), b.dump());
 }
@@ -141,17 +151,18 @@ TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
   const Json json = Json::parse(ReadBytes(work_ / "run.json"));
   const Json& e = json["sensitivities"];
   ASSERT_EQ(e.size(), 6u);
-  EXPECT_EQ(e["freeze_point_cm"].size(), 40u);
+  EXPECT_EQ(e["freeze_point_cm"].size(), 41u);
   // The final diameter follows the mass balance: D ∝ V^-1/2 at the take-up.
   EXPECT_NEAR(e["final_diameter_um"]["take_up_speed"].get<double>(), -0.5, 2e-3);
   EXPECT_TRUE(e["freeze_point_cm"].contains("heat_transfer.factor"));
 }
 
 // The default line's structure from the independent integration of the converged model's
-// tests; a card that couples it implies --structure.
+// tests, with the linear law; a card that couples it implies --structure.
 TEST_F(CliTest, SolveStructureInTheSummaryJsonAndCsv) {
   const TCliRun run =
-      Run({"solve", "--structure", "--json", "run.json", "--at", "0;60;100", "--csv", "run.csv"});
+      Run({"solve", "--structure", "--model-set", "structure.birefringence_law=linear", "--json",
+           "run.json", "--at", "0;60;100", "--csv", "run.csv"});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   EXPECT_NE(run.Out.find("Birefringence:      0.12231 (frozen in at the freeze point)\n"),
             std::string::npos)
@@ -172,17 +183,49 @@ TEST_F(CliTest, SolveStructureInTheSummaryJsonAndCsv) {
   EXPECT_TRUE(csv[0].ends_with(",stress_dyn_cm2,birefringence,orientation,crystallinity"))
       << csv[0];
 
-  const TCliRun coupled = Run({"solve", "--model-set", "structure.coupled=true", "--json", "-"});
+  const TCliRun coupled = Run({"solve", "--model-set", "structure.coupled=true", "--model-set",
+                               "structure.birefringence_law=linear", "--json", "-"});
   ASSERT_EQ(coupled.ExitStatus, 0) << coupled.Err;
   const Json c = Json::parse(coupled.Out);
   EXPECT_EQ(c["structure"]["coupled"], true);
   EXPECT_EQ(c["model"]["structure"]["coupled"], true);
   EXPECT_GT(c["structure"]["crystallinity"].get<double>(), 0.49);
 
+  // The built-in saturating law orients the melt less: below the intrinsic 0.275 at any speed.
+  const Json fast =
+      Json::parse(Run({"solve", "--structure", "--take-up-speed", "8000", "--json", "-"}).Out);
+  EXPECT_EQ(fast["model"]["structure"]["birefringence_law"], "saturating");
+  EXPECT_LT(fast["structure"]["birefringence"].get<double>(), 0.275);
+
   // Without the structure, nothing of it.
   const Json plain = Json::parse(Run({"solve", "--json", "-"}).Out);
   EXPECT_TRUE(plain["structure"].is_null());
   EXPECT_FALSE(plain["profile"].contains("birefringence"));
+}
+
+// solve takes the IV the card declares valid, the classical run only the window's; a line
+// that reaches the take-up point molten is solved with a warning.
+TEST_F(CliTest, SolveTakesTheCardsIVAndWarnsOfALineThatNeverFreezes) {
+  const TCliRun iv = Run({"solve", "--iv", "1.2"});
+  EXPECT_EQ(iv.ExitStatus, 0);
+  EXPECT_EQ(iv.Err, "");
+  const TCliRun classical = Run({"--iv", "1.2", "-o", "result.txt"});
+  EXPECT_EQ(classical.ExitStatus, 1);
+  EXPECT_EQ(classical.Err, "vellmor-cli: IV is not in the proper range of value\n");
+  EXPECT_FALSE(std::filesystem::exists(work_ / "result.txt"));
+  const TCliRun beyond = Run({"solve", "--iv", "1.4"});
+  EXPECT_EQ(beyond.ExitStatus, 1);
+  EXPECT_EQ(beyond.Err, "vellmor-cli: IV 1.4 is outside the card's valid range 0.5 to 1.3\n");
+
+  const TCliRun molten = Run({"solve", "--polymer-output", "3", "--json", "molten.json"});
+  EXPECT_EQ(molten.ExitStatus, 0);
+  EXPECT_NE(molten.Out.find("Freeze point:       none"), std::string::npos) << molten.Out;
+  EXPECT_TRUE(
+      molten.Err.starts_with("vellmor-cli: The filament reaches the take-up point still molten ("))
+      << molten.Err;
+  const Json json = Json::parse(ReadBytes(work_ / "molten.json"));
+  ASSERT_EQ(json["warnings"].size(), 1u);
+  EXPECT_EQ("vellmor-cli: " + json["warnings"][0].get<std::string>() + "\n", molten.Err);
 }
 
 TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
@@ -206,9 +249,7 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
        "broken.yaml:3: specific_heat.slope_cal_g_C_per_C: not a number: zero"},
       {{"solve", "--model", "missing.yaml"}, 1, "--model missing.yaml: the file can not be read"},
       // A device that never ends is not read to the end.
-      {{"solve", "--model", "/dev/zero"},
-       1,
-       "--model /dev/zero: larger than 1 MiB, which no model card is"},
+      {{"solve", "--model", "/dev/zero"}, 1, "--model /dev/zero: a NUL byte at byte 1: not a text"},
       {{"solve", "--hole-diameter", "abc"}, 1, "Input value is not correct!"},
       {{"model", "--model-set", "viscosity.factor_P=-1"}, 1, "--model-set viscosity.factor_P=-1: "},
   };

@@ -263,6 +263,28 @@ def test_fit_equals_the_runners_fit(tmp_path):
     assert start.value.kind == "start_failed"
 
 
+def test_a_fitted_model_solves_with_the_runners_intervals(tmp_path):
+    measured = pd.DataFrame({"x_cm": [20.0, 40.0, 60.0], "quantity": ["diameter_um"] * 3,
+                             "value": [29.0, 16.5, 14.2], "sigma": [0.5, 0.5, 0.5]})
+    measured.to_csv(tmp_path / "line.csv", index=False)
+    runner(tmp_path, "fit", "--measured", "line.csv", "--fit", "heat_transfer.factor",
+           "--no-profile", "--write-model", "fitted.yaml")
+    document = runner_json(tmp_path, "solve", "--model", "fitted.yaml", "--points", "5")
+    fitted = vellmor.fit(measured, "heat_transfer.factor", profile=False)
+    solution = vellmor.solve(model=fitted.model, points=5)
+    # The card in memory carries the fit's uncertainty as the written one does.
+    assert solution.uncertainty == document["uncertainty"]
+    lo, hi = solution.intervals["freeze_point_cm"]
+    assert lo < solution.process_numbers["freeze_point_cm"] < hi
+    assert list(solution.profile["t_C_lo"]) == document["profile"]["t_C_lo"]
+    drawn = vellmor.solve(model=fitted.model, points=0, uncertainty="monte-carlo", samples=40,
+                          seed=3)
+    assert drawn.uncertainty["method"] == "monte-carlo" and drawn.uncertainty["seed"] == 3
+    assert vellmor.solve(model=fitted.model, uncertainty="none").uncertainty is None
+    with pytest.raises(vellmor.VellmorError, match="no uncertainty section"):
+        vellmor.solve(uncertainty="delta")
+
+
 def test_read_result_file(tmp_path):
     runner(tmp_path, "--take-up-speed", "4000", "-o", "r.txt")
     read = vellmor.read_result_file(tmp_path / "r.txt")

@@ -27,18 +27,22 @@ namespace vellmor::test {
 // The structure's constants, by their card keys' meaning; the spinline's own are
 // TReferenceConstants.
 struct TReferenceStructureConstants {
-  double stress_optical_per_GPa = 5.0;     // birefringence of the melt per GPa of tension
-  double intrinsic_birefringence = 0.275;  // birefringence of perfect orientation
-  double rate_max_per_s = 0.016;           // crystallisation rate of unoriented melt at its peak
-  double rate_peak_C = 190.0;              // temperature of the fastest crystallisation
-  double rate_half_width_C = 64.0;         // width of the rate's bell at half its height
-  double orientation_factor = 100.0;       // rate gained by orientation: exp(factor · f²)
-  double upper_C = 265.0;                  // no crystals grow above it
-  double avrami_index = 1.0;               // n ≥ 1
-  double ultimate_crystallinity = 0.5;     // the crystallinity of a fully transformed fibre
-  double heat_of_fusion_cal_g = 33.5;      // of the crystals, released as they grow
-  double solid_factor = 100.0;             // viscosity of the frozen filament over the melt's
-  bool coupled = false;                    // crystals stiffen the melt and heat the filament
+  // The melt's birefringence saturates at the intrinsic one, Δn° (1 − exp(−C_T σ / (T Δn°)))
+  // with σ in Pa and T in K; else it grows as stress_optical_per_GPa σ without bound.
+  bool saturating = true;
+  double stress_optical_K_per_Pa = 1.7e-6;  // C_T
+  double stress_optical_per_GPa = 5.0;      // birefringence of the melt per GPa of tension
+  double intrinsic_birefringence = 0.275;   // birefringence of perfect orientation
+  double rate_max_per_s = 0.016;            // crystallisation rate of unoriented melt at its peak
+  double rate_peak_C = 190.0;               // temperature of the fastest crystallisation
+  double rate_half_width_C = 64.0;          // width of the rate's bell at half its height
+  double orientation_factor = 100.0;        // rate gained by orientation: exp(factor · f²)
+  double upper_C = 265.0;                   // no crystals grow above it
+  double avrami_index = 1.0;                // n ≥ 1
+  double ultimate_crystallinity = 0.5;      // the crystallinity of a fully transformed fibre
+  double heat_of_fusion_cal_g = 33.5;       // of the crystals, released as they grow
+  double solid_factor = 100.0;              // viscosity of the frozen filament over the melt's
+  bool coupled = false;                     // crystals stiffen the melt and heat the filament
 };
 
 struct TReferenceStructureResult {
@@ -208,8 +212,16 @@ class ReferenceStructure {
 
   double Stress(const TState& y) const { return y[1] * (1.36 - 0.0005 * y[2]) * y[0] / w_; }
 
+  // The melt's, at its stress and temperature (1 dyn/cm² = 0.1 Pa).
+  double MeltBirefringence(const TState& y) const {
+    if (!s_.saturating) return stress_optical_ * Stress(y);
+    const double exponent = s_.stress_optical_K_per_Pa * 0.1 * Stress(y) /
+                            ((y[2] + 273.0) * s_.intrinsic_birefringence);
+    return s_.intrinsic_birefringence * (1.0 - std::exp(-exponent));
+  }
+
   double Birefringence(const TState& y, const TPhase& phase) const {
-    return phase.frozen ? phase.frozen_birefringence : stress_optical_ * Stress(y);
+    return phase.frozen ? phase.frozen_birefringence : MeltBirefringence(y);
   }
 
   double Orientation(double birefringence) const {
@@ -229,7 +241,7 @@ class ReferenceStructure {
         return y[2] - s_.upper_C;
       default:
         return phase.frozen ? (phase.past[kFullEdge] ? -1.0 : 1.0)
-                            : s_.intrinsic_birefringence - stress_optical_ * Stress(y);
+                            : s_.intrinsic_birefringence - MeltBirefringence(y);
     }
   }
 
@@ -239,7 +251,7 @@ class ReferenceStructure {
 
   // From the freeze point on the filament is solid and its birefringence set.
   void Freeze(const TState& y, double x, TPhase* phase, TReferenceStructureResult* result) const {
-    phase->frozen_birefringence = stress_optical_ * Stress(y);
+    phase->frozen_birefringence = MeltBirefringence(y);
     phase->past[kFullEdge] = phase->frozen_birefringence >= s_.intrinsic_birefringence;
     phase->frozen = true;
     result->freeze_point = x;

@@ -14,6 +14,10 @@ std::string Shortest(double value) { return ShortestText(value).value_or("?"); }
 
 std::string OneDecimal(double value) { return FixedPointText(value, 1); }
 
+// A1 = 0 is air of the constant A3: no hyperbola, whatever A2. The march's warning keeps its
+// own reading of the equation, the converged solution's refusal takes this one.
+bool HasPole(const TZoneCondition& equation) { return equation.A1 != 0.0; }
+
 }  // namespace
 
 std::vector<TAirPole> AirPolesOnTheLine(const TSpinCondition& condition,
@@ -59,10 +63,12 @@ std::optional<TAirPole> AirPoleAlongTheLine(const TSpinCondition& condition) {
   const double end3 = condition.Zones[3].EndPosition;
   const double pole1 = 0.0 - condition.Zones[1].A2;  // never "-0"
   const double pole2 = 0.0 - condition.Zones[2].A2;
+  const bool hyperbola1 = HasPole(condition.Zones[1]);
+  const bool hyperbola2 = HasPole(condition.Zones[2]);
   // Zone 1 holds [0, end 1), zone 2 [end 1, end 2), zone 3 the rest, as ZoneAirAt takes them.
-  if (pole1 >= 0.0 && pole1 <= std::min(end1, end3)) return TAirPole{1, pole1};
-  if (pole2 >= end1 && pole2 <= std::min(end2, end3)) return TAirPole{2, pole2};
-  if (pole2 >= std::max(end1, end2) && pole2 <= end3) return TAirPole{3, pole2};
+  if (hyperbola1 && pole1 >= 0.0 && pole1 <= std::min(end1, end3)) return TAirPole{1, pole1};
+  if (hyperbola2 && pole2 >= end1 && pole2 <= std::min(end2, end3)) return TAirPole{2, pole2};
+  if (hyperbola2 && pole2 >= std::max(end1, end2) && pole2 <= end3) return TAirPole{3, pole2};
   return std::nullopt;
 }
 

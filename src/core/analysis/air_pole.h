@@ -2,9 +2,11 @@
 
 // The pole of the quench air's hyperbola on the spinline. Zones 1 and 2 give the air
 // temperature as TA = A1 / (Z + A2) + A3, zone 3 that of zone 2; the hyperbola has its pole at
-// Z = -A2. Where the pole lies inside the part of the line that uses its equation, the air
-// there runs from far below freezing to many thousand degrees: the inputs pass every check and
-// the classical march steps over the pole, but such a spinline is no spinline.
+// Z = -A2. Where the pole lies inside the part of the line that uses its equation, the air there
+// runs from far below freezing to many thousand degrees: the inputs pass every check and the
+// classical march steps over the pole, but such a spinline is no spinline. A1 = 0 is air of the
+// constant A3 and has no pole for the converged solution; the march's warning reads the equation
+// as it always did.
 
 #include <optional>
 #include <string>
@@ -32,7 +34,8 @@ std::vector<TAirPole> AirPolesOnTheLine(const TSpinCondition& condition,
 std::string AirPoleWarning(const TAirPole& pole);
 
 // The first zone whose stretch of the line [0, zone 3's end], zones taken by position, holds
-// the pole of its equation (without the temperatures); nullopt when none does. The converged
+// the pole of its equation (without the temperatures); nullopt when none does. An equation with
+// A1 = 0 has none, whatever A2. The converged
 // solution, which integrates through every position, cannot pass one.
 std::optional<TAirPole> AirPoleAlongTheLine(const TSpinCondition& condition);
 

@@ -115,8 +115,9 @@ AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit
 // filament is on, the system of the current piece, and what the pass finds on the way.
 class AdaptivePass::PassModel final : public AdaptiveModel {
  public:
-  PassModel(const AdaptivePass& pass, long& evaluations, TAdaptivePassEnd& end, const TState& y0)
-      : pass_(pass), evaluations_(evaluations), end_(end) {
+  PassModel(const AdaptivePass& pass, long& evaluations, TAdaptivePassEnd& end, const TState& y0,
+            TPassTrace* trace)
+      : pass_(pass), evaluations_(evaluations), end_(end), trace_(trace) {
     const double t0 = y0[pass.filament_.Temperature()];
     glassy_ = t0 < pass.k_.SolidificationC;
     above_window_ = pass.window_ && t0 >= pass.structure_->UpperC;
@@ -127,12 +128,16 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
   std::span<const double> StretchEnds() const override { return pass_.ends_; }
   std::span<const TEvent> Events() const override { return pass_.events_; }
 
-  void BeginPiece(std::size_t stretch, double /*x*/, const TState& /*y*/) override {
+  void BeginPiece(std::size_t stretch, double x, const TState& /*y*/) override {
     const TStructureMode mode{pass_.structure_ ? &*pass_.structure_ : nullptr,
                               pass_.window_ && !glassy_ && !above_window_,
                               end_.FrozenBirefringence};
     system_.emplace(pass_.filament_, pass_.iv_, pass_.mass_flow_, pass_.airs_[stretch], glassy_,
                     &evaluations_, pass_.k_, mode);
+    if (trace_ != nullptr) {
+      trace_->Pieces.push_back(
+          {stretch, glassy_, mode.InWindow, mode.FrozenBirefringence.has_value(), x, {}, {}});
+    }
   }
 
   void Derivatives(const TState& y, TState& dydx, double x) const override {
@@ -140,6 +145,11 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
   }
 
   void OnEvent(std::size_t event, double x, const TState& y) override {
+    if (trace_ != nullptr && event == pass_.solidification_) {
+      trace_->Pieces.back().End = TPieceEnd::kGlassPoint;
+    } else if (trace_ != nullptr && event == pass_.window_edge_) {
+      trace_->Pieces.back().End = TPieceEnd::kWindowEdge;
+    }
     if (event == pass_.solidification_) {
       glassy_ = !glassy_;
       if (glassy_ && !end_.FreezePoint) Freeze(x, y);
@@ -152,6 +162,7 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
 
   void OnPoint(double x, const TState& /*y*/, const TState& dydx, bool new_piece) override {
     peak_.Add(x, dydx[pass_.filament_.Velocity()], new_piece);
+    if (trace_ != nullptr && !new_piece) trace_->Pieces.back().StepEnds.push_back(x);
   }
 
   TStrainRatePeak Peak() const { return peak_.Peak(); }
@@ -164,15 +175,18 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
     end_.FreezeState = y;
     if (!pass_.structure_) return;
     const TFilamentBlock& f = pass_.filament_;
-    const double rho = laws::Density(pass_.k_, y[f.Temperature()]);
+    const double t = y[f.Temperature()];
+    const double rho = laws::Density(pass_.k_, t);
     end_.FrozenBirefringence = structure_laws::Birefringence(
         *pass_.structure_,
-        structure_laws::TensileStress(y[f.Tension()], rho, y[f.Velocity()], pass_.mass_flow_));
+        structure_laws::TensileStress(y[f.Tension()], rho, y[f.Velocity()], pass_.mass_flow_),
+        t + pass_.k_.KelvinOffset);
   }
 
   const AdaptivePass& pass_;
   long& evaluations_;
   TAdaptivePassEnd& end_;
+  TPassTrace* trace_;
   bool glassy_ = false;        // below the solidification temperature
   bool above_window_ = false;  // at or above the crystallization window's upper edge
   std::optional<LocalSpinlineSystem> system_;
@@ -180,15 +194,16 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
 };
 
 TAdaptivePassEnd AdaptivePass::Run(double spinneret_tension, long& evaluations,
-                                   std::span<const double> sample_x,
-                                   StateObserver* observer) const {
+                                   std::span<const double> sample_x, StateObserver* observer,
+                                   TPassTrace* trace) const {
   ClearFloatingPointFaults();
   TState y = layout_.Zero();
   y[filament_.Velocity()] = exit_velocity_;
   y[filament_.Tension()] = spinneret_tension;
   y[filament_.Temperature()] = melt_temperature_;
   TAdaptivePassEnd end;
-  PassModel model(*this, evaluations, end, y);
+  if (trace != nullptr) *trace = {{}, ends_};
+  PassModel model(*this, evaluations, end, y, trace);
   if (y[filament_.Velocity()] > runaway_velocity_) {
     end.RanAway = true;
     end.State = y;

@@ -33,6 +33,34 @@ struct TAdaptivePassEnd {
   std::optional<double> Onset;
 };
 
+// What ended a smooth piece of a pass.
+enum class TPieceEnd {
+  kStretchEnd,  // a zone end, or the take-up end
+  kGlassPoint,  // the solidification crossing
+  kWindowEdge,  // the crystallization window's upper edge
+};
+
+// One smooth piece of a pass as a computation that follows the same steps sees it (the
+// derivatives of the solution): its stretch and laws, where it began, the ends of its accepted
+// steps, and what ended it at the next piece's start (or the take-up end).
+struct TPassPiece {
+  std::size_t Stretch = 0;
+  bool Glassy = false;    // below the solidification temperature
+  bool InWindow = false;  // with the structure: crystallizing
+  bool Frozen = false;    // with the structure: the birefringence frozen in
+  double Start = 0.0;     // cm
+  // The last one short of the piece's end when the driver stepped the last hair to a stretch
+  // end without a step.
+  std::vector<double> StepEnds;
+  TPieceEnd End = TPieceEnd::kStretchEnd;
+};
+
+// The pieces of one pass, in order, and the ends of its stretches (the last the take-up end).
+struct TPassTrace {
+  std::vector<TPassPiece> Pieces;
+  std::vector<double> StretchEnds;
+};
+
 // One pass down the spinline at a given spinneret tension with an adaptive embedded
 // Runge–Kutta method (Dormand–Prince 5(4) with its dense output, adaptive_driver.h), every
 // coefficient taken from the current state and the laws' constants k. The line is integrated
@@ -56,10 +84,11 @@ class AdaptivePass {
   // The pass at spinneret_tension (dyn); each evaluation of the equations adds one to
   // evaluations. If observer is given, it is told the state at each of sample_x (cm, in
   // ascending order; positions outside 0 … the take-up end are taken at the nearer end) that
-  // the pass reaches. Clears this thread's floating-point flags first.
+  // the pass reaches. If trace is given, it is told the pass's pieces and steps. Clears this
+  // thread's floating-point flags first.
   TAdaptivePassEnd Run(double spinneret_tension, long& evaluations,
-                       std::span<const double> sample_x = {},
-                       StateObserver* observer = nullptr) const;
+                       std::span<const double> sample_x = {}, StateObserver* observer = nullptr,
+                       TPassTrace* trace = nullptr) const;
 
   // The take-up end of the line: the end position of zone 3 (cm).
   double Length() const { return ends_.back(); }

@@ -18,6 +18,19 @@ class OneMessage : public MessageSink {
   std::string message;
 };
 
+// A line without a freeze point says so: its numbers at the freeze point are missing, and its
+// structure is that of a melt.
+std::optional<std::string> StillMolten(const TConvergedSolution& solution,
+                                       const TModelConstants& model) {
+  if (solution.FreezePoint) return std::nullopt;
+  const double above = solution.FinalTemperature - model.Laws.SolidificationC;
+  std::string warning = "The filament reaches the take-up point still molten (" +
+                        FixedPointText(above, 1) +
+                        " °C above the solidification temperature): no freeze point";
+  if (solution.Structure) warning += ", and the structure's numbers are those of the melt";
+  return warning;
+}
+
 }  // namespace
 
 std::variant<std::vector<double>, std::string> ProfilePositions(const TProfilePositions& positions,
@@ -51,7 +64,8 @@ std::variant<std::vector<double>, std::string> ProfilePositions(const TProfilePo
 TConvergedRun RunConverged(const TInputTexts& texts, const TConvergedRunOptions& options) {
   TConvergedRun run;
   OneMessage sink;
-  if (!ReadInputs(texts, options.DecimalSeparator, run.Condition, sink, InputUse::kConverged)) {
+  if (!ReadInputs(texts, options.DecimalSeparator, run.Condition, sink, InputUse::kConverged,
+                  options.Model.ValidIv)) {
     run.Failure = RunFailureKind::kInputRefused;
     run.Message = std::move(sink.message);
     return run;
@@ -78,6 +92,9 @@ TConvergedRun RunConverged(const TInputTexts& texts, const TConvergedRunOptions&
     return run;
   }
   run.Numbers = ProcessNumbersOf(*run.Solution, run.Condition, options.Model.Laws);
+  if (std::optional<std::string> molten = StillMolten(*run.Solution, options.Model)) {
+    run.Warnings.push_back(std::move(*molten));
+  }
   run.Status = RunStatus::kSucceeded;
   return run;
 }

@@ -43,10 +43,14 @@ struct TConvergedRun {
   TSpinCondition Condition;                        // as read; complete once the texts passed
   std::optional<TConvergedSolution> Solution;      // on success, its profile at the positions
   std::optional<TProcessNumbers> Numbers;          // on success
+  // What a solution holds that its user should know, one line each: a filament that reaches
+  // the take-up point still molten.
+  std::vector<std::string> Warnings;
 };
 
 // Reads texts with the checks of the classical run (the increment is read and checked but
-// makes no points) and solves the condition with options.Model. A refused text, a profile
+// makes no points), IV within the card's valid range instead of the window's, and solves the
+// condition with options.Model. A refused text, a profile
 // position beyond the line and a failed solution each end the run with its one message.
 TConvergedRun RunConverged(const TInputTexts& texts, const TConvergedRunOptions& options = {});
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "vellmor/converged/spinline_equations.h"
 #include "vellmor/converged/state_layout.h"
 #include "vellmor/inputs/spin_condition.h"
 #include "vellmor/physics/cooling_air.h"
@@ -46,21 +47,11 @@ struct TStructureMode {
 // before the end of zone 2, zone 3 (with zone 2's air-temperature equation) after. A zone end
 // itself belongs to the next zone.
 TZoneAir ZoneAirAt(const TSpinCondition& condition, double x);
+// The number of that zone: 1, 2 or 3.
+int ZoneAt(const TSpinCondition& condition, double x);
 
 // The filament and its air at one point, with every coefficient of the local state.
-struct TLocalPoint {
-  double Rho = 0.0;  // density (g/cm³)
-  double Cp = 0.0;   // specific heat (cal/(g·°C))
-  double Eta = 0.0;  // Trouton viscosity (poise)
-  double D = 0.0;    // diameter from mass conservation (cm)
-  double TA = 0.0;   // air temperature (°C)
-  double H = 0.0;    // heat-transfer coefficient (cal/(cm²·s·°C))
-  // With the structure:
-  double Stress = 0.0;         // tensile stress σ (dyn/cm²)
-  double Birefringence = 0.0;  // Δn
-  double Orientation = 0.0;    // f
-  double Rate = 0.0;           // K (1/s), 0 outside the window
-};
+using TLocalPoint = TLocalPointOf<double>;
 
 // The spinline equations with every coefficient taken from the state and position where they
 // are evaluated, in double precision: the system of the converged solution, the laws of
@@ -88,17 +79,9 @@ class LocalSpinlineSystem {
   void operator()(const TState& y, TState& dydx, double x) const;
 
  private:
-  // The coefficients of the filament's V, F, T and ψ (0 without the structure) at x.
-  TLocalPoint PointOf(double v, double f, double t, double psi, double x) const;
-
   TFilamentBlock filament_;
-  const TSpinlineConstants<double>& k_;
-  double viscosity_factor_;  // 0.273 IV^5.056
-  bool glassy_;
-  double mass_flow_;
-  TZoneAir zone_;
+  TSpinlineEquations<double, TStructureConstants> equations_;
   long* evaluations_;
-  TStructureMode structure_;
 };
 
 }  // namespace vellmor

@@ -2,6 +2,7 @@
 
 #include "vellmor/exports/json_parts.h"
 #include "vellmor/exports/run_json.h"
+#include "vellmor/exports/uncertainty_json.h"
 #include "vellmor/physics/numerics.h"
 
 namespace vellmor {
@@ -64,6 +65,8 @@ Json ModelCardJson(const ModelCard& card) {
 
 Json ModelCardConstantsJson(const ModelCard& card) {
   Json out = Json::object();
+  // The card's format, so that the card read back from a document keeps its laws.
+  out["version"] = kModelCardVersion;
   out["name"] = card.Name();
   for (const TModelKey& key : kModelKeys) {
     const TKeyValue value = card.Get(key);
@@ -102,11 +105,16 @@ Json ConvergedRunJson(const TConvergedRecord& record) {
   document["profile"] = succeeded && record.WithProfile
                             ? json_parts::ConvergedProfile(run.Solution->Profile, with_structure)
                             : Json(nullptr);
+  if (record.Uncertainty != nullptr && document["profile"].is_object()) {
+    AddProfileBands(document["profile"], *record.Uncertainty, with_structure);
+  }
   document["structure"] = with_structure ? StructureJson(*run.Solution->Structure) : Json(nullptr);
   document["model"] = ModelCardJson(record.Card);
   document["warnings"] = record.Warnings;
   document["sensitivities"] =
       record.Sensitivities != nullptr ? SensitivitiesJson(*record.Sensitivities) : Json(nullptr);
+  document["uncertainty"] =
+      record.Uncertainty != nullptr ? UncertaintyJson(*record.Uncertainty) : Json(nullptr);
   return document;
 }
 

@@ -11,6 +11,7 @@
 #include "vellmor/inputs/input_texts.h"
 #include "vellmor/model_card/model_card.h"
 #include "vellmor/sensitivity/sensitivities.h"
+#include "vellmor/uncertainty/propagation.h"
 
 namespace vellmor {
 
@@ -28,7 +29,8 @@ struct TConvergedRecord {
   char DecimalSeparator;     // the texts were converted with
   const TConvergedRun& Run;
   const ModelCard& Card;
-  const TSensitivities* Sensitivities = nullptr;  // when they were asked for
+  const TSensitivities* Sensitivities = nullptr;        // when they were asked for
+  const TPropagatedUncertainty* Uncertainty = nullptr;  // the intervals, with such a card
   // false: the profile is null, for a caller that hands the samples on in another form.
   bool WithProfile = true;
   const TProgram* Program = nullptr;  // who wrote the document; none: no program key

@@ -5,6 +5,7 @@
 
 #include "vellmor/converged/converged_solution.h"
 #include "vellmor/report/write_results.h"
+#include "vellmor/uncertainty/propagation.h"
 
 namespace vellmor {
 
@@ -16,7 +17,9 @@ std::string ProfileCsv(std::span<const TResultRow> rows);
 
 // A converged profile as CSV in the same way, its seven columns kConvergedColumns.
 // With the structure, its four columns kStructureColumns after them.
+// With intervals, a column NAME_lo and NAME_hi for each but the position, after those.
 std::string ConvergedProfileCsv(std::span<const TConvergedSample> samples,
-                                bool with_structure = false);
+                                bool with_structure = false,
+                                const TPropagatedUncertainty* uncertainty = nullptr);
 
 }  // namespace vellmor

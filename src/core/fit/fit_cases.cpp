@@ -48,8 +48,9 @@ std::variant<std::vector<TFitCase>, std::string> FitCasesOf(const TInputTexts& b
         fit_case.InputsGiven = fit_case.InputsGiven || !cell.empty();
       }
     }
+    // IV within the range the case's card declares valid, as solve holds it.
     if (!ReadInputs(fit_case.Texts, decimal_separator, fit_case.Condition, sink,
-                    InputUse::kConverged)) {
+                    InputUse::kConverged, fit_case.Card.Constants().ValidIv)) {
       return "case " + fit_case.Name + ": " + sink.message;
     }
     fit_cases.push_back(std::move(fit_case));

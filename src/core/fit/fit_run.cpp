@@ -48,6 +48,10 @@ std::variant<TFitRun, TFitRefusal> RunFit(const TFitInputs& inputs) {
       return TFitRefusal{shown + std::string(key.Path) + " is " + KindWanted(key) +
                          ", not a number to fit"};
     }
+    if (std::get<TFitParameter>(parameter).Key->IsValidity()) {
+      return TFitRefusal{shown + std::string(std::get<TFitParameter>(parameter).Key->Path) +
+                         " bounds the valid IV and enters no law: nothing to fit"};
+    }
     parameters.push_back(std::get<TFitParameter>(parameter));
   }
   TFitOptions options = inputs.Options;

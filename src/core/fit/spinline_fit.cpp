@@ -8,6 +8,7 @@
 #include "vellmor/base/number_text.h"
 #include "vellmor/fit/fit_scale.h"
 #include "vellmor/fit/fit_statistics.h"
+#include "vellmor/fit/fitted_uncertainty.h"
 #include "vellmor/fit/gsl_owners.h"
 #include "vellmor/fit/information_matrix.h"
 #include "vellmor/fit/least_squares.h"
@@ -276,7 +277,11 @@ std::variant<TFitResult, TFitFailure> Fit::Outcome() {
     return TFitFailure{FitFailureKind::kUnsound, "the fit is not sound: " + unsound_,
                        std::move(result_)};
   }
-  if (minimum_.Converged) return std::move(result_);
+  if (minimum_.Converged) {
+    // The card carries on what the fit knew of its constants, for every solve with it.
+    result_.Fitted.SetUncertainty(FittedUncertainty(result_));
+    return std::move(result_);
+  }
   return TFitFailure{FitFailureKind::kNotConverged,
                      jacobian_failed_
                          ? "the fit stopped: the Jacobian could not be formed: " + model_->Failure()

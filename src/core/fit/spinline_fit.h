@@ -4,8 +4,9 @@
 // Σ((model − value)/σ)² over every measurement of every operating condition, minimised by the
 // Levenberg–Marquardt trust region of GSL (gsl_multifit_nlinear). Each evaluation solves every
 // condition with the converged model, its spinneret tension shot to the take-up speed; the
-// Jacobian comes from central differences of neighbouring converged solutions, each started
-// from the tension of the current one, as the elasticities are.
+// Jacobian comes from the exact derivatives of those solutions (converged_derivatives.h), as
+// the elasticities do, and from central differences of neighbouring solutions only for a
+// constant whose derivative is not exact.
 //
 // A positive constant is fitted as its logarithm (a relative step means the same everywhere,
 // and it stays positive); a constant at or below 0 as itself, scaled by its start. Bounds lo:hi

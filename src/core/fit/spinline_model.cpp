@@ -4,9 +4,26 @@
 #include <utility>
 
 #include "vellmor/base/run_error.h"
+#include "vellmor/converged/converged_derivatives.h"
 #include "vellmor/physics/numerics.h"
 
 namespace vellmor::fit {
+namespace {
+
+// The derivatives of a sample's numbers as a sample: each quantity is one of its numbers
+// times its unit's factor, so that the quantity of this sample is the quantity's derivative.
+TConvergedSample SampleOfDerivatives(const TSampleDerivative& d) {
+  TConvergedSample sample;
+  sample.V = d.V;
+  sample.F = d.F;
+  sample.T = d.T;
+  sample.D = d.D;
+  sample.Birefringence = d.Birefringence;
+  sample.Crystallinity = d.Crystallinity;
+  return sample;
+}
+
+}  // namespace
 
 SpinlineModel::SpinlineModel(const std::vector<TFitCase>& cases, const std::vector<TRow>& rows,
                              std::vector<const TModelKey*> keys)
@@ -22,36 +39,86 @@ SpinlineModel::SpinlineModel(const std::vector<TFitCase>& cases, const std::vect
   }
 }
 
+TConvergedOptions SpinlineModel::OptionsAt(std::size_t k, const std::vector<double>& values) const {
+  const TCase& c = per_case_[k];
+  ModelCard card = cases_[k].Card;
+  for (std::size_t j = 0; j < keys_.size(); ++j) card.SetValue(*keys_[j], values[j]);
+  TConvergedOptions options;
+  options.Model = card.Constants();
+  options.SampleX = c.SampleX;
+  options.Start = c.Start;
+  options.Structure = c.Structure;
+  return options;
+}
+
+const TConvergedSolution* SpinlineModel::SolutionAt(std::size_t k,
+                                                    const std::vector<double>& values) {
+  TCase& c = per_case_[k];
+  if (c.Last && c.LastValues == values) return &*c.Last;
+  c.Last.reset();
+  try {
+    ++solves_;
+    c.Last = SolveConverged(cases_[k].Condition, OptionsAt(k, values));
+  } catch (const CalculationError& error) {
+    failure_ = "case " + cases_[k].Name + ": " + error.what();
+    return nullptr;
+  }
+  c.LastValues = values;
+  return &*c.Last;
+}
+
+std::size_t SpinlineModel::SampleOf(std::size_t i) const {
+  const std::vector<double>& x = per_case_[rows_[i].Case].SampleX;
+  return static_cast<std::size_t>(std::lower_bound(x.begin(), x.end(), rows_[i].X) - x.begin());
+}
+
 bool SpinlineModel::Predict(const std::vector<double>& values, std::vector<double>& out,
                             bool central) {
   out.assign(rows_.size(), 0.0);
   for (std::size_t k = 0; k < cases_.size(); ++k) {
     TCase& c = per_case_[k];
     if (c.Rows.empty()) continue;
-    ModelCard card = cases_[k].Card;
-    for (std::size_t j = 0; j < keys_.size(); ++j) card.SetValue(*keys_[j], values[j]);
-    TConvergedOptions options;
-    options.Model = card.Constants();
-    options.SampleX = c.SampleX;
-    options.Start = c.Start;
-    options.Structure = c.Structure;
-    TConvergedSolution solution;
+    const TConvergedSolution* solution = SolutionAt(k, values);
+    if (solution == nullptr) return false;
+    for (const std::size_t i : c.Rows) {
+      out[i] = QuantityInfo(rows_[i].What).ModelValue(solution->Profile[SampleOf(i)]);
+    }
+    if (central) {
+      c.Start = TConvergedOptions::TStart{solution->SpinneretTension, solution->ResidualSlope};
+      c.Tension = solution->SpinneretTension;
+      c.FreezePoint = solution->FreezePoint;
+    }
+  }
+  return true;
+}
+
+bool SpinlineModel::Derivatives(const std::vector<double>& values,
+                                const std::vector<std::size_t>& free,
+                                std::vector<std::vector<double>>& slopes,
+                                std::vector<bool>& exact) {
+  slopes.assign(free.size(), std::vector<double>(rows_.size(), 0.0));
+  exact.assign(free.size(), true);
+  std::vector<TConvergedParameter> parameters;
+  for (const std::size_t j : free) parameters.push_back({nullptr, keys_[j]});
+  for (std::size_t k = 0; k < cases_.size(); ++k) {
+    const TCase& c = per_case_[k];
+    if (c.Rows.empty()) continue;
+    const TConvergedSolution* solution = SolutionAt(k, values);
+    if (solution == nullptr) return false;
+    TConvergedDerivatives derivatives;
     try {
-      ++solves_;
-      solution = SolveConverged(cases_[k].Condition, options);
+      derivatives = DerivativesOf(cases_[k].Condition, OptionsAt(k, values), *solution, parameters);
     } catch (const CalculationError& error) {
       failure_ = "case " + cases_[k].Name + ": " + error.what();
       return false;
     }
-    for (const std::size_t i : c.Rows) {
-      const auto at = std::lower_bound(c.SampleX.begin(), c.SampleX.end(), rows_[i].X);
-      const auto& sample = solution.Profile[static_cast<std::size_t>(at - c.SampleX.begin())];
-      out[i] = QuantityInfo(rows_[i].What).ModelValue(sample);
-    }
-    if (central) {
-      c.Start = TConvergedOptions::TStart{solution.SpinneretTension, solution.ResidualSlope};
-      c.Tension = solution.SpinneretTension;
-      c.FreezePoint = solution.FreezePoint;
+    for (std::size_t col = 0; col < free.size(); ++col) {
+      const TSolutionDerivative& d = derivatives.Of[col];
+      exact[col] = exact[col] && d.Covered;
+      for (const std::size_t i : c.Rows) {
+        slopes[col][i] =
+            QuantityInfo(rows_[i].What).ModelValue(SampleOfDerivatives(d.Profile[SampleOf(i)]));
+      }
     }
   }
   return true;

@@ -3,7 +3,9 @@
 // What the model says at each row of a fit: every case solved with the converged model at
 // given values of the fitted constants, sampled where its rows are, with the fibre's structure
 // where a row measures it. Each central solution (not a neighbour of a Jacobian) is where the
-// case's next solutions start from. Internal to the fit.
+// case's next solutions start from. The model's derivatives at the rows come from the exact
+// derivatives of the converged solutions (converged_derivatives.h), of the last solution where
+// it was solved at the same values. Internal to the fit.
 
 #include <cstddef>
 #include <optional>
@@ -26,6 +28,13 @@ class SpinlineModel {
   // Failure() saying why, where a case cannot be solved there.
   bool Predict(const std::vector<double>& values, std::vector<double>& out, bool central);
 
+  // ∂model_i/∂p_j for the constants of free (indices of the keys) at their values: slopes[c][i]
+  // for free[c] in the row's unit per the constant's; exact[c] false where a case's derivative
+  // is not exact (its column is to be taken otherwise). False, with Failure() saying why, where
+  // a case cannot be solved or its derivatives not formed.
+  bool Derivatives(const std::vector<double>& values, const std::vector<std::size_t>& free,
+                   std::vector<std::vector<double>>& slopes, std::vector<bool>& exact);
+
   const std::string& Failure() const { return failure_; }
   long Solves() const { return solves_; }
   // dyn, of case k's last central solution.
@@ -41,7 +50,17 @@ class SpinlineModel {
     std::optional<TConvergedOptions::TStart> Start;
     double Tension = 0.0;
     std::optional<double> FreezePoint;
+    // The last solution and the values it was solved at.
+    std::optional<TConvergedSolution> Last;
+    std::vector<double> LastValues;
   };
+
+  TConvergedOptions OptionsAt(std::size_t k, const std::vector<double>& values) const;
+  // Case k solved at values, or the last solution where that was at the same values; null,
+  // with the failure, where it cannot be solved.
+  const TConvergedSolution* SolutionAt(std::size_t k, const std::vector<double>& values);
+  // The index of row i's sample in its case's samples.
+  std::size_t SampleOf(std::size_t i) const;
   const std::vector<TFitCase>& cases_;
   const std::vector<TRow>& rows_;
   std::vector<const TModelKey*> keys_;

@@ -74,7 +74,9 @@ inline constexpr std::array<TInputField, 19> kInputFields{{
     {"zone3_air_velocity", "Zone 3 cross-flow air velocity (cm/s)", &TInputTexts::Zone3AirVelocity,
      &Conditions::zone3_air_velocity_cm_s,
      [](TSpinCondition& c) -> double& { return c.Zones[3].AirVelocity; }},
-    {"iv", "Intrinsic viscosity of the PET (dimensionless; above 0.61, below 0.9)",
+    {"iv",
+     "Intrinsic viscosity of the PET (dimensionless; 0.61 to 0.9 for the classical run, the card's "
+     "valid range for the converged model, 0.5 to 1.3 built in)",
      &TInputTexts::IV, &Conditions::iv, [](TSpinCondition& c) -> double& { return c.IV; }},
     {"increment", "Integration step along the spinline (cm)", &TInputTexts::Increment,
      &Conditions::increment_cm, [](TSpinCondition& c) -> double& { return c.Increment; }, true},

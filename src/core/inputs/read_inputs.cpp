@@ -28,13 +28,18 @@ bool ConvertFields(const TInputTexts& texts, char decimal_separator, TSpinCondit
 }  // namespace
 
 bool ReadInputs(const TInputTexts& texts, char decimal_separator, TSpinCondition& condition,
-                MessageSink& sink, InputUse use) {
+                MessageSink& sink, InputUse use, const TIvRange& converged_iv) {
   if (!ConvertFields(texts, decimal_separator, condition)) {
     sink.ShowMessage(kInputValueNotCorrect);
     return false;
   }
+  if (use == InputUse::kConverged) {
+    const std::optional<std::string> refusal = FailedConvergedCheck(condition, converged_iv);
+    if (refusal) sink.ShowMessage(*refusal);
+    return !refusal;
+  }
   std::optional<std::string_view> refusal = FailedCheck(condition);
-  if (!refusal && use == InputUse::kMarch) refusal = FailedPointCount(condition);
+  if (!refusal) refusal = FailedPointCount(condition);
   if (refusal) {
     sink.ShowMessage(*refusal);
     return false;

@@ -1,5 +1,5 @@
 // The checks of a meaningful card: each number within its key's range (the table's), then the
-// laws that two keys make together.
+// laws that two keys make together, and the range of valid IV.
 
 #include <algorithm>
 #include <cassert>
@@ -60,6 +60,14 @@ std::optional<TMeaninglessValue> MeaninglessValue(const ModelCard& card) {
                                                Rounded(at_hottest) + std::string(law.Unit) +
                                                " at 400 °C: it must stay above 0 from 0 to 400 °C"};
     }
+  }
+  // The range of valid IV runs upwards.
+  const TModelKey& low = *FindModelKey("viscosity.valid_iv_min");
+  const TModelKey& high = *FindModelKey("viscosity.valid_iv_max");
+  if (!(card.Value(high) >= card.Value(low))) {
+    return TMeaninglessValue{&high, "must be " + std::string(low.Path) + " (" +
+                                        CardNumberText(card.Value(low)) + ") or more, not " +
+                                        CardNumberText(card.Value(high))};
   }
   return std::nullopt;
 }

@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <map>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr std::string_view kNameKey = "name";
 constexpr std::string_view kVersionKey = "version";
+constexpr std::string_view kBirefringenceLawKey = "structure.birefringence_law";
 constexpr std::string_view kUncertaintyKey = "uncertainty";
 
 // The names of the top level: name, version, the sections and the keys without one.
@@ -66,6 +68,7 @@ class CardReader {
     for (const auto& entry : root) {
       if (!ReadEntry(entry.first, entry.second)) return *problem_;
     }
+    const std::optional<TCardWarning> implied = ImpliedByVersion();
     if (const std::optional<TMeaninglessValue> meaningless = MeaninglessValue(card_)) {
       // A law may fail through a key left out, which has no line.
       const std::string path(meaningless->Key->Path);
@@ -75,6 +78,7 @@ class CardReader {
     }
     TReadCard read{card_, {}};
     if (std::optional<TCardWarning> left_out = LeftOut()) read.Warnings.push_back(*left_out);
+    if (implied) read.Warnings.push_back(*implied);
     return read;
   }
 
@@ -107,7 +111,24 @@ class CardReader {
               std::string(kVersionKey));
       return false;
     }
+    version_ = version;
     return true;
+  }
+
+  // A card of a version before the saturating birefringence was solved with the linear law:
+  // one that does not say its law keeps it, so that its results stay as they were.
+  std::optional<TCardWarning> ImpliedByVersion() {
+    const TModelKey& law = *FindModelKey(kBirefringenceLawKey);
+    if (version_ >= kSaturatingBirefringenceVersion || lines_.contains(std::string(law.Path))) {
+      return std::nullopt;
+    }
+    card_.Set(law, TChoice{static_cast<std::size_t>(BirefringenceLaw::kLinear)});
+    implied_.emplace(law.Path);
+    return TCardWarning{std::string(source_) + ": " + std::string(law.Path) +
+                            " not given: linear, the law of cards before version " +
+                            std::to_string(kSaturatingBirefringenceVersion) + ", is used",
+                        std::string(source_),
+                        {std::string(law.Path)}};
   }
 
   bool ReadEntry(const YAML::Node& key, const YAML::Node& value) {
@@ -213,7 +234,9 @@ class CardReader {
     TCardWarning warning{{}, std::string(source_), {}};
     std::vector<std::string> shown;
     for (const TModelKey& key : kModelKeys) {
-      if (lines_.contains(std::string(key.Path))) continue;
+      if (lines_.contains(std::string(key.Path)) || implied_.contains(std::string(key.Path))) {
+        continue;
+      }
       warning.Keys.emplace_back(key.Path);
       const std::string section(key.Section());
       if (section.empty() || lines_.contains(section)) {
@@ -234,6 +257,8 @@ class CardReader {
   std::string_view source_;
   ModelCard card_;
   std::map<std::string, int> lines_;  // each section and path given, and its line
+  int version_ = 1;                   // a card without a version is of the first
+  std::set<std::string> implied_;     // the paths left out whose value the version gives
   std::optional<TCardProblem> problem_;
 };
 

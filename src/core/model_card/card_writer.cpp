@@ -33,8 +33,10 @@ std::string_view LawOf(std::string_view section) {
   if (section == "momentum") return "inertia per length = inertia_factor W dV/dx";
   if (section == "structure") {
     return "the fibre's structure (vellmor-cli solve --structure), sigma = F rho V / W:\n"
-           "# birefringence = stress_optical 1e-10 sigma while molten, frozen at\n"
-           "# viscosity.solidification_C; orientation f = birefringence / intrinsic;\n"
+           "# birefringence while molten, frozen at viscosity.solidification_C: saturating,\n"
+           "#   intrinsic (1 - exp(-stress_optical_K_per_Pa sigma / ((T + 273) intrinsic)))\n"
+           "#   with sigma in Pa; linear, stress_optical_per_GPa 1e-10 sigma in dyn/cm2;\n"
+           "# orientation f = birefringence / intrinsic;\n"
            "# K = rate_max exp(-4 ln2 ((T - rate_peak) / rate_half_width)^2)\n"
            "#     exp(orientation_factor f^2) between solidification_C and upper_C;\n"
            "# psi = integral of K / V dx, crystallinity = ultimate (1 - exp(-psi^avrami))";

@@ -3,7 +3,7 @@
 // The model card: every constant of the converged spinline model under a name the user can
 // read and change, one section per law, the unit in each key (docs/model-card.md):
 //
-//   version: 2
+//   version: 3
 //   name: PET, built-in correlations
 //   density:
 //     intercept_g_cm3: 1.36        # rho = intercept - slope T
@@ -29,8 +29,11 @@
 namespace vellmor {
 
 // The version of the card's format that this program writes and the newest it reads. A card
-// without a version is of version 1, whose keys are those of version 2.
-inline constexpr int kModelCardVersion = 2;
+// without a version is of version 1, whose keys are those of version 2. Version 3 brought the
+// saturating birefringence, the built-in law since: a card of an earlier version that does
+// not name its structure.birefringence_law keeps the linear law it was solved with.
+inline constexpr int kModelCardVersion = 3;
+inline constexpr int kSaturatingBirefringenceVersion = 3;
 
 inline constexpr std::string_view kBuiltInCardName = "PET, built-in correlations";
 
@@ -109,9 +112,10 @@ struct TReadCard {
 
 // Reads a card from YAML text. Each key given once, of its kind (a plain YAML number, true or
 // false, a name); a key or a whole section left out keeps its built-in value and is named in
-// a warning; name is optional (the source's name then), and so is version (1 then; a newer
-// version than kModelCardVersion is refused). An unknown key is refused with the nearest
-// known one. Problems name the source, the line and the key.
+// a warning, but a card of a version before kSaturatingBirefringenceVersion keeps the linear
+// birefringence, in a warning of its own; name is optional (the source's name then), and so is
+// version (1 then; a newer version than kModelCardVersion is refused). An unknown key is refused
+// with the nearest known one. Problems name the source, the line and the key.
 OrCardProblem<TReadCard> ReadModelCard(std::string_view yaml, std::string_view source_name);
 
 // Sets key to text (the key's grammar: a card number with a point, true or false, a name) and

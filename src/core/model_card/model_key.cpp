@@ -18,15 +18,16 @@ std::string Bound(double bound, std::string_view unit) { return Text(bound) + st
 TKeyValue KeyValue(const TModelConstants& constants, const TModelKey& key) {
   switch (key.Kind) {
     case KeyKind::kNumber:
-      if (key.Structure != nullptr) {
-        const double value = constants.Structure.*key.Structure;
+      if (key.Structure != nullptr || key.Validity != nullptr) {
+        const double value = key.Structure != nullptr ? constants.Structure.*key.Structure
+                                                      : constants.ValidIv.*key.Validity;
         return TCardNumber{value, value};
       }
       return TCardNumber{constants.Laws.*key.Value, constants.Exit.*key.Extended};
     case KeyKind::kBoolean:
       return constants.Structure.*key.Switch;
     case KeyKind::kChoice:
-      return TChoice{constants.*key.Choice};
+      return TChoice{key.Choice->Get(constants)};
   }
   assert(false);
   return false;
@@ -38,6 +39,8 @@ void SetKeyValue(TModelConstants& constants, const TModelKey& key, const TKeyVal
       const TCardNumber& number = std::get<TCardNumber>(value);
       if (key.Structure != nullptr) {
         constants.Structure.*key.Structure = number.Value;
+      } else if (key.Validity != nullptr) {
+        constants.ValidIv.*key.Validity = number.Value;
       } else {
         constants.Laws.*key.Value = number.Value;
         constants.Exit.*key.Extended = number.Extended;
@@ -49,7 +52,7 @@ void SetKeyValue(TModelConstants& constants, const TModelKey& key, const TKeyVal
       return;
     case KeyKind::kChoice:
       assert(std::get<TChoice>(value).Index < key.Names.size());
-      constants.*key.Choice = std::get<TChoice>(value).Index;
+      key.Choice->Set(constants, std::get<TChoice>(value).Index);
       return;
   }
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <variant>
 
+#include "vellmor/inputs/input_checks.h"
 #include "vellmor/model_card/card_number.h"
 #include "vellmor/physics/spinline_constants.h"
 #include "vellmor/structure/structure_laws.h"
@@ -29,6 +30,8 @@ struct TModelConstants {
   TSpinlineConstants<long double> Exit = kClassicalConstants;
   // The fibre's structure, which the spinline's own laws do not need.
   TStructureConstants Structure = kBuiltInStructure;
+  // The IV for which the card's laws hold: the converged model refuses a line outside it.
+  TIvRange ValidIv = {};
 
   friend bool operator==(const TModelConstants&, const TModelConstants&) = default;
 };
@@ -79,9 +82,17 @@ struct TChoice {
 // A key's value, of its kind.
 using TKeyValue = std::variant<TCardNumber, bool, TChoice>;
 
+// Where a choice lands in the constants: an enumeration whose values are the indices of the
+// key's names, read and set through these two.
+struct TChoicePlace {
+  std::size_t (*Get)(const TModelConstants&) = nullptr;
+  void (*Set)(TModelConstants&, std::size_t) = nullptr;
+};
+
 // One key of the card. Exactly the places of its kind are set: Value and Extended for a
-// number of the spinline's laws, Structure for a number of the fibre's structure, Switch for
-// true or false, Choice for a choice (an enumeration kept as the index of its name).
+// number of the spinline's laws, Structure for a number of the fibre's structure, Validity for
+// an end of the range where the laws hold, Switch for true or false, Choice for a choice (an
+// enumeration kept as the index of its name).
 struct TModelKey {
   std::string_view Path;     // "heat_transfer.factor": section, a point, key; or a key alone
   std::string_view Meaning;  // what it is, with its unit
@@ -93,19 +104,25 @@ struct TModelKey {
   double TSpinlineConstants<double>::*Value = nullptr;
   long double TSpinlineConstants<long double>::*Extended = nullptr;
   double TStructureConstants::*Structure = nullptr;
+  double TIvRange::*Validity = nullptr;
   bool TStructureConstants::*Switch = nullptr;
-  std::size_t TModelConstants::*Choice = nullptr;
+  const TChoicePlace* Choice = nullptr;
 
   bool IsNumber() const { return Kind == KeyKind::kNumber; }
   // A key of the fibre's structure, which the spinline's laws do not read.
-  bool IsStructure() const { return Structure != nullptr || Switch != nullptr; }
+  bool IsStructure() const {
+    return Structure != nullptr || Switch != nullptr || Choice != nullptr;
+  }
+  // An end of the range where the laws hold, which no law reads: it changes no solution, and
+  // has neither an elasticity nor a fit.
+  bool IsValidity() const { return Validity != nullptr; }
 
   std::string_view Section() const;  // "heat_transfer"; empty for a key of the top level
   std::string_view Key() const;      // "factor"
 };
 
 // Every key, in the card's order: the spinline's, then the structure's.
-extern const std::array<TModelKey, 35> kModelKeys;
+extern const std::array<TModelKey, 39> kModelKeys;
 
 // The key of that path, or nullptr.
 const TModelKey* FindModelKey(std::string_view path);

@@ -3,6 +3,7 @@
 // range in which its law means something.
 
 #include <algorithm>
+#include <span>
 
 #include "vellmor/model_card/model_key.h"
 
@@ -44,6 +45,40 @@ constexpr TModelKey StructureNumber(std::string_view path, std::string_view mean
   return key;
 }
 
+// An end of the IV range where the laws hold.
+constexpr TModelKey ValidityNumber(std::string_view path, std::string_view meaning,
+                                   std::string_view source, double TIvRange::*end) {
+  TModelKey key = Described(path, meaning, source);
+  key.Range = Above(0);
+  key.Validity = end;
+  return key;
+}
+
+// A choice of the fibre's structure, an enumeration of the names' indices.
+template <class Enum, Enum S::*member>
+constexpr TChoicePlace kStructureChoice{
+    [](const TModelConstants& constants) {
+      return static_cast<std::size_t>(constants.Structure.*member);
+    },
+    [](TModelConstants& constants, std::size_t index) {
+      constants.Structure.*member = static_cast<Enum>(index);
+    }};
+
+template <class Enum, Enum S::*member>
+constexpr TModelKey StructureChoice(std::string_view path, std::string_view meaning,
+                                    std::string_view source,
+                                    std::span<const std::string_view> names) {
+  TModelKey key = Described(path, meaning, source);
+  key.Kind = KeyKind::kChoice;
+  key.Names = names;
+  key.Choice = &kStructureChoice<Enum, member>;
+  return key;
+}
+
+// In the order of BirefringenceLaw.
+constexpr std::array<std::string_view, 2> kBirefringenceLaws{"linear", "saturating"};
+static_assert(static_cast<std::size_t>(BirefringenceLaw::kSaturating) == 1);
+
 // A switch of the fibre's structure.
 constexpr TModelKey StructureSwitch(std::string_view path, std::string_view meaning,
                                     std::string_view source, bool S::*flag) {
@@ -65,7 +100,7 @@ std::string_view TModelKey::Key() const {
   return point == std::string_view::npos ? Path : Path.substr(point + 1);
 }
 
-const std::array<TModelKey, 35> kModelKeys{{
+const std::array<TModelKey, 39> kModelKeys{{
     LineNumber("density.intercept_g_cm3", "density at 0 °C (g/cm³)",
                "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
                &L::DensityIntercept, Above(0)),
@@ -95,6 +130,13 @@ const std::array<TModelKey, 35> kModelKeys{{
                "the viscosity's factor below the solidification temperature",
                "the model's glassy filament, which hardly draws any more", &D::SolidFactor,
                &L::SolidFactor, Above(0)),
+    ValidityNumber("viscosity.valid_iv_min", "lowest intrinsic viscosity the converged model takes",
+                   "the card's laws taken to hold from textile to industrial grades; the "
+                   "classical run keeps 0.61 to 0.9",
+                   &TIvRange::Low),
+    ValidityNumber("viscosity.valid_iv_max",
+                   "highest intrinsic viscosity the converged model takes",
+                   "the same range's upper end", &TIvRange::High),
     LineNumber("die_swell.factor", "factor of the swell ratio",
                "empirical swell of PET from a capillary; 1.765 for the default hole and melt",
                &D::SwellFactor, &L::SwellFactor, Above(0)),
@@ -139,8 +181,20 @@ const std::array<TModelKey, 35> kModelKeys{{
     LineNumber("gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
                "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
                &L::Gravity),
+    StructureChoice<BirefringenceLaw, &S::Law>(
+        "structure.birefringence_law",
+        "the melt's birefringence under stress σ: saturating, bounded by the intrinsic "
+        "birefringence, or linear, C σ",
+        "saturating: PET's measured law; linear: the law of cards before version 3",
+        kBirefringenceLaws),
+    StructureNumber("structure.stress_optical_K_per_Pa",
+                    "C_T of the saturating law Δn° (1 − exp(−C_T σ / (T Δn°))), σ in Pa, T in "
+                    "K (K/Pa)",
+                    "PET melts: 1.7e-6 K/Pa, a slope of 4.96 1/GPa at 70 °C; one of the two to "
+                    "calibrate",
+                    &S::StressOpticalKPerPa, AtLeast(0)),
     StructureNumber("structure.stress_optical_per_GPa",
-                    "stress-optical coefficient of the melt (1/GPa)",
+                    "stress-optical coefficient of the linear law (1/GPa)",
                     "PET melts, measured 5 to 9 1/GPa; one of the two to calibrate",
                     &S::StressOpticalPerGPa, AtLeast(0)),
     StructureNumber("structure.intrinsic_birefringence",

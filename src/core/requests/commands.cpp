@@ -12,14 +12,17 @@ namespace {
 
 constexpr std::array<TCommandParameter, 4> kRunParameters{
     {{"accuracy"}, {"json"}, {"csv"}, {"converged_csv"}}};
-constexpr std::array<TCommandParameter, 8> kSolveParameters{{{"model"},
-                                                             {"model_set"},
-                                                             {"json"},
-                                                             {"csv"},
-                                                             {"points"},
-                                                             {"at"},
-                                                             {"sensitivities"},
-                                                             {"structure"}}};
+constexpr std::array<TCommandParameter, 11> kSolveParameters{{{"model"},
+                                                              {"model_set"},
+                                                              {"json"},
+                                                              {"csv"},
+                                                              {"points"},
+                                                              {"at"},
+                                                              {"sensitivities"},
+                                                              {"structure"},
+                                                              {"uncertainty"},
+                                                              {"samples"},
+                                                              {"seed"}}};
 constexpr std::array<TCommandParameter, 8> kStabilityParameters{{{"model"},
                                                                  {"model_set"},
                                                                  {"json"},
@@ -40,7 +43,7 @@ constexpr std::array<TCommandParameter, 11> kFitParameters{{{"model"},
                                                             {"candidates"},
                                                             {"max_iterations"},
                                                             {"profile"}}};
-constexpr std::array<TCommandParameter, 13> kSweepParameters{{{"vary"},
+constexpr std::array<TCommandParameter, 16> kSweepParameters{{{"vary"},
                                                               {"cases"},
                                                               {"summary"},
                                                               {"result_dir"},
@@ -52,7 +55,10 @@ constexpr std::array<TCommandParameter, 13> kSweepParameters{{{"vary"},
                                                               {"resume"},
                                                               {"slurm_script"},
                                                               {"model"},
-                                                              {"model_set"}}};
+                                                              {"model_set"},
+                                                              {"uncertainty"},
+                                                              {"samples"},
+                                                              {"seed"}}};
 constexpr std::array<TCommandParameter, 3> kMergeParameters{
     {{"shards", true}, {"output"}, {"allow_missing"}}};
 

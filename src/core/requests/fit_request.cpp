@@ -40,7 +40,7 @@ OrRequestProblem<FitRequest> FitRequest::From(const TRequestValues& values,
                        ": give both or neither"});
   }
   if (reader.Ok()) {
-    if (auto shared = SharedPlace(request.Outputs(), context)) reader.Refuse(std::move(*shared));
+    CheckPlaces(reader, request.Outputs());
   }
   if (!reader.Ok()) return *reader.Problem();
   return request;
@@ -152,18 +152,6 @@ std::string FitResponse::FittedCardDocument(const FitRequest& request,
   ModelCard card = result->Fitted;
   card.SetName(FittedCardName(card.Name(), fitted, request.Measured.Name, context.Today));
   // What the fit knew of its constants, for every solve with the card to carry on.
-  if (!result->NaturalCovariance.empty()) {
-    TCardUncertainty uncertainty;
-    for (const TParameterEstimate& p : result->Parameters) {
-      uncertainty.Keys.emplace_back(p.Key);
-      uncertainty.LogScale.push_back(p.LogScale);
-      uncertainty.Estimates.push_back(p.Estimate);
-    }
-    uncertainty.Covariance = result->NaturalCovariance;
-    uncertainty.DegreesOfFreedom = result->DegreesOfFreedom;
-    uncertainty.ResidualScale = result->ResidualScale;
-    if (!UncertaintyProblem(uncertainty)) card.SetUncertainty(std::move(uncertainty));
-  }
   return text + ModelCardYaml(card);
 }
 

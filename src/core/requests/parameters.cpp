@@ -9,7 +9,7 @@ namespace {
 using K = ParameterKind;
 
 // One row per parameter; a command takes those its table lists (commands.cpp).
-constexpr std::array<TParameter, 33> kParameters{{
+constexpr std::array<TParameter, 36> kParameters{{
     // The converged model and its card.
     {"model", K::kInputFile, "FILE",
      "The model card (YAML) of the converged model; the command model prints the built-in one "
@@ -39,7 +39,7 @@ constexpr std::array<TParameter, 33> kParameters{{
      "(take-up-speed, heat_transfer.factor): the critical value, draw ratio and frequency",
      ""},
     {"response", K::kText, "take-up|throughput",
-     "The cross-section's ripple at take-up per relative ripple of the roll's speed or of the "
+     "The titre's ripple at take-up per relative ripple of the roll's speed or of the "
      "pump's throughput",
      ""},
     {"frequencies", K::kText, "F1:F2:N",
@@ -47,6 +47,13 @@ constexpr std::array<TParameter, 33> kParameters{{
     {"intervals", K::kCount, "N",
      "Chebyshev intervals per section of the line on average, the refinement half as many more",
      "8", 4, 64},
+    {"uncertainty", K::kText, "METHOD",
+     "95 % intervals from the card's uncertainty section: delta (the default with such a card), "
+     "monte-carlo or none",
+     ""},
+    {"samples", K::kCount, "N", "Draws of the constants for monte-carlo", "1000", 20, 1'000'000},
+    {"seed", K::kCount, "S", "Seed of monte-carlo's draws (the same seed, the same intervals)", "1",
+     0, 4'000'000'000'000'000'000},
     // Exports.
     {"json", K::kOutputFile, "FILE", "Write the JSON document there (- for standard output)", "", 0,
      0, 0, false, false, "the JSON export"},

@@ -13,6 +13,7 @@ OrRequestProblem<SolveRequest> SolveRequest::From(const TRequestValues& values,
   request.Card = CardChoiceOf(reader);
   request.Structure = reader.Flag("structure");
   request.Sensitivities = reader.Flag("sensitivities");
+  request.Intervals = IntervalChoiceOf(reader);
   request.Json = reader.Path("json");
   request.Csv = reader.Path("csv");
   request.Positions.Points = static_cast<int>(reader.Count("points"));
@@ -25,7 +26,7 @@ OrRequestProblem<SolveRequest> SolveRequest::From(const TRequestValues& values,
     request.Positions.At = std::move(*at);
   }
   if (reader.Ok()) {
-    if (auto shared = SharedPlace(request.Outputs(), context)) reader.Refuse(std::move(*shared));
+    CheckPlaces(reader, request.Outputs());
   }
   if (!reader.Ok()) return *reader.Problem();
   return request;
@@ -40,6 +41,12 @@ SolveResponse Execute(const SolveRequest& request, const TRequestContext& contex
     return response;
   }
   response.Card = std::get<TLoadedCard>(std::move(card));
+  auto intervals = IntervalSettings(request.Intervals, response.Card.Card, context);
+  if (auto* problem = std::get_if<TRequestProblem>(&intervals)) {
+    response.CardProblem = std::move(*problem);
+    response.Run.Message = response.CardProblem->Message;
+    return response;
+  }
   response.Warnings = response.Card.Warnings;
   TConvergedRunOptions options;
   options.DecimalSeparator = context.DecimalSeparator;
@@ -47,6 +54,8 @@ SolveResponse Execute(const SolveRequest& request, const TRequestContext& contex
   options.Structure = request.Structure;
   options.Positions = request.Positions;
   response.Run = RunConverged(request.Texts, options);
+  response.Warnings.insert(response.Warnings.end(), response.Run.Warnings.begin(),
+                           response.Run.Warnings.end());
   if (!response.Succeeded()) return response;
   const TConvergedSolution& solution = *response.Run.Solution;
   if (request.Sensitivities) {
@@ -54,6 +63,16 @@ SolveResponse Execute(const SolveRequest& request, const TRequestContext& contex
     for (const std::string& failure : response.Sensitivities->Failures) {
       response.Warnings.push_back("Sensitivity not found for " + failure);
     }
+  }
+  if (const auto& settings = std::get<std::optional<TUncertaintySettings>>(intervals)) {
+    TConvergedOptions solved_with;
+    solved_with.Model = options.Model;
+    solved_with.Structure = options.Structure;
+    for (const TConvergedSample& sample : solution.Profile) solved_with.SampleX.push_back(sample.X);
+    response.Uncertainty = PropagateUncertainty({&response.Run.Condition, &solved_with, &solution},
+                                                *response.Card.Card.Uncertainty(), *settings);
+    response.Warnings.insert(response.Warnings.end(), response.Uncertainty->Warnings.begin(),
+                             response.Uncertainty->Warnings.end());
   }
   TRunSummary& summary = response.Summary;
   summary.Passes = solution.Passes;
@@ -70,6 +89,7 @@ nlohmann::ordered_json SolveResponse::Json(const SolveRequest& request,
                                            bool with_profile) const {
   TConvergedRecord record{request.Texts, context.DecimalSeparator, Run, Card.Card,
                           Sensitivities ? &*Sensitivities : nullptr};
+  record.Uncertainty = Uncertainty ? &*Uncertainty : nullptr;
   record.Program = &context.Program;
   record.WithProfile = with_profile;
   record.Warnings = Warnings;
@@ -83,7 +103,8 @@ std::string SolveResponse::JsonDocument(const SolveRequest& request,
 
 std::string SolveResponse::ProfileCsvDocument(const SolveRequest& request) const {
   if (Run.Solution) {
-    return ConvergedProfileCsv(Run.Solution->Profile, Run.Solution->Structure.has_value());
+    return ConvergedProfileCsv(Run.Solution->Profile, Run.Solution->Structure.has_value(),
+                               Uncertainty ? &*Uncertainty : nullptr);
   }
   return ConvergedProfileCsv({}, request.Structure || Card.Card.Constants().Structure.Coupled);
 }

@@ -10,9 +10,11 @@
 #include "vellmor/converged/converged_run.h"
 #include "vellmor/requests/card_choice.h"
 #include "vellmor/requests/command_reply.h"
+#include "vellmor/requests/interval_choice.h"
 #include "vellmor/requests/outputs.h"
 #include "vellmor/requests/request_values.h"
 #include "vellmor/sensitivity/sensitivities.h"
+#include "vellmor/uncertainty/propagation.h"
 
 namespace vellmor {
 
@@ -22,6 +24,7 @@ struct SolveRequest {
   TProfilePositions Positions;
   bool Structure = false;
   bool Sensitivities = false;
+  TIntervalChoice Intervals;
   std::string Json, Csv;
 
   std::vector<TOutputPlace> Outputs() const { return {{"json", Json}, {"csv", Csv}}; }
@@ -35,10 +38,11 @@ struct SolveResponse {
   std::optional<TRequestProblem> CardProblem;
   TLoadedCard Card;
   TConvergedRun Run;
-  std::optional<TSensitivities> Sensitivities;  // asked for, of a solved run
-  TRunSummary Summary;                          // of a solved run
-  // What the front end shows beside the outcome: the card's warnings, then the elasticities
-  // that could not be found.
+  std::optional<TSensitivities> Sensitivities;        // asked for, of a solved run
+  std::optional<TPropagatedUncertainty> Uncertainty;  // of a solved run with such a card
+  TRunSummary Summary;                                // of a solved run
+  // What the front end shows beside the outcome: the card's warnings, the run's (a line
+  // without a freeze point), the elasticities that could not be found, then the intervals'.
   std::vector<std::string> Warnings;
 
   bool Succeeded() const { return Run.Status == RunStatus::kSucceeded; }

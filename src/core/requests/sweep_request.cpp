@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/outputs.h"
 #include "vellmor/sweep/cases_table.h"
 #include "vellmor/sweep/sweep_outputs.h"
+#include "vellmor/sweep/sweep_problem.h"
 #include "vellmor/sweep/sweep_record.h"
 #include "vellmor/sweep/vary_list.h"
 
@@ -22,6 +24,15 @@ namespace {
 // Larger than any cases file or summary a sweep of ten million cases has.
 constexpr std::size_t kMaxCasesBytes = std::size_t{4} << 30;
 
+// A cases file or a summary: a header and at most a line per case.
+TTextBounds SweepTextBounds(std::size_t bytes) {
+  TTextBounds bounds;
+  bounds.Bytes = bytes;
+  bounds.BytesText = bytes == kMaxCasesBytes ? "4 GiB" : "the sweep's size";
+  bounds.Lines = kMaxSweepCases + 1;
+  return bounds;
+}
+
 // What a sweep's description must not combine, each rule once: the parameter it refuses, when,
 // and why ({key} is another parameter, in the front end's spelling).
 struct TSweepRule {
@@ -30,7 +41,12 @@ struct TSweepRule {
   std::string_view Why;
 };
 
-constexpr std::array<TSweepRule, 7> kSweepRules{{
+constexpr std::array<TSweepRule, 8> kSweepRules{{
+    {"uncertainty",
+     [](const SweepRequest& r, const RequestReader& reader) {
+       return !r.Solve && reader.Given("uncertainty");
+     },
+     "intervals are the converged model's (add {solve})"},
     {"resume",
      [](const SweepRequest& r, const RequestReader&) { return r.Resume && r.SummaryPath.empty(); },
      "needs {summary} FILE, the summary to complete"},
@@ -79,9 +95,11 @@ int DefaultJobs() {
 }
 
 SummaryColumns SweepRequest::Columns() const {
-  return Accuracy    ? SummaryColumns::kWithAccuracy
-         : Structure ? SummaryColumns::kWithStructure
-                     : SummaryColumns::kProcess;
+  if (Accuracy) return SummaryColumns::kWithAccuracy;
+  if (IntervalSettings) {
+    return Structure ? SummaryColumns::kWithStructureAndIntervals : SummaryColumns::kWithIntervals;
+  }
+  return Structure ? SummaryColumns::kWithStructure : SummaryColumns::kProcess;
 }
 
 OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
@@ -107,8 +125,14 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   sweep.Solve = reader.Flag("solve");
   sweep.Structure = reader.Flag("structure");
   sweep.Resume = reader.Flag("resume");
+  sweep.Intervals = IntervalChoiceOf(reader);
   if (const auto shards = reader.OptionalCount("slurm_script")) {
     sweep.SlurmShards = static_cast<std::size_t>(*shards);
+  }
+  if (!sweep.SummaryPath.empty()) {
+    // The summary and the record of its sweep beside it.
+    CheckPlaces(reader, std::vector<TOutputPlace>{{"summary", sweep.SummaryPath},
+                                                  {"summary", RecordPath(sweep.SummaryPath)}});
   }
   if (!reader.Ok()) return *reader.Problem();
   for (const TSweepRule& rule : kSweepRules) {
@@ -118,7 +142,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   }
 
   if (cases_file) {
-    auto text = ReadSource(context, "cases", *cases_file, kMaxCasesBytes, "4 GiB");
+    auto text = ReadSource(context, "cases", *cases_file, SweepTextBounds(kMaxCasesBytes));
     if (auto* problem = std::get_if<TRequestProblem>(&text)) return std::move(*problem);
     auto table = ReadCasesTable(std::get<std::string>(text), cases_file->Name);
     if (auto* problem = std::get_if<TSweepProblem>(&table)) {
@@ -149,6 +173,10 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
     auto loaded = LoadCard(card, context);
     if (auto* problem = std::get_if<TRequestProblem>(&loaded)) return std::move(*problem);
     sweep.CardWarnings = std::get<TLoadedCard>(loaded).Warnings;
+    auto settings =
+        vellmor::IntervalSettings(sweep.Intervals, std::get<TLoadedCard>(loaded).Card, context);
+    if (auto* problem = std::get_if<TRequestProblem>(&settings)) return std::move(*problem);
+    sweep.IntervalSettings = std::get<std::optional<TUncertaintySettings>>(settings);
     sweep.Cases.SetBaseCard(std::get<TLoadedCard>(std::move(loaded)).Card);
   } else {
     for (const TSweepColumn& column : sweep.Cases.Columns()) {
@@ -254,11 +282,15 @@ class SweepReport : public SweepObserver {
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
 };
 
+// A file's text within a size and a sweep's lines; nullopt when it can not be read or passes
+// them.
 std::optional<std::string> ReadFileText(const TRequestContext& context, const std::string& name,
                                         std::size_t limit) {
   FileReader files;
   SourceReader& reader = context.Reader != nullptr ? *context.Reader : files;
-  return reader.Read(name, limit);
+  std::optional<TBoundedText> text = reader.Read(name, SweepTextBounds(limit));
+  if (!text || !text->Exceeded.empty()) return std::nullopt;
+  return std::move(text->Text);
 }
 
 // What an earlier summary of this very shard holds: its cases' lines; the shard's missing
@@ -335,6 +367,7 @@ SweepResponse Execute(const SweepRequest& request, const TRequestContext& contex
     options.Accuracy = request.Accuracy;
     options.Solve = request.Solve;
     options.Structure = request.Structure;
+    options.Intervals = request.IntervalSettings;
     // What an earlier summary holds, read before the new one is opened over it.
     std::map<std::size_t, std::string> earlier;
     if (request.Resume) earlier = Resumed(request, context, options);

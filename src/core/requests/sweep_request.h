@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vellmor/requests/card_choice.h"
+#include "vellmor/requests/interval_choice.h"
 #include "vellmor/requests/request_values.h"
 #include "vellmor/sweep/case_set.h"
 #include "vellmor/sweep/summary_csv.h"
@@ -26,10 +27,13 @@ struct SweepRequest {
   std::string SummaryPath;      // empty: standard output (with standard streams) or memory
   std::string ResultDirectory;  // empty: no result files
   int Jobs = 1;
-  bool Accuracy = false;   // the converged solution's columns in the summary
-  bool Solve = false;      // every case by the converged model, with the cases' card
-  bool Structure = false;  // with Solve: the fibre's structure, four more columns
-  bool Resume = false;     // an existing summary of the same sweep: run only its missing cases
+  bool Accuracy = false;      // the converged solution's columns in the summary
+  bool Solve = false;         // every case by the converged model, with the cases' card
+  bool Structure = false;     // with Solve: the fibre's structure, four more columns
+  TIntervalChoice Intervals;  // with Solve
+  // With Solve, from the choice and the card: the intervals' columns.
+  std::optional<TUncertaintySettings> IntervalSettings;
+  bool Resume = false;  // an existing summary of the same sweep: run only its missing cases
   std::optional<std::size_t> SlurmShards;  // the runner's job script instead of running
   std::vector<std::string> CardWarnings;   // what the card's reader said
 

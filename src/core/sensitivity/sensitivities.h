@@ -1,17 +1,26 @@
 #pragma once
 
 // Which knob matters: the elasticity ∂ln y/∂ln p of six results y of the converged model with
-// respect to every numeric input and every card constant p, by central differences of
-// neighbouring converged solutions:
+// respect to every numeric input and every card constant p,
 //
-//   E = (y(p (1 + h)) − y(p (1 − h))) / (2 h y(p))
+//   E = (p / y) dy/dp,
 //
-// The error of E is the truncation h²/6 ∂³ln y/∂(ln p)³, about 1e-5 of E at h = 0.1 % (the
-// spinline's responses are smooth over such a step: halving it changes E in the sixth digit),
-// plus the solutions' own noise over 2h: each is converged to about 1e-9 relative (tolerance
-// 1e-8 per step, the take-up speed met to 1e-10), so that noise stays near 1e-6 in E.
-// Together three significant digits or better for every E above 1e-3; smaller ones are right
-// to about 1e-6 absolute. A parameter at zero has E = 0.
+// dy/dp the exact derivative of the converged solution (converged_derivatives.h): the forward
+// sensitivities integrated over the solution's own steps, with their jumps where the freeze
+// point, the crystallization window's edge or a zone end moves, and the shooting's dF0/dp.
+// They are right to about the integration's tolerance (1e-8 per step): six significant
+// digits or better for every E, against the three of differences, at the cost of about one
+// pass per eight parameters. A parameter at zero has E = 0.
+//
+// Where a derivative is not exact (a constant of a coupled structure whose laws its copy for
+// the derivatives does not follow, or derivatives that could not be formed at all), central
+// differences of neighbouring converged solutions take its place,
+//
+//   E = (y(p (1 + h)) − y(p (1 − h))) / (2 h y(p)),
+//
+// right to three significant digits or better for every E above 1e-3 (the truncation
+// h²/6 ∂³ln y/∂(ln p)³, about 1e-5 of E at h = 0.1 %, plus the solutions' own noise over 2h,
+// near 1e-6 in E); smaller ones to about 1e-6 absolute.
 
 #include <array>
 #include <cstddef>
@@ -31,7 +40,8 @@ inline constexpr std::array<std::string_view, 6> kSensitivityOutputs{
     "spinneret_tension_dyn", "take_up_tension_dyn", "freeze_point_cm",
     "freeze_stress_MPa",     "final_temperature_C", "final_diameter_um"};
 
-// The relative step h of the central differences.
+// The relative step h of the central differences (also the fit's step in its variables where
+// it takes differences).
 inline constexpr double kSensitivityStep = 1e-3;
 
 struct TInputField;

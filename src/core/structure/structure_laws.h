@@ -4,8 +4,11 @@
 // the converged model. T in °C, V in cm/s, F in dyn, W in g/s, ρ in g/cm³:
 //
 //   tensile stress      σ  = F / A = F ρ V / W                                  (dyn/cm²)
-//   birefringence       Δn = C σ while molten, C = stress-optical coefficient × 1e-10 cm²/dyn
-//                            per GPa⁻¹; frozen at its value where the filament solidifies
+//   birefringence       saturating: Δn = Δn° (1 − exp(−C_T σ / (T Δn°))), σ in Pa, T in K,
+//                            C_T in K/Pa: C_T σ / T at low stress, never above Δn°;
+//                        linear:     Δn = C σ, C = stress-optical coefficient × 1e-10 cm²/dyn
+//                            per GPa⁻¹;
+//                        either while molten, frozen at its value where the filament solidifies
 //   orientation         f  = min(Δn / Δn°, 1)          (amorphous, Δn° the intrinsic one)
 //   crystallization     K  = Kmax exp(−4 ln 2 (T − Tpeak)² / w²) exp(c f²)
 //                            in the window Ts < T < Tupper, 0 outside       (1/s, Ziabicki)
@@ -23,11 +26,21 @@
 
 namespace vellmor {
 
+// How the melt's birefringence follows the stress; the values are the indices of the card's
+// names (linear, saturating).
+enum class BirefringenceLaw : unsigned char {
+  kLinear,      // Δn = C σ, unbounded: the law of cards before version 3
+  kSaturating,  // Δn = Δn° (1 − exp(−C_T σ / (T Δn°))), PET's measured law
+};
+
 // The constants of the structure: the section "structure" of a model card. The built-in
-// values are literature values for PET: Ziabicki's rate constants, a stress-optical
-// coefficient at the low end of the measured 5–9 GPa⁻¹, a heat of fusion of 140 J/g.
+// values are literature values for PET: Ziabicki's rate constants, the saturating
+// stress-optical law measured on PET (C_T = 1.7e-6 K/Pa, 4.96 GPa⁻¹ at 70 °C), for the linear
+// law a coefficient at the low end of the measured 5–9 GPa⁻¹, a heat of fusion of 140 J/g.
 struct TStructureConstants {
-  double StressOpticalPerGPa = 5.0;       // stress-optical coefficient (1/GPa)
+  BirefringenceLaw Law = BirefringenceLaw::kSaturating;
+  double StressOpticalKPerPa = 1.7e-6;    // C_T of the saturating law (K/Pa)
+  double StressOpticalPerGPa = 5.0;       // stress-optical coefficient of the linear law (1/GPa)
   double IntrinsicBirefringence = 0.275;  // of a fully oriented amorphous phase
   double RateMaxPerS = 0.016;             // the rate at its peak without orientation (1/s)
   double RatePeakC = 190.0;               // where it peaks (°C)
@@ -56,9 +69,14 @@ inline double TensileStress(double tension, double rho, double v, double mass_fl
   return tension * rho * v / mass_flow;
 }
 
-// Δn = C σ, C in cm²/dyn from the coefficient in 1/GPa (1 GPa = 1e10 dyn/cm²).
-inline double Birefringence(const TStructureConstants& k, double stress) {
-  return k.StressOpticalPerGPa * 1e-10 * stress;
+// Δn of the melt under stress (dyn/cm²) at temperature_K (the filament's, T + 273). Linear:
+// C σ, C in cm²/dyn from the coefficient in 1/GPa (1 GPa = 1e10 dyn/cm²). Saturating: with σ
+// in Pa (1 dyn/cm² = 0.1 Pa), Δn° (1 − exp(−C_T σ / (T Δn°))), below Δn° at any stress.
+inline double Birefringence(const TStructureConstants& k, double stress, double temperature_K) {
+  if (k.Law == BirefringenceLaw::kLinear) return k.StressOpticalPerGPa * 1e-10 * stress;
+  const double saturation = k.IntrinsicBirefringence;
+  return -saturation *
+         std::expm1(-k.StressOpticalKPerPa * (0.1 * stress) / (temperature_K * saturation));
 }
 
 // f = min(Δn / Δn°, 1).

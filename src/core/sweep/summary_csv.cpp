@@ -32,6 +32,36 @@ void AddAccuracyCells(CsvRecord& record, const TCaseResult& result) {
       .Text(OneLine(result.AccuracyFailure));
 }
 
+bool WithStructure(SummaryColumns kind) {
+  return kind == SummaryColumns::kWithStructure ||
+         kind == SummaryColumns::kWithStructureAndIntervals;
+}
+
+bool WithIntervals(SummaryColumns kind) {
+  return kind == SummaryColumns::kWithIntervals ||
+         kind == SummaryColumns::kWithStructureAndIntervals;
+}
+
+// The intervals' cells of one case: empty where a number has none.
+void AddIntervalCells(CsvRecord& record, const std::vector<std::optional<TInterval>>& intervals,
+                      std::size_t count, std::size_t skipped) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i == skipped) continue;
+    const std::optional<TInterval> interval =
+        i < intervals.size() ? intervals[i] : std::optional<TInterval>();
+    record.Number(interval ? std::optional(interval->Lo) : std::nullopt)
+        .Number(interval ? std::optional(interval->Hi) : std::nullopt);
+  }
+}
+
+// The process numbers' index of the passes, which have no interval.
+std::size_t PassesIndex() {
+  for (std::size_t i = 0; i < kProcessNumberTable.size(); ++i) {
+    if (kProcessNumberTable[i].Key == "passes") return i;
+  }
+  return kProcessNumberTable.size();
+}
+
 }  // namespace
 
 std::string SummaryHeader(const std::vector<TSweepColumn>& columns, SummaryColumns kind) {
@@ -53,8 +83,19 @@ std::string SummaryHeader(const std::vector<TSweepColumn>& columns, SummaryColum
       header.Plain(name);
     }
   }
-  if (kind == SummaryColumns::kWithStructure) {
+  if (WithStructure(kind)) {
     for (const TStructureNumberInfo& number : kStructureNumbers) header.Plain(number.Key);
+  }
+  if (WithIntervals(kind)) {
+    const auto bounds = [&](std::string_view key) {
+      header.Plain(std::string(key) + "_lo").Plain(std::string(key) + "_hi");
+    };
+    for (const TProcessNumberInfo& number : kProcessNumberTable) {
+      if (number.Key != "passes") bounds(number.Key);
+    }
+    if (WithStructure(kind)) {
+      for (const TStructureNumberInfo& number : kStructureNumbers) bounds(number.Key);
+    }
   }
   return std::move(header).End();
 }
@@ -81,9 +122,19 @@ std::string SummaryLine(const TCaseResult& result, const std::vector<std::string
   }
   record.Text(OneLine(warnings));
   if (kind == SummaryColumns::kWithAccuracy) AddAccuracyCells(record, result);
-  if (kind == SummaryColumns::kWithStructure) {
+  if (WithStructure(kind)) {
     for (const TStructureNumberInfo& number : kStructureNumbers) {
       record.Number(result.Structure ? number.Value(*result.Structure) : std::nullopt);
+    }
+  }
+  if (WithIntervals(kind)) {
+    static const std::vector<std::optional<TInterval>> kNone;
+    const auto& intervals = result.Intervals;
+    AddIntervalCells(record, intervals ? intervals->Process : kNone, kProcessNumberTable.size(),
+                     PassesIndex());
+    if (WithStructure(kind)) {
+      AddIntervalCells(record, intervals ? intervals->Structure : kNone, kStructureNumbers.size(),
+                       kStructureNumbers.size());
     }
   }
   return std::move(record).End();

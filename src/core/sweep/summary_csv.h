@@ -15,8 +15,9 @@ namespace vellmor {
 //   case, one column per varied option (its text in the case), status, message, passes,
 //   spinneret_tension_dyn, final_velocity_m_min, the process numbers, warnings
 //
-// warnings holds the run's warnings (an air hyperbola with its pole on the line), separated by
-// "; "; it is empty for most cases. Numbers are written with a point and the fewest digits
+// warnings holds the run's warnings (an air hyperbola with its pole on the line, a solved
+// filament that reaches the take-up point still molten), separated by "; "; it is empty for
+// most cases. Numbers are written with a point and the fewest digits
 // that read back to the same double, so the same case gives the same bytes on every machine
 // and with any number of jobs. A cell
 // with no number (a case that did not succeed, a filament that never freezes) is empty. Line
@@ -31,7 +32,15 @@ namespace vellmor {
 
 // Whether the summary has the converged solution's columns.
 // kWithStructure: the four numbers of the fibre's structure after the warnings.
-enum class SummaryColumns { kProcess, kWithAccuracy, kWithStructure };
+// kWithIntervals: then the 95 % interval of every number, NAME_lo and NAME_hi (the process
+// numbers but the passes, and the structure's with it).
+enum class SummaryColumns {
+  kProcess,
+  kWithAccuracy,
+  kWithStructure,
+  kWithIntervals,
+  kWithStructureAndIntervals
+};
 
 // The header line, LF included.
 std::string SummaryHeader(const std::vector<TSweepColumn>& columns,

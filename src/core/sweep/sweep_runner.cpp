@@ -110,12 +110,26 @@ TCaseResult SolveOneCase(const CaseSet& cases, std::size_t case_number,
   result.Status = run.Status;
   result.Failure = run.Failure;
   result.Message = std::move(run.Message);
+  result.Warnings = std::move(run.Warnings);
   if (run.Status == RunStatus::kSucceeded) {
     result.Passes = run.Solution->Passes;
     result.SpinneretTensionDyn = run.Solution->SpinneretTension;
     result.FinalVelocityMMin = MetresPerMinute(run.Solution->FinalVelocity);
     result.Numbers = std::move(run.Numbers);
     result.Structure = run.Solution->Structure;
+    const ModelCard& case_card = std::get<ModelCard>(card);
+    if (sweep.Intervals && case_card.Uncertainty()) {
+      TUncertaintySettings settings = *sweep.Intervals;
+      settings.Threads = 1;  // the sweep's workers are the cores already
+      TConvergedOptions solved_with;
+      solved_with.Model = options.Model;
+      solved_with.Structure = options.Structure;
+      TPropagatedUncertainty propagated = PropagateUncertainty(
+          {&run.Condition, &solved_with, &*run.Solution}, *case_card.Uncertainty(), settings);
+      result.Intervals = std::move(propagated.Intervals);
+      result.Warnings.insert(result.Warnings.end(), propagated.Warnings.begin(),
+                             propagated.Warnings.end());
+    }
   }
   return result;
 }

@@ -10,6 +10,7 @@
 #include "vellmor/run/run_sequence.h"
 #include "vellmor/structure/structure_summary.h"
 #include "vellmor/sweep/case_set.h"
+#include "vellmor/uncertainty/propagation.h"
 
 namespace vellmor {
 
@@ -31,7 +32,10 @@ struct TCaseResult {
   std::optional<TAccuracyReport> Accuracy;
   std::string AccuracyFailure;
   std::optional<TStructureSummary> Structure;  // solved with the structure, on success
-  std::vector<std::string> Warnings;           // the run's (TRunOutcome::Warnings)
+  std::vector<std::string> Warnings;  // the run's (TRunOutcome::Warnings, TConvergedRun::Warnings)
+  // With TSweepOptions::Intervals, on success: the 95 % intervals of the process numbers and
+  // the structure's (no profile).
+  std::optional<TAnswerSet<std::optional<TInterval>>> Intervals;
 };
 
 // Where each case writes its result file, and what becomes of it once the case has run. Only a
@@ -75,6 +79,9 @@ struct TSweepOptions {
   bool Solve = false;
   // With Solve: follow the fibre's structure too (TCaseResult::Structure).
   bool Structure = false;
+  // With Solve: the intervals of each case's numbers from its card's uncertainty section, each
+  // case's on its own worker.
+  std::optional<TUncertaintySettings> Intervals;
   // The shard's cases to run, ascending (a resumed shard's missing ones, none when it is
   // complete); without a list, all of them.
   std::optional<std::vector<std::size_t>> Only;

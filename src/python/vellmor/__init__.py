@@ -447,12 +447,32 @@ class Solution(_Outcome):
     ``process_numbers``, ``profile`` (x_cm, v_m_min, f_dyn, t_C, d_um, ta_C, h_cal_cm2_s_C, and
     with the structure stress_dyn_cm2, birefringence, orientation, crystallinity),
     ``structure`` (birefringence, orientation, crystallinity, onset_cm, coupled; or None),
-    ``sensitivities`` ({output: {parameter: elasticity}} or None), ``model`` (the card used)
-    and ``to_pandas()``."""
+    ``sensitivities`` ({output: {parameter: elasticity}} or None), ``model`` (the card used),
+    ``uncertainty`` (with a fitted card: the method, the keys and each number's lo, hi and
+    standard_deviation; or None), ``intervals`` ({number: (lo, hi)}) and ``to_pandas()``; with
+    intervals the profile has a NAME_lo and NAME_hi band beside each column."""
 
     @property
     def structure(self) -> Optional[dict]:
         return self.document["structure"]
+
+    @property
+    def uncertainty(self) -> Optional[dict]:
+        """The 95 % intervals from the card's uncertainty section, as the JSON's object."""
+        return self.document.get("uncertainty")
+
+    @property
+    def intervals(self) -> dict:
+        """Every process number's and the structure's 95 % interval as (lo, hi); {} without."""
+        u = self.uncertainty
+        if not u:
+            return {}
+        out = {}
+        for part in ("process_numbers", "structure"):
+            for key, entry in (u.get(part) or {}).items():
+                if entry["lo"] is not None:
+                    out[key] = (entry["lo"], entry["hi"])
+        return out
 
     @property
     def sensitivities(self) -> Optional[dict]:

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "support/test_support.h"
+#include "vellmor/base/run_error.h"
 #include "vellmor/solver/calculate_spinline.h"
 #include "vellmor/solver/run_state.h"
 
@@ -51,6 +52,54 @@ TEST(AirPolesOnTheLine, FindsThePoleInTheZoneWhoseStepsStraddleIt) {
 TEST(AirPolesOnTheLine, DefaultPolesLieOffTheirZones) {
   // Zone 1's at 32.5 cm lies beyond its end at 10 cm; zone 2's at 8 cm before its start.
   EXPECT_TRUE(PolesOfARun(test::DefaultCondition()).empty());
+}
+
+// A1 = 0 is air of the constant A3: no hyperbola, no pole, whatever A2, for the converged
+// solution's refusal. The march's arithmetic stays its own: A2 off its points gives
+// 0 / (x + A2) = 0, the same line as any A2 off the line; A2 = 0 gives 0 / 0 at the spinneret,
+// an invalid operation, as it always did.
+TEST(AirPolesOnTheLine, NoneWhereA1IsZero) {
+  TSpinCondition condition = test::DefaultCondition();
+  condition.Zones[1].A1 = 0.0;
+  condition.Zones[1].A3 = 100.0;
+  auto off_the_line = std::make_unique<TRunState>();
+  off_the_line->Condition = condition;
+  off_the_line->Condition.Zones[1].A2 = 100.0;
+  CalculateSpinline(*off_the_line);
+  for (const double a2 : {-5.3, -7.25, 0.0}) {
+    SCOPED_TRACE(a2);
+    condition.Zones[1].A2 = a2;
+    EXPECT_EQ(AirPoleAlongTheLine(condition), std::nullopt);
+    auto state = std::make_unique<TRunState>();
+    state->Condition = condition;
+    if (a2 == 0.0) {
+      try {
+        CalculateSpinline(*state);
+        ADD_FAILURE() << "0 / 0 at the spinneret passed";
+      } catch (const CalculationError& error) {
+        EXPECT_EQ(error.Fault(), CalculationFault::kInvalidOperation);
+        EXPECT_EQ(error.PositionCm(), 0.0);
+      }
+      continue;
+    }
+    CalculateSpinline(*state);
+    const int n = state->Profile.ZoneEndPoint[3];
+    ASSERT_EQ(n, off_the_line->Profile.ZoneEndPoint[3]);
+    for (int p = 1; p <= n; ++p) {
+      ASSERT_EQ(state->Profile.TA[p], off_the_line->Profile.TA[p]) << p;
+      ASSERT_EQ(state->Profile.V[p], off_the_line->Profile.V[p]) << p;
+    }
+  }
+  // Zone 2's equation, which zone 3 continues, in the same way.
+  TSpinCondition second = test::DefaultCondition();
+  second.Zones[2].A1 = 0.0;
+  for (const double a2 : {-20.5, -50.0}) {
+    second.Zones[2].A2 = a2;
+    EXPECT_EQ(AirPoleAlongTheLine(second), std::nullopt) << a2;
+    second.Zones[2].A1 = 60.0;
+    EXPECT_NE(AirPoleAlongTheLine(second), std::nullopt) << a2;
+    second.Zones[2].A1 = 0.0;
+  }
 }
 
 TEST(AirPoleWarning, SaysWhereAndHowFarTheAirRuns) {

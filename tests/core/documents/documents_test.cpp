@@ -10,6 +10,7 @@
 #include "vellmor/documents/document_kind.h"
 #include "vellmor/documents/fit_document.h"
 #include "vellmor/documents/profile_document.h"
+#include "vellmor/exports/converged_json.h"
 
 namespace vellmor {
 namespace {
@@ -124,8 +125,16 @@ TEST(CardJson, LeftOutKeysTakeTheBuiltInValuesAndSaySo) {
   EXPECT_EQ(card.Card.Value(*FindModelKey("heat_transfer.factor")), 2e-4);
   EXPECT_EQ(card.Card.Value(*FindModelKey("air_drag.factor")),
             ModelCard().Value(*FindModelKey("air_drag.factor")));
-  ASSERT_EQ(card.Warnings.size(), 1u);
+  // A document written before its model had a version: its card kept the linear birefringence.
+  ASSERT_EQ(card.Warnings.size(), 2u);
   EXPECT_NE(card.Warnings[0].Message.find("the section air_drag"), std::string::npos);
+  EXPECT_EQ(card.Card.Constants().Structure.Law, BirefringenceLaw::kLinear);
+  EXPECT_EQ(card.Warnings[1].Keys, std::vector<std::string>{"structure.birefringence_law"});
+  // Today's documents write the card's version with it: read back, the same card.
+  const auto today = ReadCardJson(Json::parse(ModelCardJson(ModelCard()).dump()), "solve.json");
+  ASSERT_TRUE(std::holds_alternative<TReadCard>(today));
+  EXPECT_EQ(std::get<TReadCard>(today).Card, ModelCard());
+  EXPECT_TRUE(std::get<TReadCard>(today).Warnings.empty());
   const Json unknown = {{"heat_transfer", {{"factr", 2e-4}}}};
   EXPECT_NE(std::get<TCardProblem>(ReadCardJson(unknown, "f")).Message.find("did you mean"),
             std::string::npos);
@@ -156,6 +165,41 @@ TEST(FitJson, CasesKeepTheirInputsUnderEitherSpellingAndTheirMeasurements) {
   EXPECT_EQ(document.Cases[0].Points[0].Normalised, 0.5);
   EXPECT_FALSE(document.Cases[1].Structure);
   EXPECT_FALSE(document.Card.Warnings.empty());  // the model holds the name alone
+}
+
+// Values of another type than their key takes are said with the file and what is wrong,
+// never thrown or read past: a status that is a number, a switch that is a text, a fit's case
+// named by a number, a residual without its position.
+TEST(Documents, ValuesOfTheWrongTypeAreADamagedDocument) {
+  Json status = RunDocument(2);
+  status["status"] = 1;
+  Json coupled = RunDocument(2);
+  coupled["model"] = {{"name", "PET"}};
+  coupled["structure"] = {{"birefringence", 0.1},
+                          {"orientation", 0.4},
+                          {"crystallinity", 0.01},
+                          {"onset_cm", nullptr},
+                          {"coupled", "yes"}};
+  for (const Json& document : {status, coupled}) {
+    const auto read = ReadProfileJson(document.dump(), "bad.json");
+    ASSERT_TRUE(std::holds_alternative<std::string>(read)) << document.dump();
+    EXPECT_TRUE(std::get<std::string>(read).starts_with("bad.json is damaged: type must be "))
+        << std::get<std::string>(read);
+  }
+  const Json named_by_number = {{"model", {{"name", "PET"}}},
+                                {"cases", {{{"case", 5}, {"residuals", Json::array()}}}}};
+  const Json residual_without_x = {
+      {"model", {{"name", "PET"}}},
+      {"cases",
+       {{{"case", "1"},
+         {"residuals", {{{"quantity", "diameter_um"}, {"measured", 20.0}, {"sigma", 1.0}}}}}}}};
+  const auto read = ReadFitJson(named_by_number.dump(), "fit.json");
+  ASSERT_TRUE(std::holds_alternative<std::string>(read));
+  EXPECT_EQ(std::get<std::string>(read), "fit.json is damaged: type must be string, but is number");
+  // A residual that does not say where it was measured is no point to draw.
+  const auto without_x = ReadFitJson(residual_without_x.dump(), "fit.json");
+  ASSERT_TRUE(std::holds_alternative<TFitDocument>(without_x));
+  EXPECT_TRUE(std::get<TFitDocument>(without_x).Cases.at(0).Points.empty());
 }
 
 }  // namespace

@@ -261,6 +261,59 @@ TEST(FailedCheck, HoldsIVBetweenTheExtendedBounds) {
   }
 }
 
+// The converged model holds IV to its card's range, both ends included, and says the range;
+// the window's range stays the classical run's.
+TEST(FailedConvergedCheck, HoldsIVToTheCardsRange) {
+  TSpinCondition c = test::DefaultCondition();
+  const TIvRange built_in;
+  for (double iv : {0.5, 0.61, 0.9, 1.2, 1.3}) {
+    c.IV = iv;
+    EXPECT_EQ(FailedConvergedCheck(c, built_in), std::nullopt) << iv;
+  }
+  c.IV = 1.2;
+  EXPECT_EQ(FailedCheck(c), "IV is not in the proper range of value");
+  const struct {
+    double iv;
+    TIvRange range;
+    const char* message;
+  } refused[] = {
+      {1.4, built_in, "IV 1.4 is outside the card's valid range 0.5 to 1.3"},
+      {std::nextafter(0.5, 0.0), built_in,
+       "IV 0.49999999999999994 is outside the card's valid range 0.5 to 1.3"},
+      {0.0, built_in, "IV 0 is outside the card's valid range 0.5 to 1.3"},
+      {0.67, {0.7, 1.0}, "IV 0.67 is outside the card's valid range 0.7 to 1"},
+  };
+  for (const auto& r : refused) {
+    c.IV = r.iv;
+    EXPECT_EQ(FailedConvergedCheck(c, r.range), r.message) << r.iv;
+    EXPECT_EQ(CheckNameOf(*FailedConvergedCheck(c, r.range)), "iv");
+  }
+  // The other checks, in their order, with their own messages.
+  c.IV = 2.0;
+  c.TakeUpSpeed = 0.0;
+  EXPECT_EQ(FailedConvergedCheck(c, built_in), "Value of Take-up Speed is not correct");
+  c.TakeUpSpeed = 5000.0;
+  c.Increment = 0.0;
+  c.IV = 1.0;
+  EXPECT_EQ(FailedConvergedCheck(c, built_in), "Value of Increment is not correct");
+}
+
+TEST(ReadInputs, TheConvergedUseTakesItsIVRangeAndTheMarchTheWindows) {
+  TInputTexts texts;
+  texts.IV = "1.2";
+  TSpinCondition condition;
+  test::RecordingSink march;
+  EXPECT_FALSE(ReadInputs(texts, '.', condition, march));
+  EXPECT_EQ(march.messages, Messages{"IV is not in the proper range of value"});
+  test::RecordingSink converged;
+  EXPECT_TRUE(ReadInputs(texts, '.', condition, converged, InputUse::kConverged));
+  EXPECT_TRUE(converged.messages.empty());
+  EXPECT_EQ(condition.IV, 1.2);
+  test::RecordingSink narrow;
+  EXPECT_FALSE(ReadInputs(texts, '.', condition, narrow, InputUse::kConverged, {0.5, 1.1}));
+  EXPECT_EQ(narrow.messages, Messages{"IV 1.2 is outside the card's valid range 0.5 to 1.1"});
+}
+
 struct PointCountCase {
   double end_position;
   double increment;

@@ -177,7 +177,8 @@ TEST(ModelCard, AnUnknownKeyIsRefusedWithTheNearestKnownOne) {
        "velocity_area_exponent, cross_flow_factor, cross_flow_exponent"},
       {WithLine("gravity_cm_s2: 980", "colour: red"),
        "card.yaml:11: colour: unknown key; a card has name, version, density, specific_heat, "
-       "viscosity, die_swell, heat_transfer, air_drag, gravity_cm_s2, structure, uncertainty"},
+       "viscosity, die_swell, heat_transfer, air_drag, momentum, gravity_cm_s2, structure, "
+       "uncertainty"},
   };
   for (const TRefusal& refusal : refusals) {
     EXPECT_EQ(ProblemOf(refusal.Yaml), refusal.Message) << refusal.Yaml;
@@ -210,7 +211,7 @@ TEST(ModelCard, ProblemsNameTheirFileLineAndKeyAsData) {
       {WithLine("factor_P: 0.273", "factor_P: -0.273"), 4, "viscosity.factor_P"},
       {WithLine("activation_K: 6802", "activation_K: 6802 K"), 4, "viscosity.activation_K"},
       {WithLine("factor: 1.37e-4", "fctor: 1.37e-4"), 8, "heat_transfer.fctor"},
-      {"version: 3\n", 1, "version"},
+      {"version: 4\n", 1, "version"},
   };
   for (const TTyped& refusal : refusals) {
     const auto read = ReadModelCard(refusal.Yaml, "card.yaml");
@@ -228,24 +229,34 @@ TEST(ModelCard, ProblemsNameTheirFileLineAndKeyAsData) {
 }
 
 // A card saved before a constant was added still reads: what it leaves out keeps the built-in
-// value, and one warning names it, as data for a document and as a line for a person.
+// value, and one warning names it, as data for a document and as a line for a person. (The
+// flow-style card, of version 1, keeps the linear birefringence: a warning of its own.)
 TEST(ModelCard, KeysLeftOutKeepTheirBuiltInValuesAndAreNamed) {
   std::string yaml = WithLine("factor: 1.37e-4, ", "");  // heat_transfer.factor
   yaml.replace(yaml.find("gravity_cm_s2: 980\n"), 19, "");
   const TReadCard read = ReadWithWarnings(yaml);
   EXPECT_TRUE(SameBits(read.Card.Constants(), ModelCard().Constants()));
-  ASSERT_EQ(read.Warnings.size(), 1u);
+  ASSERT_EQ(read.Warnings.size(), 2u);
   const TCardWarning& warning = read.Warnings.front();
   EXPECT_EQ(warning.Source, "card.yaml");
   // A whole section is named as one.
   EXPECT_EQ(warning.Message,
-            "card.yaml: heat_transfer.factor, gravity_cm_s2, the section structure not given: "
-            "the built-in values are used");
-  std::vector<std::string> left_out{"heat_transfer.factor", "gravity_cm_s2"};
+            "card.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, heat_transfer.factor, "
+            "the section momentum, gravity_cm_s2, the section structure not given: the built-in "
+            "values are used");
+  std::vector<std::string> left_out{"viscosity.valid_iv_min", "viscosity.valid_iv_max",
+                                    "heat_transfer.factor", "momentum.inertia_factor",
+                                    "gravity_cm_s2"};
   for (const TModelKey& key : kModelKeys) {
-    if (key.Section() == "structure") left_out.emplace_back(key.Path);
+    if (key.Section() == "structure" && key.Path != "structure.birefringence_law") {
+      left_out.emplace_back(key.Path);
+    }
   }
   EXPECT_EQ(warning.Keys, left_out);
+  EXPECT_EQ(read.Warnings[1].Message,
+            "card.yaml: structure.birefringence_law not given: linear, the law of cards before "
+            "version 3, is used");
+  EXPECT_EQ(read.Warnings[1].Keys, std::vector<std::string>{"structure.birefringence_law"});
 
   const std::string complete = ModelCardYaml(ModelCard());
   EXPECT_EQ(WarningOf(complete), "");
@@ -254,7 +265,7 @@ TEST(ModelCard, KeysLeftOutKeepTheirBuiltInValuesAndAreNamed) {
   EXPECT_EQ(WarningOf(one),
             "card.yaml: die_swell.reference_iv not given: the built-in value is used");
   // Even a card of one changed key is a card.
-  const TReadCard tiny = ReadWithWarnings("viscosity: {activation_K: 7000}\n");
+  const TReadCard tiny = ReadWithWarnings("version: 3\nviscosity: {activation_K: 7000}\n");
   EXPECT_EQ(tiny.Card.Value(*FindModelKey("viscosity.activation_K")), 7000.0);
   EXPECT_EQ(tiny.Card.Constants().Exit.ActivationK, 7000.0L);
   EXPECT_EQ(tiny.Card.Value(*FindModelKey("viscosity.factor_P")), 0.273);
@@ -268,8 +279,8 @@ TEST(ModelCard, TheVersionSaysWhichFormatACardIsIn) {
   EXPECT_EQ(Read("version: 1\n" + std::string(kFlowStyleCard)), Read(kFlowStyleCard));
   EXPECT_EQ(Read("version: 2\n" + std::string(kFlowStyleCard)), Read(kFlowStyleCard));
   // Refused before its keys, which a newer format may have changed.
-  EXPECT_EQ(ProblemOf("rheology: {model: maxwell}\nversion: 3\n"),
-            "card.yaml:2: version: the card is of version 3, newer than this program reads (2 "
+  EXPECT_EQ(ProblemOf("rheology: {model: maxwell}\nversion: 4\n"),
+            "card.yaml:2: version: the card is of version 4, newer than this program reads (3 "
             "at most): read it with a newer Vellmor");
   for (const char* refused : {"0", "-1", "1.5", "\"2\"", "two", "[2]"}) {
     const std::string problem = ProblemOf(std::string("version: ") + refused + "\n");
@@ -279,7 +290,7 @@ TEST(ModelCard, TheVersionSaysWhichFormatACardIsIn) {
   EXPECT_EQ(ProblemOf("version: 2\nversion: 2\n"),
             "card.yaml:2: version: given twice (first on line 1)");
   // The built-in card and vellmor-cli model write the version they are of.
-  EXPECT_NE(ModelCardYaml(ModelCard()).find("\nversion: 2\nname: PET, built-in correlations\n"),
+  EXPECT_NE(ModelCardYaml(ModelCard()).find("\nversion: 3\nname: PET, built-in correlations\n"),
             std::string::npos);
 }
 
@@ -354,18 +365,26 @@ TEST(ModelCard, SettingsNameTheCardTheyChange) {
   ASSERT_TRUE(ApplyModelSettings(refused, bad).has_value());
 }
 
-// The structure's section as it was asked for, flow style.
+// The structure's section as it was asked for, flow style, with the law of version 3.
 constexpr const char* kStructureSection =
-    R"(structure: {stress_optical_per_GPa: 5.0, intrinsic_birefringence: 0.275,
+    R"(structure: {birefringence_law: saturating, stress_optical_K_per_Pa: 1.7e-6, stress_optical_per_GPa: 5.0, intrinsic_birefringence: 0.275,
             rate_max_per_s: 0.016, rate_peak_C: 190, rate_half_width_C: 64,
             orientation_factor: 100, upper_C: 265,
             avrami_index: 1, ultimate_crystallinity: 0.5, heat_of_fusion_cal_g: 33.5,
             coupled: false}
 )";
 
+// The flow-style card, complete as a card of version 3 (the version read first, wherever it
+// stands, so that the lines stay those of the flow-style card).
+std::string CompleteCard() {
+  return WithLine("solid_factor: 100}",
+                  "solid_factor: 100, valid_iv_min: 0.5, valid_iv_max: 1.3}") +
+         kStructureSection + "version: 3\nmomentum: {inertia_factor: 1}\n";
+}
+
 // structure.coupled is a key as any other: read, written, set, refused the same ways.
 TEST(ModelCard, TheSwitchIsAKeyLikeTheOthers) {
-  const std::string with = std::string(kFlowStyleCard) + kStructureSection;
+  const std::string with = CompleteCard();
   EXPECT_EQ(Read(with).Constants(), ModelCard().Constants());
   EXPECT_EQ(WarningOf(with), "");
   const TModelKey& coupled_key = *FindModelKey("structure.coupled");

@@ -107,6 +107,18 @@ TEST(ModelKey, NumbersLandInBothArithmeticsAndSwitchesInTheStructure) {
   SetKeyValue(constants, coupled, true);
   EXPECT_TRUE(constants.Structure.Coupled);
   EXPECT_EQ(KeyValue(constants, coupled), TKeyValue(true));
+  // A choice lands in its enumeration, by the index of its name.
+  const TModelKey& law = *FindModelKey("structure.birefringence_law");
+  SetKeyValue(constants, law, TChoice{0});
+  EXPECT_EQ(constants.Structure.Law, BirefringenceLaw::kLinear);
+  EXPECT_EQ(KeyValue(constants, law), TKeyValue(TChoice{0}));
+  // An end of the valid IV in the range, and nowhere in the laws.
+  const TModelKey& highest = *FindModelKey("viscosity.valid_iv_max");
+  const TSpinlineConstants<double> laws = constants.Laws;
+  SetModelValue(constants, highest, 1.1);
+  EXPECT_EQ(constants.ValidIv.High, 1.1);
+  EXPECT_EQ(ModelValue(constants, highest), 1.1);
+  EXPECT_EQ(constants.Laws, laws);
 }
 
 // Every constant of the laws and of the structure has one key, and every key one place.
@@ -114,18 +126,25 @@ TEST(ModelKey, TheTableCoversEveryConstantOnce) {
   std::set<std::string_view> paths;
   std::size_t laws = 0;
   std::size_t structure_numbers = 0;
+  std::size_t validity = 0;
   std::size_t switches = 0;
+  std::size_t choices = 0;
   for (const TModelKey& key : kModelKeys) {
     EXPECT_TRUE(paths.insert(key.Path).second) << key.Path;
     EXPECT_EQ(FindModelKey(key.Path), &key);
     const int places = (key.Value != nullptr) + (key.Structure != nullptr) +
-                       (key.Switch != nullptr) + (key.Choice != nullptr);
+                       (key.Validity != nullptr) + (key.Switch != nullptr) +
+                       (key.Choice != nullptr);
     EXPECT_EQ(places, 1) << key.Path;
     EXPECT_EQ(key.Value != nullptr, key.Extended != nullptr) << key.Path;
     EXPECT_EQ(key.IsNumber(), key.Switch == nullptr && key.Choice == nullptr) << key.Path;
     laws += key.Value != nullptr;
     structure_numbers += key.Structure != nullptr;
+    validity += key.Validity != nullptr;
     switches += key.Switch != nullptr;
+    choices += key.Choice != nullptr;
+    EXPECT_EQ(key.Choice != nullptr, key.Kind == KeyKind::kChoice) << key.Path;
+    EXPECT_EQ(key.Names.empty(), key.Kind != KeyKind::kChoice) << key.Path;
   }
   // Less π, π/4 and the kelvin offset, which are the model's own.
   EXPECT_EQ(laws, sizeof(TSpinlineConstants<double>) / sizeof(double) - 3);
@@ -134,11 +153,15 @@ TEST(ModelKey, TheTableCoversEveryConstantOnce) {
       if (&a == &b) continue;
       EXPECT_FALSE(a.Value != nullptr && a.Value == b.Value) << a.Path << " " << b.Path;
       EXPECT_FALSE(a.Structure != nullptr && a.Structure == b.Structure) << a.Path;
+      EXPECT_FALSE(a.Validity != nullptr && a.Validity == b.Validity) << a.Path;
     }
   }
-  // Ten numbers and the switch Coupled.
-  EXPECT_EQ(structure_numbers, 10u);
+  // Eleven numbers, the switch Coupled and the choice of the birefringence's law; both ends
+  // of the valid IV.
+  EXPECT_EQ(structure_numbers, 11u);
   EXPECT_EQ(switches, 1u);
+  EXPECT_EQ(choices, 1u);
+  EXPECT_EQ(validity, 2u);
   EXPECT_EQ(FindModelKey("heat_transfer"), nullptr);
   EXPECT_TRUE(IsCardSection("heat_transfer"));
   EXPECT_FALSE(IsCardSection("gravity_cm_s2"));

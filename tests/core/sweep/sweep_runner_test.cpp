@@ -10,6 +10,7 @@
 #include "support/test_support.h"
 #include "vellmor/converged/accuracy_check.h"
 #include "vellmor/converged/converged_run.h"
+#include "vellmor/sweep/summary_csv.h"
 
 namespace vellmor {
 namespace {
@@ -253,6 +254,36 @@ TEST(SweepSolve, EveryCaseEqualsItsLoneConvergedRun) {
   EXPECT_EQ(recorder.results[2].Message, "heat_transfer.factor: must be 0 or more, not -1");
   EXPECT_EQ(recorder.results[3].Status, RunStatus::kRefused);
   EXPECT_EQ(recorder.results[3].Message, "Input value is not correct!");
+}
+
+// A solved case that never freezes says so in its warnings, and the summary's column shows it.
+TEST(SweepSolve, ACaseWithoutAFreezePointWarnsInTheSummary) {
+  TCasesTable table{{FindInputField("polymer-output")}, {{"3"}, {""}}, {}};
+  const CaseSet cases = CaseSet::FromTable(TInputTexts{}, std::move(table));
+  TSweepOptions options;
+  options.Solve = true;
+  options.Structure = true;
+  Recorder recorder;
+  RunSweep(cases, options, recorder);
+  ASSERT_EQ(recorder.results.size(), 2u);
+  const TCaseResult& molten = recorder.results[0];
+  ASSERT_EQ(molten.Status, RunStatus::kSucceeded) << molten.Message;
+  ASSERT_EQ(molten.Warnings.size(), 1u);
+  EXPECT_TRUE(
+      molten.Warnings[0].starts_with("The filament reaches the take-up point still molten ("))
+      << molten.Warnings[0];
+  EXPECT_TRUE(molten.Warnings[0].ends_with(
+      " °C above the solidification temperature): no freeze point, and the structure's numbers "
+      "are those of the melt"))
+      << molten.Warnings[0];
+  EXPECT_FALSE(molten.Numbers->Freeze.has_value());
+  EXPECT_TRUE(recorder.results[1].Warnings.empty());
+
+  const std::string line = SummaryLine(molten, {"3"}, SummaryColumns::kWithStructure);
+  // Quoted, for its comma.
+  EXPECT_NE(line.find(",\"" + molten.Warnings[0] + "\","), std::string::npos) << line;
+  const std::string frozen = SummaryLine(recorder.results[1], {""}, SummaryColumns::kWithStructure);
+  EXPECT_EQ(frozen.find("still molten"), std::string::npos);
 }
 
 }  // namespace

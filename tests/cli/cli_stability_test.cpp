@@ -92,6 +92,14 @@ struct TStatusCase {
   const char* Message;
 };
 
+TEST_F(CliTest, StabilityJsonOnItsOwnCardIsRefusedBeforeAnythingRuns) {
+  ASSERT_EQ(Run({"model"}).ExitStatus, 0);
+  test::WriteBytes(work_ / "card.yaml", Run({"model"}).Out);
+  const TCliRun run = Run({"stability", "--model", "card.yaml", "--json", "card.yaml"});
+  EXPECT_EQ(run.ExitStatus, 64) << run.Err;
+  EXPECT_EQ(test::ReadBytes(work_ / "card.yaml"), Run({"model"}).Out);
+}
+
 TEST_F(CliTest, StabilityExitsAsSolveDoes) {
   const std::vector<TStatusCase> cases{
       {{"stability", "--response", "take-up"}, 64, "--frequencies: give both or neither"},

@@ -1,6 +1,7 @@
 #include "vellmor/requests/stability_request.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "vellmor/base/message_keeper.h"
@@ -154,6 +155,10 @@ OrRequestProblem<StabilityRequest> StabilityRequest::From(const TRequestValues& 
     } else {
       reader.Refuse("frequencies", text, "expected F1:F2:N, 0 < F1 <= F2 (Hz), N from 1 to 10000");
     }
+  }
+  if (reader.Ok()) {
+    const std::array<TOutputPlace, 1> outputs{{{"json", request.Json}}};
+    CheckPlaces(reader, outputs);
   }
   if (reader.Ok() && reader.Given("response") != reader.Given("frequencies")) {
     reader.Refuse({ProblemKind::kUsage, "frequencies",

@@ -117,6 +117,19 @@ constexpr const char* kFitFooter =
     "melt's: data in another unit?); 73 an export could not be written; 74 the summary could\n"
     "not be printed.\n";
 
+constexpr const char* kStabilityFooter =
+    "Linearises the time-dependent spinline about the converged solution (perturbations\n"
+    "growing as exp(lambda t)), held at the spinneret (mass flow, velocity, temperature) and\n"
+    "at the take-up (velocity), and finds its eigenvalues by Chebyshev collocation on two\n"
+    "grids: the leading ones that both grids agree on, growth rate and angular frequency in\n"
+    "1/s, the verdict and the margin. --critical KEY steps the input or card constant from its\n"
+    "value until the leading growth rate changes sign and finds the crossing: the critical\n"
+    "value, the draw ratio and the frequency there. --response take-up|throughput with\n"
+    "--frequencies F1:F2:N gives the amplitude and phase of the cross-section at take-up per\n"
+    "relative ripple of the roll or of the pump. See docs/stability.md.\n"
+    "Exit status: 0 analysed; 1 an input or the card refused; 2 the calculation failed; 64 the\n"
+    "command line is wrong; 73 the JSON could not be written.";
+
 constexpr const char* kMergeFooter =
     "Each shard summary has the record of its sweep beside it (SHARD.csv.sweep, written by\n"
     "sweep --summary): shards of another sweep, a header that differs, a case in two shards\n"
@@ -158,6 +171,8 @@ std::string Footer(Command command) {
       return std::string(kSweepDescription) + "\n\n" + kSweepFooter;
     case Command::kMerge:
       return kMergeFooter;
+    case Command::kStability:
+      return kStabilityFooter;
     case Command::kModel:
       break;
   }

@@ -85,7 +85,7 @@ TEST_F(CliTest, BashCompletionOffersSubcommandsOptionsAndCardKeys) {
     EXPECT_EQ(std::system(command.c_str()), 0) << words;
     return test::ReadBytes(work_ / "offered.txt");
   };
-  EXPECT_EQ(offered("vellmor-cli s"), "sweep\nsolve\n");
+  EXPECT_EQ(offered("vellmor-cli s"), "sweep\nsolve\nstability\n");
   // Registered for the program.
   test::WriteBytes(work_ / "registered.bash", "source '" + (work_ / "vellmor-cli.bash").string() +
                                                   "'\ncomplete -p vellmor-cli\n");

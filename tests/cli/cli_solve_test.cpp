@@ -90,8 +90,8 @@ TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
   ASSERT_EQ(old.ExitStatus, 0) << old.Err;
   EXPECT_EQ(old.Err,
             "vellmor-cli: old.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, "
-            "heat_transfer.factor, the section air_drag, the section structure not given: the "
-            "built-in values are used\n"
+            "heat_transfer.factor, the section air_drag, the section momentum, the section "
+            "structure not given: the built-in values are used\n"
             "vellmor-cli: old.yaml: structure.birefringence_law not given: linear, the law of "
             "cards before version 3, is used\n");
   const TCliRun built_in = Run({"solve", "--json", "built-in.json"});
@@ -151,7 +151,7 @@ TEST_F(CliTest, SolveSensitivitiesTableAndJson) {
   const Json json = Json::parse(ReadBytes(work_ / "run.json"));
   const Json& e = json["sensitivities"];
   ASSERT_EQ(e.size(), 6u);
-  EXPECT_EQ(e["freeze_point_cm"].size(), 40u);
+  EXPECT_EQ(e["freeze_point_cm"].size(), 41u);
   // The final diameter follows the mass balance: D ∝ V^-1/2 at the take-up.
   EXPECT_NEAR(e["final_diameter_um"]["take_up_speed"].get<double>(), -0.5, 2e-3);
   EXPECT_TRUE(e["freeze_point_cm"].contains("heat_transfer.factor"));
@@ -249,9 +249,7 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
        "broken.yaml:3: specific_heat.slope_cal_g_C_per_C: not a number: zero"},
       {{"solve", "--model", "missing.yaml"}, 1, "--model missing.yaml: the file can not be read"},
       // A device that never ends is not read to the end.
-      {{"solve", "--model", "/dev/zero"},
-       1,
-       "--model /dev/zero: a NUL byte at byte 1: not a text"},
+      {{"solve", "--model", "/dev/zero"}, 1, "--model /dev/zero: a NUL byte at byte 1: not a text"},
       {{"solve", "--hole-diameter", "abc"}, 1, "Input value is not correct!"},
       {{"model", "--model-set", "viscosity.factor_P=-1"}, 1, "--model-set viscosity.factor_P=-1: "},
   };

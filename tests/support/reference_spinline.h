@@ -22,6 +22,7 @@ struct TReferenceConstants {
   double gravity = 980.0;
   double activation = 6802.0;
   double solidification = 70.0;
+  double inertia = 1.0;  // the factor of the inertia term W dV/dx
 };
 
 struct TReferenceResult {
@@ -165,7 +166,7 @@ class ReferenceSpinline {
         k_.heat_factor * std::pow(v / area, 0.259) * std::pow(1.0 + cross * cross, 0.167);
     const double dv = rho * v * f / (eta * w_);
     const double df =
-        2.84e-4 * std::pow(w_ / rho, 0.195) * std::pow(v, 1.195) + (dv - k_.gravity / v) * w_;
+        2.84e-4 * std::pow(w_ / rho, 0.195) * std::pow(v, 1.195) + (k_.inertia * dv - k_.gravity / v) * w_;
     const double dt = kPi * d * heat * (ta - t) / (w_ * cp);
     return {dv, df, dt};
   }

@@ -9,7 +9,7 @@
 //   H = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167
 //
 //   dV/dx = ρ V F / (λ W)
-//   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (dV/dx - g/V) W
+//   dF/dx = 2.84e-4 (W/ρ)^0.195 V^1.195 + (i dV/dx - g/V) W   (i the inertia factor, 1)
 //   dT/dx = π D H (TA - T) / (W Cp)
 //   dψ/dx = K / V                       (with the structure, structure_laws.h; else 0)
 //   dt/dx = 1 / V                       (the filament's time from the spinneret)

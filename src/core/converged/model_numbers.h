@@ -15,7 +15,7 @@ namespace vellmor {
 
 // Every member of TSpinlineConstants<Real>, in its order.
 template <class Real>
-inline constexpr std::array<Real TSpinlineConstants<Real>::*, 26> kConstantMembers{
+inline constexpr std::array<Real TSpinlineConstants<Real>::*, 27> kConstantMembers{
     &TSpinlineConstants<Real>::DensityIntercept,
     &TSpinlineConstants<Real>::DensitySlope,
     &TSpinlineConstants<Real>::SpecificHeatIntercept,
@@ -38,13 +38,14 @@ inline constexpr std::array<Real TSpinlineConstants<Real>::*, 26> kConstantMembe
     &TSpinlineConstants<Real>::DragFactor,
     &TSpinlineConstants<Real>::DragBaseExponent,
     &TSpinlineConstants<Real>::DragVelocityExponent,
+    &TSpinlineConstants<Real>::InertiaFactor,
     &TSpinlineConstants<Real>::Pi,
     &TSpinlineConstants<Real>::QuarterPi,
     &TSpinlineConstants<Real>::KelvinOffset,
     &TSpinlineConstants<Real>::Gravity,
 };
 // A member more in the constants needs its row above.
-static_assert(sizeof(TSpinlineConstants<double>) == 26 * sizeof(double));
+static_assert(sizeof(TSpinlineConstants<double>) == 27 * sizeof(double));
 
 // The constants in arithmetic Real, every derivative 0.
 template <class Real>

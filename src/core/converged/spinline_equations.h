@@ -123,8 +123,10 @@ struct TSpinlineEquations {
     rates.V = laws::VelocityDerivative(point.Rho, v, f, point.Eta, w);
     const Real drag_factor =
         laws::DragFactor(k, pow(laws::DragBase(w, point.Rho), k.DragBaseExponent));
-    rates.F =
-        laws::TensionDerivative(k, drag_factor, pow(v, k.DragVelocityExponent), rates.V, v, w);
+    // The inertia factor is 1 but for checks against a filament without inertia: 1 dV/dx is
+    // dV/dx.
+    rates.F = laws::TensionDerivative(k, drag_factor, pow(v, k.DragVelocityExponent),
+                                      k.InertiaFactor * rates.V, v, w);
     rates.T = laws::TemperatureDerivative(k, point.D, point.H, point.TA, t, w, point.Cp);
     if (Structure != nullptr) {
       rates.Psi = point.Rate / v;

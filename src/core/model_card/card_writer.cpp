@@ -30,6 +30,7 @@ std::string_view LawOf(std::string_view section) {
   if (section == "air_drag") {
     return "drag per length = factor (W/rho)^flow_exponent V^velocity_exponent";
   }
+  if (section == "momentum") return "inertia per length = inertia_factor W dV/dx";
   if (section == "structure") {
     return "the fibre's structure (vellmor-cli solve --structure), sigma = F rho V / W:\n"
            "# birefringence while molten, frozen at viscosity.solidification_C: saturating,\n"

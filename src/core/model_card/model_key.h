@@ -122,7 +122,7 @@ struct TModelKey {
 };
 
 // Every key, in the card's order: the spinline's, then the structure's.
-extern const std::array<TModelKey, 38> kModelKeys;
+extern const std::array<TModelKey, 39> kModelKeys;
 
 // The key of that path, or nullptr.
 const TModelKey* FindModelKey(std::string_view path);

@@ -100,7 +100,7 @@ std::string_view TModelKey::Key() const {
   return point == std::string_view::npos ? Path : Path.substr(point + 1);
 }
 
-const std::array<TModelKey, 38> kModelKeys{{
+const std::array<TModelKey, 39> kModelKeys{{
     LineNumber("density.intercept_g_cm3", "density at 0 °C (g/cm³)",
                "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
                &L::DensityIntercept, Above(0)),
@@ -175,6 +175,9 @@ const std::array<TModelKey, 38> kModelKeys{{
     LineNumber("air_drag.velocity_exponent", "power of the filament velocity (cm/s)",
                "drag grows a little faster than the velocity", &D::DragVelocityExponent,
                &L::DragVelocityExponent),
+    LineNumber("momentum.inertia_factor", "factor of the inertia term W dV/dx of the tension",
+               "Newton's second law; 0 for the classical filament without inertia",
+               &D::InertiaFactor, &L::InertiaFactor, AtLeast(0)),
     LineNumber("gravity_cm_s2", "gravitational acceleration along the line (cm/s²)",
                "standard gravity as the model rounds it; 0 for a line without weight", &D::Gravity,
                &L::Gravity),

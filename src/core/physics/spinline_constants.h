@@ -34,6 +34,8 @@ struct TSpinlineConstants {
   Real DragFactor;
   Real DragBaseExponent;
   Real DragVelocityExponent;
+  // momentum: the factor of the inertia term (1; 0 for a filament without inertia)
+  Real InertiaFactor;
   // the solver's constants, shortened as the correlations were fitted with them
   Real Pi;
   Real QuarterPi;
@@ -69,6 +71,7 @@ inline constexpr TSpinlineConstants<long double> kClassicalConstants{
     .DragFactor = 2.84e-4L,
     .DragBaseExponent = 0.195L,
     .DragVelocityExponent = 1.195L,
+    .InertiaFactor = 1.0L,
     .Pi = 3.1415926L,
     .QuarterPi = 0.78539815L,
     .KelvinOffset = 273.0L,
@@ -101,6 +104,7 @@ constexpr TSpinlineConstants<double> Narrowed(const TSpinlineConstants<long doub
           d(k.DragFactor),
           d(k.DragBaseExponent),
           d(k.DragVelocityExponent),
+          d(k.InertiaFactor),
           d(k.Pi),
           d(k.QuarterPi),
           d(k.KelvinOffset),

@@ -27,7 +27,9 @@ enum class ReplyStatus {
 
 struct TCommandReply {
   ReplyStatus Status = ReplyStatus::kDone;
-  std::string Summary;                     // for standard output (the runner) or a text (Python)
+  std::string Summary;  // for standard output (the runner) or a text (Python)
+  // The document went to standard output: the runner prints the summary on standard error.
+  bool SummaryAside = false;
   std::vector<std::string> Messages;       // for standard error, one line each; refusals first
   std::optional<TRequestProblem> Problem;  // what refused the request, where it was refused
   nlohmann::ordered_json Document;         // null where there is none

@@ -5,6 +5,7 @@
 
 #include "vellmor/inputs/input_fields.h"
 #include "vellmor/requests/solve_request.h"
+#include "vellmor/requests/stability_request.h"
 
 namespace vellmor {
 namespace {
@@ -22,6 +23,14 @@ constexpr std::array<TCommandParameter, 11> kSolveParameters{{{"model"},
                                                               {"uncertainty"},
                                                               {"samples"},
                                                               {"seed"}}};
+constexpr std::array<TCommandParameter, 8> kStabilityParameters{{{"model"},
+                                                                 {"model_set"},
+                                                                 {"json"},
+                                                                 {"structure"},
+                                                                 {"critical"},
+                                                                 {"response"},
+                                                                 {"frequencies"},
+                                                                 {"intervals"}}};
 constexpr std::array<TCommandParameter, 2> kModelParameters{{{"model"}, {"model_set"}}};
 constexpr std::array<TCommandParameter, 11> kFitParameters{{{"model"},
                                                             {"model_set"},
@@ -53,7 +62,7 @@ constexpr std::array<TCommandParameter, 16> kSweepParameters{{{"vary"},
 constexpr std::array<TCommandParameter, 3> kMergeParameters{
     {{"shards", true}, {"output"}, {"allow_missing"}}};
 
-const std::array<TCommand, 6> kCommands{{
+const std::array<TCommand, 7> kCommands{{
     {"", "Simulate the spinline and write the result file", CommandInputs::kAll, kRunParameters},
     {"sweep", "Run many cases on every core, one summary line each", CommandInputs::kNumeric,
      kSweepParameters, "the sweep names each case's result file itself (see {result_dir})"},
@@ -69,10 +78,16 @@ const std::array<TCommand, 6> kCommands{{
      "fit writes no result file (see {json})"},
     {"sweep merge", "Merge the shard summaries of one sweep into its whole summary",
      CommandInputs::kNone, kMergeParameters},
+    {"stability",
+     "Whether the converged line runs steadily: its leading eigenvalues, the critical point, "
+     "the response to disturbances",
+     CommandInputs::kNumeric, kStabilityParameters, "stability writes no result file (see {json})",
+     StabilityCommand},
 }};
 
-constexpr std::array<Command, 6> kOrder{Command::kRun,   Command::kSweep, Command::kSolve,
-                                        Command::kModel, Command::kFit,   Command::kMerge};
+constexpr std::array<Command, 7> kOrder{Command::kRun,       Command::kSweep, Command::kSolve,
+                                        Command::kStability, Command::kModel, Command::kFit,
+                                        Command::kMerge};
 
 }  // namespace
 

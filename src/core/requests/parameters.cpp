@@ -9,7 +9,7 @@ namespace {
 using K = ParameterKind;
 
 // One row per parameter; a command takes those its table lists (commands.cpp).
-constexpr std::array<TParameter, 32> kParameters{{
+constexpr std::array<TParameter, 36> kParameters{{
     // The converged model and its card.
     {"model", K::kInputFile, "FILE",
      "The model card (YAML) of the converged model; the command model prints the built-in one "
@@ -33,6 +33,20 @@ constexpr std::array<TParameter, 32> kParameters{{
      "Profile positions, evenly spaced from the spinneret to the take-up point (0: none)", "1001",
      0, 1'000'000},
     {"at", K::kNumbers, "X1,X2,...", "The profile at these positions instead (cm)", ""},
+    // The stability of the line.
+    {"critical", K::kText, "KEY",
+     "Find where the line turns unstable as this input or card constant moves from its value "
+     "(take-up-speed, heat_transfer.factor): the critical value, draw ratio and frequency",
+     ""},
+    {"response", K::kText, "take-up|throughput",
+     "The titre's ripple at take-up per relative ripple of the roll's speed or of the "
+     "pump's throughput",
+     ""},
+    {"frequencies", K::kText, "F1:F2:N",
+     "The response at N frequencies from F1 to F2 (Hz), evenly spaced", ""},
+    {"intervals", K::kCount, "N",
+     "Chebyshev intervals per section of the line on average, the refinement half as many more",
+     "8", 4, 64},
     {"uncertainty", K::kText, "METHOD",
      "95 % intervals from the card's uncertainty section: delta (the default with such a card), "
      "monte-carlo or none",

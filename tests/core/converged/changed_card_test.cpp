@@ -57,6 +57,11 @@ TEST(ChangedCard, LineWithoutWeightMeetsTheReference) {
   ExpectMeetsReference(CardWith({{"gravity_cm_s2", 0.0}}), {.gravity = 0.0});
 }
 
+// The classical filament without inertia: the tension falls by the weight alone.
+TEST(ChangedCard, LineWithoutInertiaMeetsTheReference) {
+  ExpectMeetsReference(CardWith({{"momentum.inertia_factor", 0.0}}), {.inertia = 0.0});
+}
+
 // Another grade: a stiffer melt that sets at a higher temperature, where the freeze point is
 // then taken.
 TEST(ChangedCard, AnotherViscosityAndSolidificationMeetTheReference) {

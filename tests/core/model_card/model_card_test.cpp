@@ -177,7 +177,8 @@ TEST(ModelCard, AnUnknownKeyIsRefusedWithTheNearestKnownOne) {
        "velocity_area_exponent, cross_flow_factor, cross_flow_exponent"},
       {WithLine("gravity_cm_s2: 980", "colour: red"),
        "card.yaml:11: colour: unknown key; a card has name, version, density, specific_heat, "
-       "viscosity, die_swell, heat_transfer, air_drag, gravity_cm_s2, structure, uncertainty"},
+       "viscosity, die_swell, heat_transfer, air_drag, momentum, gravity_cm_s2, structure, "
+       "uncertainty"},
   };
   for (const TRefusal& refusal : refusals) {
     EXPECT_EQ(ProblemOf(refusal.Yaml), refusal.Message) << refusal.Yaml;
@@ -241,9 +242,11 @@ TEST(ModelCard, KeysLeftOutKeepTheirBuiltInValuesAndAreNamed) {
   // A whole section is named as one.
   EXPECT_EQ(warning.Message,
             "card.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, heat_transfer.factor, "
-            "gravity_cm_s2, the section structure not given: the built-in values are used");
+            "the section momentum, gravity_cm_s2, the section structure not given: the built-in "
+            "values are used");
   std::vector<std::string> left_out{"viscosity.valid_iv_min", "viscosity.valid_iv_max",
-                                    "heat_transfer.factor", "gravity_cm_s2"};
+                                    "heat_transfer.factor", "momentum.inertia_factor",
+                                    "gravity_cm_s2"};
   for (const TModelKey& key : kModelKeys) {
     if (key.Section() == "structure" && key.Path != "structure.birefringence_law") {
       left_out.emplace_back(key.Path);
@@ -376,7 +379,7 @@ constexpr const char* kStructureSection =
 std::string CompleteCard() {
   return WithLine("solid_factor: 100}",
                   "solid_factor: 100, valid_iv_min: 0.5, valid_iv_max: 1.3}") +
-         kStructureSection + "version: 3\n";
+         kStructureSection + "version: 3\nmomentum: {inertia_factor: 1}\n";
 }
 
 // structure.coupled is a key as any other: read, written, set, refused the same ways.

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
       return vellmor::cli::RunFitCommand(command_line, separator);
     case Command::kRun:
     case Command::kModel:
+    case Command::kBundle:
       break;
   }
   return vellmor::cli::RunCase(command_line, separator);

@@ -34,8 +34,9 @@ int RunReplyCommand(const TCommandLine& command_line, char decimal_separator) {
   context.Reader = &files;
   const TCommandReply reply = CommandInfo(command_line.Which).Handler(command_line.Values, context);
   for (const std::string& message : reply.Messages) Complain(message, 0);
-  std::cout << reply.Summary;
-  const std::string lost = FlushFailure(std::cout);
+  std::ostream& out = reply.SummaryToErrors ? std::cerr : std::cout;
+  out << reply.Summary;
+  const std::string lost = FlushFailure(out);
   if (!lost.empty()) return Complain("can not print the summary: " + lost, kExitSummaryLost);
   return ReplyExitStatus(reply.Status);
 }

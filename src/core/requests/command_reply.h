@@ -31,6 +31,8 @@ struct TCommandReply {
   std::vector<std::string> Messages;       // for standard error, one line each; refusals first
   std::optional<TRequestProblem> Problem;  // what refused the request, where it was refused
   nlohmann::ordered_json Document;         // null where there is none
+  // A document goes to standard output: the runner prints the summary on standard error.
+  bool SummaryToErrors = false;
 };
 
 // A reply that refuses the request with problem.

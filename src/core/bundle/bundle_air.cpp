@@ -82,6 +82,7 @@ TRowHeat RowHeat(const std::vector<TAirZoneNodes>& nodes, const TRowAir& met,
   for (std::size_t z = 0; z < nodes.size(); ++z) {
     std::vector<double>& q = heat.HeatPerLength.emplace_back();
     std::vector<double>& d = heat.Diameter.emplace_back();
+    heat.Temperature.emplace_back();
     for (std::size_t n = 0; n < nodes[z].X.size(); ++n, ++sample) {
       assert(sample < samples.size() && samples[sample].X == nodes[z].X[n]);
       const TConvergedSample& s = samples[sample];
@@ -94,6 +95,7 @@ TRowHeat RowHeat(const std::vector<TAirZoneNodes>& nodes, const TRowAir& met,
       const TLocalPoint point = equations.Point(s.V, s.F, s.T, 0.0, s.X);
       q.push_back(k.Pi * point.D * point.H * (s.T - point.TA));
       d.push_back(point.D);
+      heat.Temperature.back().push_back(s.T);
     }
   }
   return heat;
@@ -106,7 +108,14 @@ TRowAir AirAfterRow(const TRowAir& met, const TRowHeat& heat, const TBundleConst
   for (std::size_t z = 0; z < met.Temperature.size(); ++z) {
     for (std::size_t n = 0; n < met.Temperature[z].size(); ++n) {
       const double u = met.Velocity[z][n];
-      after.Temperature[z][n] += heat.HeatPerLength[z][n] / (capacity * u);
+      const double t = met.Temperature[z][n];
+      after.Temperature[z][n] = t + heat.HeatPerLength[z][n] / (capacity * u);
+      // Air too slow to carry the heat off would pass the filament's own temperature; it leaves
+      // at that temperature instead, and takes only the heat that brings it there.
+      const double filament = heat.Temperature[z][n];
+      if ((after.Temperature[z][n] - filament) * (t - filament) < 0.0) {
+        after.Temperature[z][n] = filament;
+      }
       after.Velocity[z][n] = u * std::exp(-0.5 * bundle.DragCoefficient * heat.Diameter[z][n] / w);
     }
   }

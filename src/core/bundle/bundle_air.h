@@ -6,6 +6,11 @@
 //   T_a,i+1(x) = T_a,i(x) + q_i(x) / (ρ_a c_p,a U_a,i(x) w),  q_i = π D_i h_i (T_i − T_a,i)
 //   U_a,i+1(x) = U_a,i(x) exp(−½ C_D D_i(x) / w)
 //
+// except that air too slow to take the heat (π D h > ρ_a c_p,a U_a w, deep in a dense bundle)
+// leaves at the filament's temperature rather than beyond it: no air passing a filament comes
+// out hotter than the filament. The heat it could not take is then missing from the energy
+// balance.
+//
 // q_i the heat row i's filament gives up per length (cal/(cm·s)). Row 1 meets the zones' own
 // air; in a zone without cross flow no air passes from row to row and every row meets it. The
 // air is tabulated at nodes evenly spaced over each zone of cross flow, its ends included (a
@@ -53,6 +58,7 @@ TLocalAir LocalAirOf(const TSpinCondition& condition, const std::vector<TAirZone
 struct TRowHeat {
   std::vector<std::vector<double>> HeatPerLength;  // q (cal/(cm·s))
   std::vector<std::vector<double>> Diameter;       // D (cm)
+  std::vector<std::vector<double>> Temperature;    // T of the filament (°C)
 };
 
 // The heat given up and the diameter at the nodes of a filament whose samples at the nodes

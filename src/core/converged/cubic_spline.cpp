@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <utility>
 
 namespace vellmor {
@@ -20,6 +21,13 @@ CubicSpline::CubicSpline(std::vector<double> x, std::vector<double> y)
     : x_(std::move(x)), y_(std::move(y)), second_(x_.size(), 0.0) {
   assert(x_.size() == y_.size() && !x_.empty());
   const std::size_t n = x_.size();
+  if (n < 2) return;
+  const double spacing = (x_.back() - x_.front()) / static_cast<double>(n - 1);
+  bool even = spacing > 0.0;
+  for (std::size_t i = 0; even && i < n; ++i) {
+    even = std::fabs(x_[i] - (x_.front() + spacing * static_cast<double>(i))) <= 1e-9 * spacing;
+  }
+  if (even) even_ = 1.0 / spacing;
   if (n < 3) return;
   std::vector<double> diagonal(n, 1.0);
   std::vector<double> rhs(n, 0.0);
@@ -46,8 +54,15 @@ CubicSpline::CubicSpline(std::vector<double> x, std::vector<double> y)
 double CubicSpline::operator()(double x) const {
   if (!(x > x_.front())) return y_.front();
   if (!(x < x_.back())) return y_.back();
-  const std::size_t i =
-      static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), x) - x_.begin()) - 1;
+  std::size_t i = 0;
+  if (even_ > 0.0) {
+    // The interval from the spacing, then past the rounding of the nodes' positions.
+    i = std::min(static_cast<std::size_t>((x - x_.front()) * even_), x_.size() - 2);
+    while (i > 0 && x < x_[i]) --i;
+    while (i + 2 < x_.size() && !(x < x_[i + 1])) ++i;
+  } else {
+    i = static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), x) - x_.begin()) - 1;
+  }
   const double h = x_[i + 1] - x_[i];
   const double a = (x_[i + 1] - x) / h;
   const double b = 1.0 - a;

@@ -24,6 +24,8 @@ class CubicSpline {
   std::vector<double> x_;
   std::vector<double> y_;
   std::vector<double> second_;  // y'' at the nodes
+  // 1 / spacing of nodes evenly spaced, which finds a position's interval at once; else 0.
+  double even_ = 0.0;
 };
 
 }  // namespace vellmor

@@ -160,7 +160,7 @@ TEST(Bundle, StillAirCarriesNothingFromRowToRow) {
 // The air after a row by hand: q / (ρ c_p U w) warmer, exp(−½ C_D D / w) slower.
 TEST(BundleAir, AfterARowByHand) {
   TRowAir met{{{50.0, 40.0}}, {{50.0, 25.0}}};
-  const TRowHeat heat{{{0.01, 0.002}}, {{0.003, 0.0012}}};
+  const TRowHeat heat{{{0.01, 0.002}}, {{0.003, 0.0012}}, {{200.0, 180.0}}};
   TBundleConstants b;  // ρ 1.16e-3 g/cm³, c_p 0.240 cal/(g·°C), w 0.6 cm, C_D 10
   const TRowAir after = AirAfterRow(met, heat, b);
   // 0.01 / (1.16e-3 × 0.240 × 50 × 0.6) = 1.19731 °C; 0.002 / (… × 25 …) = 0.47893 °C.
@@ -169,6 +169,17 @@ TEST(BundleAir, AfterARowByHand) {
   // exp(−5 × 0.003 / 0.6) = exp(−0.025) = 0.9753099; exp(−0.01) = 0.9900498.
   EXPECT_NEAR(after.Velocity[0][0], 48.765495, 1e-6);
   EXPECT_NEAR(after.Velocity[0][1], 24.751246, 1e-6);
+}
+
+// Air too slow for the heat would pass the filament's temperature: it leaves at it.
+TEST(BundleAir, SlowAirLeavesAtTheFilamentsTemperature) {
+  const TRowAir met{{{250.0, 150.0}}, {{0.05, 0.05}}};
+  // 0.001 / (1.16e-3 × 0.240 × 0.05 × 0.6) = 119.7 °C would carry 250 °C air past 260 °C and
+  // 150 °C air past 140 °C (a filament colder than its air warms the other way).
+  const TRowHeat heat{{{0.001, -0.001}}, {{0.001, 0.001}}, {{260.0, 140.0}}};
+  const TRowAir after = AirAfterRow(met, heat, TBundleConstants{});
+  EXPECT_EQ(after.Temperature[0][0], 260.0);
+  EXPECT_EQ(after.Temperature[0][1], 140.0);
 }
 
 // The nodes of the default line: zone 2 alone has cross flow, 10 to 35 cm, 0.1 cm apart.

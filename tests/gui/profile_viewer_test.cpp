@@ -2,6 +2,7 @@
 // freeze point, refusing what is not a result file, and vellmor --plot.
 
 #include <sys/stat.h>
+#include <QAreaSeries>
 #include <QChart>
 #include <QCheckBox>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QLogValueAxis>
 #include <QProcess>
@@ -641,6 +643,25 @@ void ProfileViewerTest::ExportsAreDrawnAsWrittenWithTheirStructure() {
   QCOMPARE(table.CellText(1, 0), QStringLiteral("330.0"));
   QCOMPARE(table.CellText(4, 0), QStringLiteral("–"));  // fineness
   QCOMPARE(viewer->AddResultFiles({"bad.csv"}), QStringLiteral("bad.csv, line 2: not a number: x"));
+
+  // A solve's profile with intervals: the band of each column beneath its curve, a sample
+  // without one (empty cells) left out of it.
+  WriteAll(QStringLiteral("banded.csv"),
+           "x_cm,v_m_min,f_dyn,t_C,d_um,ta_C,h_cal_cm2_s_C,t_C_lo,t_C_hi\n"
+           "0,6,5,90,400,20,0.001,88,92\n10,60,6,80,130,20,0.001,,\n"
+           "20,600,8,60,40,20,0.001,57,63\n");
+  QCOMPARE(viewer->AddResultFiles({"banded.csv"}), QString());
+  const QAreaSeries* band = nullptr;
+  for (QAbstractSeries* series : plots.Chart(TPlot::kTemperature).series()) {
+    if (series->name() == QStringLiteral("banded.csv: 95 % band")) {
+      band = qobject_cast<QAreaSeries*>(series);
+    }
+  }
+  QVERIFY(band != nullptr);
+  QCOMPARE(band->upperSeries()->points(), (QList<QPointF>{{0.0, 92.0}, {20.0, 63.0}}));
+  QCOMPARE(band->lowerSeries()->points(), (QList<QPointF>{{0.0, 88.0}, {20.0, 57.0}}));
+  QVERIFY(band->brush().color().alpha() < 255);
+  QVERIFY(SeriesNamed(plots.Chart(TPlot::kVelocity), "banded.csv: 95 % band") == nullptr);
 }
 
 // On a server without a window system, even one named that is not there (xcb), --help and

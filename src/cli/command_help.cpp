@@ -129,6 +129,19 @@ constexpr const char* kStabilityFooter =
     "relative ripple of the roll or of the pump. See docs/stability.md.\n"
     "Exit status: 0 analysed; 1 an input or the card refused; 2 the calculation failed; 64 the\n"
     "command line is wrong; 73 the JSON could not be written.";
+constexpr const char* kBundleFooter =
+    "Solves a bundle of bundle.rows rows of filaments across the quench air (the card's section\n"
+    "bundle, --bundle-rows N for short), row by row with the converged model: row 1 meets the\n"
+    "zones' air and is the single filament of solve; each row after it meets, in the zones of\n"
+    "cross flow, the air the rows before it warmed (by their heat over rho c_p U w, the card's\n"
+    "section air and bundle.column_pitch_cm w) and slowed (by exp(-C_D D / (2 w)) per row).\n"
+    "Prints each row's spinneret tension, freeze point, final temperature and take-up tension\n"
+    "(with --structure its birefringence, crystallinity and onset), the air it met, the spread\n"
+    "of the rows and the energy balance of the air against the filaments. --csv writes every\n"
+    "row's profile, a column row first; --json the document of docs/bundle.md.\n"
+    "Exit status: 0 solved; 1 an input or the card was refused; 2 a row could not be solved;\n"
+    "64 the command line is wrong; 73 an export could not be written; 74 the summary could not\n"
+    "be printed.";
 
 constexpr const char* kMergeFooter =
     "Each shard summary has the record of its sweep beside it (SHARD.csv.sweep, written by\n"
@@ -173,6 +186,8 @@ std::string Footer(Command command) {
       return kMergeFooter;
     case Command::kStability:
       return kStabilityFooter;
+    case Command::kBundle:
+      return kBundleFooter;
     case Command::kModel:
       break;
   }

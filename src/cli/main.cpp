@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     case Command::kRun:
     case Command::kModel:
     case Command::kStability:
+    case Command::kBundle:
       break;
   }
   return vellmor::cli::RunCase(command_line, separator);

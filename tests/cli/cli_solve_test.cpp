@@ -91,7 +91,8 @@ TEST_F(CliTest, ACardLeavingOutAConstantSolvesWithTheBuiltInValue) {
   EXPECT_EQ(old.Err,
             "vellmor-cli: old.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, "
             "heat_transfer.factor, the section air_drag, the section momentum, the section "
-            "structure not given: the built-in values are used\n"
+            "structure, the section air, the section bundle not given: the built-in values are "
+            "used\n"
             "vellmor-cli: old.yaml: structure.birefringence_law not given: linear, the law of "
             "cards before version 3, is used\n");
   const TCliRun built_in = Run({"solve", "--json", "built-in.json"});

@@ -165,8 +165,8 @@ class ReferenceSpinline {
     const double heat =
         k_.heat_factor * std::pow(v / area, 0.259) * std::pow(1.0 + cross * cross, 0.167);
     const double dv = rho * v * f / (eta * w_);
-    const double df =
-        2.84e-4 * std::pow(w_ / rho, 0.195) * std::pow(v, 1.195) + (k_.inertia * dv - k_.gravity / v) * w_;
+    const double df = 2.84e-4 * std::pow(w_ / rho, 0.195) * std::pow(v, 1.195) +
+                      (k_.inertia * dv - k_.gravity / v) * w_;
     const double dt = kPi * d * heat * (ta - t) / (w_ * cp);
     return {dv, df, dt};
   }

@@ -62,7 +62,7 @@ class PeakFinder {
 AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
                            const TIntegrationTolerance& tolerance,
                            const TSpinlineConstants<double>& k,
-                           std::optional<TStructureConstants> structure)
+                           std::optional<TStructureConstants> structure, const TLocalAir* air)
     : k_(k),
       structure_(structure),
       // An upper edge at or below the solidification temperature leaves no window: the melt
@@ -87,7 +87,9 @@ AdaptivePass::AdaptivePass(const TSpinCondition& condition, const TSpinneretExit
   ends_.erase(std::unique(ends_.begin(), ends_.end()), ends_.end());
   double start = 0.0;
   for (const double end : ends_) {
-    airs_.push_back(ZoneAirAt(condition, start + 0.5 * (end - start)));
+    const double inside = start + 0.5 * (end - start);
+    airs_.push_back(ZoneAirAt(condition, inside));
+    local_airs_.push_back(air != nullptr ? air->Of(ZoneAt(condition, inside)) : nullptr);
     start = end;
   }
 
@@ -133,7 +135,7 @@ class AdaptivePass::PassModel final : public AdaptiveModel {
                               pass_.window_ && !glassy_ && !above_window_,
                               end_.FrozenBirefringence};
     system_.emplace(pass_.filament_, pass_.iv_, pass_.mass_flow_, pass_.airs_[stretch], glassy_,
-                    &evaluations_, pass_.k_, mode);
+                    &evaluations_, pass_.k_, mode, pass_.local_airs_[stretch]);
     if (trace_ != nullptr) {
       trace_->Pieces.push_back(
           {stretch, glassy_, mode.InWindow, mode.FrozenBirefringence.has_value(), x, {}, {}});

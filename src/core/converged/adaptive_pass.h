@@ -7,6 +7,7 @@
 
 #include "vellmor/converged/adaptive_driver.h"
 #include "vellmor/converged/event_list.h"
+#include "vellmor/converged/local_air.h"
 #include "vellmor/converged/local_spinline_system.h"
 #include "vellmor/converged/state_layout.h"
 #include "vellmor/inputs/spin_condition.h"
@@ -70,7 +71,8 @@ struct TPassTrace {
 // window's upper edge, a restart in the same way, and the onset of crystallization, only noted
 // (ψ is then a controlled component of the state); and the runaway, where the filament reaches
 // 1.2 × the take-up velocity and the pass stops. A melt that leaves the spinneret faster than
-// that has run away at x = 0, whatever the tension.
+// that has run away at x = 0, whatever the tension. With a local air (which must outlive the
+// pass), each zone that has a table of it reads its air from there.
 //
 // Throws CalculationError on a floating-point fault in an accepted step (kInvalidOperation,
 // kDivisionByZero, kOverflow) and when the step size underflows (kStepSizeUnderflow).
@@ -79,7 +81,8 @@ class AdaptivePass {
   AdaptivePass(const TSpinCondition& condition, const TSpinneretExit& exit,
                const TIntegrationTolerance& tolerance,
                const TSpinlineConstants<double>& k = kBuiltInConstants,
-               std::optional<TStructureConstants> structure = std::nullopt);
+               std::optional<TStructureConstants> structure = std::nullopt,
+               const TLocalAir* air = nullptr);
 
   // The pass at spinneret_tension (dyn); each evaluation of the equations adds one to
   // evaluations. If observer is given, it is told the state at each of sample_x (cm, in
@@ -113,6 +116,7 @@ class AdaptivePass {
   // The stretches of the line, each with one zone's air: their ends (cm) and airs.
   std::vector<double> ends_;
   std::vector<TZoneAir> airs_;
+  std::vector<const TAirAlongZone*> local_airs_;  // null where the zone's own air blows
   // The events and where each is in the list (kNoEvent when not watched).
   std::vector<TEvent> events_;
   std::size_t solidification_ = TDriverEnd::kNoEvent;

@@ -22,8 +22,9 @@ std::vector<TConvergedParameter> ConvergedParameters(bool with_structure) {
     if (field.Numeric() && !field.MarchOnly) parameters.push_back({&field, nullptr});
   }
   for (const TModelKey& key : kModelKeys) {
-    // The valid IV's range changes no law.
-    if (key.IsNumber() && !key.IsValidity() && (with_structure || !key.IsStructure())) {
+    // The valid IV's range and the bundle change no law of one filament.
+    if (key.IsNumber() && !key.IsValidity() && !key.IsBundle() &&
+        (with_structure || !key.IsStructure())) {
       parameters.push_back({nullptr, &key});
     }
   }

@@ -46,28 +46,31 @@ class SampleRecorder : public StateObserver {
  public:
   SampleRecorder(const TSpinCondition& condition, const TFilamentBlock& filament, double mass_flow,
                  const TSpinlineConstants<double>& k, const TStructureConstants* structure,
-                 std::vector<TConvergedSample>& samples)
+                 const TLocalAir* air, std::vector<TConvergedSample>& samples)
       : condition_(condition),
         filament_(filament),
         mass_flow_(mass_flow),
         k_(k),
         structure_(structure),
+        air_(air),
         samples_(samples) {}
 
   void OnState(double x, const TState& y) override {
-    samples_.push_back(SampleOf(condition_, filament_, mass_flow_, k_, structure_, x, y));
+    samples_.push_back(SampleOf(condition_, filament_, mass_flow_, k_, structure_, air_, x, y));
   }
 
-  // The sample of state y at x, with the air of the zone that holds x; with the structure,
-  // its birefringence that of the stress there (the caller freezes it past the freeze point).
+  // The sample of state y at x, with the air of the zone that holds x (a local air's where it
+  // has that zone); with the structure, its birefringence that of the stress there (the caller
+  // freezes it past the freeze point).
   static TConvergedSample SampleOf(const TSpinCondition& condition, const TFilamentBlock& filament,
                                    double mass_flow, const TSpinlineConstants<double>& k,
-                                   const TStructureConstants* structure, double x,
-                                   const TState& y) {
+                                   const TStructureConstants* structure, const TLocalAir* air,
+                                   double x, const TState& y) {
     const double t = y[filament.Temperature()];
     const LocalSpinlineSystem system(filament, condition.IV, mass_flow, ZoneAirAt(condition, x),
                                      t < k.SolidificationC, nullptr, k,
-                                     TStructureMode{structure, false, std::nullopt});
+                                     TStructureMode{structure, false, std::nullopt},
+                                     air != nullptr ? air->Of(ZoneAt(condition, x)) : nullptr);
     const TLocalPoint point = system.PointAt(y, x);
     TConvergedSample sample{
         x, y[filament.Velocity()], y[filament.Tension()], t, point.D, point.TA, point.H};
@@ -86,6 +89,7 @@ class SampleRecorder : public StateObserver {
   double mass_flow_;
   const TSpinlineConstants<double>& k_;
   const TStructureConstants* structure_;
+  const TLocalAir* air_;
   std::vector<TConvergedSample>& samples_;
 };
 
@@ -322,12 +326,12 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
       structure_constants.Coupled ? in_passes : std::nullopt;
   const TSpinneretExit exit = SpinneretExit(condition, options.Model.Exit);
   ThrowOnFloatingPointFault();
-  const AdaptivePass pass(condition, exit, options.Tolerance, k, in_passes);
+  const AdaptivePass pass(condition, exit, options.Tolerance, k, in_passes, options.Air);
   const AdaptivePass bracketing_pass(
       condition, exit,
       {std::max(options.Tolerance.Relative, kBracketingTolerance.Relative),
        std::max(options.Tolerance.Absolute, kBracketingTolerance.Absolute)},
-      k, in_bracketing);
+      k, in_bracketing, options.Air);
 
   TConvergedSolution solution;
   Shooting shooting(bracketing_pass, pass, exit.TakeUpVelocity, options, solution.Evaluations);
@@ -349,7 +353,7 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   const double polished = shooting.PolishedRoot(options.Start ? options.Start->Slope : 0.0);
   solution.SpinneretTension = met;
   TAdaptivePassEnd end = shooting.RootEnd();
-  SampleRecorder recorder(condition, pass.Filament(), exit.MassFlow, k, structure,
+  SampleRecorder recorder(condition, pass.Filament(), exit.MassFlow, k, structure, options.Air,
                           solution.Profile);
   StateObserver* observer = options.SampleX.empty() ? nullptr : &recorder;
   if ((options.Polish && polished != met) || observer != nullptr) {
@@ -376,11 +380,12 @@ TConvergedSolution SolveConverged(const TSpinCondition& condition,
   solution.Length = pass.Length();
   solution.FreezePoint = end.FreezePoint;
   if (end.FreezePoint) {
-    solution.FreezeState = SampleRecorder::SampleOf(condition, filament, exit.MassFlow, k,
-                                                    structure, *end.FreezePoint, end.FreezeState);
+    solution.FreezeState =
+        SampleRecorder::SampleOf(condition, filament, exit.MassFlow, k, structure, options.Air,
+                                 *end.FreezePoint, end.FreezeState);
   }
-  const TConvergedSample at_end =
-      SampleRecorder::SampleOf(condition, filament, exit.MassFlow, k, structure, end.X, end.State);
+  const TConvergedSample at_end = SampleRecorder::SampleOf(
+      condition, filament, exit.MassFlow, k, structure, options.Air, end.X, end.State);
   solution.FinalDiameter = at_end.D;
   if (structure != nullptr) {
     TStructureSummary summary;

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "vellmor/converged/converged_types.h"
+#include "vellmor/converged/local_air.h"
 #include "vellmor/inputs/spin_condition.h"
 #include "vellmor/model_card/model_card.h"
 #include "vellmor/solver/calculate_spinline.h"
@@ -62,6 +63,9 @@ struct TConvergedOptions {
   // lies anywhere within the velocity tolerance over the slope (a few 1e-12 relative), as the
   // shooting's steps came from its start; polished, to the passes' own rounding (1e-15).
   bool Polish = true;
+  // The air the filament meets where it is not the zones' own (a row of a bundle downstream
+  // in the quench); null: the zones' air alone. It must outlive the solution's computation.
+  const TLocalAir* Air = nullptr;
 };
 
 // The converged solution at one position.

@@ -5,7 +5,8 @@
 //   ρ = 1.36 - 0.0005 T,  Cp = 0.3 + 0.0006 T,  λ = 0.273 IV^5.056 exp(6802 / (T + 273))
 //       (λ × 100 below 70 °C)
 //   D = √(4 W / (π V ρ)),  A = π/4 D²
-//   TA = A1 / (x + A2) + A3 of the zone that holds x (A3 when A1 = 0)
+//   TA = A1 / (x + A2) + A3 of the zone that holds x (A3 when A1 = 0), raised by the rise
+//        of a local air (local_air.h), whose velocity then replaces the zone's Va
 //   H = 1.37e-4 (V/A)^0.259 (1 + (8 Va / V)²)^0.167
 //
 //   dV/dx = ρ V F / (λ W)
@@ -51,7 +52,7 @@ TFilamentBlock DeclareFilament(TStateLayout& layout, bool with_structure) {
 LocalSpinlineSystem::LocalSpinlineSystem(const TFilamentBlock& filament, double iv,
                                          double mass_flow, const TZoneAir& zone, bool glassy,
                                          long* evaluations, const TSpinlineConstants<double>& k,
-                                         const TStructureMode& structure)
+                                         const TStructureMode& structure, const TAirAlongZone* air)
     : filament_(filament),
       equations_{&k,
                  laws::ViscosityFactor(k, std::pow(iv, k.IvExponent)),
@@ -60,7 +61,8 @@ LocalSpinlineSystem::LocalSpinlineSystem(const TFilamentBlock& filament, double 
                  {zone.A1, zone.A2, zone.A3, zone.AirVelocity},
                  structure.Constants,
                  structure.InWindow,
-                 structure.FrozenBirefringence},
+                 structure.FrozenBirefringence,
+                 air},
       evaluations_(evaluations) {
   assert(structure.Constants == nullptr || filament.WithPsi);
 }

@@ -64,12 +64,13 @@ class LocalSpinlineSystem {
  public:
   // filament: where the state holds the filament (its ψ declared when the structure is
   // given); iv: intrinsic viscosity; mass_flow in g/s; glassy: the viscosity below the glass
-  // point. Every evaluation adds one to *evaluations when it is not null. k and the
-  // structure's constants must outlive the system.
+  // point. Every evaluation adds one to *evaluations when it is not null. air: the zone's air
+  // as filaments upstream left it (null: the zone's own). k, the structure's constants and
+  // the air must outlive the system.
   LocalSpinlineSystem(const TFilamentBlock& filament, double iv, double mass_flow,
                       const TZoneAir& zone, bool glassy, long* evaluations = nullptr,
                       const TSpinlineConstants<double>& k = kBuiltInConstants,
-                      const TStructureMode& structure = {});
+                      const TStructureMode& structure = {}, const TAirAlongZone* air = nullptr);
 
   // The coefficients at state y and position x (cm).
   TLocalPoint PointAt(const TState& y, double x) const;

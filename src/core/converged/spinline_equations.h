@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "vellmor/converged/dual.h"
+#include "vellmor/converged/local_air.h"
 #include "vellmor/converged/structure_terms.h"
 #include "vellmor/physics/spinline_laws.h"
 
@@ -66,6 +67,8 @@ struct TSpinlineEquations {
   // The birefringence frozen in where the filament first solidified; until then it follows
   // the stress.
   std::optional<Real> FrozenBirefringence;
+  // The zone's air as filaments upstream in the quench left it; null: the zone's own.
+  const TAirAlongZone* Air = nullptr;
 
   // The coefficients at (v, f, t, ψ) and position x (cm).
   TLocalPointOf<Real> Point(const Real& v, const Real& f, const Real& t, const Real& psi,
@@ -93,11 +96,16 @@ struct TSpinlineEquations {
     // A1 = 0 is air of the constant A3, also at x = -A2, where the hyperbola's 0 / 0 has no value.
     point.TA = ValueOf(Zone.A1) == 0.0 ? Zone.A3
                                        : laws::AirTemperature(Zone.A1, Zone.A2, Zone.A3, Real(x));
+    Real air_velocity = Zone.AirVelocity;
+    if (Air != nullptr) {
+      point.TA += Real(Air->Rise(x));
+      air_velocity = Real(Air->Velocity(x));
+    }
     // Still air leaves the cross-flow factor at exactly 1.
     const Real cross_flow_factor =
-        ValueOf(Zone.AirVelocity) == 0.0
+        ValueOf(air_velocity) == 0.0
             ? Real(1.0)
-            : pow(laws::CrossFlowBase(k, Zone.AirVelocity, v), k.CrossFlowExponent);
+            : pow(laws::CrossFlowBase(k, air_velocity, v), k.CrossFlowExponent);
     point.H = laws::HeatTransfer(k, pow(laws::FilamentFlowBase(v, area), k.VelocityAreaExponent),
                                  cross_flow_factor);
     if (Structure != nullptr) {

@@ -52,6 +52,11 @@ std::variant<TFitRun, TFitRefusal> RunFit(const TFitInputs& inputs) {
       return TFitRefusal{shown + std::string(std::get<TFitParameter>(parameter).Key->Path) +
                          " bounds the valid IV and enters no law: nothing to fit"};
     }
+    if (std::get<TFitParameter>(parameter).Key->IsBundle()) {
+      return TFitRefusal{shown + std::string(std::get<TFitParameter>(parameter).Key->Path) +
+                         " is a constant of the bundle, which the fit of one filament does not "
+                         "read: nothing to fit"};
+    }
     parameters.push_back(std::get<TFitParameter>(parameter));
   }
   TFitOptions options = inputs.Options;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "vellmor/model_card/model_card.h"
@@ -60,6 +61,11 @@ std::optional<TMeaninglessValue> MeaninglessValue(const ModelCard& card) {
                                                Rounded(at_hottest) + std::string(law.Unit) +
                                                " at 400 °C: it must stay above 0 from 0 to 400 °C"};
     }
+  }
+  // The bundle has whole rows.
+  const TModelKey& rows = *FindModelKey("bundle.rows");
+  if (const double value = card.Value(rows); value != std::floor(value)) {
+    return TMeaninglessValue{&rows, "must be a whole number, not " + CardNumberText(value)};
   }
   // The range of valid IV runs upwards.
   const TModelKey& low = *FindModelKey("viscosity.valid_iv_min");

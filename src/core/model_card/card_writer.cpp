@@ -41,6 +41,14 @@ std::string_view LawOf(std::string_view section) {
            "#     exp(orientation_factor f^2) between solidification_C and upper_C;\n"
            "# psi = integral of K / V dx, crystallinity = ultimate (1 - exp(-psi^avrami))";
   }
+  if (section == "air") {
+    return "the quench air that carries a bundle's heat from row to row (vellmor-cli bundle)";
+  }
+  if (section == "bundle") {
+    return "a bundle of rows across the cross flow (vellmor-cli bundle): behind row i,\n"
+           "# Ta,i+1 = Ta,i + q_i / (air.density air.specific_heat Ua,i column_pitch),\n"
+           "# Ua,i+1 = Ua,i exp(-drag_coefficient D_i / (2 column_pitch)), q_i = pi D h (T - Ta)";
+  }
   return "weight per length = W g / V";
 }
 

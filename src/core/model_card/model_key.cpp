@@ -18,9 +18,10 @@ std::string Bound(double bound, std::string_view unit) { return Text(bound) + st
 TKeyValue KeyValue(const TModelConstants& constants, const TModelKey& key) {
   switch (key.Kind) {
     case KeyKind::kNumber:
-      if (key.Structure != nullptr || key.Validity != nullptr) {
-        const double value = key.Structure != nullptr ? constants.Structure.*key.Structure
-                                                      : constants.ValidIv.*key.Validity;
+      if (key.Structure != nullptr || key.Validity != nullptr || key.Bundle != nullptr) {
+        const double value = key.Structure != nullptr  ? constants.Structure.*key.Structure
+                             : key.Validity != nullptr ? constants.ValidIv.*key.Validity
+                                                       : constants.Bundle.*key.Bundle;
         return TCardNumber{value, value};
       }
       return TCardNumber{constants.Laws.*key.Value, constants.Exit.*key.Extended};
@@ -41,6 +42,8 @@ void SetKeyValue(TModelConstants& constants, const TModelKey& key, const TKeyVal
         constants.Structure.*key.Structure = number.Value;
       } else if (key.Validity != nullptr) {
         constants.ValidIv.*key.Validity = number.Value;
+      } else if (key.Bundle != nullptr) {
+        constants.Bundle.*key.Bundle = number.Value;
       } else {
         constants.Laws.*key.Value = number.Value;
         constants.Exit.*key.Extended = number.Extended;

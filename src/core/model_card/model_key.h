@@ -15,6 +15,7 @@
 #include <string_view>
 #include <variant>
 
+#include "vellmor/bundle/bundle_constants.h"
 #include "vellmor/inputs/input_checks.h"
 #include "vellmor/model_card/card_number.h"
 #include "vellmor/physics/spinline_constants.h"
@@ -32,6 +33,8 @@ struct TModelConstants {
   TStructureConstants Structure = kBuiltInStructure;
   // The IV for which the card's laws hold: the converged model refuses a line outside it.
   TIvRange ValidIv = {};
+  // A bundle of filaments in the quench air, which one filament's laws do not read.
+  TBundleConstants Bundle = kBuiltInBundle;
 
   friend bool operator==(const TModelConstants&, const TModelConstants&) = default;
 };
@@ -91,7 +94,8 @@ struct TChoicePlace {
 
 // One key of the card. Exactly the places of its kind are set: Value and Extended for a
 // number of the spinline's laws, Structure for a number of the fibre's structure, Validity for
-// an end of the range where the laws hold, Switch for true or false, Choice for a choice (an
+// an end of the range where the laws hold, Bundle for a number of the bundle, Switch for true
+// or false, Choice for a choice (an
 // enumeration kept as the index of its name).
 struct TModelKey {
   std::string_view Path;     // "heat_transfer.factor": section, a point, key; or a key alone
@@ -105,6 +109,7 @@ struct TModelKey {
   long double TSpinlineConstants<long double>::*Extended = nullptr;
   double TStructureConstants::*Structure = nullptr;
   double TIvRange::*Validity = nullptr;
+  double TBundleConstants::*Bundle = nullptr;
   bool TStructureConstants::*Switch = nullptr;
   const TChoicePlace* Choice = nullptr;
 
@@ -116,13 +121,16 @@ struct TModelKey {
   // An end of the range where the laws hold, which no law reads: it changes no solution, and
   // has neither an elasticity nor a fit.
   bool IsValidity() const { return Validity != nullptr; }
+  // A key of the bundle and its air, which no law of one filament reads: it changes no single
+  // solution, and has neither an elasticity nor a fit of one filament.
+  bool IsBundle() const { return Bundle != nullptr; }
 
   std::string_view Section() const;  // "heat_transfer"; empty for a key of the top level
   std::string_view Key() const;      // "factor"
 };
 
-// Every key, in the card's order: the spinline's, then the structure's.
-extern const std::array<TModelKey, 39> kModelKeys;
+// Every key, in the card's order: the spinline's, the structure's, then the bundle's.
+extern const std::array<TModelKey, 45> kModelKeys;
 
 // The key of that path, or nullptr.
 const TModelKey* FindModelKey(std::string_view path);

@@ -54,6 +54,16 @@ constexpr TModelKey ValidityNumber(std::string_view path, std::string_view meani
   return key;
 }
 
+// A number of the bundle and its air.
+constexpr TModelKey BundleNumber(std::string_view path, std::string_view meaning,
+                                 std::string_view source, double TBundleConstants::*bundle,
+                                 TNumberRange range) {
+  TModelKey key = Described(path, meaning, source);
+  key.Range = range;
+  key.Bundle = bundle;
+  return key;
+}
+
 // A choice of the fibre's structure, an enumeration of the names' indices.
 template <class Enum, Enum S::*member>
 constexpr TChoicePlace kStructureChoice{
@@ -100,7 +110,7 @@ std::string_view TModelKey::Key() const {
   return point == std::string_view::npos ? Path : Path.substr(point + 1);
 }
 
-const std::array<TModelKey, 39> kModelKeys{{
+const std::array<TModelKey, 45> kModelKeys{{
     LineNumber("density.intercept_g_cm3", "density at 0 °C (g/cm³)",
                "amorphous PET, extrapolated; 1.215 g/cm³ in a melt of 290 °C", &D::DensityIntercept,
                &L::DensityIntercept, Above(0)),
@@ -224,6 +234,26 @@ const std::array<TModelKey, 39> kModelKeys{{
     StructureSwitch(
         "structure.coupled", "true: the crystals stiffen the melt and their heat keeps it warm",
         "false: the structure only follows the line the rest of the model gives", &S::Coupled),
+    BundleNumber("air.density_g_cm3", "density of the quench air (g/cm³)",
+                 "dry air at 1 atm and 30 °C", &TBundleConstants::AirDensity, Above(0)),
+    BundleNumber("air.specific_heat_cal_g_C", "specific heat of the quench air (cal/(g·°C))",
+                 "dry air, 1.005 J/(g·K)", &TBundleConstants::AirSpecificHeat, Above(0)),
+    // A whole number, which the card's laws check.
+    BundleNumber("bundle.rows",
+                 "rows of holes across the quench air's flow, row 1 at its inlet; 1: one filament",
+                 "one filament, as the classical model", &TBundleConstants::Rows, FromTo(1, 1000)),
+    BundleNumber("bundle.row_pitch_cm", "distance between rows along the air's flow (cm)",
+                 "a spinneret with holes 6 mm apart; the air carries no delay, so no law reads it",
+                 &TBundleConstants::RowPitchCm, Above(0)),
+    BundleNumber("bundle.column_pitch_cm",
+                 "distance w between neighbouring holes of one row, across the flow (cm)",
+                 "the same spinneret; each filament warms the air of a strip this wide",
+                 &TBundleConstants::ColumnPitchCm, Above(0)),
+    BundleNumber(
+        "bundle.drag_coefficient",
+        "C_D of a filament in the cross flow: the air slows by exp(−C_D D / (2 w)) per row",
+        "a thin cylinder at a Reynolds number of about 1", &TBundleConstants::DragCoefficient,
+        AtLeast(0)),
 }};
 
 const TModelKey* FindModelKey(std::string_view path) {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/bundle_request.h"
 #include "vellmor/requests/solve_request.h"
 #include "vellmor/requests/stability_request.h"
 
@@ -59,10 +60,18 @@ constexpr std::array<TCommandParameter, 16> kSweepParameters{{{"vary"},
                                                               {"uncertainty"},
                                                               {"samples"},
                                                               {"seed"}}};
+constexpr std::array<TCommandParameter, 8> kBundleParameters{{{"model"},
+                                                              {"model_set"},
+                                                              {"bundle_rows"},
+                                                              {"json"},
+                                                              {"csv"},
+                                                              {"points"},
+                                                              {"at"},
+                                                              {"structure"}}};
 constexpr std::array<TCommandParameter, 3> kMergeParameters{
     {{"shards", true}, {"output"}, {"allow_missing"}}};
 
-const std::array<TCommand, 7> kCommands{{
+const std::array<TCommand, 8> kCommands{{
     {"", "Simulate the spinline and write the result file", CommandInputs::kAll, kRunParameters},
     {"sweep", "Run many cases on every core, one summary line each", CommandInputs::kNumeric,
      kSweepParameters, "the sweep names each case's result file itself (see {result_dir})"},
@@ -83,11 +92,16 @@ const std::array<TCommand, 7> kCommands{{
      "the response to disturbances",
      CommandInputs::kNumeric, kStabilityParameters, "stability writes no result file (see {json})",
      StabilityCommand},
+    {"bundle",
+     "Solve a bundle of filaments row by row across the quench air, each row in the air the rows "
+     "before it warmed and slowed",
+     CommandInputs::kNumeric, kBundleParameters, "bundle writes no result file (see {json})",
+     BundleCommand},
 }};
 
-constexpr std::array<Command, 7> kOrder{Command::kRun,       Command::kSweep, Command::kSolve,
-                                        Command::kStability, Command::kModel, Command::kFit,
-                                        Command::kMerge};
+constexpr std::array<Command, 8> kOrder{Command::kRun,       Command::kSweep,  Command::kSolve,
+                                        Command::kStability, Command::kBundle, Command::kModel,
+                                        Command::kFit,       Command::kMerge};
 
 }  // namespace
 

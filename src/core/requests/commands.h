@@ -43,7 +43,7 @@ struct TCommand {
 };
 
 // In the order of the runner's help.
-enum class Command { kRun, kSweep, kSolve, kModel, kFit, kMerge, kStability };
+enum class Command { kRun, kSweep, kSolve, kModel, kFit, kMerge, kStability, kBundle };
 
 // The command's row.
 const TCommand& CommandInfo(Command command);

@@ -9,7 +9,7 @@ namespace {
 using K = ParameterKind;
 
 // One row per parameter; a command takes those its table lists (commands.cpp).
-constexpr std::array<TParameter, 36> kParameters{{
+constexpr std::array<TParameter, 37> kParameters{{
     // The converged model and its card.
     {"model", K::kInputFile, "FILE",
      "The model card (YAML) of the converged model; the command model prints the built-in one "
@@ -27,6 +27,9 @@ constexpr std::array<TParameter, 36> kParameters{{
      "Follow the fibre's structure: birefringence, orientation, crystallinity and the onset of "
      "crystallization",
      ""},
+    {"bundle_rows", K::kCount, "N",
+     "Rows of the bundle across the quench air: the card's bundle.rows, after its other settings",
+     "", 1, 1000},
     {"sensitivities", K::kFlag, "",
      "Add the elasticities of the results to every input and card constant", ""},
     {"points", K::kCount, "N",

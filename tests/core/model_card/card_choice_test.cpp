@@ -124,7 +124,8 @@ TEST(BirefringenceLawKey, ACardBeforeVersionThreeKeepsTheLinearLaw) {
   EXPECT_EQ(today.Card.Constants().Structure.Law, BirefringenceLaw::kSaturating);
   ASSERT_EQ(today.Warnings.size(), 1u);
   EXPECT_TRUE(today.Warnings[0].Message.ends_with(
-      "the section structure not given: the built-in values are used"))
+      "the section structure, the section air, the section bundle not given: the built-in "
+      "values are used"))
       << today.Warnings[0].Message;
   // The built-in card, written, is of today's version: read back, it keeps its law.
   EXPECT_EQ(ReadCard(ModelCardYaml(ModelCard())).Card, ModelCard());

@@ -177,7 +177,8 @@ TEST(ModelCard, AnUnknownKeyIsRefusedWithTheNearestKnownOne) {
        "velocity_area_exponent, cross_flow_factor, cross_flow_exponent"},
       {WithLine("gravity_cm_s2: 980", "colour: red"),
        "card.yaml:11: colour: unknown key; a card has name, version, density, specific_heat, "
-       "viscosity, die_swell, heat_transfer, air_drag, momentum, gravity_cm_s2, structure, "
+       "viscosity, die_swell, heat_transfer, air_drag, momentum, gravity_cm_s2, structure, air, "
+       "bundle, "
        "uncertainty"},
   };
   for (const TRefusal& refusal : refusals) {
@@ -242,13 +243,14 @@ TEST(ModelCard, KeysLeftOutKeepTheirBuiltInValuesAndAreNamed) {
   // A whole section is named as one.
   EXPECT_EQ(warning.Message,
             "card.yaml: viscosity.valid_iv_min, viscosity.valid_iv_max, heat_transfer.factor, "
-            "the section momentum, gravity_cm_s2, the section structure not given: the built-in "
-            "values are used");
+            "the section momentum, gravity_cm_s2, the section structure, the section air, the "
+            "section bundle not given: the built-in values are used");
   std::vector<std::string> left_out{"viscosity.valid_iv_min", "viscosity.valid_iv_max",
                                     "heat_transfer.factor", "momentum.inertia_factor",
                                     "gravity_cm_s2"};
   for (const TModelKey& key : kModelKeys) {
-    if (key.Section() == "structure" && key.Path != "structure.birefringence_law") {
+    if ((key.Section() == "structure" && key.Path != "structure.birefringence_law") ||
+        key.IsBundle()) {
       left_out.emplace_back(key.Path);
     }
   }
@@ -379,7 +381,10 @@ constexpr const char* kStructureSection =
 std::string CompleteCard() {
   return WithLine("solid_factor: 100}",
                   "solid_factor: 100, valid_iv_min: 0.5, valid_iv_max: 1.3}") +
-         kStructureSection + "version: 3\nmomentum: {inertia_factor: 1}\n";
+         kStructureSection +
+         "air: {density_g_cm3: 1.16e-3, specific_heat_cal_g_C: 0.240}\n"
+         "bundle: {rows: 1, row_pitch_cm: 0.6, column_pitch_cm: 0.6, drag_coefficient: 10}\n"
+         "version: 3\nmomentum: {inertia_factor: 1}\n";
 }
 
 // structure.coupled is a key as any other: read, written, set, refused the same ways.

@@ -29,6 +29,15 @@ TModelKey ChoiceKey() {
   return key;
 }
 
+// The table's size is declared apart from its rows: a row too few would be a key of no name
+// and no place, which the card's writer would write as ": 0".
+TEST(ModelKey, EveryRowOfTheTableIsAKeyWithAPathAndAPlace) {
+  for (const TModelKey& key : kModelKeys) {
+    EXPECT_FALSE(key.Path.empty());
+    EXPECT_FALSE(key.Meaning.empty()) << key.Path;
+  }
+}
+
 TEST(ModelKey, EachNumberRangeAcceptsItsValuesAndSaysWhyNotTheOthers) {
   struct TCase {
     TNumberRange Range;
@@ -129,12 +138,13 @@ TEST(ModelKey, TheTableCoversEveryConstantOnce) {
   std::size_t validity = 0;
   std::size_t switches = 0;
   std::size_t choices = 0;
+  std::size_t bundle = 0;
   for (const TModelKey& key : kModelKeys) {
     EXPECT_TRUE(paths.insert(key.Path).second) << key.Path;
     EXPECT_EQ(FindModelKey(key.Path), &key);
     const int places = (key.Value != nullptr) + (key.Structure != nullptr) +
-                       (key.Validity != nullptr) + (key.Switch != nullptr) +
-                       (key.Choice != nullptr);
+                       (key.Validity != nullptr) + (key.Bundle != nullptr) +
+                       (key.Switch != nullptr) + (key.Choice != nullptr);
     EXPECT_EQ(places, 1) << key.Path;
     EXPECT_EQ(key.Value != nullptr, key.Extended != nullptr) << key.Path;
     EXPECT_EQ(key.IsNumber(), key.Switch == nullptr && key.Choice == nullptr) << key.Path;
@@ -143,9 +153,12 @@ TEST(ModelKey, TheTableCoversEveryConstantOnce) {
     validity += key.Validity != nullptr;
     switches += key.Switch != nullptr;
     choices += key.Choice != nullptr;
+    bundle += key.Bundle != nullptr;
     EXPECT_EQ(key.Choice != nullptr, key.Kind == KeyKind::kChoice) << key.Path;
     EXPECT_EQ(key.Names.empty(), key.Kind != KeyKind::kChoice) << key.Path;
   }
+  // Every constant of the bundle and its air.
+  EXPECT_EQ(bundle, sizeof(TBundleConstants) / sizeof(double));
   // Less π, π/4 and the kelvin offset, which are the model's own.
   EXPECT_EQ(laws, sizeof(TSpinlineConstants<double>) / sizeof(double) - 3);
   for (const TModelKey& a : kModelKeys) {
@@ -154,6 +167,7 @@ TEST(ModelKey, TheTableCoversEveryConstantOnce) {
       EXPECT_FALSE(a.Value != nullptr && a.Value == b.Value) << a.Path << " " << b.Path;
       EXPECT_FALSE(a.Structure != nullptr && a.Structure == b.Structure) << a.Path;
       EXPECT_FALSE(a.Validity != nullptr && a.Validity == b.Validity) << a.Path;
+      EXPECT_FALSE(a.Bundle != nullptr && a.Bundle == b.Bundle) << a.Path;
     }
   }
   // Eleven numbers, the switch Coupled and the choice of the birefringence's law; both ends

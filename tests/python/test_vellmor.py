@@ -379,3 +379,20 @@ def test_a_command_of_a_reply_alone_is_a_function_of_the_package(tmp_path):
     assert reply.document["gravity_cm_s2"] == 0
     with pytest.raises(vellmor.ModelCardError, match="did you mean gravity_cm_s2"):
         vellmor.model(model_set={"gravity": 0})
+
+
+def test_stability_and_bundle_come_as_the_runners_documents(tmp_path):
+    # The runner's documents and Python's replies are one request's.
+    stability = vellmor.stability()
+    assert stability.status == "done"
+    verdict = stability.document["stability"]
+    assert verdict["verdict"] == "stable" and verdict["margin_per_s"] > 0
+    assert abs(verdict["draw_ratio"] - 928.9) < 0.1
+    bundle = vellmor.bundle(bundle_rows=3)
+    rows = bundle.document["rows"]
+    assert [r["row"] for r in rows] == [1, 2, 3]
+    # The rows behind the first meet warmer air and freeze later.
+    assert rows[0]["freeze_point_cm"] < rows[1]["freeze_point_cm"] < rows[2]["freeze_point_cm"]
+    assert abs(bundle.document["energy_balance"]["relative_difference"]) < 1e-6
+    single = vellmor.solve(points=0)
+    assert rows[0]["spinneret_tension_dyn"] == single.summary["spinneret_tension_dyn"]

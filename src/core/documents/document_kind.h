@@ -16,6 +16,7 @@ enum class DocumentKind {
   kOtherJson,    // a JSON document of none of these
   kProfileCsv,   // --csv, --converged-csv, solve --csv: x_cm, v_m_min, f_dyn, t_C, the diameter
   kMeasuredCsv,  // measurements: a header with x_cm and quantity
+  kSweepSummary,  // vellmor-cli sweep --summary: a header from case with status
 };
 
 // Whether a file whose first bytes (a few kilobytes) are head may be one of the documents:

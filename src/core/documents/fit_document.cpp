@@ -27,6 +27,10 @@ TFitDocumentCase CaseOf(const Json& c) {
             inputs[name]["text"].is_string()) {
           read.Texts.*field.Text = inputs[name]["text"].get<std::string>();
         }
+        if (field.Numeric() && inputs.contains(name) && inputs[name].is_object() &&
+            inputs[name].contains("value") && inputs[name]["value"].is_number()) {
+          read.Inputs.emplace_back(std::string(field.Key), inputs[name]["value"].get<double>());
+        }
       }
     }
   }
@@ -65,6 +69,28 @@ std::variant<TFitDocument, std::string> ReadFitJson(std::string_view bytes,
   read.Card = std::get<TReadCard>(std::move(card));
   for (const Json& c : document["cases"]) {
     if (c.is_object()) read.Cases.push_back(CaseOf(c));
+  }
+  if (document.contains("parameters") && document["parameters"].is_array()) {
+    for (const Json& p : document["parameters"]) {
+      if (!p.is_object() || !p.contains("key") || !p["key"].is_string() ||
+          !p.contains("estimate") || !p["estimate"].is_number()) {
+        continue;
+      }
+      TFittedConstant constant;
+      constant.Key = p["key"].get<std::string>();
+      constant.Estimate = p["estimate"].get<double>();
+      // The profile likelihood's interval where the fit found it: it follows the model's
+      // curvature, which the Wald interval takes as straight.
+      for (const char* name : {"wald_95", "profile_95"}) {
+        if (p.contains(name) && p[name].is_array() && p[name].size() == 2 &&
+            p[name][0].is_number() && p[name][1].is_number()) {
+          constant.Lo = p[name][0].get<double>();
+          constant.Hi = p[name][1].get<double>();
+          constant.Profile = std::string_view(name) == "profile_95";
+        }
+      }
+      read.Constants.push_back(std::move(constant));
+    }
   }
   return read;
 }

@@ -113,6 +113,13 @@ std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view byt
   if (length == 0 || !numbers || !HasTheLine(read.Profile)) return damaged;
   read.Numbers = *numbers;
   if (document.contains("structure")) read.Structure = StructureOf(document["structure"]);
+  if (document.contains("inputs") && document["inputs"].is_object()) {
+    for (const auto& [key, input] : document["inputs"].items()) {
+      if (input.is_object() && input.contains("value") && input["value"].is_number()) {
+        read.Inputs.emplace_back(key, input["value"].get<double>());
+      }
+    }
+  }
   if (read.Structure && (read.Profile.Column("birefringence") == nullptr ||
                          read.Profile.Column("crystallinity") == nullptr)) {
     return Named(file_name, " is damaged: its structure has no profile");

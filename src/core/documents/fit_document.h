@@ -29,7 +29,7 @@ struct TFitPoint {
 
 struct TFitDocumentCase {
   std::string Name;
-  TInputTexts Texts;  // as the fit read them
+  TInputTexts Texts;   // as the fit read them
   TCaseInputs Inputs;  // their values, where the document gives them
   char DecimalSeparator = '.';
   bool Structure = false;  // a structure quantity was measured: the fit solved it so

@@ -43,7 +43,7 @@ struct TSweepSeries {
 
 // One number against x: its series in increasing By.
 struct TSweepPanel {
-  std::string Key;  // "freeze_point_cm"
+  std::string Key;         // "freeze_point_cm"
   bool Intervals = false;  // the summary has its NAME_lo and NAME_hi
   std::vector<TSweepSeries> Series;
 };

@@ -26,7 +26,8 @@ TEST(VariedInputs, LabelsNameWhatDiffersWithItsUnit) {
 
 TEST(VariedInputs, CasesWithoutInputsAreNotCompared) {
   // A measured file beside two result files of the same conditions: nothing varies.
-  const std::vector<TCaseInputs> cases{{{"take_up_speed", 5000.0}}, {}, {{"take_up_speed", 5000.0}}};
+  const std::vector<TCaseInputs> cases{
+      {{"take_up_speed", 5000.0}}, {}, {{"take_up_speed", 5000.0}}};
   const TVariedInputs varied = VariedInputs(cases);
   EXPECT_TRUE(varied.Keys.empty());
   EXPECT_EQ(varied.Labels, (std::vector<std::string>{"", "", ""}));

@@ -65,7 +65,8 @@ void PaintBar(QPainter& painter, const TColourBar& bar, const QFont& font, const
   painter.setPen(text);
   painter.drawText(QRectF(at.x(), at.y(), length * 2, em), Qt::AlignLeft | Qt::AlignVCenter,
                    bar.Title);
-  const QRectF strip(at.x(), at.y() + 1.1 * em, length, kBarHeight * em);
+  // Indented, so that the first tick's label is not cut at the figure's edge.
+  const QRectF strip(at.x() + 2.0 * em, at.y() + 1.1 * em, length, kBarHeight * em);
   // Patches rather than a gradient: every reader of SVG and PDF draws them alike.
   constexpr int kPatches = 48;
   painter.setPen(Qt::NoPen);

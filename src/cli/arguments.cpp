@@ -67,16 +67,9 @@ std::vector<std::string> PreparedArguments(int argc, const char* const* argv) {
   return arguments;
 }
 
-std::optional<std::string> RunnerReader::Read(const std::string& name, std::size_t limit) {
-  if (name != "-") return FileReader().Read(name, limit);
-  std::string text;
-  std::array<char, 65536> buffer;
-  // At most one byte more than allowed: that tells the core it is too large.
-  while (text.size() <= limit && std::cin) {
-    const std::size_t wanted = std::min(buffer.size(), limit + 1 - text.size());
-    std::cin.read(buffer.data(), static_cast<std::streamsize>(wanted));
-    text.append(buffer.data(), static_cast<std::size_t>(std::cin.gcount()));
-  }
+std::optional<TBoundedText> RunnerReader::Read(const std::string& name, const TTextBounds& bounds) {
+  if (name != "-") return FileReader().Read(name, bounds);
+  TBoundedText text = ReadBoundedText(std::cin, bounds);
   if (std::cin.bad()) return std::nullopt;
   return text;
 }

@@ -28,7 +28,7 @@ std::vector<std::string> PreparedArguments(int argc, const char* const* argv);
 // The files a request of the runner reads: "-" is standard input.
 class RunnerReader : public SourceReader {
  public:
-  std::optional<std::string> Read(const std::string& name, std::size_t limit) override;
+  std::optional<TBoundedText> Read(const std::string& name, const TTextBounds& bounds) override;
 };
 
 }  // namespace vellmor::cli

@@ -47,6 +47,18 @@ std::string ShellWord(std::string_view word) {
   return quoted + "'";
 }
 
+// A text inside double quotes as the shell reads it back to the same text: the dollar sign,
+// backquote, double quote and backslash escaped. A word quoted for the shell that runs a job
+// (ShellWord) survives the shell that submits it this way.
+std::string InDoubleQuotes(std::string_view text) {
+  std::string quoted;
+  for (const char c : text) {
+    if (c == '$' || c == '`' || c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted;
+}
+
 // The sweep's own arguments without those the job script sets for each shard.
 std::vector<std::string> ShardArguments(const std::vector<std::string>& given) {
   std::vector<std::string> kept;
@@ -82,10 +94,9 @@ std::string SlurmScript(const TCommandLine& command_line, std::size_t shard_coun
   for (const std::string& argument : ShardArguments(command_line.Arguments)) {
     sweep += ' ' + ShellWord(argument);
   }
-  std::string merge;
-  for (std::size_t i = 1; i <= shard_count; ++i) {
-    merge += " shard-" + std::to_string(i) + ".csv";
-  }
+  // The shards by their pattern, which the merge's own shell expands: ten thousand names
+  // would pass the length Slurm allows a wrapped command. The merge names a missing one.
+  const std::string merge = " shard-[0-9]*.csv";
   return "#!/bin/bash\n"
          "# A vellmor-cli sweep as a Slurm job array of " +
          shards +
@@ -105,7 +116,7 @@ std::string SlurmScript(const TCommandLine& command_line, std::size_t shard_coun
          "  merge=$(sbatch --parsable --job-name=vellmor-merge --output=merge.log \\\n"
          "    --dependency=\"afterok:${array%%;*}\" --kill-on-invalid-dep=yes \\\n"
          "    --wrap=\"exec " +
-         runner + " sweep merge" + merge +
+         InDoubleQuotes(runner) + " sweep merge" + merge +
          " --output summary.csv\")\n"
          "  echo \"shards: job ${array%%;*}; merge: job ${merge%%;*}\"\n"
          "  exit 0\n"

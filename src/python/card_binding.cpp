@@ -97,12 +97,15 @@ py::object NumberOrNone(const std::optional<double>& value) {
 py::dict ReadDocument(const std::string& path) {
   py::dict out;
   // Larger than any document of a line.
-  constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
-  const std::optional<std::string> bytes = FileReader().Read(path, kMaxBytes);
-  if (!bytes || bytes->size() > kMaxBytes) {
-    out["error"] = path + ": the file can not be read";
+  TTextBounds bounds;
+  bounds.Bytes = std::size_t{256} << 20;
+  bounds.BytesText = "256 MiB";
+  const std::optional<TBoundedText> read_text = FileReader().Read(path, bounds);
+  if (!read_text || !read_text->Exceeded.empty()) {
+    out["error"] = path + ": " + (read_text ? read_text->Exceeded : "the file can not be read");
     return out;
   }
+  const std::optional<std::string> bytes = read_text->Text;
   const DocumentKind kind = DocumentKindOf(*bytes);
   out["kind"] = std::string(KindName(kind));
   if (kind == DocumentKind::kFitJson) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -262,6 +263,79 @@ TEST_F(CliOutputsTest, FullDiskLeavesThePreviousGoodFile) {
   EXPECT_NE(text.find("No space left on device"), std::string::npos) << text;
   EXPECT_TRUE(text.ends_with("previous good file\r\n")) << text;
   EXPECT_EQ(text.find("\n.result.txt."), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace vellmor::cli_test
+
+namespace vellmor::cli_test {
+namespace {
+
+// An output that is one of the command's own inputs would replace it: refused with exit 64
+// before anything runs, whatever name reaches the file (a link, "../"), and the input left as
+// it was.
+TEST_F(CliTest, AnOutputOnTheCommandsOwnInputIsRefusedBeforeAnythingRuns) {
+  const TCliRun card = Run({"model"});
+  ASSERT_EQ(card.ExitStatus, 0);
+  std::ofstream(work_ / "c.yaml", std::ios::binary) << card.Out;
+  std::ofstream(work_ / "m.csv", std::ios::binary)
+      << "x_cm,quantity,value,sigma\n20,diameter_um,27.3,0.5\n40,diameter_um,15.2,0.5\n";
+  std::filesystem::create_symlink("m.csv", work_ / "link.csv");
+  ASSERT_EQ(
+      Run({"sweep", "--vary", "take-up-speed=4000,5000", "--summary", "s-1.csv", "-q"}).ExitStatus,
+      0);
+  std::filesystem::copy_file(work_ / "s-1.csv.sweep", work_ / "cases.csv.sweep");
+  const std::string card_before = test::ReadBytes(work_ / "c.yaml");
+  const std::string measured_before = test::ReadBytes(work_ / "m.csv");
+  const std::string shard_before = test::ReadBytes(work_ / "s-1.csv");
+  struct TCase {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::string dir = work_.filename().string();
+  const std::vector<TCase> cases{
+      {{"solve", "--model", "c.yaml", "--json", "c.yaml"},
+       "--json c.yaml: is the file of --model c.yaml, which it would replace"},
+      {{"sweep", "--solve", "--model", "c.yaml", "--summary", "./c.yaml", "--vary",
+        "take-up-speed=4000"},
+       "--summary ./c.yaml: is the file of --model c.yaml"},
+      {{"fit", "--measured", "m.csv", "--fit", "heat_transfer.factor", "--json", "m.csv"},
+       "--json m.csv: is the file of --measured m.csv"},
+      {{"fit", "--measured", "link.csv", "--fit", "heat_transfer.factor", "--write-model",
+        "../" + dir + "/m.csv"},
+       "--write-model ../" + dir + "/m.csv: is the file of --measured link.csv"},
+      {{"fit", "--measured", "m.csv", "--fit", "heat_transfer.factor", "--json", "x",
+        "--write-model", "x"},
+       "--json and --write-model: both name x"},
+      {{"sweep", "merge", "s-1.csv", "--output", "s-1.csv"},
+       "--output s-1.csv: is one of the shards, s-1.csv, which it would replace"},
+      {{"sweep", "--cases", "cases.csv.sweep", "--summary", "cases.csv"},
+       "--summary cases.csv.sweep: is the file of --cases cases.csv.sweep"},
+  };
+  for (const TCase& c : cases) {
+    Arguments arguments(c.arguments.begin(), c.arguments.end());
+    const TCliRun run = Run(arguments);
+    EXPECT_EQ(run.ExitStatus, 64) << c.arguments.back() << ": " << run.Err;
+    EXPECT_NE(run.Err.find(c.message), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(test::ReadBytes(work_ / "c.yaml"), card_before);
+  EXPECT_EQ(test::ReadBytes(work_ / "m.csv"), measured_before);
+  EXPECT_EQ(test::ReadBytes(work_ / "s-1.csv"), shard_before);
+  EXPECT_FALSE(std::filesystem::exists(work_ / "x"));
+}
+
+// Inputs that never end are refused after a bounded read, not read until memory runs out.
+TEST_F(CliTest, EndlessInputsAreRefusedAfterABoundedRead) {
+  if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero here";
+  const TCliRun cases = Run({"sweep", "--cases", "/dev/zero"});
+  EXPECT_EQ(cases.ExitStatus, 64);
+  EXPECT_NE(cases.Err.find("--cases /dev/zero: a NUL byte at byte 1: not a text"),
+            std::string::npos)
+      << cases.Err;
+  const TCliRun merge = Run({"sweep", "merge", "/dev/zero"});
+  EXPECT_EQ(merge.ExitStatus, 66);
+  EXPECT_NE(merge.Err.find("/dev/zero: a NUL byte at byte 1: not a text"), std::string::npos)
+      << merge.Err;
 }
 
 }  // namespace

@@ -251,7 +251,7 @@ TEST_F(CliTest, SolveRefusesWhatItDoesNotTake) {
       // A device that never ends is not read to the end.
       {{"solve", "--model", "/dev/zero"},
        1,
-       "--model /dev/zero: larger than 1 MiB, which no model card is"},
+       "--model /dev/zero: a NUL byte at byte 1: not a text"},
       {{"solve", "--hole-diameter", "abc"}, 1, "Input value is not correct!"},
       {{"model", "--model-set", "viscosity.factor_P=-1"}, 1, "--model-set viscosity.factor_P=-1: "},
   };

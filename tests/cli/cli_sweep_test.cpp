@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,67 @@ TEST_F(CliSweepTest, FaultingCasesDoNotLeakIntoOthers) {
 
 // Options on the command line apply to every case; a row's cell overrides them, an empty cell
 // does not.
+// A summary into a FIFO (as into /dev/null or standard output by name) is written, but gets no
+// record beside it: there is no place for one, and in /dev it would be a new file. Resuming
+// such a summary is refused.
+TEST_F(CliSweepTest, ASummaryThatIsNoRegularFileGetsNoRecord) {
+  const fs::path fifo = work_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string read;
+  std::thread reader([&] { read = ReadBytes(fifo); });
+  const TCliRun run = Sweep({"--vary", "take-up-speed=4000,5000", "--summary", "pipe", "-q"});
+  reader.join();
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_TRUE(read.starts_with("case,take_up_speed,status")) << read;
+  EXPECT_FALSE(fs::exists(work_ / "pipe.sweep"));
+  const TCliRun resume =
+      Sweep({"--vary", "take-up-speed=4000,5000", "--summary", "pipe", "--resume", "-q"});
+  EXPECT_NE(resume.ExitStatus, 0);
+  EXPECT_NE(resume.Err.find("--resume pipe: no regular file"), std::string::npos) << resume.Err;
+}
+
+// A runner installed under a hostile path: the job script runs no text of it, in the shell that
+// submits the jobs nor in the merge's own (here an sbatch stand-in keeps the wrapped command,
+// which then runs: the runner itself, merging shards that are not there).
+TEST_F(CliSweepTest, TheJobScriptRunsNoTextOfTheRunnersPath) {
+  const fs::path odd = work_ / "bin $(touch P) \"q `touch B`";
+  fs::create_directories(odd);
+  fs::copy_file(VELLMOR_CLI_PATH, odd / "vellmor-cli");
+  fs::create_directories(work_ / "fake");
+  test::WriteBytes(work_ / "fake" / "sbatch",
+                   "#!/bin/bash\n"
+                   "for a in \"$@\"; do case \"$a\" in --wrap=*) printf '%s' \"${a#--wrap=}\" "
+                   "> wrap.txt;; esac; done\n"
+                   "echo 42\n");
+  fs::permissions(work_ / "fake" / "sbatch", fs::perms::owner_all);
+  test::WriteBytes(work_ / "drive.sh",
+                   "set -eu\ncd \"$1\"\nPATH=\"$1/fake:$PATH\"\n"
+                   "\"$2\" sweep --vary take-up-speed=4000,5000 --slurm-script 2 > job.sh\n"
+                   "bash job.sh > submitted.txt\n"
+                   "set +e\nsh -c \"$(cat wrap.txt)\" 2> merge.err\necho $? > merge.rc\n");
+  const std::string command = "bash '" + (work_ / "drive.sh").string() + "' '" + work_.string() +
+                              "' '" + (odd / "vellmor-cli").string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << File("submitted.txt");
+  EXPECT_FALSE(fs::exists(work_ / "P"));
+  EXPECT_FALSE(fs::exists(work_ / "B"));
+  EXPECT_NE(File("wrap.txt").find("sweep merge shard-[0-9]*.csv --output summary.csv"),
+            std::string::npos)
+      << File("wrap.txt");
+  // The merge ran the runner of that path: it names the shards it can not read (exit 66),
+  // rather than the shell failing to find a program (127) or to read the command (2).
+  EXPECT_EQ(File("merge.rc"), "66\n") << File("merge.err");
+  EXPECT_NE(File("merge.err").find("shard-[0-9]*.csv"), std::string::npos) << File("merge.err");
+}
+
+// The shards of a job array run apart and read no standard input: cases from it are refused.
+TEST_F(CliSweepTest, TheJobScriptRefusesCasesFromStandardInput) {
+  const TCliRun run = Sweep({"--cases", "-", "--slurm-script", "3"});
+  EXPECT_EQ(run.ExitStatus, 64);
+  EXPECT_NE(run.Err.find("--cases -: - with --slurm-script: each shard runs on its own"),
+            std::string::npos)
+      << run.Err;
+}
+
 TEST_F(CliSweepTest, CasesFileRowsOverTheCommandLine) {
   std::ofstream(work_ / "cases.csv") << "take-up-speed,iv\r\n4000,\r\n,0.7\r\n";
   const TCliRun run = Sweep({"--cases", "cases.csv", "--take-up-speed", "4500", "--increment",
@@ -441,7 +503,10 @@ TEST_F(CliSweepTest, SummaryOnTheCasesFileOrAResultFileIsRefused) {
                   "out/./1_take_up_speed=4000.txt"}}) {
     const TCliRun run = Sweep(arguments);
     EXPECT_EQ(run.ExitStatus, 64) << run.Err;
-    EXPECT_NE(run.Err.find("which the summary would replace"), std::string::npos) << run.Err;
+    EXPECT_TRUE(run.Err.find("which the summary would replace") != std::string::npos ||
+                run.Err.find("is the file of --cases cases.csv, which it would replace") !=
+                    std::string::npos)
+        << run.Err;
   }
   EXPECT_EQ(File("cases.csv"), "take-up-speed\n4000\n");
   EXPECT_FALSE(fs::exists(work_ / "out" / "1_take_up_speed=4000.txt"));

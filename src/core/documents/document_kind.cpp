@@ -39,6 +39,16 @@ bool MayBeDocument(std::string_view head) {
          IsSummaryHeader(header);
 }
 
+std::string DamagedJson(std::string_view file_name, const std::exception& error) {
+  // The library's text without its "[json.exception.type_error.302] " tag.
+  std::string_view what = error.what();
+  if (what.starts_with('[')) {
+    const std::size_t end = what.find("] ");
+    if (end != std::string_view::npos) what.remove_prefix(end + 2);
+  }
+  return std::string(file_name) + " is damaged: " + std::string(what);
+}
+
 DocumentKind DocumentKindOf(std::string_view bytes) {
   bytes = WithoutByteOrderMark(bytes);
   if (IsJsonStart(bytes)) {

@@ -4,6 +4,8 @@
 // run's JSON from a fit's, a profile CSV from measured data, and all of them from a result
 // file, for every front end that opens files.
 
+#include <exception>
+#include <string>
 #include <string_view>
 
 namespace vellmor {
@@ -28,5 +30,9 @@ DocumentKind DocumentKindOf(std::string_view bytes);
 
 // Without a UTF-8 byte order mark.
 std::string_view WithoutByteOrderMark(std::string_view bytes);
+
+// What a reader of a JSON document says of one whose value has another type than its key
+// takes, or lacks a key it needs: "fit.json is damaged: type must be number, but is string".
+std::string DamagedJson(std::string_view file_name, const std::exception& error);
 
 }  // namespace vellmor

@@ -17,7 +17,8 @@ using Json = nlohmann::json;
 std::optional<TProcessNumbers> NumbersOf(const Json& numbers) {
   if (!numbers.is_object()) return std::nullopt;
   TProcessNumbers read;
-  const bool frozen = numbers.contains("freeze_point_cm") && numbers["freeze_point_cm"].is_number();
+  const bool frozen =
+      numbers.contains("freeze_point_cm") && numbers.at("freeze_point_cm").is_number();
   // The freeze point's own numbers only with a freeze point (a document without one writes
   // them as null); its position first, which makes it.
   for (const TProcessNumberInfo& info : kProcessNumberTable) {
@@ -40,8 +41,8 @@ std::optional<TStructureSummary> StructureOf(const Json& structure) {
     if (!structure.contains(name) || !structure[name].is_number()) return std::nullopt;
     summary.*field = structure[name].get<double>();
   }
-  if (structure.contains("onset_cm") && structure["onset_cm"].is_number()) {
-    summary.Onset = structure["onset_cm"].get<double>();
+  if (structure.contains("onset_cm") && structure.at("onset_cm").is_number()) {
+    summary.Onset = structure.at("onset_cm").get<double>();
   }
   summary.Coupled = structure.value("coupled", false);
   return summary;
@@ -73,16 +74,19 @@ std::string Named(std::string_view file_name, std::string_view what) {
 
 }  // namespace
 
-std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view bytes,
-                                                            std::string_view file_name) {
+namespace {
+
+std::variant<TProfileDocument, std::string> ProfileJsonOf(std::string_view bytes,
+                                                          std::string_view file_name) {
   const Json document = Json::parse(WithoutByteOrderMark(bytes), nullptr, false);
   if (document.is_discarded() || !document.is_object() || !document.contains("profile")) {
     return Named(file_name, " is not the JSON of vellmor-cli or vellmor-cli solve");
   }
-  if (document.value("status", std::string()) != "succeeded" || !document["profile"].is_object()) {
+  if (document.value("status", std::string()) != "succeeded" ||
+      !document.at("profile").is_object()) {
     std::string why = Named(file_name, " holds no profile: its run did not succeed");
-    if (document.contains("message") && document["message"].is_string()) {
-      why += " (" + document["message"].get<std::string>() + ")";
+    if (document.contains("message") && document.at("message").is_string()) {
+      why += " (" + document.at("message").get<std::string>() + ")";
     }
     return why;
   }
@@ -90,9 +94,9 @@ std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view byt
   // Version 1 called it format_version.
   read.SchemaVersion = document.value("schema_version", document.value("format_version", 1));
   read.Converged = document.contains("model");
-  const Json& profile = document["profile"];
+  const Json& profile = document.at("profile");
   const std::size_t length =
-      profile.contains("x_cm") && profile["x_cm"].is_array() ? profile["x_cm"].size() : 0;
+      profile.contains("x_cm") && profile.at("x_cm").is_array() ? profile.at("x_cm").size() : 0;
   const auto damaged =
       Named(file_name, " is damaged: its profile or process numbers are incomplete");
   for (const auto& [key, values] : profile.items()) {
@@ -112,11 +116,11 @@ std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view byt
       NumbersOf(document.value("process_numbers", Json()));
   if (length == 0 || !numbers || !HasTheLine(read.Profile)) return damaged;
   read.Numbers = *numbers;
-  if (document.contains("structure")) read.Structure = StructureOf(document["structure"]);
-  if (document.contains("inputs") && document["inputs"].is_object()) {
-    for (const auto& [key, input] : document["inputs"].items()) {
-      if (input.is_object() && input.contains("value") && input["value"].is_number()) {
-        read.Inputs.emplace_back(key, input["value"].get<double>());
+  if (document.contains("structure")) read.Structure = StructureOf(document.at("structure"));
+  if (document.contains("inputs") && document.at("inputs").is_object()) {
+    for (const auto& [key, input] : document.at("inputs").items()) {
+      if (input.is_object() && input.contains("value") && input.at("value").is_number()) {
+        read.Inputs.emplace_back(key, input.at("value").get<double>());
       }
     }
   }
@@ -125,6 +129,17 @@ std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view byt
     return Named(file_name, " is damaged: its structure has no profile");
   }
   return read;
+}
+
+}  // namespace
+
+std::variant<TProfileDocument, std::string> ReadProfileJson(std::string_view bytes,
+                                                            std::string_view file_name) {
+  try {
+    return ProfileJsonOf(bytes, file_name);
+  } catch (const Json::exception& error) {
+    return DamagedJson(file_name, error);
+  }
 }
 
 std::variant<TProfileDocument, std::string> ReadProfileCsv(std::string_view bytes,

@@ -40,7 +40,7 @@ OrRequestProblem<FitRequest> FitRequest::From(const TRequestValues& values,
                        ": give both or neither"});
   }
   if (reader.Ok()) {
-    if (auto shared = SharedPlace(request.Outputs(), context)) reader.Refuse(std::move(*shared));
+    CheckPlaces(reader, request.Outputs());
   }
   if (!reader.Ok()) return *reader.Problem();
   return request;

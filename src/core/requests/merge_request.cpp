@@ -1,6 +1,7 @@
 #include "vellmor/requests/merge_request.h"
 
 #include "vellmor/requests/outputs.h"
+#include "vellmor/sweep/sweep_problem.h"
 #include "vellmor/sweep/sweep_record.h"
 
 namespace vellmor {
@@ -19,6 +20,7 @@ OrRequestProblem<MergeRequest> MergeRequest::From(const TRequestValues& values,
   request.Output = reader.Path("output");
   if (request.Output == "-" && context.StandardStreams) request.Output.clear();
   request.AllowMissing = reader.Flag("allow_missing");
+  CheckPlaces(reader, std::vector<TOutputPlace>{{"output", request.Output}});
   if (!reader.Ok()) return *reader.Problem();
   return request;
 }
@@ -29,10 +31,18 @@ MergeResponse Execute(const MergeRequest& request, const TRequestContext& contex
   texts.reserve(request.Shards.size());
   records.reserve(request.Shards.size());
   for (const TSource& shard : request.Shards) {
-    auto text = ReadSource(context, "shards", shard, kMaxSummaryBytes, "8 GiB");
-    if (std::holds_alternative<TRequestProblem>(text)) {
+    TTextBounds bounds;
+    bounds.Bytes = kMaxSummaryBytes;
+    bounds.BytesText = "8 GiB";
+    bounds.Lines = kMaxSweepCases + 1;  // a header and a line per case
+    auto text = ReadSource(context, "shards", shard, bounds);
+    if (auto* problem = std::get_if<TRequestProblem>(&text)) {
       response.Ending = MergeResponse::End::kUnreadable;
-      response.Message = shard.Name + ": the file can not be read";
+      // What stopped the reading, after the shard's name: it is no option's value.
+      const std::string& why = problem->Message;
+      const std::size_t after = why.find(": ");
+      response.Message =
+          shard.Name + ": " + (after == std::string::npos ? why : why.substr(after + 2));
       return response;
     }
     const std::string record_path = RecordPath(shard.Name);

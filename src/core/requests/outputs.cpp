@@ -52,6 +52,31 @@ std::optional<TRequestProblem> SharedPlace(std::span<const TOutputPlace> outputs
   return std::nullopt;
 }
 
+void CheckPlaces(RequestReader& reader, std::span<const TOutputPlace> outputs) {
+  if (!reader.Ok()) return;
+  const TRequestContext& context = reader.Context();
+  if (auto shared = SharedPlace(outputs, context)) {
+    reader.Refuse(std::move(*shared));
+    return;
+  }
+  for (const TOutputPlace& output : outputs) {
+    if (output.Name.empty() || OnStandardOutput(output, context)) continue;
+    for (const auto& [key, name] : reader.InputFiles()) {
+      if (!NamesSameFile(output.Name, name)) continue;
+      // A positional input is named by what it is ("one of the shards"), not by an option.
+      const TParameter* input = FindParameter(key);
+      const std::string whose = input != nullptr && input->Positional
+                                    ? "one of the " + std::string(key) + ", " + name
+                                    : "the file of " + context.Spell(key) + " " + name;
+      reader.Refuse(ProblemWith(context.Spell, output.Key, output.Name,
+                                "is " + whose +
+                                    ", which it would replace; give the output a place of its "
+                                    "own"));
+      return;
+    }
+  }
+}
+
 std::optional<std::string> WriteDocument(const TOutputPlace& output, std::string_view contents,
                                          const TRequestContext& context) {
   const TOutputStatus status = WriteWholeOutput(output.Name, contents, OptionsOf(context));

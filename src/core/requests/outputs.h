@@ -25,6 +25,11 @@ struct TOutputPlace {
 std::optional<TRequestProblem> SharedPlace(std::span<const TOutputPlace> outputs,
                                            const TRequestContext& context);
 
+// Refuses, before anything runs, an output that lands where another output does (SharedPlace)
+// or on a file the request reads (by the file's identity: through links and "../"), which it
+// would replace: a model card, measurements, cases, a shard.
+void CheckPlaces(RequestReader& reader, std::span<const TOutputPlace> outputs);
+
 // Writes contents whole to the output's place, "-" being standard output where the context
 // has standard streams; the message when that failed ("Can not write the JSON export file
 // out.json: No space left on device").

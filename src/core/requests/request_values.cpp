@@ -30,19 +30,62 @@ const TValue* TRequestValues::Find(std::string_view key) const {
   return nullptr;
 }
 
-std::optional<std::string> FileReader::Read(const std::string& name, std::size_t limit) {
+namespace {
+
+// Follows the bounds over the bytes of a text as they come.
+class TextCheck {
+ public:
+  explicit TextCheck(const TTextBounds& bounds) : bounds_(bounds) {}
+
+  // The reason to stop at these next bytes, or empty.
+  std::string Take(std::string_view bytes) {
+    for (const char c : bytes) {
+      ++read_;
+      if (c == '\0') return "a NUL byte at byte " + std::to_string(read_) + ": not a text";
+      if (c == '\n') {
+        line_ = 0;
+        if (++lines_ > bounds_.Lines) {
+          return "more than " + std::to_string(bounds_.Lines) + " lines";
+        }
+      } else if (++line_ > bounds_.LineBytes) {
+        return "a line longer than " + std::to_string(bounds_.LineBytes) + " bytes (line " +
+               std::to_string(lines_ + 1) + ")";
+      }
+    }
+    if (read_ > bounds_.Bytes) return "larger than " + std::string(bounds_.BytesText);
+    return {};
+  }
+
+ private:
+  const TTextBounds& bounds_;
+  std::size_t read_ = 0, lines_ = 0, line_ = 0;
+};
+
+}  // namespace
+
+TBoundedText ReadBoundedText(std::istream& in, const TTextBounds& bounds) {
+  TBoundedText out;
+  TextCheck check(bounds);
+  std::array<char, 65536> buffer;
+  while (in && out.Exceeded.empty()) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const std::string_view got(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    out.Exceeded = check.Take(got);
+    out.Text.append(got);
+  }
+  return out;
+}
+
+std::string TextExceeding(std::string_view text, const TTextBounds& bounds) {
+  return TextCheck(bounds).Take(text);
+}
+
+std::optional<TBoundedText> FileReader::Read(const std::string& name, const TTextBounds& bounds) {
   std::error_code error;
   if (std::filesystem::is_directory(name, error)) return std::nullopt;
   std::ifstream in(name, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text;
-  std::array<char, 65536> buffer;
-  // A device such as /dev/zero never ends: one byte more than allowed is enough to refuse it.
-  while (text.size() <= limit && in) {
-    const std::size_t wanted = std::min(buffer.size(), limit + 1 - text.size());
-    in.read(buffer.data(), static_cast<std::streamsize>(wanted));
-    text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
-  }
+  TBoundedText text = ReadBoundedText(in, bounds);
   if (in.bad()) return std::nullopt;
   return text;
 }
@@ -50,21 +93,30 @@ std::optional<std::string> FileReader::Read(const std::string& name, std::size_t
 OrRequestProblem<std::string> ReadSource(const TRequestContext& context, std::string_view key,
                                          const TSource& source, std::size_t limit,
                                          std::string_view what_limit) {
-  std::optional<std::string> text = source.Text;
-  if (!text) {
+  TTextBounds bounds;
+  bounds.Bytes = limit;
+  bounds.BytesText = what_limit;
+  return ReadSource(context, key, source, bounds);
+}
+
+OrRequestProblem<std::string> ReadSource(const TRequestContext& context, std::string_view key,
+                                         const TSource& source, const TTextBounds& bounds) {
+  std::optional<TBoundedText> text;
+  if (source.Text) {
+    text = TBoundedText{*source.Text, TextExceeding(*source.Text, bounds)};
+  } else {
     FileReader files;
     SourceReader& reader = context.Reader != nullptr ? *context.Reader : files;
-    text = reader.Read(source.Name, limit);
+    text = reader.Read(source.Name, bounds);
     if (!text) {
       return ProblemWith(context.Spell, key, source.Name, "the file can not be read",
                          ProblemKind::kUnreadable);
     }
   }
-  if (text->size() > limit) {
-    return ProblemWith(context.Spell, key, source.Name, "larger than " + std::string(what_limit),
-                       ProblemKind::kUnreadable);
+  if (!text->Exceeded.empty()) {
+    return ProblemWith(context.Spell, key, source.Name, text->Exceeded, ProblemKind::kUnreadable);
   }
-  return std::move(*text);
+  return std::move(text->Text);
 }
 
 namespace {
@@ -226,6 +278,34 @@ std::optional<std::vector<double>> RequestReader::Numbers(std::string_view key) 
          context_.DecimalSeparator == ',' ? "expected numbers separated by ';'"
                                           : "expected numbers separated by ',' or ';'");
   return std::nullopt;
+}
+
+std::vector<std::pair<std::string_view, std::string>> RequestReader::InputFiles() const {
+  std::vector<std::pair<std::string_view, std::string>> files;
+  const auto add = [&](std::string_view key, const std::string& name) {
+    if (name.empty() || (name == "-" && context_.StandardStreams)) return;
+    files.emplace_back(key, name);
+  };
+  for (const auto& [key, value] : values_.Entries()) {
+    const TParameter* parameter = FindParameter(key);
+    if (parameter == nullptr || (parameter->Kind != ParameterKind::kInputFile &&
+                                 parameter->Kind != ParameterKind::kInputFiles)) {
+      continue;
+    }
+    const std::string_view stable = parameter->Key;  // the table's, outliving the values
+    if (const auto* source = std::get_if<TSource>(&value)) {
+      if (!source->Text) add(stable, source->Name);
+    } else if (const auto* sources = std::get_if<std::vector<TSource>>(&value)) {
+      for (const TSource& s : *sources) {
+        if (!s.Text) add(stable, s.Name);
+      }
+    } else if (const auto* name = std::get_if<std::string>(&value)) {
+      add(stable, *name);
+    } else if (const auto* names = std::get_if<std::vector<std::string>>(&value)) {
+      for (const std::string& n : *names) add(stable, n);
+    }
+  }
+  return files;
 }
 
 std::optional<TSource> RequestReader::Source(std::string_view key) {

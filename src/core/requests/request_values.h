@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <istream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,20 +44,41 @@ class TRequestValues {
   std::vector<std::pair<std::string, TValue>> entries_;
 };
 
+// How much of a text a reader takes before it stops: a device such as /dev/zero or `yes` never
+// ends, so each bound is checked as the bytes come, not once they are all in memory.
+struct TTextBounds {
+  std::size_t Bytes = 0;
+  std::string_view BytesText;                                   // "4 GiB", for the message
+  std::size_t Lines = std::numeric_limits<std::size_t>::max();  // line ends
+  std::size_t LineBytes = std::size_t{1} << 20;                 // between two line ends
+};
+
+// A text as far as it was read, and why the reading stopped early (empty: it ended): "larger
+// than 4 GiB", "more than 10000002 lines", "a line longer than 1 MiB", "a NUL byte at byte 7:
+// not a text".
+struct TBoundedText {
+  std::string Text;
+  std::string Exceeded;
+};
+
+// Reads in until it ends or passes one of bounds (no text holds a NUL byte).
+TBoundedText ReadBoundedText(std::istream& in, const TTextBounds& bounds);
+// The same checks of a text already in memory.
+std::string TextExceeding(std::string_view text, const TTextBounds& bounds);
+
 // Reads the files a request names. A front end with standard streams reads "-" as standard
 // input; the core's own reader reads files alone.
 class SourceReader {
  public:
   virtual ~SourceReader() = default;
-  // At most limit + 1 bytes of the file (one more than allowed tells it is too large);
-  // nullopt when it cannot be read (missing, a directory, no right).
-  virtual std::optional<std::string> Read(const std::string& name, std::size_t limit) = 0;
+  // The file within bounds; nullopt when it cannot be read (missing, a directory, no right).
+  virtual std::optional<TBoundedText> Read(const std::string& name, const TTextBounds& bounds) = 0;
 };
 
 // Regular files and devices by name; "-" is a file of that name.
 class FileReader : public SourceReader {
  public:
-  std::optional<std::string> Read(const std::string& name, std::size_t limit) override;
+  std::optional<TBoundedText> Read(const std::string& name, const TTextBounds& bounds) override;
 };
 
 // Where a request comes from and how its problems are said.
@@ -75,6 +98,9 @@ struct TRequestContext {
 OrRequestProblem<std::string> ReadSource(const TRequestContext& context, std::string_view key,
                                          const TSource& source, std::size_t limit,
                                          std::string_view what_limit);
+// The same within every one of bounds.
+OrRequestProblem<std::string> ReadSource(const TRequestContext& context, std::string_view key,
+                                         const TSource& source, const TTextBounds& bounds);
 
 // The value as a message shows it: a text as it is, a number in its shortest digits.
 std::string ValueText(const TValue& value);
@@ -113,6 +139,10 @@ class RequestReader {
   bool Ok() const { return !problem_.has_value(); }
 
   std::string Spelled(std::string_view key) const { return context_.Spell(key); }
+
+  // The files the request reads, as given by its parameters of input files: each key with a
+  // file's name (not a text in memory, nor standard input).
+  std::vector<std::pair<std::string_view, std::string>> InputFiles() const;
 
  private:
   const TValue* Value(std::string_view key);

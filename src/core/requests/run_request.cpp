@@ -24,7 +24,7 @@ OrRequestProblem<RunRequest> RunRequest::From(const TRequestValues& values,
   request.Csv = reader.Path("csv");
   request.ConvergedCsv = reader.Path("converged_csv");
   if (reader.Ok()) {
-    if (auto shared = SharedPlace(request.Outputs(), context)) reader.Refuse(std::move(*shared));
+    CheckPlaces(reader, request.Outputs());
   }
   if (!reader.Ok()) return *reader.Problem();
   return request;

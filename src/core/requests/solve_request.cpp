@@ -26,7 +26,7 @@ OrRequestProblem<SolveRequest> SolveRequest::From(const TRequestValues& values,
     request.Positions.At = std::move(*at);
   }
   if (reader.Ok()) {
-    if (auto shared = SharedPlace(request.Outputs(), context)) reader.Refuse(std::move(*shared));
+    CheckPlaces(reader, request.Outputs());
   }
   if (!reader.Ok()) return *reader.Problem();
   return request;

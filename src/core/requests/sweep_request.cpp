@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "vellmor/inputs/input_fields.h"
+#include "vellmor/requests/outputs.h"
 #include "vellmor/sweep/cases_table.h"
 #include "vellmor/sweep/sweep_outputs.h"
+#include "vellmor/sweep/sweep_problem.h"
 #include "vellmor/sweep/sweep_record.h"
 #include "vellmor/sweep/vary_list.h"
 
@@ -22,6 +24,15 @@ namespace {
 // Larger than any cases file or summary a sweep of ten million cases has.
 constexpr std::size_t kMaxCasesBytes = std::size_t{4} << 30;
 
+// A cases file or a summary: a header and at most a line per case.
+TTextBounds SweepTextBounds(std::size_t bytes) {
+  TTextBounds bounds;
+  bounds.Bytes = bytes;
+  bounds.BytesText = bytes == kMaxCasesBytes ? "4 GiB" : "the sweep's size";
+  bounds.Lines = kMaxSweepCases + 1;
+  return bounds;
+}
+
 // What a sweep's description must not combine, each rule once: the parameter it refuses, when,
 // and why ({key} is another parameter, in the front end's spelling).
 struct TSweepRule {
@@ -30,7 +41,14 @@ struct TSweepRule {
   std::string_view Why;
 };
 
-constexpr std::array<TSweepRule, 8> kSweepRules{{
+constexpr std::array<TSweepRule, 9> kSweepRules{{
+    {"cases",
+     [](const SweepRequest& r, const RequestReader& reader) {
+       return r.SlurmShards.has_value() && reader.Given("cases") &&
+              reader.Context().StandardStreams && r.CasesPath == "-";
+     },
+     "- with {slurm_script}: each shard runs on its own and reads no standard input; give the "
+     "cases as a file"},
     {"uncertainty",
      [](const SweepRequest& r, const RequestReader& reader) {
        return !r.Solve && reader.Given("uncertainty");
@@ -118,7 +136,13 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   if (const auto shards = reader.OptionalCount("slurm_script")) {
     sweep.SlurmShards = static_cast<std::size_t>(*shards);
   }
+  if (!sweep.SummaryPath.empty()) {
+    // The summary and the record of its sweep beside it.
+    CheckPlaces(reader, std::vector<TOutputPlace>{{"summary", sweep.SummaryPath},
+                                                  {"summary", RecordPath(sweep.SummaryPath)}});
+  }
   if (!reader.Ok()) return *reader.Problem();
+  if (cases_file && !cases_file->Text) sweep.CasesPath = cases_file->Name;
   for (const TSweepRule& rule : kSweepRules) {
     if (!rule.Broken(sweep, reader)) continue;
     const std::string value = rule.Key == "cases" ? cases_file->Name : std::string();
@@ -126,7 +150,7 @@ OrRequestProblem<SweepRequest> SweepRequest::From(const TRequestValues& values,
   }
 
   if (cases_file) {
-    auto text = ReadSource(context, "cases", *cases_file, kMaxCasesBytes, "4 GiB");
+    auto text = ReadSource(context, "cases", *cases_file, SweepTextBounds(kMaxCasesBytes));
     if (auto* problem = std::get_if<TRequestProblem>(&text)) return std::move(*problem);
     auto table = ReadCasesTable(std::get<std::string>(text), cases_file->Name);
     if (auto* problem = std::get_if<TSweepProblem>(&table)) {
@@ -266,11 +290,15 @@ class SweepReport : public SweepObserver {
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
 };
 
+// A file's text within a size and a sweep's lines; nullopt when it can not be read or passes
+// them.
 std::optional<std::string> ReadFileText(const TRequestContext& context, const std::string& name,
                                         std::size_t limit) {
   FileReader files;
   SourceReader& reader = context.Reader != nullptr ? *context.Reader : files;
-  return reader.Read(name, limit);
+  std::optional<TBoundedText> text = reader.Read(name, SweepTextBounds(limit));
+  if (!text || !text->Exceeded.empty()) return std::nullopt;
+  return std::move(text->Text);
 }
 
 // What an earlier summary of this very shard holds: its cases' lines; the shard's missing
@@ -284,6 +312,9 @@ std::map<std::size_t, std::string> Resumed(const SweepRequest& request,
     return SweepOutputError(context.Spell("resume") + " " + request.SummaryPath + ": " + why,
                             SweepOutputError::Kind::kRefused);
   };
+  if (!std::filesystem::is_regular_file(request.SummaryPath, error)) {
+    throw refuse("no regular file: a summary written there has no record to resume by");
+  }
   const std::string record_path = RecordPath(request.SummaryPath);
   const std::optional<std::string> record_text = ReadFileText(context, record_path, 1 << 16);
   if (!record_text) {
@@ -377,8 +408,12 @@ SweepResponse Execute(const SweepRequest& request, const TRequestContext& contex
     }
     try {
       summary.Commit();
-      // Beside a summary file, the record of its sweep: what the merge and resume check.
-      if (!request.SummaryPath.empty() && request.SummaryPath != "-") {
+      // Beside a summary file, the record of its sweep: what the merge and resume check. A
+      // summary written into a device, a pipe or standard output has no place beside it (a
+      // record beside /dev/null would be a new file in /dev).
+      std::error_code regular_error;
+      if (!request.SummaryPath.empty() && request.SummaryPath != "-" &&
+          std::filesystem::is_regular_file(request.SummaryPath, regular_error)) {
         const TOutputStatus recorded = WriteWholeOutput(
             RecordPath(request.SummaryPath), RecordText(RecordOf(request.Cases, options)));
         if (!recorded.Ok()) {

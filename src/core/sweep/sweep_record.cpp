@@ -59,9 +59,10 @@ std::string RecordText(const TSweepRecord& record) {
 std::variant<TSweepRecord, std::string> ReadRecord(std::string_view text, std::string_view source) {
   const std::string refused = std::string(source) + ": not the record of a sweep";
   const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-  if (!json.is_object() || json.value("record", std::string()) != kRecordKind ||
-      !json.contains("fingerprint") || !json["fingerprint"].is_string() ||
-      !json.contains("cases") || !json["cases"].is_number_unsigned() || !json.contains("shard") ||
+  if (!json.is_object() || !json.contains("record") || !json["record"].is_string() ||
+      json["record"].get<std::string>() != kRecordKind || !json.contains("fingerprint") ||
+      !json["fingerprint"].is_string() || !json.contains("cases") ||
+      !json["cases"].is_number_unsigned() || !json.contains("shard") ||
       !json["shard"].is_string()) {
     return refused;
   }

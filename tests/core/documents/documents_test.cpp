@@ -167,5 +167,40 @@ TEST(FitJson, CasesKeepTheirInputsUnderEitherSpellingAndTheirMeasurements) {
   EXPECT_FALSE(document.Card.Warnings.empty());  // the model holds the name alone
 }
 
+// Values of another type than their key takes are said with the file and what is wrong,
+// never thrown or read past: a status that is a number, a switch that is a text, a fit's case
+// named by a number, a residual without its position.
+TEST(Documents, ValuesOfTheWrongTypeAreADamagedDocument) {
+  Json status = RunDocument(2);
+  status["status"] = 1;
+  Json coupled = RunDocument(2);
+  coupled["model"] = {{"name", "PET"}};
+  coupled["structure"] = {{"birefringence", 0.1},
+                          {"orientation", 0.4},
+                          {"crystallinity", 0.01},
+                          {"onset_cm", nullptr},
+                          {"coupled", "yes"}};
+  for (const Json& document : {status, coupled}) {
+    const auto read = ReadProfileJson(document.dump(), "bad.json");
+    ASSERT_TRUE(std::holds_alternative<std::string>(read)) << document.dump();
+    EXPECT_TRUE(std::get<std::string>(read).starts_with("bad.json is damaged: type must be "))
+        << std::get<std::string>(read);
+  }
+  const Json named_by_number = {{"model", {{"name", "PET"}}},
+                                {"cases", {{{"case", 5}, {"residuals", Json::array()}}}}};
+  const Json residual_without_x = {
+      {"model", {{"name", "PET"}}},
+      {"cases",
+       {{{"case", "1"},
+         {"residuals", {{{"quantity", "diameter_um"}, {"measured", 20.0}, {"sigma", 1.0}}}}}}}};
+  const auto read = ReadFitJson(named_by_number.dump(), "fit.json");
+  ASSERT_TRUE(std::holds_alternative<std::string>(read));
+  EXPECT_EQ(std::get<std::string>(read), "fit.json is damaged: type must be string, but is number");
+  // A residual that does not say where it was measured is no point to draw.
+  const auto without_x = ReadFitJson(residual_without_x.dump(), "fit.json");
+  ASSERT_TRUE(std::holds_alternative<TFitDocument>(without_x));
+  EXPECT_TRUE(std::get<TFitDocument>(without_x).Cases.at(0).Points.empty());
+}
+
 }  // namespace
 }  // namespace vellmor

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <sstream>
+#include <streambuf>
 
 #include "support/test_support.h"
 #include "vellmor/inputs/input_fields.h"
@@ -127,6 +131,61 @@ TEST(SharedPlace, FollowsLinksAndSeesStandardOutputOnce) {
   context.StandardStreams = true;
   EXPECT_NE(SharedPlace(dashes, context)->Message.find("both write to standard output"),
             std::string::npos);
+}
+
+// A stream that never ends, as /dev/zero or `yes` is: its pattern over and over.
+class EndlessBuffer : public std::streambuf {
+ public:
+  explicit EndlessBuffer(std::string pattern) : pattern_(std::move(pattern)) {
+    for (std::size_t i = 0; i < block_.size(); ++i) block_[i] = pattern_[i % pattern_.size()];
+  }
+
+ protected:
+  int_type underflow() override {
+    setg(block_.data(), block_.data(), block_.data() + block_.size());
+    return traits_type::to_int_type(block_[0]);
+  }
+
+ private:
+  std::string pattern_;
+  std::array<char, 4096> block_{};  // a multiple of every pattern used here
+};
+
+// Every bound stops the reading as soon as it is passed, so that an endless input is refused
+// after a bounded read instead of filling the memory.
+TEST(BoundedText, EachBoundStopsAnEndlessInputEarly) {
+  TTextBounds bounds;
+  bounds.Bytes = std::size_t{1} << 30;
+  bounds.BytesText = "1 GiB";
+  bounds.Lines = 1000;
+  bounds.LineBytes = 100;
+  const auto read = [&](std::string pattern) {
+    EndlessBuffer buffer(std::move(pattern));
+    std::istream in(&buffer);
+    return ReadBoundedText(in, bounds);
+  };
+  const TBoundedText zeros = read(std::string(1, '\0'));
+  EXPECT_EQ(zeros.Exceeded, "a NUL byte at byte 1: not a text");
+  EXPECT_LE(zeros.Text.size(), 65536u);
+  const TBoundedText yes = read("y\n");
+  EXPECT_EQ(yes.Exceeded, "more than 1000 lines");
+  EXPECT_LE(yes.Text.size(), 65536u);
+  const TBoundedText one_line = read("abcd");
+  EXPECT_EQ(one_line.Exceeded, "a line longer than 100 bytes (line 1)");
+  bounds.Lines = std::numeric_limits<std::size_t>::max();
+  bounds.LineBytes = std::numeric_limits<std::size_t>::max();
+  bounds.Bytes = 200000;
+  bounds.BytesText = "200 kB";
+  const TBoundedText big = read("0123456789abcdef");
+  EXPECT_EQ(big.Exceeded, "larger than 200 kB");
+  EXPECT_LE(big.Text.size(), 200000u + 65536u);
+
+  // A text that ends within its bounds is read whole, and a text in memory is held to them too.
+  std::istringstream ends("a,b\n1,2\n");
+  const TBoundedText whole = ReadBoundedText(ends, bounds);
+  EXPECT_EQ(whole.Text, "a,b\n1,2\n");
+  EXPECT_EQ(whole.Exceeded, "");
+  EXPECT_EQ(TextExceeding(std::string("a\0b", 3), bounds), "a NUL byte at byte 2: not a text");
 }
 
 }  // namespace

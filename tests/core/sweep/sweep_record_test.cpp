@@ -48,6 +48,15 @@ TEST(SweepRecord, FingerprintFollowsTheDefinition) {
   EXPECT_EQ(std::get<TSweepRecord>(read).CaseCount, 2u);
   EXPECT_EQ(std::get<std::string>(ReadRecord("{}", "x.sweep")),
             "x.sweep: not the record of a sweep");
+  // Keys of another type are no record either, said as such rather than thrown.
+  for (const char* text :
+       {R"({"record":1})", R"({"record":"vellmor sweep","fingerprint":2})",
+        R"({"record":"vellmor sweep","fingerprint":"f","cases":-1,"shard":"1/1"})", "[1]",
+        "\x01"}) {
+    const auto refused = ReadRecord(text, "x.sweep");
+    ASSERT_TRUE(std::holds_alternative<std::string>(refused)) << text;
+    EXPECT_EQ(std::get<std::string>(refused), "x.sweep: not the record of a sweep");
+  }
 }
 
 TEST(SweepRecord, SummaryLinesAndRanges) {

@@ -737,7 +737,7 @@ TEST_F(CliSweepTest, SlurmScriptRunsTheShardsAndTheirMerge) {
   for (const char* part :
        {"#SBATCH --array=1-4", "--kill-on-invalid-dep=yes", "exec ", "--resume",
         "--jobs \"${SLURM_CPUS_PER_TASK:-0}\"", "--shard \"$SLURM_ARRAY_TASK_ID/4\"",
-        "sweep merge shard-1.csv shard-2.csv shard-3.csv shard-4.csv --output summary.csv",
+        "sweep merge shard-[0-9]*.csv --output summary.csv",
         "--zone1-a1 '1 6'"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
   }

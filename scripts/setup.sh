@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-ipafont-gothic
   # Qt Charts' CMake package needs Qt OpenGL's, which Debian ships apart from qt6-base-dev
   libqt6opengl6-dev
+  # the figures' tests: the text of a PDF read back as text
+  poppler-utils
   # the tests and benchmarks: the extended-precision reference, a comma locale to compile,
   # shards run through GNU parallel
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev locales parallel

@@ -48,10 +48,9 @@ std::vector<TOverlaySet> MeasuredSets(const TMeasuredData& data, const QString& 
 
 }  // namespace
 
-std::variant<std::vector<TOverlaySet>, QString> ReadOverlay(std::string_view bytes,
-                                                            const QString& file_name,
-                                                            DocumentKind kind,
-                                                            std::vector<std::string>& warnings) {
+std::variant<std::vector<TOverlaySet>, QString> ReadOverlay(
+    std::string_view bytes, const QString& file_name, DocumentKind kind,
+    std::vector<std::string>& warnings, std::vector<TFittedConstant>& constants) {
   const std::string name = file_name.toStdString();
   if (kind != DocumentKind::kFitJson) {
     auto data = ReadMeasuredData(bytes, name);
@@ -65,6 +64,7 @@ std::variant<std::vector<TOverlaySet>, QString> ReadOverlay(std::string_view byt
     return QString::fromStdString(*problem);
   const TFitDocument& document = std::get<TFitDocument>(read);
   for (const TCardWarning& warning : document.Card.Warnings) warnings.push_back(warning.Message);
+  constants.insert(constants.end(), document.Constants.begin(), document.Constants.end());
   const std::vector<std::optional<TConvergedSolution>> solved = SolveFitCases(document);
   std::vector<TOverlaySet> sets;
   for (std::size_t k = 0; k < document.Cases.size(); ++k) {
@@ -72,6 +72,7 @@ std::variant<std::vector<TOverlaySet>, QString> ReadOverlay(std::string_view byt
     TOverlaySet set;
     set.Name = file_name + QStringLiteral(": ") + QString::fromStdString(c.Name) +
                QStringLiteral(" (fitted)");
+    set.Inputs = c.Inputs;
     for (const TFitPoint& point : c.Points) {
       set.Points.push_back(
           {PlotOf(point.What), point.X, point.Measured, point.Sigma, point.Normalised});

@@ -1,43 +1,27 @@
 #pragma once
 
-#include <QColor>
-#include <QString>
 #include <QWidget>
 #include <vector>
 
+#include "gui/figure_legend.h"
+
 namespace vellmor::gui {
 
-// What a mark in the plots means, each drawn once in the legend: the line styles and the
-// markers.
-enum class TLegendKey {
-  kClassical,        // solid: the march's table of results
-  kConverged,        // dashed: the converged model
-  kAir,              // dash-dot: the cooling air
-  kMeasured,         // hollow square with its ±σ bar
-  kFreezeClassical,  // filled circle
-  kFreezeConverged,  // hollow circle
-  kOnset,            // triangle: the onset of crystallization
-};
-
-// The figure's one legend, above the plots: each file once in its colour, then each line style
-// and marker in use once, in black, with what it means. It wraps onto as many rows as its
-// width needs, so that no name is cut.
+// The window's legend above the plots: the figure's legend (PaintLegend) as a widget, as tall
+// as its width needs.
 class PlotLegend : public QWidget {
   Q_OBJECT
 
  public:
-  struct TFile {
-    QString Name;
-    QColor Colour;
-  };
+  using TFile = TLegendContent::TEntry;
 
   explicit PlotLegend(QWidget* parent = nullptr);
 
-  void SetEntries(std::vector<TFile> files, std::vector<TLegendKey> keys);
-  const std::vector<TFile>& Files() const { return files_; }
-  const std::vector<TLegendKey>& Keys() const { return keys_; }
-  // The text shown for a key.
-  static QString Label(TLegendKey key);
+  void SetContent(TLegendContent content);
+  const TLegendContent& Content() const { return content_; }
+  const std::vector<TFile>& Files() const { return content_.Files; }
+  const std::vector<TLegendKey>& Keys() const { return content_.Keys; }
+  static QString Label(TLegendKey key) { return LegendLabel(key); }
 
   bool hasHeightForWidth() const override { return true; }
   int heightForWidth(int width) const override;
@@ -48,13 +32,7 @@ class PlotLegend : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Lays the entries out in rows within width; the top left of each, and the height used.
-  int Layout(int width, std::vector<QPoint>* places) const;
-  int EntryWidth(std::size_t entry) const;
-  std::size_t EntryCount() const { return files_.size() + keys_.size(); }
-
-  std::vector<TFile> files_;
-  std::vector<TLegendKey> keys_;
+  TLegendContent content_;
 };
 
 }  // namespace vellmor::gui

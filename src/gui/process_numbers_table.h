@@ -4,9 +4,11 @@
 #include <QTableWidget>
 #include <array>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "gui/figure_table.h"
 #include "vellmor/analysis/process_numbers.h"
 #include "vellmor/converged/accuracy_report.h"
 #include "vellmor/structure/structure_summary.h"
@@ -36,6 +38,21 @@ struct TNumbersColumn {
 // or card constants that move that freeze point most. A number a file does not have (no
 // freeze point, no structure) is a dash; where the converged solution failed, its rows say
 // so, the reason in the cells' tool tip.
+// The rows' labels, and the texts of one column's cells in the user's separator: what the
+// window's table and a figure's table show alike.
+QStringList NumbersRowLabels();
+QStringList NumbersColumnTexts(const TNumbersColumn& column, char separator);
+
+// The table as a figure draws it, heads the names given in their colours; the rows where no
+// column has a number (no structure, no comparison) left out, and the elasticities' rows.
+TFigureTable NumbersFigureTable(const std::vector<TNumbersColumn>& columns,
+                                const QStringList& heads, const std::vector<QColor>& colours);
+
+// The numbers as CSV, one line per column with its name and label: file, label, then the
+// process numbers', the structure's and the comparison's keys; a number it does not have is
+// an empty cell.
+std::string NumbersCsv(const std::vector<TNumbersColumn>& columns, const QStringList& labels);
+
 class ProcessNumbersTable : public QTableWidget {
   Q_OBJECT
 

@@ -1,7 +1,10 @@
 #include "gui/profile_plots.h"
 
+#include "gui/axis_ticks.h"
+
 #include <QAreaSeries>
 #include <QChart>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QLegend>
@@ -18,27 +21,26 @@ namespace vellmor::gui {
 namespace {
 
 struct TPlotLayout {
-  const char* name;          // object name of the chart
-  const char* title;         // with the unit
-  const char* label_format;  // of the y axis
+  const char* name;   // object name of the chart
+  const char* title;  // with the unit
 };
 
 constexpr std::array<TPlotLayout, kPlotCount> kPlots{{
-    {"VelocityChart", "Velocity (m/min)", "%.0f"},
-    {"TemperatureChart", "Temperature (°C): filament, cooling air dash-dot", "%.0f"},
-    {"DiameterChart", "Diameter (µm)", "%.0f"},
-    {"TensionChart", "Tension (dyn)", "%.0f"},
-    {"BirefringenceChart", "Birefringence (frozen in at the freeze point)", "%.2f"},
-    {"CrystallinityChart", "Crystallinity (mass fraction): ▲ onset at 1 %", "%.3f"},
+    {"VelocityChart", "Velocity (m/min)"},
+    {"TemperatureChart", "Temperature (°C)"},
+    {"DiameterChart", "Diameter (µm)"},
+    {"TensionChart", "Tension (dyn)"},
+    {"BirefringenceChart", "Birefringence"},
+    {"CrystallinityChart", "Crystallinity (mass fraction)"},
 }};
+
+constexpr const char* kDistanceTitle = "x, distance from the spinneret (cm)";
 
 constexpr bool IsStructurePlot(std::size_t plot) {
   return plot >= static_cast<std::size_t>(TPlot::kBirefringence);
 }
 
 constexpr int kTitlePixelSize = 12;
-constexpr qreal kLineWidth = 1.6;
-constexpr qreal kMarkerSize = 9.0;
 constexpr QMargins kChartMargins{4, 0, 12, 0};
 
 // Adds series to the plot on its two axes.
@@ -49,11 +51,11 @@ void AddSeries(QChart& chart, QXYSeries* series, QAbstractAxis& x_axis, QAbstrac
 }
 
 QLineSeries* Line(QChart& chart, const QList<QPointF>& points, const QString& name,
-                  const QColor& colour, Qt::PenStyle line) {
+                  const QColor& colour, Qt::PenStyle line, qreal width) {
   auto* series = new QLineSeries(&chart);
   series->setName(name);
   series->append(points);
-  QPen pen(colour, kLineWidth, line);
+  QPen pen(colour, width, line);
   pen.setCapStyle(Qt::FlatCap);
   series->setPen(pen);
   return series;
@@ -63,40 +65,45 @@ QLineSeries* Line(QChart& chart, const QList<QPointF>& points, const QString& na
 // ringed in that colour) for the converged model, so that a file's two are told apart.
 QScatterSeries* PointMarker(QChart& chart, const QPointF& at, const QString& name,
                             const QColor& colour, bool hollow, QScatterSeries::MarkerShape shape,
-                            qreal size) {
+                            qreal size, qreal line) {
   auto* marker = new QScatterSeries(&chart);
   marker->setName(name);
   marker->setMarkerShape(shape);
   marker->setMarkerSize(size);
-  marker->setColor(hollow ? QColor(Qt::white) : colour);
-  marker->setPen(QPen(hollow ? colour : QColor(Qt::black), hollow ? 2.0 : 1.0));
+  // Hollow, it shows a filled marker under it: a file's two freeze points stay apart.
+  marker->setColor(hollow ? QColor(Qt::transparent) : colour);
+  marker->setPen(QPen(hollow ? colour : QColor(Qt::black), hollow ? line : 0.5 * line));
   marker->append(at);
   return marker;
 }
 
-// The freeze point on one plot: a circle.
+// The freeze point on one plot: a filled circle for a result file, a hollow diamond, a little
+// larger, for the converged model, so that the two stay apart where they nearly meet.
 QScatterSeries* FreezeMarker(QChart& chart, const QPointF& at, const QString& name,
-                             const QColor& colour, bool hollow) {
-  return PointMarker(chart, at, name + QStringLiteral(": freeze point"), colour, hollow,
-                     QScatterSeries::MarkerShapeCircle, kMarkerSize);
+                             const QColor& colour, bool hollow, const TPlotStyle& style) {
+  return PointMarker(
+      chart, at, name + QStringLiteral(": freeze point"), colour, hollow,
+      hollow ? QScatterSeries::MarkerShapeRotatedRectangle : QScatterSeries::MarkerShapeCircle,
+      hollow ? style.MarkerSize * 1.15 : style.MarkerSize, style.LineWidth);
 }
 
 // The onset of crystallization on the crystallinity plot: a triangle.
 QScatterSeries* OnsetMarker(QChart& chart, const QPointF& at, const QString& name,
-                            const QColor& colour, bool hollow) {
+                            const QColor& colour, bool hollow, const TPlotStyle& style) {
   return PointMarker(chart, at, name + QStringLiteral(": onset of crystallization"), colour, hollow,
-                     QScatterSeries::MarkerShapeTriangle, kMarkerSize * 1.2);
+                     QScatterSeries::MarkerShapeTriangle, style.MarkerSize * 1.2, style.LineWidth);
 }
 
 // A measurement: a hollow square in the set's colour.
-QScatterSeries* MeasuredMarkers(QChart& chart, const QString& name, const QColor& colour) {
+QScatterSeries* MeasuredMarkers(QChart& chart, const QString& name, const QColor& colour,
+                                const TPlotStyle& style) {
   auto* markers = new QScatterSeries(&chart);
   markers->setName(name + QStringLiteral(": measured"));
   markers->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-  markers->setMarkerSize(kMarkerSize * 0.8);
-  markers->setColor(Qt::transparent);
+  markers->setMarkerSize(style.MarkerSize * 0.8);
+  markers->setColor(Qt::white);
   markers->setBorderColor(colour);
-  QPen pen(colour, kLineWidth);
+  QPen pen(colour, style.LineWidth);
   markers->setPen(pen);
   return markers;
 }
@@ -121,37 +128,8 @@ QAreaSeries* Band(QChart& chart, const TBand& band, const QString& name, const Q
 // Bars and markers have no legend entry of their own but the measured points'.
 constexpr const char* kBarName = "±σ";
 
-// The tick step for a span of about `intervals` steps: 1, 2, 2.5 or 5 times a power of ten.
-double TickStep(double span, int intervals) {
-  const double rough = span / intervals;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
-    if (factor * power >= rough) return factor * power;
-  }
-  return 10.0 * power;
-}
-
-// A range of whole tick steps around low … high, with a tick at each step. With room, no
-// curve runs along the frame; a quantity that is never negative keeps zero as its floor.
 void FitAxis(QValueAxis& axis, double low, double high, int intervals, bool room) {
-  if (!(low <= high)) {
-    low = 0.0;
-    high = 1.0;
-  }
-  if (high - low < 1e-9 * std::max(1.0, std::abs(high))) {
-    low -= 1.0;
-    high += 1.0;
-  }
-  if (room) {
-    const double margin = (high - low) * 0.03;
-    low = low >= 0.0 ? std::max(low - margin, 0.0) : low - margin;
-    high += margin;
-  }
-  const double step = TickStep(high - low, intervals);
-  const double first = std::floor(low / step) * step;
-  const double last = std::ceil(high / step) * step;
-  axis.setRange(first, last);
-  axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+  ApplyTicks(axis, NiceTicks(low, high, intervals, room));
 }
 
 }  // namespace
@@ -168,64 +146,78 @@ ProfilePlots::ProfilePlots(QWidget* parent)
   QFont title_font = font();
   title_font.setPixelSize(kTitlePixelSize);
   title_font.setBold(true);
+  window_style_.Title = title_font;
+  style_.Title = title_font;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
-    auto* chart = new QChart();
-    chart->setObjectName(QString::fromLatin1(kPlots[i].name));
-    chart->setTitle(QString::fromUtf8(kPlots[i].title));
-    chart->setTitleFont(title_font);
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(kChartMargins);
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    // Axis labels in the user's number format, as the window's fields are read.
-    chart->setLocalizeNumbers(true);
-    // The figure's one legend is a widget of its own above the plots (PlotLegend).
-    chart->legend()->setVisible(false);
+    if (i == static_cast<std::size_t>(TPlot::kDiameter)) continue;  // UseDiameterAxis's
+    QChart* chart =
+        MakeChart(QString::fromLatin1(kPlots[i].name), QString::fromUtf8(kPlots[i].title));
     auto* x_axis = new QValueAxis(chart);
-    x_axis->setLabelFormat(QStringLiteral("%.0f"));
     auto* y_axis = new QValueAxis(chart);
-    y_axis->setLabelFormat(QString::fromLatin1(kPlots[i].label_format));
     // A short plot's labels are squeezed to "…" otherwise; they fit beside the axis.
     y_axis->setTruncateLabels(false);
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(y_axis, Qt::AlignLeft);
-    scene_->addItem(chart);
     charts_[i] = chart;
     x_axes_[i] = x_axis;
     y_axes_[i] = y_axis;
   }
-  // The diameter's logarithmic axis, waiting beside its linear one.
-  log_diameter_axis_ = new QLogValueAxis(this);
-  log_diameter_axis_->setBase(10.0);
-  log_diameter_axis_->setLabelFormat(QStringLiteral("%.0f"));
-  log_diameter_axis_->setMinorTickCount(8);
-  log_diameter_axis_->setTruncateLabels(false);
+  window_style_.Labels = x_axes_[0]->labelsFont();
+  window_style_.Axis = x_axes_[0]->titleFont();
+  style_ = window_style_;
   UseDiameterAxis();
-  residual_chart_ = new QChart();
-  residual_chart_->setObjectName(QStringLiteral("ResidualChart"));
-  residual_chart_->setTitle(QStringLiteral("Fit residual (model − measured) / σ"));
-  residual_chart_->setTitleFont(title_font);
-  residual_chart_->setBackgroundRoundness(0);
-  residual_chart_->setMargins(kChartMargins);
-  residual_chart_->layout()->setContentsMargins(0, 0, 0, 0);
-  residual_chart_->setLocalizeNumbers(true);
-  residual_chart_->legend()->setVisible(false);
+  residual_chart_ = MakeChart(QStringLiteral("ResidualChart"),
+                              QStringLiteral("Fit residuals, (model − measured)/σ"));
   residual_x_axis_ = new QValueAxis(residual_chart_);
-  residual_x_axis_->setLabelFormat(QStringLiteral("%.0f"));
   residual_y_axis_ = new QValueAxis(residual_chart_);
-  residual_y_axis_->setLabelFormat(QStringLiteral("%.0f"));
+  residual_y_axis_->setTitleText(QStringLiteral("residual/σ"));
+  residual_y_axis_->setTruncateLabels(false);
   residual_chart_->addAxis(residual_x_axis_, Qt::AlignBottom);
   residual_chart_->addAxis(residual_y_axis_, Qt::AlignLeft);
-  scene_->addItem(residual_chart_);
   FitAxes();
 }
 
 ProfilePlots::~ProfilePlots() = default;
+
+QChart* ProfilePlots::MakeChart(const QString& name, const QString& title) {
+  auto* chart = new QChart();
+  chart->setObjectName(name);
+  chart->setTitle(title);
+  chart->setTitleFont(style_.Title);
+  chart->setBackgroundRoundness(0);
+  chart->setMargins(kChartMargins);
+  chart->layout()->setContentsMargins(0, 0, 0, 0);
+  // Axis labels in the user's number format, as the window's fields are read.
+  chart->setLocalizeNumbers(true);
+  // The figure's one legend is drawn apart from the plots (PlotLegend, a figure's legend).
+  chart->legend()->setVisible(false);
+  scene_->addItem(chart);
+  return chart;
+}
 
 QAbstractAxis& ProfilePlots::YAxis(std::size_t plot) const {
   if (plot == static_cast<std::size_t>(TPlot::kDiameter) && log_diameter_) {
     return *log_diameter_axis_;
   }
   return *y_axes_[plot];
+}
+
+void ProfilePlots::SetStyle(const TPlotStyle& style, std::optional<qreal> figure_width) {
+  style_ = style;
+  figure_width_ = figure_width;
+  ApplyStyle();
+}
+
+void ProfilePlots::ApplyStyle() {
+  std::vector<QChart*> charts(charts_.begin(), charts_.end());
+  charts.push_back(residual_chart_);
+  for (QChart* chart : charts) {
+    chart->setTitleFont(style_.Title);
+    for (QAbstractAxis* axis : chart->axes()) {
+      axis->setLabelsFont(style_.Labels);
+      axis->setTitleFont(style_.Axis);
+    }
+  }
 }
 
 void ProfilePlots::SetLogarithmicDiameter(bool logarithmic) {
@@ -235,19 +227,44 @@ void ProfilePlots::SetLogarithmicDiameter(bool logarithmic) {
   UseDiameterAxis();
 }
 
-// The diameter plot holds the axis chosen and not the other; the one taken off stays the
-// view's.
+// The diameter plot is made anew with the axis chosen: an axis removed from a chart that was
+// laid out leaves its labels and grid in the scene until the event loop deletes them, which a
+// figure drawn at once never reaches.
 void ProfilePlots::UseDiameterAxis() {
-  QChart& chart = Chart(TPlot::kDiameter);
-  QAbstractAxis* shown = log_diameter_ ? static_cast<QAbstractAxis*>(log_diameter_axis_)
-                                       : y_axes_[static_cast<std::size_t>(TPlot::kDiameter)];
-  for (QAbstractAxis* axis : chart.axes(Qt::Vertical)) {
-    if (axis != shown) {
-      chart.removeAxis(axis);
-      axis->setParent(this);
-    }
+  const std::size_t diameter = static_cast<std::size_t>(TPlot::kDiameter);
+  delete charts_[diameter];
+  QChart* chart = MakeChart(QString::fromLatin1(kPlots[diameter].name),
+                            QString::fromUtf8(kPlots[diameter].title));
+  charts_[diameter] = chart;
+  x_axes_[diameter] = new QValueAxis(chart);
+  chart->addAxis(x_axes_[diameter], Qt::AlignBottom);
+  y_axes_[diameter] = nullptr;
+  log_diameter_axis_ = nullptr;
+  QAbstractAxis* shown = nullptr;
+  if (log_diameter_) {
+    log_diameter_axis_ = new QLogValueAxis(chart);
+    log_diameter_axis_->setBase(10.0);
+    log_diameter_axis_->setLabelFormat(QStringLiteral("%.0f"));
+    log_diameter_axis_->setMinorTickCount(8);
+    shown = log_diameter_axis_;
+  } else {
+    y_axes_[diameter] = new QValueAxis(chart);
+    shown = y_axes_[diameter];
   }
-  if (!chart.axes(Qt::Vertical).contains(shown)) chart.addAxis(shown, Qt::AlignLeft);
+  // A short plot's labels are squeezed to "…" otherwise; they fit beside the axis.
+  shown->setTruncateLabels(false);
+  chart->addAxis(shown, Qt::AlignLeft);
+  for (QAbstractAxis* axis : chart->axes()) {
+    axis->setLabelsFont(style_.Labels);
+    axis->setTitleFont(style_.Axis);
+  }
+  // Its x axis as the others'.
+  const std::size_t velocity = static_cast<std::size_t>(TPlot::kVelocity);
+  if (x_axes_[velocity] != nullptr && velocity != diameter) {
+    x_axes_[diameter]->setRange(x_axes_[velocity]->min(), x_axes_[velocity]->max());
+    x_axes_[diameter]->setTickCount(x_axes_[velocity]->tickCount());
+    x_axes_[diameter]->setLabelFormat(x_axes_[velocity]->labelFormat());
+  }
 }
 
 bool ProfilePlots::HasResiduals() const { return !residual_chart_->series().isEmpty(); }
@@ -255,6 +272,10 @@ bool ProfilePlots::HasResiduals() const { return !residual_chart_->series().isEm
 bool ProfilePlots::ShowsStructure() const {
   return !Chart(TPlot::kBirefringence).series().isEmpty() ||
          !Chart(TPlot::kCrystallinity).series().isEmpty();
+}
+
+int ProfilePlots::ShownPlots() const {
+  return (ShowsStructure() ? kPlotCount : kPlotCount - 2) + (HasResiduals() ? 1 : 0);
 }
 
 // Every curve's points are laid out again whenever an axis changes its range: the axes are
@@ -322,7 +343,7 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
   for (const TMeasuredPoint& point : set.Points) {
     if (!point.Normalised) continue;
     if (residuals == nullptr)
-      residuals = MeasuredMarkers(*residual_chart_, style.Name, style.Colour);
+      residuals = MeasuredMarkers(*residual_chart_, style.Name, style.Colour, style_);
     residuals->append(point.X, *point.Normalised);
   }
   if (residuals != nullptr) {
@@ -336,46 +357,51 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
       &curves.TensionBand,  &curves.BirefringenceBand, &curves.CrystallinityBand};
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     QChart& chart = *charts_[i];
+    const QList<QPointF>& curve = *main_curves[i];
+    if (!curve.isEmpty()) {
+      if (!bands[i]->Lo.isEmpty()) {
+        QAreaSeries* area = Band(chart, *bands[i], style.Name, style.Colour);
+        chart.addSeries(area);
+        area->attachAxis(x_axes_[i]);
+        area->attachAxis(&YAxis(i));
+      }
+      AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line, style_.LineWidth),
+                *x_axes_[i], YAxis(i));
+      if (i == static_cast<std::size_t>(TPlot::kTemperature) && set.Air &&
+          !curves.AirTemperature.isEmpty()) {
+        // The air in the file's colour, dash-dot: one style per meaning.
+        AddSeries(chart,
+                  Line(chart, curves.AirTemperature, style.Name + QStringLiteral(": air"),
+                       style.Colour, Qt::DashDotLine, style_.LineWidth),
+                  *x_axes_[i], YAxis(i));
+      }
+    }
+    // The measurements over the lines, their bars under their markers.
     QScatterSeries* markers = nullptr;
     for (const TMeasuredPoint& point : set.Points) {
       if (static_cast<std::size_t>(point.Plot) != i) continue;
-      if (markers == nullptr) markers = MeasuredMarkers(chart, style.Name, style.Colour);
+      if (markers == nullptr) markers = MeasuredMarkers(chart, style.Name, style.Colour, style_);
       markers->append(point.X, point.Y);
       if (point.Sigma > 0.0) {
         AddSeries(chart,
                   Line(chart, {{point.X, point.Y - point.Sigma}, {point.X, point.Y + point.Sigma}},
-                       QString::fromUtf8(kBarName), style.Colour, Qt::SolidLine),
+                       QString::fromUtf8(kBarName), style.Colour, Qt::SolidLine, style_.LineWidth),
                   *x_axes_[i], YAxis(i));
       }
     }
     if (markers != nullptr) AddSeries(chart, markers, *x_axes_[i], YAxis(i));
-    const QList<QPointF>& curve = *main_curves[i];
     if (curve.isEmpty()) continue;  // measurements alone
-    if (!bands[i]->Lo.isEmpty()) {
-      QAreaSeries* area = Band(chart, *bands[i], style.Name, style.Colour);
-      chart.addSeries(area);
-      area->attachAxis(x_axes_[i]);
-      area->attachAxis(&YAxis(i));
-    }
-    AddSeries(chart, Line(chart, curve, style.Name, style.Colour, style.Line), *x_axes_[i],
-              YAxis(i));
-    if (i == static_cast<std::size_t>(TPlot::kTemperature) && set.Air &&
-        !curves.AirTemperature.isEmpty()) {
-      // The air in the file's colour, dash-dot: one style per meaning.
-      AddSeries(chart,
-                Line(chart, curves.AirTemperature, style.Name + QStringLiteral(": air"),
-                     style.Colour, Qt::DashDotLine),
-                *x_axes_[i], YAxis(i));
-    }
     if (set.OnsetX && i == static_cast<std::size_t>(TPlot::kCrystallinity)) {
       if (const std::optional<double> y = ValueAt(curve, *set.OnsetX)) {
-        AddSeries(chart, OnsetMarker(chart, {*set.OnsetX, *y}, style.Name, style.Colour, hollow),
+        AddSeries(chart,
+                  OnsetMarker(chart, {*set.OnsetX, *y}, style.Name, style.Colour, hollow, style_),
                   *x_axes_[i], YAxis(i));
       }
     }
     if (!set.FreezeX) continue;
     if (const std::optional<double> y = ValueAt(curve, *set.FreezeX)) {
-      AddSeries(chart, FreezeMarker(chart, {*set.FreezeX, *y}, style.Name, style.Colour, hollow),
+      AddSeries(chart,
+                FreezeMarker(chart, {*set.FreezeX, *y}, style.Name, style.Colour, hollow, style_),
                 *x_axes_[i], YAxis(i));
     }
   }
@@ -384,6 +410,7 @@ void ProfilePlots::AddSeriesOf(const TCurveSet& set) {
 void ProfilePlots::ShowLegend() {
   // Every chart's own legend stays hidden, new series' markers included.
   for (QChart* chart : charts_) chart->legend()->setVisible(false);
+  residual_chart_->legend()->setVisible(false);
 }
 
 void ProfilePlots::Finish() {
@@ -419,7 +446,7 @@ void ProfilePlots::FitAxes() {
 void ProfilePlots::FitAxes(const std::array<std::vector<const QList<QPointF>*>, kPlotCount>& curves,
                            bool structure) {
   // Six plots share the height that four had: fewer ticks, so that their labels still fit.
-  const int y_intervals = structure ? 3 : 5;
+  const int y_intervals = structure ? 4 : 5;
   double x_low = std::numeric_limits<double>::infinity();
   double x_high = -x_low;
   for (std::size_t i = 0; i < charts_.size(); ++i) {
@@ -436,8 +463,8 @@ void ProfilePlots::FitAxes(const std::array<std::vector<const QList<QPointF>*>, 
         if (point.y() > 0.0) y_positive = std::min(y_positive, point.y());
       }
     }
-    FitAxis(*y_axes_[i], y_low, y_high, y_intervals, true);
-    if (i == static_cast<std::size_t>(TPlot::kDiameter)) {
+    if (y_axes_[i] != nullptr) FitAxis(*y_axes_[i], y_low, y_high, y_intervals, true);
+    if (i == static_cast<std::size_t>(TPlot::kDiameter) && log_diameter_axis_ != nullptr) {
       // Whole decades around the curves: 10 to 1000 µm for a fibre of 14 from a hole of 450.
       const bool any = y_positive <= y_high && std::isfinite(y_positive);
       const double low = any ? std::pow(10.0, std::floor(std::log10(y_positive))) : 1.0;
@@ -453,12 +480,21 @@ void ProfilePlots::FitAxes(const std::array<std::vector<const QList<QPointF>*>, 
     x_low = 0.0;
     x_high = 100.0;
   }
-  for (QValueAxis* axis : x_axes_) FitAxis(*axis, x_low, x_high, 10, false);
+  // Ten steps across the window; in a figure, a label every few characters' width, so that
+  // none is cut (five across a journal's column).
+  int x_intervals = 10;
+  if (figure_width_) {
+    const qreal em = QFontMetricsF(style_.Labels).height();
+    x_intervals = std::clamp(
+        static_cast<int>(*figure_width_ / std::max(1, style_.Columns) / (4.5 * em)), 4, 10);
+  }
+  for (QValueAxis* axis : x_axes_) FitAxis(*axis, x_low, x_high, x_intervals, false);
 }
 
 void ProfilePlots::FitResidualAxes() {
   residual_x_axis_->setRange(x_axes_[0]->min(), x_axes_[0]->max());
   residual_x_axis_->setTickCount(x_axes_[0]->tickCount());
+  residual_x_axis_->setLabelFormat(x_axes_[0]->labelFormat());
   // Symmetric about zero, ±3 at least: a residual within that is as good as it gets.
   double largest = 3.0;
   for (QAbstractSeries* series : residual_chart_->series()) {
@@ -469,76 +505,87 @@ void ProfilePlots::FitResidualAxes() {
   FitAxis(*residual_y_axis_, -largest, largest, 4, true);
 }
 
-// Stacks the plots over the view's height, then moves each plot area's left edge to that of
-// the plot with the widest axis labels, by a wider margin, so that the x axes line up. (A
-// fixed plot area would leave the axes where the chart last laid them out.)
-void ProfilePlots::Layout() {
-  const QSizeF size = viewport()->size();
+void ProfilePlots::Layout() { LayOut(viewport()->size()); }
+
+// Stacks the plots in columns over the size, then moves each plot area's left edge to that of
+// the plot of its column with the widest axis labels, by a wider margin, so that the x axes
+// line up. (A fixed plot area would leave the axes where the chart last laid them out.)
+void ProfilePlots::LayOut(QSizeF size) {
   scene_->setSceneRect(QRectF(QPointF(0, 0), size));
   std::vector<QChart*> shown;
   const bool structure = ShowsStructure();
   for (std::size_t i = 0; i < charts_.size(); ++i) {
     const bool visible = !IsStructurePlot(i) || structure;
     charts_[i]->setVisible(visible);
-    if (visible) {
-      shown.push_back(charts_[i]);
-    } else {
-      charts_[i]->setGeometry(QRectF(0, size.height(), size.width(), 0));
-    }
+    if (visible) shown.push_back(charts_[i]);
   }
-  // The distance is named once, under the lowest plot of the line.
-  for (std::size_t i = 0; i < charts_.size(); ++i) {
-    x_axes_[i]->setTitleText(charts_[i] == shown.back()
-                                 ? QStringLiteral("x, distance from the spinneret (cm)")
-                                 : QString());
-  }
-  // The residual plot takes a share of the height only while it has residuals to show.
-  if (HasResiduals()) {
-    shown.push_back(residual_chart_);
-  } else {
-    residual_chart_->setGeometry(QRectF(0, size.height(), size.width(), 0));
-  }
-  const qreal height = size.height() / static_cast<qreal>(shown.size());
+  // The residual plot only while it has residuals: without them, not even its title.
+  residual_chart_->setVisible(HasResiduals());
+  if (HasResiduals()) shown.push_back(residual_chart_);
+  const std::size_t columns = std::clamp<std::size_t>(
+      static_cast<std::size_t>(std::max(style_.Columns, 1)), 1, shown.size());
+  const std::size_t rows = (shown.size() + columns - 1) / columns;
+  const qreal width = size.width() / static_cast<qreal>(columns);
+  const qreal height = size.height() / static_cast<qreal>(rows);
+  // Down each column first: the plots read in the order of the window's one column.
   for (std::size_t i = 0; i < shown.size(); ++i) {
     QChart& chart = *shown[i];
+    const std::size_t column = i / rows;
+    const std::size_t row = i % rows;
+    const bool lowest = row + 1 == rows || i + 1 == shown.size();
+    for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) {
+      // The distance is named once per column, under its lowest plot.
+      axis->setTitleText(lowest ? QString::fromUtf8(kDistanceTitle) : QString());
+    }
     chart.setMargins(kChartMargins);
-    chart.setGeometry(QRectF(0, static_cast<qreal>(i) * height, size.width(), height));
+    chart.setGeometry(QRectF(static_cast<qreal>(column) * width, static_cast<qreal>(row) * height,
+                             width, height));
     chart.layout()->activate();
   }
-  qreal left = 0.0;
-  for (const QChart* chart : shown) left = std::max(left, chart->plotArea().left());
-  for (QChart* chart : shown) {
-    QMargins margins = kChartMargins;
-    margins.setLeft(margins.left() + qRound(left - chart->plotArea().left()));
-    chart->setMargins(margins);
-    chart->layout()->activate();
+  for (std::size_t column = 0; column < columns; ++column) {
+    qreal left = 0.0;
+    const std::size_t first = column * rows;
+    const std::size_t last = std::min(shown.size(), first + rows);
+    for (std::size_t i = first; i < last; ++i) {
+      left = std::max(left, shown[i]->plotArea().left());
+    }
+    for (std::size_t i = first; i < last; ++i) {
+      QMargins margins = kChartMargins;
+      margins.setLeft(margins.left() + qRound(left - shown[i]->plotArea().left()));
+      shown[i]->setMargins(margins);
+      shown[i]->layout()->activate();
+    }
   }
 }
 
-void LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets,
-                   std::vector<PlotLegend::TFile>& files, std::vector<TLegendKey>& keys) {
-  files.clear();
-  keys.clear();
-  std::array<bool, 7> used{};
+TLegendContent LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets) {
+  TLegendContent legend;
+  std::array<bool, 8> used{};
   const auto use = [&used](TLegendKey key) { used[static_cast<std::size_t>(key)] = true; };
   for (const ProfilePlots::TCurveSet& set : sets) {
     const QString file = set.Style.File.isEmpty() ? set.Style.Name : set.Style.File;
-    if (std::none_of(files.begin(), files.end(),
-                     [&file](const PlotLegend::TFile& f) { return f.Name == file; })) {
-      files.push_back({file, set.Style.Colour});
+    if (std::none_of(legend.Files.begin(), legend.Files.end(),
+                     [&file](const TLegendContent::TEntry& f) { return f.Name == file; })) {
+      legend.Files.push_back({file, set.Style.Colour});
     }
     const bool solid = set.Style.Line == Qt::SolidLine;
-    if (!set.Curves.Velocity.isEmpty()) {
+    const TProfileCurves& c = set.Curves;
+    if (!c.Velocity.isEmpty()) {
       use(solid ? TLegendKey::kClassical : TLegendKey::kConverged);
-      if (set.Air && !set.Curves.AirTemperature.isEmpty()) use(TLegendKey::kAir);
+      if (set.Air && !c.AirTemperature.isEmpty()) use(TLegendKey::kAir);
     }
     if (!set.Points.empty()) use(TLegendKey::kMeasured);
     if (set.FreezeX) use(solid ? TLegendKey::kFreezeClassical : TLegendKey::kFreezeConverged);
     if (set.OnsetX) use(TLegendKey::kOnset);
+    for (const TBand* band : {&c.VelocityBand, &c.TemperatureBand, &c.DiameterBand, &c.TensionBand,
+                              &c.BirefringenceBand, &c.CrystallinityBand}) {
+      if (!band->Lo.isEmpty()) use(TLegendKey::kBand);
+    }
   }
   for (std::size_t k = 0; k < used.size(); ++k) {
-    if (used[k]) keys.push_back(static_cast<TLegendKey>(k));
+    if (used[k]) legend.Keys.push_back(static_cast<TLegendKey>(k));
   }
+  return legend;
 }
 
 }  // namespace vellmor::gui

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QGraphicsView>
 #include <QString>
 #include <array>
 #include <optional>
 #include <vector>
 
-#include "gui/plot_legend.h"
+#include "gui/figure_legend.h"
+#include "gui/figure_page.h"
 #include "gui/profile_curves.h"
 
 class QAbstractAxis;
@@ -83,6 +85,15 @@ class ProfilePlots : public QGraphicsView {
   void Clear();
 
   QChart& Chart(TPlot plot) const { return *charts_[static_cast<std::size_t>(plot)]; }
+  QGraphicsScene& Scene() const { return *scene_; }
+  // The window's style, and a figure's (of that width, pt); takes effect at the next Show.
+  TPlotStyle WindowStyle() const { return window_style_; }
+  void SetStyle(const TPlotStyle& style, std::optional<qreal> figure_width = std::nullopt);
+  // Lays the plots out in the scene at size, from (0, 0): the view's size in the window, a
+  // figure's plot area when one is drawn.
+  void LayOut(QSizeF size);
+  // The number of plots shown: four, six with the structure, one more with residuals.
+  int ShownPlots() const;
   // The diameter on a logarithmic axis (the default: final diameters of 13.8 and 17.8 µm
   // are told apart beside the hole's 450), or on a linear one. Takes effect at the next Show.
   void SetLogarithmicDiameter(bool logarithmic);
@@ -109,8 +120,14 @@ class ProfilePlots : public QGraphicsView {
   // The residual plot's: x as the others', y symmetric about 0; shown only with residuals.
   void FitResidualAxes();
   void Layout();
+  void ApplyStyle();
+  // A plot in the scene, its own legend hidden.
+  QChart* MakeChart(const QString& name, const QString& title);
 
   QGraphicsScene* scene_;
+  TPlotStyle window_style_;
+  TPlotStyle style_;
+  std::optional<qreal> figure_width_;
   std::array<QChart*, kPlotCount> charts_{};
   std::array<QValueAxis*, kPlotCount> x_axes_{};
   std::array<QValueAxis*, kPlotCount> y_axes_{};
@@ -126,7 +143,6 @@ class ProfilePlots : public QGraphicsView {
 
 // The legend of sets: each file once (by its File, else its Name) in its colour, then the
 // line styles and markers they use.
-void LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets,
-                   std::vector<PlotLegend::TFile>& files, std::vector<TLegendKey>& keys);
+TLegendContent LegendEntries(const std::vector<ProfilePlots::TCurveSet>& sets);
 
 }  // namespace vellmor::gui

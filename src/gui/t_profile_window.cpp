@@ -20,12 +20,16 @@
 #include <string_view>
 #include <system_error>
 
+#include "gui/figure_colours.h"
+#include "gui/figure_writer.h"
 #include "gui/plot_legend.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_curves.h"
 #include "gui/profile_plots.h"
 #include "vellmor/analysis/result_file_numbers.h"
+#include "vellmor/base/number_text.h"
 #include "vellmor/base/output_file.h"
+#include "vellmor/documents/varied_inputs.h"
 #include "vellmor/report/header_layout.h"
 #include "vellmor/run/result_file_run.h"
 
@@ -36,63 +40,23 @@ constexpr QSize kInitialSize{1100, 860};
 // The widest the notes under the table may be (px).
 constexpr int kNoteWidth = 240;
 
-// Colours told apart on screen, in print and by readers with a colour vision deficiency (Okabe
-// and Ito's palette), one per file in the order they are opened; its yellow, faint on white,
-// comes last.
-constexpr std::array<QRgb, 8> kFileColours{0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
-                                           0xe69f00, 0x56b4e9, 0x000000, 0xf0e442};
-
-QColor FileColour(std::size_t index) {
-  return QColor::fromRgb(kFileColours[index % kFileColours.size()]);
-}
-
-// The image's bytes in the format its name asks for (PNG, SVG or PDF), drawn at dpi dots per
-// inch (the picture's pixels being 96 to the inch), or the reason there are none.
-QString ImageBytes(QWidget& picture, const QString& suffix, int dpi, QByteArray& bytes) {
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  const double scale = dpi / 96.0;
-  if (suffix == QLatin1String("svg")) {
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(picture.size());
-    generator.setViewBox(picture.rect());
-    generator.setResolution(dpi);
-    generator.setTitle(QStringLiteral("Spinline profiles"));
-    QPainter painter(&generator);
-    picture.render(&painter);
-    painter.end();
-    return bytes.isEmpty() ? QStringLiteral("the SVG image could not be drawn") : QString();
+// The fitted constants with their 95 % intervals.
+TFigureTable ConstantsTable(const std::vector<TFittedConstant>& constants) {
+  TFigureTable table;
+  table.Corner = QStringLiteral("Fitted constant");
+  table.Heads = {QStringLiteral("Estimate"), QStringLiteral("95 % interval")};
+  for (const TFittedConstant& constant : constants) {
+    table.RowLabels << QString::fromStdString(constant.Key);
+    QString interval = QStringLiteral("–");
+    if (constant.Lo && constant.Hi) {
+      interval = QString::fromStdString(SignificantText(*constant.Lo, 4)) + QStringLiteral(" to ") +
+                 QString::fromStdString(SignificantText(*constant.Hi, 4)) +
+                 (constant.Profile ? QStringLiteral(" (profile)") : QStringLiteral(" (Wald)"));
+    }
+    table.Cells.push_back(
+        {QString::fromStdString(SignificantText(constant.Estimate, 4)), interval});
   }
-  if (suffix == QLatin1String("pdf")) {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(dpi);
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    // The page is the picture, at 96 pixels to the inch: 72 points to the inch.
-    writer.setPageSize(
-        QPageSize(QSizeF(picture.width() * 72.0 / 96.0, picture.height() * 72.0 / 96.0),
-                  QPageSize::Point, QString(), QPageSize::ExactMatch));
-    writer.setTitle(QStringLiteral("Spinline profiles"));
-    writer.setCreator(QStringLiteral("vellmor"));
-    QPainter painter(&writer);
-    painter.scale(scale, scale);
-    picture.render(&painter);
-    painter.end();
-    return bytes.isEmpty() ? QStringLiteral("the PDF could not be drawn") : QString();
-  }
-  if (suffix == QLatin1String("png")) {
-    QImage image(picture.size() * scale, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.setDotsPerMeterX(qRound(dpi / 0.0254));
-    image.setDotsPerMeterY(qRound(dpi / 0.0254));
-    image.fill(picture.palette().color(QPalette::Base));
-    QPainter painter(&image);
-    picture.render(&painter);
-    painter.end();
-    if (!image.save(&buffer, "PNG")) return QStringLiteral("the PNG image could not be drawn");
-    return {};
-  }
-  return QStringLiteral("the image type is not known: name it .png, .svg or .pdf");
+  return table;
 }
 
 // Replaces the entry of the same path, or adds one after the others: a file read again keeps
@@ -236,11 +200,16 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
         }
         if (kind == DocumentKind::kFitJson || kind == DocumentKind::kMeasuredCsv) {
           std::vector<std::string> warnings;
-          auto sets = ReadOverlay(text, name, kind, warnings);
+          std::vector<TFittedConstant> constants;
+          auto sets = ReadOverlay(text, name, kind, warnings, constants);
           if (const QString* problem = std::get_if<QString>(&sets)) return *problem;
           overlays.push_back({path, name, std::get<std::vector<TOverlaySet>>(std::move(sets)),
-                              std::move(warnings)});
+                              std::move(warnings), std::move(constants)});
           continue;
+        }
+        if (kind == DocumentKind::kSweepSummary) {
+          return name +
+                 QStringLiteral(" is the summary of a sweep: plot it alone, with --x and --y");
         }
       }
     }
@@ -267,7 +236,7 @@ QString TProfileWindow::AddResultFiles(const std::vector<std::string>& paths) {
     // Solved once per reading: a fraction of a millisecond for a profile of 101 points.
     file.Accuracy = CheckAccuracy(file.Contents);
     // Some eighty neighbouring solutions, from the one just found: about 15 ms.
-    if (file.Accuracy.Solution) {
+    if (file.Accuracy.Solution && elasticities_) {
       file.Sensitivities =
           ComputeSensitivities(file.Contents.Condition, {}, *file.Accuracy.Solution);
     }
@@ -315,31 +284,53 @@ void TProfileWindow::ClearOverlay() {
   Replot();
 }
 
-QString TProfileWindow::SaveImage(const QString& path, const TImageOptions& options) {
-  QByteArray bytes;
-  // Drawn at the size asked for, then given back to the window's layout.
-  const QSize laid_out = picture_->size();
-  const bool resized = options.Size.isValid() && options.Size != laid_out;
-  if (resized) {
-    picture_->setFixedSize(options.Size);
-    if (picture_->layout() != nullptr) picture_->layout()->activate();
-    QApplication::processEvents();
+void TProfileWindow::PrepareFigure(const TFigurePage& page) {
+  plots_->SetStyle(FigurePlotStyle(page), page.Width);
+  styled_for_ = page;
+}
+
+QString TProfileWindow::WriteFigure(const QString& path, const TFigureOptions& options) {
+  const bool styled = styled_for_ && styled_for_->Width == options.Page.Width &&
+                      styled_for_->Font == options.Page.Font &&
+                      styled_for_->Columns == options.Page.Columns;
+  if (!styled) {
+    PrepareFigure(options.Page);
+    Replot();
   }
-  const QString failure =
-      ImageBytes(*picture_, QFileInfo(path).suffix().toLower(), options.Dpi, bytes);
-  if (resized) {
-    picture_->setMinimumSize(0, 0);
-    picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  TFigure figure;
+  figure.Title = QStringLiteral("Spinline profiles");
+  figure.Legend = legend_->Content();
+  figure.Plots = &plots_->Scene();
+  figure.LayOut = [this](QSizeF size) { plots_->LayOut(size); };
+  const int columns = std::max(1, std::min(options.Page.Columns, plots_->ShownPlots()));
+  const int rows = (plots_->ShownPlots() + columns - 1) / columns;
+  figure.PlotsHeight = rows * PlotRowHeight(options.Page);
+  if (options.Table) figure.Tables.push_back(NumbersFigureTable(columns_, heads_, head_colours_));
+  std::vector<TFittedConstant> constants;
+  for (const TOverlayFile& overlay : overlays_) {
+    constants.insert(constants.end(), overlay.Constants.begin(), overlay.Constants.end());
   }
-  if (!failure.isEmpty()) {
-    return QStringLiteral("Can not write image %1: %2").arg(path, failure);
+  if (!constants.empty()) figure.Tables.push_back(ConstantsTable(constants));
+  const QString failure = gui::WriteFigure(path, figure, options.Page, options.Dpi);
+  // The window's own look again, where a window shows it.
+  if (isVisible()) {
+    plots_->SetStyle(plots_->WindowStyle());
+    styled_for_.reset();
+    Replot();
   }
-  // Written whole or not at all: a script never finds half a picture.
-  const TOutputStatus written =
-      WriteWholeOutput(QFile::encodeName(path).toStdString(),
-                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return failure;
+}
+
+QString TProfileWindow::SaveImage(const QString& path) {
+  QString problem;
+  return WriteFigure(path, {*FigurePageOf(QStringLiteral("page"), problem), 300, true});
+}
+
+QString TProfileWindow::WriteNumbersCsv(const QString& path) const {
+  const std::string csv = NumbersCsv(columns_, heads_);
+  const TOutputStatus written = WriteWholeOutput(QFile::encodeName(path).toStdString(), csv);
   if (!written.Ok()) {
-    return QStringLiteral("Can not write image %1: %2")
+    return QStringLiteral("Can not write the table %1: %2")
         .arg(path, QString::fromStdString(written.Reason));
   }
   return {};
@@ -370,30 +361,63 @@ void TProfileWindow::SaveImageClicked() {
   }
 }
 
-// Every file again from the start, each in the colour of its place, so that a file read again
-// keeps its colour; its converged solution dashed in the same colour.
+// Every file again from the start, each case in the colour of its place (a file read again
+// keeps its colour), named by what tells it from the others; a result file's converged
+// solution dashed in the same colour.
 void TProfileWindow::Replot() {
+  // The cases, each a colour: the result files, the exports, then every case of the
+  // measurements and fits.
+  std::vector<TCaseInputs> inputs;
+  std::vector<QString> names;
+  for (const TPlottedFile& file : files_) {
+    inputs.push_back(CaseInputsOf(file.Contents.Condition));
+    names.push_back(file.Name);
+  }
+  for (const TDocumentFile& file : documents_) {
+    inputs.push_back(file.Document.Inputs);
+    names.push_back(file.Name);
+  }
+  for (const TOverlayFile& overlay : overlays_) {
+    for (const TOverlaySet& set : overlay.Sets) {
+      inputs.push_back(set.Inputs);
+      names.push_back(set.Name);
+    }
+  }
+  const TVariedInputs varied = VariedInputs(inputs);
+  const std::vector<QColor> colours = CaseColours(varied.Values);
+  QStringList labels;
+  for (std::size_t c = 0; c < names.size(); ++c) {
+    labels << (varied.Labels[c].empty() ? names[c] : QString::fromStdString(varied.Labels[c]));
+  }
+  // Two cases of the same inputs (a file and its export) keep their names beside them.
+  for (qsizetype c = 0; c < labels.size(); ++c) {
+    if (labels.count(labels[c]) > 1 && labels[c] != names[static_cast<std::size_t>(c)]) {
+      labels[c] += QStringLiteral(" (") + names[static_cast<std::size_t>(c)] + u')';
+    }
+  }
   std::vector<ProfilePlots::TCurveSet> sets;
   sets.reserve(2 * files_.size() + documents_.size());
-  std::vector<TNumbersColumn> columns;
+  columns_.clear();
+  heads_.clear();
+  head_colours_.clear();
   QStringList failures;
-  for (std::size_t i = 0; i < files_.size(); ++i) {
-    const TPlottedFile& file = files_[i];
+  std::size_t slot = 0;
+  for (const TPlottedFile& file : files_) {
+    const QColor colour = colours[slot];
+    const QString label = labels[static_cast<qsizetype>(slot++)];
     std::optional<double> freeze_x;
     if (file.Numbers.Freeze) freeze_x = file.Numbers.Freeze->PositionCm;
-    sets.push_back({CurvesOf(file.Contents.Rows),
-                    {file.Name, FileColour(i), Qt::SolidLine, file.Name},
-                    freeze_x});
+    sets.push_back(
+        {CurvesOf(file.Contents.Rows), {file.Name, colour, Qt::SolidLine, label}, freeze_x});
     const TAccuracyCheck& accuracy = file.Accuracy;
     if (accuracy.Solution) {
       // The converged model's air is the file's: drawn once.
-      sets.push_back(
-          {CurvesOf(accuracy.Solution->Profile),
-           {file.Name + QStringLiteral(": converged"), FileColour(i), Qt::DashLine, file.Name},
-           accuracy.Solution->FreezePoint,
-           {},
-           std::nullopt,
-           false});
+      sets.push_back({CurvesOf(accuracy.Solution->Profile),
+                      {file.Name + QStringLiteral(": converged"), colour, Qt::DashLine, label},
+                      accuracy.Solution->FreezePoint,
+                      {},
+                      std::nullopt,
+                      false});
     } else {
       failures << file.Name + QStringLiteral(": ") + QString::fromStdString(accuracy.Failure);
     }
@@ -401,42 +425,47 @@ void TProfileWindow::Replot() {
       failures << file.Name + QStringLiteral(": numbers from the printed table, as ") +
                       QString::fromStdString(file.NumbersNote);
     }
-    columns.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
-                       file.Numbers, std::nullopt, accuracy.Report,
-                       QString::fromStdString(accuracy.Failure), FreezeKnobs(file.Sensitivities)});
+    columns_.push_back({file.Name, QFile::decodeName(QByteArray::fromStdString(file.Path)),
+                        file.Numbers, std::nullopt, accuracy.Report,
+                        QString::fromStdString(accuracy.Failure), FreezeKnobs(file.Sensitivities)});
+    heads_ << label;
+    head_colours_.push_back(colour);
   }
   // The exports after the result files, each as it was written.
-  for (std::size_t j = 0; j < documents_.size(); ++j) {
-    const TDocumentFile& file = documents_[j];
+  for (const TDocumentFile& file : documents_) {
+    const QColor colour = colours[slot];
+    const QString label = labels[static_cast<qsizetype>(slot++)];
     const TProfileDocument& document = file.Document;
     std::optional<double> freeze_x;
     if (document.Numbers.Freeze) freeze_x = document.Numbers.Freeze->PositionCm;
     std::optional<double> onset_x;
     if (document.Structure) onset_x = document.Structure->Onset;
     sets.push_back({CurvesOf(document.Profile),
-                    {file.Name, FileColour(files_.size() + j),
-                     document.Converged ? Qt::DashLine : Qt::SolidLine, file.Name},
+                    {file.Name, colour, document.Converged ? Qt::DashLine : Qt::SolidLine, label},
                     freeze_x,
                     {},
                     onset_x});
-    columns.push_back({file.Name,
-                       QFile::decodeName(QByteArray::fromStdString(file.Path)),
-                       document.Numbers,
-                       document.Structure,
-                       std::nullopt,
-                       QString(),
-                       {}});
+    columns_.push_back({file.Name,
+                        QFile::decodeName(QByteArray::fromStdString(file.Path)),
+                        document.Numbers,
+                        document.Structure,
+                        std::nullopt,
+                        QString(),
+                        {}});
+    heads_ << label;
+    head_colours_.push_back(colour);
   }
-  // Measurements and fits after the files, each in the colour of its place; a fitted profile
+  // Measurements and fits after the files, each case in its own colour; a fitted profile
   // dashed, as a converged solution is.
-  for (std::size_t j = 0; j < overlays_.size(); ++j) {
-    const QColor colour = FileColour(files_.size() + documents_.size() + j);
-    for (const std::string& warning : overlays_[j].Warnings) {
-      failures << overlays_[j].Name + QStringLiteral(": ") + QString::fromStdString(warning);
+  for (const TOverlayFile& overlay : overlays_) {
+    for (const std::string& warning : overlay.Warnings) {
+      failures << overlay.Name + QStringLiteral(": ") + QString::fromStdString(warning);
     }
-    for (const TOverlaySet& set : overlays_[j].Sets) {
+    for (const TOverlaySet& set : overlay.Sets) {
+      const QColor colour = colours[slot];
+      const QString label = labels[static_cast<qsizetype>(slot++)];
       sets.push_back({set.Curves.value_or(TProfileCurves{}),
-                      {set.Name, colour, Qt::DashLine, overlays_[j].Name},
+                      {set.Name, colour, Qt::DashLine, label},
                       std::nullopt,
                       set.Points,
                       std::nullopt,
@@ -444,11 +473,20 @@ void TProfileWindow::Replot() {
     }
   }
   plots_->Show(sets);
-  std::vector<PlotLegend::TFile> legend_files;
-  std::vector<TLegendKey> legend_keys;
-  LegendEntries(sets, legend_files, legend_keys);
-  legend_->SetEntries(std::move(legend_files), std::move(legend_keys));
-  numbers_->SetColumns(columns);
+  TLegendContent legend = LegendEntries(sets);
+  if (colours.size() > kPaletteSize) {
+    // Too many cases to name one by one: the ramp's bar, keyed as the colours are.
+    if (KeyedToValues(varied.Values)) {
+      const auto [low, high] = std::minmax_element(varied.Values.begin(), varied.Values.end());
+      legend.Bar =
+          TColourBar{QString::fromStdString(InputTitle(varied.Keys.front())), **low, **high};
+    } else {
+      legend.Bar = TColourBar{QStringLiteral("Case, in the order given"), 1.0,
+                              static_cast<double>(colours.size())};
+    }
+  }
+  legend_->SetContent(std::move(legend));
+  numbers_->SetColumns(columns_);
   converged_note_->setText(failures.join(u'\n'));
   converged_note_->setVisible(!failures.isEmpty());
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "gui/figure_page.h"
 #include "gui/measured_overlay.h"
+#include "gui/process_numbers_table.h"
 #include "vellmor/analysis/process_numbers.h"
 #include "vellmor/base/message_sink.h"
 #include "vellmor/converged/accuracy_check.h"
@@ -59,17 +61,31 @@ class TProfileWindow : public QWidget {
   // The diameter on a logarithmic axis (the default) or a linear one, as the window's box.
   void SetLogarithmicDiameter(bool logarithmic);
 
-  // How an image is drawn: the picture's size (its size in the window when not valid) and
-  // the dots per inch of a PNG (its pixels), an SVG or a PDF.
-  struct TImageOptions {
-    QSize Size;
-    int Dpi = 96;
+  // How a figure is drawn: its page, the dots per inch of a PNG, and whether the numbers'
+  // table is drawn under the plots.
+  struct TFigureOptions {
+    TFigurePage Page;
+    int Dpi = 300;
+    bool Table = false;
   };
 
-  // Writes the picture (legend, plots and table) as a PNG or SVG image or a PDF, by the name's
-  // suffix. The description of the failure, or an empty text.
-  QString SaveImage(const QString& path, const TImageOptions& options);
-  QString SaveImage(const QString& path) { return SaveImage(path, TImageOptions{}); }
+  // Draws the plots in a figure's type and line sizes from now on, so that a figure of many
+  // files drawn next is drawn once.
+  void PrepareFigure(const TFigurePage& page);
+
+  // Writes the figure (the legend, the plots, the table where asked and a fit's constants) as
+  // a PDF, SVG or PNG by the name's suffix: vectors and text but in a PNG. The description of
+  // the failure, or an empty text.
+  QString WriteFigure(const QString& path, const TFigureOptions& options);
+  // The window's "Save image…": a page-wide figure with the table.
+  QString SaveImage(const QString& path);
+  // The numbers of every file as CSV (NumbersCsv), written whole; the failure, or an empty text.
+  QString WriteNumbersCsv(const QString& path) const;
+
+  // Whether each result file's elasticities are computed (some 15 ms a file) for the table's
+  // rows of what moves the freeze point most; on unless a figure without the table is all
+  // that is wanted. Takes effect for the files read next.
+  void SetElasticities(bool computed) { elasticities_ = computed; }
 
   // The names of the files shown, in the order they were opened.
   QStringList FileNames() const;
@@ -109,7 +125,8 @@ class TProfileWindow : public QWidget {
     std::string Path;
     QString Name;
     std::vector<TOverlaySet> Sets;
-    std::vector<std::string> Warnings;  // a fitted card's, read with the built-in constants
+    std::vector<std::string> Warnings;       // a fitted card's, read with the built-in constants
+    std::vector<TFittedConstant> Constants;  // a fit's
   };
 
   void SaveImageClicked();
@@ -125,6 +142,12 @@ class TProfileWindow : public QWidget {
   std::vector<TPlottedFile> files_;
   std::vector<TDocumentFile> documents_;
   std::vector<TOverlayFile> overlays_;
+  bool elasticities_ = true;
+  std::optional<TFigurePage> styled_for_;  // the figure the plots are styled for, if any
+  // What the last Replot drew, for a figure: the table's columns, their heads and colours.
+  std::vector<TNumbersColumn> columns_;
+  QStringList heads_;
+  std::vector<QColor> head_colours_;
 };
 
 // Why a file cannot be plotted, naming it: "zeta.txt is not a result file: line 1: …".

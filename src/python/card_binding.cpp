@@ -83,6 +83,8 @@ std::string_view KindName(DocumentKind kind) {
       return "profile_csv";
     case DocumentKind::kMeasuredCsv:
       return "measured_csv";
+    case DocumentKind::kSweepSummary:
+      return "sweep_summary";
   }
   return "other_json";
 }

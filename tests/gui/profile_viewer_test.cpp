@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "forms_fixture.h"
+#include "gui/plot_legend.h"
 #include "gui/process_numbers_table.h"
 #include "gui/profile_plots.h"
 #include "gui/t_profile_window.h"
@@ -249,8 +250,9 @@ void ProfileViewerTest::AnotherFileJoinsTheOverlayAndClearEmptiesIt() {
   // The one legend names each file once in its colour, then each style in use once.
   const vellmor::gui::PlotLegend& legend = viewer->Legend();
   QCOMPARE(legend.Files().size(), 2u);
-  QCOMPARE(legend.Files()[0].Name, QStringLiteral("a.txt"));
-  QCOMPARE(legend.Files()[1].Name, QStringLiteral("b.txt"));
+  // Named by what tells them apart.
+  QCOMPARE(legend.Files()[0].Name, QStringLiteral("take-up speed 5000 m/min"));
+  QCOMPARE(legend.Files()[1].Name, QStringLiteral("take-up speed 4000 m/min"));
   QVERIFY(legend.Files()[0].Colour != legend.Files()[1].Colour);
   using vellmor::gui::TLegendKey;
   QCOMPARE(legend.Keys(), (std::vector<TLegendKey>{TLegendKey::kClassical, TLegendKey::kConverged,
@@ -417,14 +419,14 @@ void ProfileViewerTest::PlotOptionWritesPngAndSvgWithoutAWindow() {
 
   // Larger, at twice the pixels to the inch, and as a PDF; a size that cannot hold the plots
   // is a usage error.
-  QCOMPARE(Plot({"a.txt", "--output", "big.png", "--size", "1600x1200", "--dpi", "192"}).exit_code,
-           0);
+  QCOMPARE(
+      Plot({"a.txt", "--output", "big.png", "--size", "1600x1200px", "--dpi", "192"}).exit_code, 0);
   QCOMPARE(QImage(QStringLiteral("big.png")).size(), QSize(3200, 2400));
   QCOMPARE(Plot({"a.txt", "b.txt", "--output", "plot.pdf", "--linear-diameter"}).exit_code, 0);
   QVERIFY(ReadAll(QStringLiteral("plot.pdf")).startsWith("%PDF-"));
-  const PlotRun tiny = Plot({"a.txt", "--output", "tiny.png", "--size", "10x10"});
+  const PlotRun tiny = Plot({"a.txt", "--output", "tiny.png", "--size", "2x2"});
   QCOMPARE(tiny.exit_code, 64);
-  QVERIFY(tiny.error.contains(QStringLiteral("--size 10x10: expected WxH")));
+  QVERIFY(tiny.error.contains(QStringLiteral("--size 2x2: expected column")));
   QVERIFY(!QFile::exists(QStringLiteral("tiny.png")));
 
   const PlotRun svg = Plot({"a.txt", "--output", "plot.svg"});

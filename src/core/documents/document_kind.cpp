@@ -20,6 +20,11 @@ bool IsMeasuredHeader(std::string_view header) {
          header.find("quantity") != std::string_view::npos;
 }
 
+// The sweep's summary: its first column the case, its status after the varied inputs.
+bool IsSummaryHeader(std::string_view header) {
+  return header.starts_with("case,") && header.find(",status,message,") != std::string_view::npos;
+}
+
 }  // namespace
 
 std::string_view WithoutByteOrderMark(std::string_view bytes) {
@@ -30,7 +35,8 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
 bool MayBeDocument(std::string_view head) {
   head = WithoutByteOrderMark(head);
   const std::string_view header = head.substr(0, head.find('\n'));
-  return IsJsonStart(head) || IsProfileHeader(header) || IsMeasuredHeader(header);
+  return IsJsonStart(head) || IsProfileHeader(header) || IsMeasuredHeader(header) ||
+         IsSummaryHeader(header);
 }
 
 std::string DamagedJson(std::string_view file_name, const std::exception& error) {
@@ -54,6 +60,7 @@ DocumentKind DocumentKindOf(std::string_view bytes) {
   }
   const std::string_view header = bytes.substr(0, bytes.find('\n'));
   if (IsProfileHeader(header)) return DocumentKind::kProfileCsv;
+  if (IsSummaryHeader(header)) return DocumentKind::kSweepSummary;
   if (IsMeasuredHeader(header)) return DocumentKind::kMeasuredCsv;
   return DocumentKind::kResultFile;
 }

@@ -11,13 +11,14 @@
 namespace vellmor {
 
 enum class DocumentKind {
-  kResultFile,   // none of the others: the classical result file, as the viewer always took
-  kRunJson,      // vellmor-cli --json
-  kSolveJson,    // vellmor-cli solve --json (it carries its card)
-  kFitJson,      // vellmor-cli fit --json
-  kOtherJson,    // a JSON document of none of these
-  kProfileCsv,   // --csv, --converged-csv, solve --csv: x_cm, v_m_min, f_dyn, t_C, the diameter
-  kMeasuredCsv,  // measurements: a header with x_cm and quantity
+  kResultFile,    // none of the others: the classical result file, as the viewer always took
+  kRunJson,       // vellmor-cli --json
+  kSolveJson,     // vellmor-cli solve --json (it carries its card)
+  kFitJson,       // vellmor-cli fit --json
+  kOtherJson,     // a JSON document of none of these
+  kProfileCsv,    // --csv, --converged-csv, solve --csv: x_cm, v_m_min, f_dyn, t_C, the diameter
+  kMeasuredCsv,   // measurements: a header with x_cm and quantity
+  kSweepSummary,  // vellmor-cli sweep --summary: a header from case with status
 };
 
 // Whether a file whose first bytes (a few kilobytes) are head may be one of the documents:

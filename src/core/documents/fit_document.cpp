@@ -27,6 +27,11 @@ TFitDocumentCase CaseOf(const Json& c) {
             inputs[name]["text"].is_string()) {
           read.Texts.*field.Text = inputs[name]["text"].get<std::string>();
         }
+        if (field.Numeric() && inputs.contains(name) && inputs.at(name).is_object() &&
+            inputs.at(name).contains("value") && inputs.at(name).at("value").is_number()) {
+          read.Inputs.emplace_back(std::string(field.Key),
+                                   inputs.at(name).at("value").get<double>());
+        }
       }
     }
   }
@@ -67,6 +72,28 @@ std::variant<TFitDocument, std::string> FitJsonOf(std::string_view bytes,
   read.Card = std::get<TReadCard>(std::move(card));
   for (const Json& c : document.at("cases")) {
     if (c.is_object()) read.Cases.push_back(CaseOf(c));
+  }
+  if (document.contains("parameters") && document.at("parameters").is_array()) {
+    for (const Json& p : document.at("parameters")) {
+      if (!p.is_object() || !p.contains("key") || !p.at("key").is_string() ||
+          !p.contains("estimate") || !p.at("estimate").is_number()) {
+        continue;
+      }
+      TFittedConstant constant;
+      constant.Key = p.at("key").get<std::string>();
+      constant.Estimate = p.at("estimate").get<double>();
+      // The profile likelihood's interval where the fit found it: it follows the model's
+      // curvature, which the Wald interval takes as straight.
+      for (const char* name : {"wald_95", "profile_95"}) {
+        if (p.contains(name) && p.at(name).is_array() && p.at(name).size() == 2 &&
+            p.at(name).at(0).is_number() && p.at(name).at(1).is_number()) {
+          constant.Lo = p.at(name).at(0).get<double>();
+          constant.Hi = p.at(name).at(1).get<double>();
+          constant.Profile = std::string_view(name) == "profile_95";
+        }
+      }
+      read.Constants.push_back(std::move(constant));
+    }
   }
   return read;
 }

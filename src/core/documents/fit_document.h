@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vellmor/converged/converged_solution.h"
+#include "vellmor/documents/varied_inputs.h"
 #include "vellmor/fit/measured_data.h"
 #include "vellmor/inputs/input_texts.h"
 #include "vellmor/model_card/model_card.h"
@@ -28,16 +29,27 @@ struct TFitPoint {
 
 struct TFitDocumentCase {
   std::string Name;
-  TInputTexts Texts;  // as the fit read them
+  TInputTexts Texts;   // as the fit read them
+  TCaseInputs Inputs;  // their values, where the document gives them
   char DecimalSeparator = '.';
   bool Structure = false;  // a structure quantity was measured: the fit solved it so
   std::vector<TFitPoint> Points;
+};
+
+// A fitted constant: its estimate and its 95 % interval (the profile likelihood's where the
+// fit found it, else the Wald interval), in the key's own unit.
+struct TFittedConstant {
+  std::string Key;
+  double Estimate = 0.0;
+  std::optional<double> Lo, Hi;
+  bool Profile = false;  // the interval is the profile likelihood's
 };
 
 struct TFitDocument {
   int SchemaVersion = 0;
   TReadCard Card;  // the fitted card, with what it left out
   std::vector<TFitDocumentCase> Cases;
+  std::vector<TFittedConstant> Constants;
 };
 
 // The document of a fit's JSON, or the message that refuses it, naming the file.

@@ -117,6 +117,13 @@ std::variant<TProfileDocument, std::string> ProfileJsonOf(std::string_view bytes
   if (length == 0 || !numbers || !HasTheLine(read.Profile)) return damaged;
   read.Numbers = *numbers;
   if (document.contains("structure")) read.Structure = StructureOf(document.at("structure"));
+  if (document.contains("inputs") && document.at("inputs").is_object()) {
+    for (const auto& [key, input] : document.at("inputs").items()) {
+      if (input.is_object() && input.contains("value") && input.at("value").is_number()) {
+        read.Inputs.emplace_back(key, input.at("value").get<double>());
+      }
+    }
+  }
   if (read.Structure && (read.Profile.Column("birefringence") == nullptr ||
                          read.Profile.Column("crystallinity") == nullptr)) {
     return Named(file_name, " is damaged: its structure has no profile");

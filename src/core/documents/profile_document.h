@@ -13,6 +13,7 @@
 
 #include "vellmor/analysis/process_numbers.h"
 #include "vellmor/documents/profile_table.h"
+#include "vellmor/documents/varied_inputs.h"
 #include "vellmor/structure/structure_summary.h"
 
 namespace vellmor {
@@ -23,6 +24,7 @@ struct TProfileDocument {
   TProfileTable Profile;
   TProcessNumbers Numbers;
   std::optional<TStructureSummary> Structure;
+  TCaseInputs Inputs;  // a JSON document's inputs; none for a CSV
 };
 
 // The document of a run's or solve's JSON, or the message that refuses it, naming the file: a
